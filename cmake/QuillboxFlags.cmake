@@ -1,0 +1,26 @@
+# Warnings, hardening and sanitizers, applied to every target of the project.
+add_library(quillbox_flags INTERFACE)
+target_compile_options(quillbox_flags INTERFACE -Wall -Wextra -Wpedantic)
+if(QUILLBOX_WERROR)
+  target_compile_options(quillbox_flags INTERFACE -Werror)
+endif()
+if(CMAKE_BUILD_TYPE MATCHES "Rel")
+  target_compile_options(quillbox_flags INTERFACE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
+  target_link_options(quillbox_flags INTERFACE -Wl,-z,relro,-z,now)
+endif()
+if(QUILLBOX_ASAN OR QUILLBOX_FUZZ)
+  target_compile_options(quillbox_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                  -fno-sanitize-recover=undefined)
+  target_link_options(quillbox_flags INTERFACE -fsanitize=address,undefined)
+endif()
+if(QUILLBOX_FUZZ)
+  target_compile_options(quillbox_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
+# One library per source folder: every .cpp of the folder, headers included by folder.
+function(quillbox_folder_library name)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC quillbox_flags ${ARGN})
+endfunction()

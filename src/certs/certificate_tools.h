@@ -1,0 +1,28 @@
+#pragma once
+// The job's library object: verification, decryption and certificate queries run through it.
+#include "e2eCrypto/openssl_handles.h"
+#include "e2eCrypto/secret_string.h"
+#include "e2eCrypto/signature_verification.h"
+
+#include <string>
+#include <string_view>
+
+class CertificateTools {
+public:
+    // Sets the library up once per process; later objects find it ready.
+    CertificateTools();
+
+    // Revocation is checked against the CRL file with a CRLChecker when skipRevocation is 0.
+    SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
+                                  const std::string& crlPath) const;
+    void decryptData(std::string_view input, std::string& output, const SecretString& key,
+                     const SecretString& keyPassword, int decryptMode, int keyFormat) const;
+    std::string hashPassPhrase(std::string_view passPhrase) const;
+
+    // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.
+    X509Ptr loadCertificate(const std::string& source, bool sourceIsFile) const;
+    // True when the validity has ended; sets notYetValidFlag (never clears it) when it has not begun.
+    bool isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const;
+    // "CN=..." of the subject, tag included, or empty.
+    std::string commonName(const std::string& source, bool sourceIsFile) const;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// Removing the encryption of a pass-phrase layer (mode 1) or a certificate-encrypted layer (mode 3).
+#include "e2eCrypto/secret_string.h"
+
+#include <string>
+#include <string_view>
+
+enum DecryptMode : int { PassPhraseMode = 1, PrivateKeyMode = 3 };
+inline constexpr int supportedKeyFormat = 3;
+
+// Mode 1: input is the raw ciphertext, key the pass phrase. Mode 3: input is the PKCS#7 armour of
+// envelopedData, key the encrypted PEM private key, keyPassword its password.
+// output is replaced by the plaintext on success and untouched on failure; failures throw.
+void decryptData(std::string_view input, std::string& output, const SecretString& key,
+                 const SecretString& keyPassword, int decryptMode, int keyFormat);
+
+// The check value of a pass phrase: Base64 of its SHA-1 digest (30 bytes with CR LF), or empty
+// when the digest begins with a zero byte.
+std::string hashPassPhrase(std::string_view passPhrase);

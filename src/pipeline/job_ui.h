@@ -1,0 +1,55 @@
+#pragma once
+// How the pipeline reaches the person: each front end (desktop, terminal, tests) implements this.
+#include "e2eCrypto/secret_string.h"
+#include "e2eCrypto/signature_verdict.h"
+
+#include <optional>
+#include <string>
+
+// The pictures of the message dialog. Any other value shows the yellow warning triangle.
+enum class IconKind : int {
+    Warning = 0,
+    RedAlert = 1,
+    OrangeCircle = 2,
+    Error = 3,
+    Magnifier = 4,
+    PadlockKey = 5,
+    Success = 6,
+    Certificate = 8,
+    Information = 9,
+};
+
+enum class Buttons { Ok, OkCancel, YesNo };
+
+class JobUi {
+public:
+    virtual ~JobUi() = default;
+
+    // Modal message; true when OK or Yes was pressed.
+    virtual bool showMessage(const std::string& text, IconKind icon, Buttons buttons = Buttons::Ok) = 0;
+    // The pass-phrase prompt; an empty optional means Cancel.
+    virtual std::optional<SecretString> askPassPhrase() = 0;
+    // The key-security notice; true when OK was pressed with "Do not show this dialog again" ticked.
+    virtual bool showKeyNotice() = 0;
+    virtual void showSignatureResult(const SignatureVerdict& verdict) = 0;
+    // The certificate store's password; an empty optional means Cancel.
+    virtual std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) = 0;
+
+    virtual void beginWaitCursor() {}
+    virtual void endWaitCursor() {}
+
+    // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
+    virtual void terminateApplication(int exitStatus);
+};
+
+// Shows the wait cursor for its lifetime, exceptions included.
+class WaitCursorGuard {
+public:
+    explicit WaitCursorGuard(JobUi& ui) : ui_(ui) { ui_.beginWaitCursor(); }
+    WaitCursorGuard(const WaitCursorGuard&) = delete;
+    WaitCursorGuard& operator=(const WaitCursorGuard&) = delete;
+    ~WaitCursorGuard() { ui_.endWaitCursor(); }
+
+private:
+    JobUi& ui_;
+};

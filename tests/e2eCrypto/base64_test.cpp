@@ -1,0 +1,95 @@
+#include "e2eCrypto/base64.h"
+#include "e2eCrypto/error_records.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+struct EncodeCase {
+    std::string input;
+    std::string expected;
+};
+
+class EncodeBase64 : public ::testing::TestWithParam<EncodeCase> {};
+
+TEST_P(EncodeBase64, MatchesTheDocumentLayout) { EXPECT_EQ(encodeBase64(GetParam().input), GetParam().expected); }
+
+std::string repeatedA(std::size_t count) { return std::string(count, 'A'); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EncodeBase64,
+    ::testing::Values(EncodeCase{"", ""}, EncodeCase{"abc", "YWJj"}, EncodeCase{"ab", "YWI=\r\n"},
+                      EncodeCase{"a", "YQ==\r\n"},
+                      // 54 bytes fill exactly one 72-character line, which keeps its CR LF.
+                      EncodeCase{std::string(54, '\0'), repeatedA(72) + "\r\n"},
+                      // 57 bytes: a full line, then 4 characters without a final break.
+                      EncodeCase{std::string(57, '\0'), repeatedA(72) + "\r\nAAAA"},
+                      EncodeCase{std::string(55, '\0'), repeatedA(72) + "\r\nAA==\r\n"}));
+
+TEST(EncodeBase64, TwentyBytesGiveThirtyCharactersWithPadAndLineBreak) {
+    const std::string encoded = encodeBase64(std::string(20, '\x7f'));
+    ASSERT_EQ(encoded.size(), 30u);
+    EXPECT_EQ(encoded.substr(27), "=\r\n");
+}
+
+TEST(EncodeBase64, OutputLengthFollowsTheFormulaForEveryLength) {
+    for (std::size_t n = 1; n < 400; ++n) {
+        const std::size_t groups = n / 3;
+        const std::size_t expected = 4 * groups + 2 * (groups / 18) + (n % 3 != 0 ? 6 : 0);
+        EXPECT_EQ(encodeBase64(std::string(n, 'x')).size(), expected) << n;
+    }
+}
+
+struct DecodeCase {
+    std::string input;
+    std::string expected;
+};
+
+class DecodeBase64 : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeBase64, GivesTheBytes) { EXPECT_EQ(decodeBase64(GetParam().input), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeBase64,
+                         ::testing::Values(DecodeCase{"", ""}, DecodeCase{"YWJj\r\n", "abc"},
+                                           DecodeCase{"YW\nJj", "abc"}, DecodeCase{"YW\rJj", "abc"},
+                                           DecodeCase{"YWI=", "ab"},
+                                           // nothing after "=" is looked at, not even bad bytes
+                                           DecodeCase{"YWI=\x01 -!garbage", "ab"}, DecodeCase{"YWI", "ab"},
+                                           DecodeCase{"Y", ""}, DecodeCase{"=YWJj", ""},
+                                           DecodeCase{"\r\n\r\n", ""}, DecodeCase{"AAAA", std::string(3, '\0')}));
+
+class DecodeBase64Rejects : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(DecodeBase64Rejects, BytesOutsideTheAlphabet) {
+    try {
+        decodeBase64(GetParam());
+        FAIL() << "accepted " << GetParam();
+    } catch (const errorDef::error_message& error) {
+        EXPECT_EQ(error.message, "Error in decoding. Format is invalid");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DecodeBase64Rejects,
+                         ::testing::Values("YW Jj", "YW\tJj", "YWJj-", std::string("YW\0Jj", 5), "YWJj\xc3\xa9",
+                                           "-----BEGIN", "YWJjYWJjYWJj YWJj"));
+
+TEST(Base64, RoundTripsRandomBytesOfEveryAlignment) {
+    std::mt19937 random(20261207);
+    for (std::size_t n = 0; n < 2000; n += 7) {
+        std::string bytes(n, '\0');
+        for (auto& byte : bytes) {
+            byte = static_cast<char>(random());
+        }
+        EXPECT_EQ(decodeBase64(encodeBase64(bytes)), bytes) << n;
+    }
+}
+
+TEST(Base64, DecodesTwoPiecesAsOneText) {
+    EXPECT_EQ(decodeBase64("YW", "Jj"), "abc");
+    EXPECT_EQ(decodeBase64("YWI=", "!!!"), "ab");
+    EXPECT_EQ(decodeBase64("Y", "WJj"), "abc");
+}
+
+} // namespace

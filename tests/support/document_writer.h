@@ -1,0 +1,95 @@
+#pragma once
+// Makes test material in code: RSA keys, certificates, CRLs, PKCS#12 files and every kind of
+// document layer, so that no test depends on checked-in files. Not part of the product.
+#include "e2eCrypto/openssl_handles.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace testdoc {
+
+// A cached RSA key: the same (index, bits) gives the same key within one test process, so suites do
+// not pay for key generation over and over. Distinct indexes give distinct keys.
+EVP_PKEY* testKey(int index, int bits = 2048);
+
+struct CertificateSpec {
+    // One-line subject as OpenSSL prints it; "emailAddress" is the attribute for e-mail.
+    std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
+    long serial = 1;
+    // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.
+    std::int64_t notBeforeOffset = -24 * 3600;
+    std::int64_t notAfterOffset = 365 * 24 * 3600;
+    std::string notBefore;         // e.g. "200101000000Z" or "20200101000000Z"; overrides the offset
+    std::string notAfter;
+    bool generalizedTime = false;  // use GeneralizedTime for offset-made dates
+    int keyIndex = 0;
+    int keyBits = 2048;
+    bool isCa = false;
+};
+
+struct Identity {
+    EVP_PKEY* key = nullptr; // owned by the key cache
+    X509Ptr certificate;
+};
+
+// Self-signed when issuer is null.
+Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer = nullptr);
+
+std::string certificateDer(const X509* certificate);
+std::string certificatePem(const X509* certificate);
+// A password-less (or password-protected) PKCS#12 holding the certificate and its key.
+std::string pkcs12(const Identity& identity, const std::string& password = "");
+// The Netscape form: SEQUENCE { OCTET STRING header, Certificate }.
+std::string netscapeCertificate(const X509* certificate, std::string_view header = "certificate");
+// Traditional encrypted PEM "RSA PRIVATE KEY" under password (DES-EDE3-CBC).
+std::string encryptedPrivateKeyPem(EVP_PKEY* key, const std::string& password);
+
+struct CrlSpec {
+    std::vector<long> revokedSerials;
+    bool pem = false;
+    std::int64_t lastUpdateOffset = -3600;
+};
+std::string makeCrl(const Identity& issuer, const CrlSpec& spec);
+
+// The armour around DER: "-----BEGIN PKCS7-----", CR LF, Base64 lines, "-----END PKCS7-----", CR LF.
+// lineBreak may be "\r\n", "\n" or "\r".
+std::string armour(std::string_view der, std::string_view lineBreak = "\r\n");
+
+struct SignOptions {
+    bool detached = false;
+    bool includeSignerCertificate = true;
+    bool noSigners = false;               // signedData with content and an empty signer list
+    bool tamperAfterSigning = false;      // the content is changed after the signature was made
+    bool emptyContent = false;            // signedData whose content is present but empty
+    const EVP_MD* digest = nullptr;       // SHA-1 when null
+    std::vector<const Identity*> extraSigners; // signed by these too, in order, after the first
+    bool extraSignersTampered = false;    // the last extra signer's signature is broken
+};
+// The DER of a signedData over content.
+std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options = {});
+// A signed layer: the armour of signedDataDer.
+std::string signedLayer(std::string_view content, const Identity& signer, const SignOptions& options = {});
+
+enum class ContentCipher { DesEde3Cbc, Aes128Cbc, Aes192Cbc, Aes256Cbc, DesCbc };
+// The DER of an envelopedData over content, one RecipientInfo per certificate, in order.
+std::string envelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
+                             ContentCipher cipher = ContentCipher::DesEde3Cbc);
+// A certificate-encrypted layer: "-----ID353-3CBC-----@@", Base64 of the certificate DER (CR LF
+// lines), "@@", then the armour of envelopedDataDer for the recipients (the certificate's own first
+// unless listed otherwise).
+std::string asymmetricLayer(std::string_view content, const X509* certificate,
+                            const std::vector<const X509*>& recipients = {},
+                            ContentCipher cipher = ContentCipher::DesEde3Cbc);
+
+// DES-EDE3-CBC ciphertext of content under the key EVP_BytesToKey(MD5, no salt, 1 round) derives.
+std::string passPhraseCiphertext(std::string_view content, std::string_view passPhrase);
+// A pass-phrase layer: "-----SYMMETRIC-----", prefix, "|", hashPassPhrase(passPhrase), "|",
+// Base64 of passPhraseCiphertext (CR LF lines).
+std::string symmetricLayer(std::string_view content, std::string_view passPhrase, std::string_view prefix = "Q1");
+
+// A pass phrase whose SHA-1 digest begins with a zero byte (its check value is empty).
+std::string passPhraseWithEmptyCheckValue();
+
+} // namespace testdoc

@@ -1,0 +1,21 @@
+#pragma once
+// A fresh directory under the system's temporary directory, removed with everything in it.
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+    // Writes bytes to path() + "/" + name and returns that path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+    std::string read(const std::string& name) const;
+
+private:
+    std::string path_;
+};
