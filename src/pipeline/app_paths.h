@@ -1,0 +1,14 @@
+#pragma once
+// The application directory and the files kept in it, shared by both programs.
+#include <string>
+
+struct AppPaths {
+    std::string directory; // ends with '/'
+
+    std::string logPath() const { return directory + "Reader-Log.txt"; }
+    std::string keyNoticeMarkerPath() const { return directory + "askag"; }
+};
+
+// QUILLBOX_HOME when set; else the executable's directory when writable; else the per-user data
+// directory ($XDG_DATA_HOME/quillbox-reader/, default ~/.local/share/quillbox-reader/), created.
+AppPaths resolveAppPaths(const std::string& executableDirectory);

@@ -1,0 +1,21 @@
+#pragma once
+// The checks a job's paths pass before any file is touched.
+#include "pipeline/job_form.h"
+#include "pipeline/path_style.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class JobUi;
+
+struct JobPaths {
+    // Batch job: the split lists (equal length). Single-file job: empty.
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+};
+
+// Runs the rules in order and stops at the first that fails: it shows its message, resets and
+// focuses the box, and returns nothing. values are the trimmed form values.
+std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui, const PathStyle& style,
+                                         const FileAccess& access);
