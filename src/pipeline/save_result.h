@@ -9,6 +9,10 @@
 // space" itself when it falls short. Never leaves a short file in place of an existing one.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, JobUi& ui);
 
+// True for an existing file that must not be written: no write permission bit set for anyone, or
+// access(2) refuses writing. The bits matter because access(2) grants root everything.
+bool isReadOnlyFile(const std::string& path);
+
 enum class SaveOutcome { Saved, Failed };
 
 // Asks before overwriting (No throws the empty errorDef::error_message), writes, and reports the

@@ -1,0 +1,164 @@
+#include "pipeline/activity_log.h"
+
+#include "pipeline/job_ui.h"
+#include "pipeline/save_result.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <limits>
+
+namespace {
+
+constexpr off_t spillThreshold = 102400;
+
+class AppendFile {
+public:
+    explicit AppendFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+    ~AppendFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    bool isOpen() const { return fd_ >= 0; }
+    // The file's size, or -1 when it could not be opened.
+    off_t size() const { return fd_ >= 0 ? ::lseek(fd_, 0, SEEK_END) : -1; }
+    void append(const std::string& text) const {
+        std::size_t done = 0;
+        while (fd_ >= 0 && done < text.size()) {
+            const ssize_t written = ::write(fd_, text.data() + done, text.size() - done);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                return;
+            }
+            done += static_cast<std::size_t>(written);
+        }
+    }
+
+private:
+    int fd_;
+};
+
+std::string directoryPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(0, slash + 1);
+}
+
+// The counter file holds one signed decimal number; a missing file or anything unreadable counts 0.
+std::int64_t readCounter(const std::string& path) {
+    std::ifstream in(path);
+    std::int64_t count = 0;
+    if (!(in >> count)) {
+        return 0;
+    }
+    return count;
+}
+
+void writeCounter(const std::string& path, std::int64_t count) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << count;
+}
+
+} // namespace
+
+std::tm ActivityLog::localNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return local;
+}
+
+ActivityLog::ActivityLog(std::string logPath, JobUi& ui, Clock clock)
+    : logPath_(std::move(logPath)), counterPath_(directoryPart(logPath_) + "successcounter.txt"), ui_(ui),
+      clock_(std::move(clock)) {}
+
+std::string ActivityLog::KindName(int kind) {
+    static const std::array<const char*, 17> names = {
+        "ERROR",
+        "SYMETRIC ENCRYPTION",
+        "ASYMETRIC ENCRYPTION",
+        "SYMETRIC ENCRYPTION AND SIGNED",
+        "ASYMETRIC ENCRYPTION AND SIGNED",
+        "DIGITALLY SIGNED",
+        "SYMETRIC ENCRYPTION AND EXTRACTOR",
+        "ASYMETRIC ENCRYPTION AND EXTRACTOR",
+        "SYMETRIC ENCRYPTION, SIGNED AND EXTRACTOR",
+        "ASYMETRIC ENCRYPTION, SIGNED AND EXTRACTOR",
+        "DIGITALLY SIGNED AND EXTRACTOR",
+        "EXTRACTOR",
+        "CRL DOWNLOAD",
+        "DECRYPT AND VERIFY",
+        "DECRYPTION",
+        "VERIFICATION",
+        "CRL DOWNLOAD",
+    };
+    if (kind < 0 || static_cast<std::size_t>(kind) >= names.size()) {
+        return {};
+    }
+    return names[static_cast<std::size_t>(kind)];
+}
+
+std::string ActivityLog::FormatDate(const std::tm& when) {
+    return std::to_string(when.tm_mday) + "/" + std::to_string(when.tm_mon + 1) + "/" +
+           std::to_string(when.tm_year + 1900);
+}
+
+std::string ActivityLog::FormatTime(const std::tm& when) {
+    return std::to_string(when.tm_hour) + ":" + std::to_string(when.tm_min) + ":" + std::to_string(when.tm_sec);
+}
+
+std::string ActivityLog::SpillPath() {
+    std::int64_t count = readCounter(counterPath_);
+    if (count < std::numeric_limits<std::int64_t>::max()) {
+        ++count;
+    }
+    // A counter of -1 (hand-edited) sends records back to the base log and is left as it is.
+    if (count == 0) {
+        return logPath_;
+    }
+    writeCounter(counterPath_, count);
+    std::string path = logPath_;
+    path.insert(path.size() >= 4 ? path.size() - 4 : 0, std::to_string(count));
+    return path;
+}
+
+void ActivityLog::Write(int kind, const std::string& message, const std::string& files) {
+    try {
+        append(kind, message, files);
+    } catch (...) {
+        // A record that cannot be written is lost; the job goes on.
+    }
+}
+
+void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
+    if (::access(logPath_.c_str(), F_OK) != 0 && !WriteWholeFile(logPath_, "\n", ui_)) {
+        ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning, Buttons::Ok);
+        return;
+    }
+    if (isReadOnlyFile(logPath_)) {
+        ui_.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
+        return;
+    }
+    const std::tm when = clock_();
+    const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" + message +
+                               "\t" + files + "\n";
+    {
+        const AppendFile base(logPath_);
+        if (base.size() <= spillThreshold) {
+            base.append(record);
+            return;
+        }
+    }
+    const AppendFile spill(SpillPath());
+    spill.append(record);
+}

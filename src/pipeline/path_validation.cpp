@@ -1,0 +1,202 @@
+#include "pipeline/path_validation.h"
+
+#include "e2eCrypto/string_tokenizer.h"
+#include "pipeline/job_ui.h"
+
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view specialCharacters = "~!@#$%^&*()+=<>,?|{}[]";
+
+bool hasSpecialCharacter(const std::string& path) {
+    return path.find_first_of(specialCharacters) != std::string::npos;
+}
+
+bool hasCharacter(const std::string& path, char c) { return path.find(c) != std::string::npos; }
+
+// Everything up to and including the last separator; the caller has made sure there is one.
+std::string directoryPart(const std::string& path, char separator) {
+    return path.substr(0, path.rfind(separator) + 1);
+}
+
+std::string fileNamePart(const std::string& path, char separator) { return path.substr(path.rfind(separator) + 1); }
+
+bool endsWithCrl(const std::string& path) { return path.size() >= 4 && path.compare(path.size() - 4, 4, ".crl") == 0; }
+
+std::vector<std::string> splitList(const std::string& text) {
+    StringTokenizer tokenizer;
+    tokenizer.setText(text);
+    tokenizer.setDelimiters(";");
+    std::vector<std::string> items;
+    for (std::string item = tokenizer.nextToken(); !item.empty(); item = tokenizer.nextToken()) {
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+// What a failing rule does to its box besides showing the message.
+enum class Reset { None, Empty, ResetText };
+
+struct Failure {
+    std::string message;
+    Reset reset = Reset::None;
+    bool refresh = false;
+    bool focus = false;
+};
+
+class RuleRunner {
+public:
+    RuleRunner(JobForm& form, JobUi& ui, const PathStyle& style) : form_(form), ui_(ui), style_(style) {}
+
+    // Shows the failure and applies its effects to box; always false, so callers can return it.
+    bool fail(FormBox box, const Failure& failure) const {
+        ui_.showMessage(failure.message, IconKind::Warning, Buttons::Ok);
+        if (failure.reset != Reset::None) {
+            form_.setBoxText(box, failure.reset == Reset::Empty ? std::string() : style_.resetText);
+            if (failure.refresh) {
+                form_.showValues();
+            }
+        }
+        if (failure.focus) {
+            form_.focusBox(box);
+        }
+        return false;
+    }
+
+    bool checkInput(const std::string& input, const FileAccess& access) const {
+        const char sep = style_.separator;
+        if (hasCharacter(input, style_.refused)) {
+            return fail(FormBox::Input, {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                                         Reset::Empty, true, true});
+        }
+        if (hasSpecialCharacter(input)) {
+            return fail(FormBox::Input, {"Invalid input file path! Special characters not allowed in the file name",
+                                         Reset::Empty, true, true});
+        }
+        if (!hasCharacter(input, sep)) {
+            return fail(FormBox::Input, {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                                         Reset::ResetText, true, true});
+        }
+        if (fileNamePart(input, sep).empty()) {
+            return fail(FormBox::Input, {"Invalid input! Please provide a file", Reset::None, false, true});
+        }
+        const std::string directory = directoryPart(input, sep);
+        if (!access.readable(directory)) {
+            return fail(FormBox::Input,
+                        {"Input directory " + directory + " does not exist or does not have read permissions",
+                         Reset::ResetText, false, true});
+        }
+        if (!access.readable(input)) {
+            return fail(FormBox::Input,
+                        {"Input file " + input + " does not exist or does not have read permissions set",
+                         Reset::ResetText, false, true});
+        }
+        return true;
+    }
+
+    bool checkOutput(const std::string& output, const FileAccess& access) const {
+        const char sep = style_.separator;
+        if (output.empty()) {
+            return fail(FormBox::Output, {"Invalid output path! Please provide complete path"});
+        }
+        if (hasCharacter(output, style_.refused)) {
+            return fail(FormBox::Output, {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                                          Reset::Empty, true, true});
+        }
+        if (hasSpecialCharacter(output)) {
+            return fail(FormBox::Output, {"Invalid output file path! Special characters not allowed inthe file name",
+                                          Reset::Empty, true, true});
+        }
+        if (!hasCharacter(output, sep)) {
+            return fail(FormBox::Output, {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                                          Reset::ResetText, true, true});
+        }
+        if (fileNamePart(output, sep).empty()) {
+            return fail(FormBox::Output, {"Invalid file name! Please provide a file name", Reset::None, false, true});
+        }
+        const std::string directory = directoryPart(output, sep);
+        if (!access.writable(directory)) {
+            return fail(FormBox::Output,
+                        {"Output directory " + directory + " does not exist or does not have write permissions",
+                         Reset::ResetText, false, true});
+        }
+        return true;
+    }
+
+    bool checkCrl(const std::string& crl, const FileAccess& access) const {
+        const char sep = style_.separator;
+        if (crl.empty()) {
+            return fail(FormBox::CrlPath, {"Please provide path to CRL file!"});
+        }
+        if (hasSpecialCharacter(crl)) {
+            return fail(FormBox::CrlPath, {"Invalid CRL file path! Special characters not allowed inthe file name",
+                                           Reset::Empty, true, true});
+        }
+        if (hasCharacter(crl, style_.refused)) {
+            return fail(FormBox::CrlPath, {style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
+                                           Reset::Empty, true, true});
+        }
+        if (!endsWithCrl(crl)) {
+            return fail(FormBox::CrlPath, {"CRL path accepts only files with \".crl\" extension", Reset::Empty, true, true});
+        }
+        if (!hasCharacter(crl, sep)) {
+            return fail(FormBox::CrlPath, {"Cannot give relative path to crl file", Reset::Empty, true, true});
+        }
+        const std::string directory = directoryPart(crl, sep);
+        if (!access.readable(directory)) {
+            return fail(FormBox::CrlPath,
+                        {"CRL directory " + directory + " does not exist or does not have read permissions",
+                         Reset::Empty, false, true});
+        }
+        if (!access.readable(crl)) {
+            return fail(FormBox::CrlPath,
+                        {"CRL file " + crl + " does not exist or does not have read permissions set", Reset::Empty,
+                         false, true});
+        }
+        return true;
+    }
+
+    bool checkCounts(const JobPaths& paths) const {
+        if (paths.inputs.size() == paths.outputs.size()) {
+            return true;
+        }
+        ui_.showMessage("Count of input files is not same as output files", IconKind::Warning, Buttons::Ok);
+        form_.enableOutput();
+        form_.setBoxText(FormBox::Input, "");
+        form_.setBoxText(FormBox::Output, "");
+        form_.setCrlChoice(0);
+        form_.showValues();
+        return false;
+    }
+
+private:
+    JobForm& form_;
+    JobUi& ui_;
+    const PathStyle& style_;
+};
+
+} // namespace
+
+std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui, const PathStyle& style,
+                                         const FileAccess& access) {
+    const RuleRunner rules(form, ui, style);
+    if (values.input.empty()) {
+        rules.fail(FormBox::Input, {"Invalid input path! Please provide complete path"});
+        return std::nullopt;
+    }
+    JobPaths paths;
+    if (values.multipleSelection) {
+        paths.inputs = splitList(values.input);
+        paths.outputs = splitList(values.output);
+        if (!rules.checkCounts(paths)) {
+            return std::nullopt;
+        }
+    } else if (!rules.checkInput(values.input, access) || !rules.checkOutput(values.output, access)) {
+        return std::nullopt;
+    }
+    if (values.crlChoice == 0 && !rules.checkCrl(values.crlPath, access)) {
+        return std::nullopt;
+    }
+    return paths;
+}

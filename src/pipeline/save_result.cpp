@@ -1,0 +1,51 @@
+#include "pipeline/save_result.h"
+
+#include "e2eCrypto/error_records.h"
+#include "pipeline/activity_log.h"
+#include "pipeline/completion_text.h"
+#include "pipeline/job_form.h"
+#include "pipeline/job_ui.h"
+
+#include <unistd.h>
+
+namespace {
+
+void reportSaveFailure(JobContext& job, bool furtherPasses) {
+    job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.", IconKind::Error,
+                       Buttons::Ok);
+    if (job.mode == JobMode::SingleFile) {
+        job.log.Write(logkind::error, "Failed to save to output file", job.pair.files());
+        job.form.setBoxText(FormBox::Input, "");
+        job.form.setBoxText(FormBox::Output, "");
+        if (furtherPasses) {
+            job.form.setBoxText(FormBox::CrlPath, "");
+        }
+    } else {
+        job.log.Write(logkind::error, "Could not save to output file", job.pair.files());
+        job.form.enableOutput();
+        job.form.setBoxText(FormBox::Input, "");
+        job.form.setBoxText(FormBox::Output, "");
+    }
+    job.form.showValues();
+}
+
+} // namespace
+
+SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
+    const std::string& output = job.pair.output;
+    if (::access(output.c_str(), F_OK) == 0 &&
+        !job.ui.showMessage(output + " file already exists. Do you want to overwrite it?", IconKind::Warning,
+                            Buttons::YesNo)) {
+        throw errorDef::error_message("");
+    }
+    if (!WriteWholeFile(output, content, job.ui)) {
+        reportSaveFailure(job, furtherPasses);
+        return SaveOutcome::Failed;
+    }
+    const CompletionRecord completion = completionRecord(layerTally, job.mode, furtherPasses);
+    job.log.Write(completion.kind, completion.text, job.pair.files());
+    if (job.mode == JobMode::SingleFile) {
+        job.ui.showMessage(completion.text, IconKind::Success, Buttons::Ok);
+    }
+    return SaveOutcome::Saved;
+}

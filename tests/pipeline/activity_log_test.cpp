@@ -1,0 +1,169 @@
+#include "pipeline/activity_log.h"
+
+#include "support/scripted_job_ui.h"
+#include "support/temp_dir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+std::tm at(int year, int month, int day, int hour, int minute, int second) {
+    std::tm when{};
+    when.tm_year = year - 1900;
+    when.tm_mon = month - 1;
+    when.tm_mday = day;
+    when.tm_hour = hour;
+    when.tm_min = minute;
+    when.tm_sec = second;
+    return when;
+}
+
+const std::string fixedStamp = "1/2/2004\t9:5:3\t";
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedJobUi ui;
+    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return at(2004, 2, 1, 9, 5, 3); }};
+
+    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
+    void baseLogOfSize(std::size_t size) { dir.write("Reader-Log.txt", std::string(size, 'x')); }
+};
+
+TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
+    log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt");
+    EXPECT_EQ(dir.read("Reader-Log.txt"),
+              "\n" + fixedStamp + "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt\n");
+    EXPECT_FALSE(exists("successcounter.txt"));
+    EXPECT_THAT(ui.events, IsEmpty());
+}
+
+TEST_F(ActivityLogTest, RecordsAreAppendedInOrder) {
+    log.Write(0, "first", "a -> b");
+    log.Write(14, "second", "c -> d");
+    EXPECT_EQ(dir.read("Reader-Log.txt"),
+              "\n" + fixedStamp + "ERROR\tfirst\ta -> b\n" + fixedStamp + "DECRYPTION\tsecond\tc -> d\n");
+}
+
+TEST_F(ActivityLogTest, UnknownKindLeavesTheThirdFieldEmpty) {
+    log.Write(17, "m", "f");
+    log.Write(99, "m", "f");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "\tm\tf\n" + fixedStamp + "\tm\tf\n");
+}
+
+TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
+    baseLogOfSize(102400);
+    log.Write(0, "m", "f");
+    EXPECT_EQ(dir.read("Reader-Log.txt").size(), 102400 + fixedStamp.size() + std::string("ERROR\tm\tf\n").size());
+    EXPECT_FALSE(exists("Reader-Log1.txt"));
+    EXPECT_FALSE(exists("successcounter.txt"));
+}
+
+TEST_F(ActivityLogTest, LogPastTheLimitSpillsIntoTheFirstNumberedFile) {
+    baseLogOfSize(102401);
+    log.Write(0, "m", "f");
+    EXPECT_EQ(dir.read("Reader-Log.txt").size(), 102401U);
+    EXPECT_EQ(dir.read("Reader-Log1.txt"), fixedStamp + "ERROR\tm\tf\n");
+    EXPECT_EQ(dir.read("successcounter.txt"), "1");
+}
+
+TEST_F(ActivityLogTest, EverySpilledRecordGetsAFileOfItsOwn) {
+    baseLogOfSize(102401);
+    dir.write("successcounter.txt", "1");
+    log.Write(0, "one", "f");
+    log.Write(0, "two", "f");
+    EXPECT_EQ(dir.read("Reader-Log2.txt"), fixedStamp + "ERROR\tone\tf\n");
+    EXPECT_EQ(dir.read("Reader-Log3.txt"), fixedStamp + "ERROR\ttwo\tf\n");
+    EXPECT_EQ(dir.read("successcounter.txt"), "3");
+}
+
+TEST_F(ActivityLogTest, CounterOfMinusOneSendsTheRecordToTheBaseLog) {
+    baseLogOfSize(102401);
+    dir.write("successcounter.txt", "-1");
+    log.Write(0, "m", "f");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), std::string(102401, 'x') + fixedStamp + "ERROR\tm\tf\n");
+    EXPECT_EQ(dir.read("successcounter.txt"), "-1");
+}
+
+TEST_F(ActivityLogTest, ReadOnlyLogShowsItsMessageAndChangesNoFile) {
+    const std::string path = dir.write("Reader-Log.txt", "\nold\n");
+    // Judged by the permission bits: running as root, access(2) would call a 0444 file writable.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    log.Write(0, "m", "f");
+    log.Write(0, "m", "f");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), "\nold\n");
+    const ShownMessage expected{"Log file does not have write permissions", IconKind::Warning, Buttons::Ok};
+    EXPECT_THAT(ui.messages(), ElementsAre(expected, expected));
+    EXPECT_FALSE(exists("successcounter.txt"));
+}
+
+TEST_F(ActivityLogTest, LogThatCannotBeCreatedShowsItsMessage) {
+    ActivityLog missing(dir.file("gone/Reader-Log.txt"), ui);
+    missing.Write(0, "m", "f");
+    EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{"Could not write to log. Check accessibility and permissions",
+                                                        IconKind::Warning, Buttons::Ok}));
+}
+
+TEST(ActivityLogSpillPath, InsertsTheCounterBeforeTheExtension) {
+    TempDir dir;
+    ScriptedJobUi ui;
+    ActivityLog log(dir.file("Reader-Log.txt"), ui);
+    dir.write("successcounter.txt", "  6");
+    EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log7.txt"));
+    EXPECT_EQ(dir.read("successcounter.txt"), "7");
+    dir.write("successcounter.txt", "not a number");
+    EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log1.txt"));
+    dir.write("successcounter.txt", "-5");
+    EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log-4.txt"));
+}
+
+TEST(ActivityLogKindName, NamesEveryCode) {
+    const std::vector<std::pair<int, std::string>> table = {
+        {0, "ERROR"},
+        {1, "SYMETRIC ENCRYPTION"},
+        {2, "ASYMETRIC ENCRYPTION"},
+        {3, "SYMETRIC ENCRYPTION AND SIGNED"},
+        {4, "ASYMETRIC ENCRYPTION AND SIGNED"},
+        {5, "DIGITALLY SIGNED"},
+        {6, "SYMETRIC ENCRYPTION AND EXTRACTOR"},
+        {7, "ASYMETRIC ENCRYPTION AND EXTRACTOR"},
+        {8, "SYMETRIC ENCRYPTION, SIGNED AND EXTRACTOR"},
+        {9, "ASYMETRIC ENCRYPTION, SIGNED AND EXTRACTOR"},
+        {10, "DIGITALLY SIGNED AND EXTRACTOR"},
+        {11, "EXTRACTOR"},
+        {12, "CRL DOWNLOAD"},
+        {13, "DECRYPT AND VERIFY"},
+        {14, "DECRYPTION"},
+        {15, "VERIFICATION"},
+        {16, "CRL DOWNLOAD"},
+        {17, ""},
+        {99, ""},
+        {-1, ""},
+    };
+    for (const auto& [kind, name] : table) {
+        EXPECT_EQ(ActivityLog::KindName(kind), name) << "kind " << kind;
+    }
+}
+
+TEST(ActivityLogStamp, DateAndTimeHaveNoLeadingZeros) {
+    const std::vector<std::tuple<std::tm, std::string, std::string>> table = {
+        {at(2004, 2, 1, 9, 5, 3), "1/2/2004", "9:5:3"},
+        {at(2003, 3, 5, 9, 7, 4), "5/3/2003", "9:7:4"},
+        {at(1999, 12, 31, 23, 59, 59), "31/12/1999", "23:59:59"},
+        {at(2010, 10, 10, 0, 0, 0), "10/10/2010", "0:0:0"},
+    };
+    for (const auto& [when, date, time] : table) {
+        EXPECT_EQ(ActivityLog::FormatDate(when), date);
+        EXPECT_EQ(ActivityLog::FormatTime(when), time);
+    }
+}
+
+} // namespace
