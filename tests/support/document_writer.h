@@ -21,9 +21,11 @@ struct CertificateSpec {
     // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.
     std::int64_t notBeforeOffset = -24 * 3600;
     std::int64_t notAfterOffset = 365 * 24 * 3600;
-    std::string notBefore;         // e.g. "200101000000Z" or "20200101000000Z"; overrides the offset
-    std::string notAfter;
-    bool generalizedTime = false;  // use GeneralizedTime for offset-made dates
+    // Explicit dates are stored as written, e.g. "0312312359Z" or "20200101000000Z", and override the
+    // offset; fourteen or more leading digits make a GeneralizedTime, fewer a UTCTime.
+    std::string notBefore{};
+    std::string notAfter{};
+    bool generalizedTime = false; // use GeneralizedTime for offset-made dates
     int keyIndex = 0;
     int keyBits = 2048;
     bool isCa = false;
@@ -47,7 +49,7 @@ std::string netscapeCertificate(const X509* certificate, std::string_view header
 std::string encryptedPrivateKeyPem(EVP_PKEY* key, const std::string& password);
 
 struct CrlSpec {
-    std::vector<long> revokedSerials;
+    std::vector<long> revokedSerials{};
     bool pem = false;
     std::int64_t lastUpdateOffset = -3600;
 };
@@ -59,13 +61,13 @@ std::string armour(std::string_view der, std::string_view lineBreak = "\r\n");
 
 struct SignOptions {
     bool detached = false;
-    bool includeSignerCertificate = true;
+    bool includeSignerCertificate = true; // the first signer's certificate; extra signers always carry theirs
     bool noSigners = false;               // signedData with content and an empty signer list
-    bool tamperAfterSigning = false;      // the content is changed after the signature was made
-    bool emptyContent = false;            // signedData whose content is present but empty
-    const EVP_MD* digest = nullptr;       // SHA-1 when null
-    std::vector<const Identity*> extraSigners; // signed by these too, in order, after the first
-    bool extraSignersTampered = false;    // the last extra signer's signature is broken
+    bool tamperAfterSigning = false; // the content is changed after the signature was made (not detached)
+    bool emptyContent = false;       // signedData whose content is present but empty
+    const EVP_MD* digest = nullptr;  // SHA-1 when null
+    std::vector<const Identity*> extraSigners{}; // signed by these too, in order, after the first
+    bool extraSignersTampered = false;           // the last extra signer's signature is broken
 };
 // The DER of a signedData over content.
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options = {});
@@ -87,7 +89,12 @@ std::string asymmetricLayer(std::string_view content, const X509* certificate,
 std::string passPhraseCiphertext(std::string_view content, std::string_view passPhrase);
 // A pass-phrase layer: "-----SYMMETRIC-----", prefix, "|", hashPassPhrase(passPhrase), "|",
 // Base64 of passPhraseCiphertext (CR LF lines).
-std::string symmetricLayer(std::string_view content, std::string_view passPhrase, std::string_view prefix = "Q1");
+std::string symmetricLayer(std::string_view content, std::string_view passPhrase,
+                           std::string_view prefix = "Q1");
+
+// The check value of a pass phrase: Base64 of its SHA-1 digest, or empty when the digest begins
+// with a zero byte.
+std::string passPhraseCheckValue(std::string_view passPhrase);
 
 // A pass phrase whose SHA-1 digest begins with a zero byte (its check value is empty).
 std::string passPhraseWithEmptyCheckValue();
