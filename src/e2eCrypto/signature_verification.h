@@ -9,9 +9,18 @@
 #include <string>
 #include <string_view>
 
+// The signer certificate, and where the certificate of its CRL's issuer may be found: among the
+// certificates the signedData carries and in the CA store the chain was checked with (either may be
+// null).
+struct RevocationSubject {
+    X509* certificate = nullptr;
+    STACK_OF(X509)* bundledCertificates = nullptr;
+    X509_STORE* caStore = nullptr;
+};
+
 // Answers whether the signer certificate is listed in the CRL file; throws errorDef records when it
 // cannot answer. Supplied by the certificate code so that this layer needs no CRL reader of its own.
-using RevocationCheck = std::function<bool(X509* signer, const std::string& crlPath)>;
+using RevocationCheck = std::function<bool(const RevocationSubject& subject, const std::string& crlPath)>;
 
 struct SignedContent {
     std::string content;      // the signed content, also when the signature does not verify
@@ -19,5 +28,11 @@ struct SignedContent {
 };
 
 // Throws the error records of a broken layer; a failed signature is a verdict, not an exception.
+// digestSelector is 1 (SHA-1) or 2 (MD5); the digests checked are those the signedData names.
+// skipRevocation 0 runs revocationCheck against crlPath; an empty check leaves the status unknown.
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck);
+
+// The verdict the flags of one verification give; later judgements overwrite the header of earlier
+// ones, and an unknown revocation status never fails the document.
+SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::string description);

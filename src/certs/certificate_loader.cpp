@@ -1,0 +1,122 @@
+#include "certs/certificate_loader.h"
+
+#include "certs/netscape_certificate.h"
+#include "certs/source_channel.h"
+#include "e2eCrypto/base64.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/whole_file.h"
+
+#include <openssl/pem.h>
+
+#include <memory>
+#include <new>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view pemBegin = "-----BEGIN CERTIFICATE-----";
+constexpr std::string_view pemEnd = "-----END CERTIFICATE-----";
+// How the Base64 of a DER certificate of 256 bytes or more begins.
+constexpr std::string_view derBase64Start = "MII";
+constexpr std::size_t netscapeReadStep = 10240;
+
+struct CertificateStackFree {
+    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
+};
+using CertificateStackPtr = std::unique_ptr<STACK_OF(X509), CertificateStackFree>;
+
+// Certificates are never encrypted; refusing a pass phrase keeps the library from asking on the terminal.
+int noPassPhrase(char*, int, int, void*) { return -1; }
+
+X509Ptr readPkcs12(BIO* channel) {
+    const Pkcs12Ptr bundle(d2i_PKCS12_bio(channel, nullptr));
+    if (!bundle) {
+        return nullptr;
+    }
+    EVP_PKEY* key = nullptr;
+    X509* certificate = nullptr;
+    STACK_OF(X509)* others = nullptr;
+    if (PKCS12_parse(bundle.get(), nullptr, &key, &certificate, &others) != 1) {
+        return nullptr;
+    }
+    // The library hands out the certificate only when it matches a key; a lone one comes as "other".
+    const EvpPkeyPtr keyHolder(key);
+    X509Ptr result(certificate);
+    const CertificateStackPtr othersHolder(others);
+    if (!result && others != nullptr && sk_X509_num(others) > 0) {
+        result.reset(sk_X509_shift(others));
+    }
+    return result;
+}
+
+bool isBareBase64Certificate(std::string_view text) {
+    return text.find(pemBegin) == std::string_view::npos && text.find(pemEnd) == std::string_view::npos &&
+           text.find(derBase64Start) != std::string_view::npos;
+}
+
+X509Ptr readBareBase64(const std::string& source, bool sourceIsFile) {
+    std::string fileText;
+    if (sourceIsFile && !ReadWholeFile(source, fileText)) {
+        throw errorDef::error_message("failed loading file");
+    }
+    const std::string_view text = sourceIsFile ? std::string_view(fileText) : std::string_view(source);
+    if (!isBareBase64Certificate(text)) {
+        return nullptr;
+    }
+    const std::string der = decodeBase64(text);
+    if (!fitsMemoryChannel(der)) {
+        throw errorDef::error_message(sourceIsFile ? "CertExpired:Cannot write to bio"
+                                                   : "Cannot read certificate to\ncheck agains CRL");
+    }
+    const BioPtr channel = newMemoryChannel(der);
+    if (!channel) {
+        throw errorDef::Fatal("System low in memory");
+    }
+    return X509Ptr(d2i_X509_bio(channel.get(), nullptr));
+}
+
+std::string readEverything(BIO* channel) {
+    std::string bytes;
+    try {
+        for (;;) {
+            const std::size_t held = bytes.size();
+            bytes.resize(held + netscapeReadStep);
+            const int got = BIO_read(channel, bytes.data() + held, static_cast<int>(netscapeReadStep));
+            if (got < 0) {
+                throw errorDef::error_message("Error reading Netscape type Certificate\nto check against CRL", 10001);
+            }
+            bytes.resize(held + static_cast<std::size_t>(got));
+            if (got == 0) {
+                return bytes;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        throw errorDef::Fatal("System low in memory", 5000);
+    }
+}
+
+} // namespace
+
+X509Ptr loadCertificate(const std::string& source, bool sourceIsFile) {
+    const BioPtr channel = openSourceChannel(source, sourceIsFile);
+    if (!channel) {
+        throw errorDef::error_message(sourceIsFile ? "Couldn't read certificate to check\nagainst CRL"
+                                                   : "Couldn't read certificate");
+    }
+    if (X509Ptr certificate{d2i_X509_bio(channel.get(), nullptr)}) {
+        return certificate;
+    }
+    BIO_reset(channel.get());
+    if (X509Ptr certificate{PEM_read_bio_X509_AUX(channel.get(), nullptr, noPassPhrase, nullptr)}) {
+        return certificate;
+    }
+    BIO_reset(channel.get());
+    if (X509Ptr certificate = readPkcs12(channel.get())) {
+        return certificate;
+    }
+    if (X509Ptr certificate = readBareBase64(source, sourceIsFile)) {
+        return certificate;
+    }
+    BIO_reset(channel.get());
+    return decodeNetscapeCertificate(readEverything(channel.get()));
+}

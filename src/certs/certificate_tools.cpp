@@ -1,0 +1,63 @@
+#include "certs/certificate_tools.h"
+
+#include "certs/certificate_loader.h"
+#include "certs/revocation_check.h"
+#include "e2eCrypto/certificate_time.h"
+#include "e2eCrypto/string_tokenizer.h"
+#include "e2eCrypto/subject_line.h"
+
+#include <openssl/crypto.h>
+#include <openssl/provider.h>
+
+#include <ctime>
+
+namespace {
+
+// The library initialises itself and allocates with malloc from its first call on, so the memory
+// functions are left alone. The legacy provider is added beside the default one (which stays
+// available) so that password-less PKCS#12 files written by older tools can be read.
+bool setUpLibrary() {
+    OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
+    OSSL_PROVIDER_try_load(nullptr, "legacy", 1);
+    return true;
+}
+
+} // namespace
+
+CertificateTools::CertificateTools() {
+    static const bool ready = setUpLibrary();
+    (void)ready;
+}
+
+SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector, int skipRevocation,
+                                                const std::string& crlPath) const {
+    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile);
+}
+
+X509Ptr CertificateTools::loadCertificate(const std::string& source, bool sourceIsFile) const {
+    return ::loadCertificate(source, sourceIsFile);
+}
+
+bool CertificateTools::isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const {
+    const X509Ptr certificate = loadCertificate(source, sourceIsFile);
+    const std::time_t now = std::time(nullptr);
+    // An unreadable start date counts as not yet valid; an unreadable end date never as expired.
+    if (compareWithTime(X509_get0_notBefore(certificate.get()), now) >= 0) {
+        notYetValidFlag = true;
+    }
+    return compareWithTime(X509_get0_notAfter(certificate.get()), now) == -1;
+}
+
+std::string CertificateTools::commonName(const std::string& source, bool sourceIsFile) const {
+    const X509Ptr certificate = loadCertificate(source, sourceIsFile);
+    StringTokenizer tokenizer(subjectOneLine(X509_get_subject_name(certificate.get())));
+    tokenizer.setDelimiters("/");
+    std::string name;
+    while (tokenizer.position() != StringTokenizer::none) {
+        std::string token = tokenizer.nextToken();
+        if (token.starts_with("CN")) {
+            name = std::move(token);
+        }
+    }
+    return name;
+}

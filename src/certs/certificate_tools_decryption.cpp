@@ -1,0 +1,12 @@
+#include "certs/certificate_tools.h"
+
+#include "e2eCrypto/decryption.h"
+
+void CertificateTools::decryptData(std::string_view input, std::string& output, const SecretString& key,
+                                   const SecretString& keyPassword, int decryptMode, int keyFormat) const {
+    ::decryptData(input, output, key, keyPassword, decryptMode, keyFormat);
+}
+
+std::string CertificateTools::hashPassPhrase(std::string_view passPhrase) const {
+    return ::hashPassPhrase(passPhrase);
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Certificate dates: their display form and their comparison with a moment.
+#include <openssl/asn1.h>
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+// "Mon dd hh:mm:ss yyyy" with " GMT" when the time ends in "Z", for a UTCTime (type 23) or a
+// GeneralizedTime (type 24); "UNKNOWN FORMAT" for anything it cannot read.
+std::string formatCertificateTime(int type, std::string_view bytes);
+std::string formatCertificateTime(const ASN1_TIME* time);
+
+// -1 when the time is not later than now, 1 when it is later, 0 when it cannot be read. Accepts
+// UTCTime without seconds and with a time-zone offset, as older certificates carry them.
+int compareWithTime(const ASN1_TIME* time, std::time_t now);

@@ -1,0 +1,177 @@
+#include "e2eCrypto/signature_verification.h"
+
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/openssl_handles.h"
+#include "e2eCrypto/signer_description.h"
+#include "e2eCrypto/verification_store.h"
+
+#include <openssl/err.h>
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+namespace {
+
+// The content is pulled through the digesting stream in pieces of this size.
+constexpr std::size_t readPiece = 307200;
+
+[[noreturn]] void throwIncompatible() {
+    throw e2eError::error_message("Incompatible Signature Format. Cannot Verify");
+}
+
+[[noreturn]] void throwOutOfMemory() { throw e2eError::error_message("Insufficient System Memory"); }
+
+void checkDigestSelector(int digestSelector) {
+    // Only the digests the signedData names are checked; the selector merely has to be a known one.
+    if (digestSelector != 1 && digestSelector != 2) {
+        throw e2eError::error_message("This Digest Type is not supported in this version.");
+    }
+}
+
+Pkcs7Ptr parseSignedData(const std::string& der) {
+    if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
+        throw errorDef::error_message("Invalid Signature Format");
+    }
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    Pkcs7Ptr structure(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+    if (!structure) {
+        throw errorDef::error_message("Invalid Signature Format");
+    }
+    return structure;
+}
+
+// Reads the whole content stream into buffer, whose storage is reused (and grown only if the content
+// is larger), and trims buffer to the content. Reading is what computes the digests.
+void readContent(BIO* stream, std::string& buffer) {
+    std::size_t total = 0;
+    try {
+        for (;;) {
+            if (total == buffer.size()) {
+                buffer.resize(total + readPiece);
+            }
+            const std::size_t want = std::min(readPiece, buffer.size() - total);
+            const int got = BIO_read(stream, buffer.data() + total, static_cast<int>(want));
+            if (got <= 0) {
+                break;
+            }
+            total += static_cast<std::size_t>(got);
+        }
+    } catch (const std::bad_alloc&) {
+        throwOutOfMemory();
+    }
+    buffer.resize(total);
+    if (total == 0) {
+        throwIncompatible();
+    }
+}
+
+// Every signer must verify; a signedData without any signer proves nothing and fails too.
+bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure, STACK_OF(PKCS7_SIGNER_INFO) * signers) {
+    const int count = signers == nullptr ? 0 : sk_PKCS7_SIGNER_INFO_num(signers);
+    if (count <= 0) {
+        return false;
+    }
+    X509StoreCtxPtr context(X509_STORE_CTX_new());
+    if (!context) {
+        throwOutOfMemory();
+    }
+    for (int i = 0; i < count; ++i) {
+        if (PKCS7_dataVerify(store, context.get(), stream, structure, sk_PKCS7_SIGNER_INFO_value(signers, i)) < 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::string description) {
+    SignatureVerdict verdict;
+    verdict.description = std::move(description);
+    const auto fail = [&verdict] {
+        verdict.header = "FAILED";
+        verdict.headerIcon = VerdictIcon::RedCross;
+    };
+    if (state.signatureFailed) {
+        fail();
+        verdict.signatureText = "Not Verified";
+        verdict.integrityText = "Contents Altered after message was signed";
+        verdict.integrityStatus = 2;
+        verdict.signatureStatus = 2;
+    } else {
+        verdict.header = "SUCCESS";
+        verdict.headerIcon = VerdictIcon::GreenTick;
+        verdict.signatureText = "Verified";
+        verdict.integrityText = "Contents not altered after message was signed";
+        verdict.integrityStatus = 1;
+        verdict.signatureStatus = 1;
+    }
+    if (state.certificateExpired) {
+        fail();
+        verdict.validityText = "Certificate Expired";
+        verdict.validityStatus = 2;
+    } else {
+        verdict.validityText = "Certificate not expired";
+        verdict.validityStatus = 1;
+    }
+    if (state.notYetValid) {
+        fail();
+        verdict.validityText = "Signer certificate is not yet valid";
+        verdict.validityStatus = 2;
+    }
+    if (state.certificateRevoked) {
+        fail();
+        verdict.revocationText = "Signer Certificate is REVOKED";
+        verdict.revocationStatus = 2;
+    } else if (state.revocationUnknown) {
+        // Not knowing is no reason to fail the document.
+        verdict.revocationText = "Certificate revocation status unknown";
+        verdict.revocationStatus = 0;
+    } else {
+        verdict.revocationText = "Certificate is NOT REVOKED";
+        verdict.revocationStatus = 1;
+    }
+    return verdict;
+}
+
+SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
+                              const std::string& crlPath, const RevocationCheck& revocationCheck) {
+    if (content.empty()) {
+        throw e2eError::error_message("Neccessary fields needed to VERIFY are not given");
+    }
+    VerificationState state;
+    checkDigestSelector(digestSelector);
+
+    std::string buffer = decodePkcs7Armour(content, "Invalid format for a signed file", "Invalid signature format");
+    Pkcs7Ptr structure = parseSignedData(buffer);
+
+    X509StorePtr store = makeVerificationStore();
+    if (!store) {
+        throwOutOfMemory();
+    }
+    ERR_clear_error();
+    if (PKCS7_get_detached(structure.get()) != 0) {
+        throw e2eError::error_message("Invalid Signature Format");
+    }
+    // Null for a structure that carries no readable content, such as envelopedData.
+    BioPtr stream(PKCS7_dataInit(structure.get(), nullptr));
+    if (!stream) {
+        throwIncompatible();
+    }
+    // The DER is no longer needed once parsed; its storage, at least as large as the content inside
+    // it, receives the content, so the document is never copied a second time.
+    readContent(stream.get(), buffer);
+
+    STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(structure.get());
+    state.signatureFailed = !allSignersVerify(store.get(), stream.get(), structure.get(), signers);
+
+    std::string description;
+    if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
+        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
+                       RevocationRequest{skipRevocation, crlPath, revocationCheck, store.get()}, state, description);
+    }
+    ERR_clear_error();
+    return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
+}

@@ -1,0 +1,113 @@
+#include "e2eCrypto/signer_description.h"
+
+#include "e2eCrypto/certificate_time.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/string_tokenizer.h"
+#include "e2eCrypto/subject_line.h"
+
+#include <ctime>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view unknownFormat = "UNKNOWN FORMAT";
+
+STACK_OF(X509) * bundledCertificates(const PKCS7* structure) {
+    const int type = OBJ_obj2nid(structure->type);
+    if (type == NID_pkcs7_signed && structure->d.sign != nullptr) {
+        return structure->d.sign->cert;
+    }
+    if (type == NID_pkcs7_signedAndEnveloped && structure->d.signed_and_enveloped != nullptr) {
+        return structure->d.signed_and_enveloped->cert;
+    }
+    return nullptr;
+}
+
+// The name, e-mail, organisation and unit lines of a one-line subject. The tests are loose on
+// purpose and the first that matches decides: "ST=ONTARIO" counts as an organisation and
+// "O=HOUSE" as a unit.
+std::string signerLines(const std::string& subject) {
+    std::string name;
+    std::string email;
+    std::string organisation;
+    std::string unit;
+    StringTokenizer tokenizer(subject);
+    tokenizer.setDelimiters("/");
+    while (tokenizer.position() != StringTokenizer::none) {
+        std::string token = tokenizer.nextToken();
+        if (token.starts_with("CN")) {
+            name = std::move(token);
+        } else if (token.starts_with("Email")) {
+            email = std::move(token);
+        } else if (token.find("OU") != std::string::npos) {
+            if (unit.empty()) {
+                unit = std::move(token);
+            }
+        } else if (token.find('O') != std::string::npos) {
+            if (organisation.empty()) {
+                organisation = std::move(token);
+            }
+        }
+    }
+    return name + "\n" + email + "\n" + organisation + "\n" + unit + "\n";
+}
+
+void judgeDates(const X509* certificate, VerificationState& state) {
+    const ASN1_TIME* notAfter = X509_get0_notAfter(certificate);
+    if (ASN1_STRING_type(notAfter) != V_ASN1_UTCTIME) {
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    const int end = compareWithTime(notAfter, now);
+    if (end == -1) {
+        state.certificateExpired = true;
+    } else if (end == 1 && compareWithTime(X509_get0_notBefore(certificate), now) == 1) {
+        state.notYetValid = true;
+    }
+}
+
+// False when the check cannot answer: the status then stays unknown. errorDef::Fatal is not an
+// answer of that kind and passes.
+bool checkRevocation(X509* signer, STACK_OF(X509) * certificates, const RevocationRequest& revocation,
+                     VerificationState& state) {
+    if (!revocation.check) {
+        return false;
+    }
+    try {
+        if (revocation.check(RevocationSubject{signer, certificates, revocation.caStore}, revocation.crlPath)) {
+            state.certificateRevoked = true;
+        }
+    } catch (const errorDef::error_message&) {
+        return false;
+    } catch (const errorDef::Warning&) {
+        return false;
+    }
+    state.revocationUnknown = false;
+    return true;
+}
+
+} // namespace
+
+int describeSigner(PKCS7* structure, PKCS7_SIGNER_INFO* signerInfo, const RevocationRequest& revocation,
+                   VerificationState& state, std::string& description) {
+    STACK_OF(X509)* certificates = bundledCertificates(structure);
+    if (certificates == nullptr || signerInfo->issuer_and_serial == nullptr) {
+        return -1;
+    }
+    X509* signer = X509_find_by_issuer_and_serial(certificates, signerInfo->issuer_and_serial->issuer,
+                                                  signerInfo->issuer_and_serial->serial);
+    if (signer == nullptr) {
+        return -1;
+    }
+    std::string text = signerLines(subjectOneLine(X509_get_subject_name(signer)));
+    const std::string expiry = formatCertificateTime(X509_get0_notAfter(signer));
+    if (expiry == unknownFormat) {
+        return -1;
+    }
+    text += "Certificate expires on: " + expiry + "\n";
+    judgeDates(signer, state);
+
+    const bool answered = revocation.skipRevocation != 0 || checkRevocation(signer, certificates, revocation, state);
+    description = std::move(text);
+    return answered ? 0 : -1;
+}

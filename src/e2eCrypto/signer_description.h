@@ -1,0 +1,24 @@
+#pragma once
+// The signer lines of the result dialog, the signer certificate's date judgement and its revocation
+// check.
+#include "e2eCrypto/signature_verification.h"
+#include "e2eCrypto/verification_state.h"
+
+#include <openssl/pkcs7.h>
+
+#include <string>
+
+struct RevocationRequest {
+    int skipRevocation;            // 0 runs the check
+    const std::string& crlPath;
+    const RevocationCheck& check;  // an empty check leaves the status unknown
+    X509_STORE* caStore;           // handed to the check; may be null
+};
+
+// Describes the signer of signerInfo: name, e-mail, organisation and unit lines, then the expiry
+// line; sets the date and revocation flags of state. Returns 0 when it ran to its end, -1 otherwise.
+// description is left untouched when the signer certificate is missing or its end date unreadable,
+// and receives the text built so far when the revocation check cannot answer (errorDef::error_message
+// and errorDef::Warning are absorbed; errorDef::Fatal passes).
+int describeSigner(PKCS7* structure, PKCS7_SIGNER_INFO* signerInfo, const RevocationRequest& revocation,
+                   VerificationState& state, std::string& description);

@@ -1,0 +1,14 @@
+#pragma once
+// The certificate store signer chains are checked against.
+#include "e2eCrypto/openssl_handles.h"
+
+// Directory of CA certificates under their subject-hash names, relative to the current directory.
+inline constexpr const char* caCertificateDirectory = "../../certs";
+
+// Tolerates every chain problem up to five certificates above the signer; deeper ones end the chain
+// check as "chain too long".
+int chainVerifyCallback(int ok, X509_STORE_CTX* context);
+
+// The library's default certificate file and directory plus caCertificateDirectory, with
+// chainVerifyCallback installed. Null when the store cannot be allocated.
+X509StorePtr makeVerificationStore();
