@@ -1,0 +1,151 @@
+#include "e2eCrypto/decryption.h"
+
+#include "e2eCrypto/base64.h"
+#include "e2eCrypto/block_decryption.h"
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/envelope_opening.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/openssl_handles.h"
+
+#include <openssl/pem.h>
+#include <openssl/sha.h>
+
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr const char* missingDetails = "Necessary details needed for DECRYPTION are not given";
+constexpr const char* unsupportedAlgorithm = "This encryption algorithm is not supported in this version";
+constexpr const char* noMemory = "Insufficient System Memory";
+constexpr const char* notDecrypted = "Couldn't Decrypt the Given Data";
+constexpr const char* invalidFormat = "Invalid Encryption Format";
+// A mode no caller uses any more; it still insists on a key password before being refused.
+constexpr int keyPasswordMode = 4;
+
+[[noreturn]] void fail(const char* message) { throw e2eError::error_message(message); }
+
+// Hands the key password to the PEM reader; never asks anyone, so no terminal prompt can appear.
+int keyPasswordCallback(char* buffer, int size, int, void* userData) {
+    const auto& password = *static_cast<const SecretString*>(userData);
+    if (password.size() > static_cast<std::size_t>(size)) {
+        return -1;
+    }
+    std::memcpy(buffer, password.data(), password.size());
+    return static_cast<int>(password.size());
+}
+
+std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretString& passPhrase) {
+    const EVP_CIPHER* cipher = fetchedCipher("DES-EDE3-CBC");
+    const EVP_MD* md5 = fetchedDigest("MD5");
+    if (cipher == nullptr || md5 == nullptr) {
+        fail(unsupportedAlgorithm);
+    }
+    if (passPhrase.size() > static_cast<std::size_t>(INT_MAX)) {
+        fail(notDecrypted);
+    }
+    unsigned char key[EVP_MAX_KEY_LENGTH];
+    unsigned char iv[EVP_MAX_IV_LENGTH];
+    const bool derived = EVP_BytesToKey(cipher, md5, nullptr, reinterpret_cast<const unsigned char*>(passPhrase.data()),
+                                        static_cast<int>(passPhrase.size()), 1, key, iv) > 0;
+    EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
+    const bool keyed = derived && context && EVP_DecryptInit_ex2(context.get(), cipher, key, iv, nullptr) == 1;
+    OPENSSL_cleanse(key, sizeof key);
+    OPENSSL_cleanse(iv, sizeof iv);
+    if (!context) {
+        fail(noMemory);
+    }
+    if (!keyed) {
+        fail(notDecrypted);
+    }
+    std::string plaintext;
+    if (!decryptBlocks(*context, ciphertext, plaintext)) {
+        fail(notDecrypted);
+    }
+    return plaintext;
+}
+
+EvpPkeyPtr readPrivateKey(const SecretString& pem, const SecretString& password) {
+    if (pem.size() > static_cast<std::size_t>(INT_MAX)) {
+        fail("Invalid Private key");
+    }
+    const BioPtr source(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
+    if (!source) {
+        fail("Insufficient System Memory!");
+    }
+    EvpPkeyPtr key(PEM_read_bio_PrivateKey(source.get(), nullptr, keyPasswordCallback,
+                                           const_cast<SecretString*>(&password)));
+    if (!key) {
+        fail("Invalid Private key");
+    }
+    return key;
+}
+
+// The certificate the layer names; null when none is given or the bytes are no certificate, in
+// which case every recipient is tried.
+X509Ptr recipientCertificate(std::string_view der) {
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    if (der.empty() || der.size() > static_cast<std::size_t>(LONG_MAX)) {
+        return nullptr;
+    }
+    return X509Ptr(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
+}
+
+std::string decryptWithPrivateKey(std::string_view armour, const SecretString& pemKey, const SecretString& password,
+                                  std::string_view recipientCertificateDer) {
+    const EvpPkeyPtr key = readPrivateKey(pemKey, password);
+    const std::string der = decodePkcs7Armour(armour, invalidFormat, invalidFormat);
+    if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
+        fail(invalidFormat);
+    }
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    const Pkcs7Ptr envelope(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+    if (!envelope) {
+        fail(invalidFormat);
+    }
+    const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
+    std::string plaintext;
+    if (!decryptEnvelope(*envelope, *key, recipient.get(), plaintext)) {
+        fail(notDecrypted);
+    }
+    return plaintext;
+}
+
+} // namespace
+
+void decryptData(std::string_view input, std::string& output, const SecretString& key,
+                 const SecretString& keyPassword, int decryptMode, int keyFormat,
+                 std::string_view recipientCertificateDer) {
+    if (input.empty() || key.empty()) {
+        fail(missingDetails);
+    }
+    if (decryptMode == keyPasswordMode && keyPassword.empty()) {
+        fail(missingDetails);
+    }
+    if ((decryptMode != PassPhraseMode && decryptMode != PrivateKeyMode) || keyFormat != supportedKeyFormat) {
+        fail(unsupportedAlgorithm);
+    }
+    std::string plaintext;
+    try {
+        plaintext = decryptMode == PassPhraseMode
+                        ? decryptWithPassPhrase(input, key)
+                        : decryptWithPrivateKey(input, key, keyPassword, recipientCertificateDer);
+    } catch (const std::bad_alloc&) {
+        fail(noMemory);
+    }
+    // An empty plaintext has always been reported as a failed read of the result.
+    if (plaintext.empty()) {
+        fail(noMemory);
+    }
+    output = std::move(plaintext);
+}
+
+std::string hashPassPhrase(std::string_view passPhrase) {
+    unsigned char digest[SHA_DIGEST_LENGTH];
+    SHA1(reinterpret_cast<const unsigned char*>(passPhrase.data()), passPhrase.size(), digest);
+    if (digest[0] == 0) {
+        return {};
+    }
+    return encodeBase64(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
+}
