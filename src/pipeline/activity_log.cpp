@@ -114,7 +114,8 @@ std::string ActivityLog::FormatDate(const std::tm& when) {
 }
 
 std::string ActivityLog::FormatTime(const std::tm& when) {
-    return std::to_string(when.tm_hour) + ":" + std::to_string(when.tm_min) + ":" + std::to_string(when.tm_sec);
+    return std::to_string(when.tm_hour) + ":" + std::to_string(when.tm_min) + ":" +
+           std::to_string(when.tm_sec);
 }
 
 std::string ActivityLog::SpillPath() {
@@ -142,7 +143,8 @@ void ActivityLog::Write(int kind, const std::string& message, const std::string&
 
 void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
     if (::access(logPath_.c_str(), F_OK) != 0 && !WriteWholeFile(logPath_, "\n", ui_)) {
-        ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning, Buttons::Ok);
+        ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
+                        Buttons::Ok);
         return;
     }
     if (isReadOnlyFile(logPath_)) {
@@ -150,8 +152,8 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
         return;
     }
     const std::tm when = clock_();
-    const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" + message +
-                               "\t" + files + "\n";
+    const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
+                               message + "\t" + files + "\n";
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {

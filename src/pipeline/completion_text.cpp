@@ -13,11 +13,10 @@ struct Row {
     std::array<const char*, 4> texts;
 };
 
-const Row signedAndEncrypted{logkind::decryptAndVerify,
-                             {"Decryption/Verification complete and File Saved",
-                              "Decryption/Verification complete and File Saved",
-                              "Decryption/Verification completed and File Saved",
-                              "Decryption/Verification complete and File saved"}};
+const Row signedAndEncrypted{
+    logkind::decryptAndVerify,
+    {"Decryption/Verification complete and File Saved", "Decryption/Verification complete and File Saved",
+     "Decryption/Verification completed and File Saved", "Decryption/Verification complete and File saved"}};
 const Row encrypted{logkind::decryption,
                     {"Decryption complete and File Saved", "Decryption complete and File Saved",
                      "Decryption complete and File Saved", "Decryption complete and File Saved"}};

@@ -27,8 +27,14 @@ std::string PathStyle::localize(const std::string& windowsText) const {
     return text;
 }
 
-bool FileAccess::readable(const std::string& path) const { return ::access(path.c_str(), R_OK) == 0; }
+bool FileAccess::readable(const std::string& path) const {
+    return ::access(path.c_str(), R_OK) == 0;
+}
 
-bool FileAccess::writable(const std::string& path) const { return ::access(path.c_str(), W_OK) == 0; }
+bool FileAccess::writable(const std::string& path) const {
+    return ::access(path.c_str(), W_OK) == 0;
+}
 
-bool FileAccess::exists(const std::string& path) const { return ::access(path.c_str(), F_OK) == 0; }
+bool FileAccess::exists(const std::string& path) const {
+    return ::access(path.c_str(), F_OK) == 0;
+}

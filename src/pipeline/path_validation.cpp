@@ -13,16 +13,22 @@ bool hasSpecialCharacter(const std::string& path) {
     return path.find_first_of(specialCharacters) != std::string::npos;
 }
 
-bool hasCharacter(const std::string& path, char c) { return path.find(c) != std::string::npos; }
+bool hasCharacter(const std::string& path, char c) {
+    return path.find(c) != std::string::npos;
+}
 
 // Everything up to and including the last separator; the caller has made sure there is one.
 std::string directoryPart(const std::string& path, char separator) {
     return path.substr(0, path.rfind(separator) + 1);
 }
 
-std::string fileNamePart(const std::string& path, char separator) { return path.substr(path.rfind(separator) + 1); }
+std::string fileNamePart(const std::string& path, char separator) {
+    return path.substr(path.rfind(separator) + 1);
+}
 
-bool endsWithCrl(const std::string& path) { return path.size() >= 4 && path.compare(path.size() - 4, 4, ".crl") == 0; }
+bool endsWithCrl(const std::string& path) {
+    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".crl") == 0;
+}
 
 std::vector<std::string> splitList(const std::string& text) {
     StringTokenizer tokenizer;
@@ -67,16 +73,21 @@ public:
     bool checkInput(const std::string& input, const FileAccess& access) const {
         const char sep = style_.separator;
         if (hasCharacter(input, style_.refused)) {
-            return fail(FormBox::Input, {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
-                                         Reset::Empty, true, true});
+            return fail(
+                FormBox::Input,
+                {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                 Reset::Empty, true, true});
         }
         if (hasSpecialCharacter(input)) {
-            return fail(FormBox::Input, {"Invalid input file path! Special characters not allowed in the file name",
-                                         Reset::Empty, true, true});
+            return fail(FormBox::Input,
+                        {"Invalid input file path! Special characters not allowed in the file name",
+                         Reset::Empty, true, true});
         }
         if (!hasCharacter(input, sep)) {
-            return fail(FormBox::Input, {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
-                                         Reset::ResetText, true, true});
+            return fail(
+                FormBox::Input,
+                {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                 Reset::ResetText, true, true});
         }
         if (fileNamePart(input, sep).empty()) {
             return fail(FormBox::Input, {"Invalid input! Please provide a file", Reset::None, false, true});
@@ -101,25 +112,29 @@ public:
             return fail(FormBox::Output, {"Invalid output path! Please provide complete path"});
         }
         if (hasCharacter(output, style_.refused)) {
-            return fail(FormBox::Output, {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
-                                          Reset::Empty, true, true});
+            return fail(FormBox::Output,
+                        {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                         Reset::Empty, true, true});
         }
         if (hasSpecialCharacter(output)) {
-            return fail(FormBox::Output, {"Invalid output file path! Special characters not allowed inthe file name",
-                                          Reset::Empty, true, true});
+            return fail(FormBox::Output,
+                        {"Invalid output file path! Special characters not allowed inthe file name",
+                         Reset::Empty, true, true});
         }
         if (!hasCharacter(output, sep)) {
-            return fail(FormBox::Output, {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
-                                          Reset::ResetText, true, true});
+            return fail(FormBox::Output,
+                        {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                         Reset::ResetText, true, true});
         }
         if (fileNamePart(output, sep).empty()) {
-            return fail(FormBox::Output, {"Invalid file name! Please provide a file name", Reset::None, false, true});
+            return fail(FormBox::Output,
+                        {"Invalid file name! Please provide a file name", Reset::None, false, true});
         }
         const std::string directory = directoryPart(output, sep);
         if (!access.writable(directory)) {
-            return fail(FormBox::Output,
-                        {"Output directory " + directory + " does not exist or does not have write permissions",
-                         Reset::ResetText, false, true});
+            return fail(FormBox::Output, {"Output directory " + directory +
+                                              " does not exist or does not have write permissions",
+                                          Reset::ResetText, false, true});
         }
         return true;
     }
@@ -130,18 +145,22 @@ public:
             return fail(FormBox::CrlPath, {"Please provide path to CRL file!"});
         }
         if (hasSpecialCharacter(crl)) {
-            return fail(FormBox::CrlPath, {"Invalid CRL file path! Special characters not allowed inthe file name",
-                                           Reset::Empty, true, true});
+            return fail(FormBox::CrlPath,
+                        {"Invalid CRL file path! Special characters not allowed inthe file name",
+                         Reset::Empty, true, true});
         }
         if (hasCharacter(crl, style_.refused)) {
-            return fail(FormBox::CrlPath, {style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
-                                           Reset::Empty, true, true});
+            return fail(FormBox::CrlPath,
+                        {style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
+                         Reset::Empty, true, true});
         }
         if (!endsWithCrl(crl)) {
-            return fail(FormBox::CrlPath, {"CRL path accepts only files with \".crl\" extension", Reset::Empty, true, true});
+            return fail(FormBox::CrlPath,
+                        {"CRL path accepts only files with \".crl\" extension", Reset::Empty, true, true});
         }
         if (!hasCharacter(crl, sep)) {
-            return fail(FormBox::CrlPath, {"Cannot give relative path to crl file", Reset::Empty, true, true});
+            return fail(FormBox::CrlPath,
+                        {"Cannot give relative path to crl file", Reset::Empty, true, true});
         }
         const std::string directory = directoryPart(crl, sep);
         if (!access.readable(directory)) {
@@ -151,8 +170,8 @@ public:
         }
         if (!access.readable(crl)) {
             return fail(FormBox::CrlPath,
-                        {"CRL file " + crl + " does not exist or does not have read permissions set", Reset::Empty,
-                         false, true});
+                        {"CRL file " + crl + " does not exist or does not have read permissions set",
+                         Reset::Empty, false, true});
         }
         return true;
     }
@@ -178,8 +197,8 @@ private:
 
 } // namespace
 
-std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui, const PathStyle& style,
-                                         const FileAccess& access) {
+std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
+                                         const PathStyle& style, const FileAccess& access) {
     const RuleRunner rules(form, ui, style);
     if (values.input.empty()) {
         rules.fail(FormBox::Input, {"Invalid input path! Please provide complete path"});

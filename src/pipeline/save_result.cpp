@@ -11,8 +11,8 @@
 namespace {
 
 void reportSaveFailure(JobContext& job, bool furtherPasses) {
-    job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.", IconKind::Error,
-                       Buttons::Ok);
+    job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.",
+                       IconKind::Error, Buttons::Ok);
     if (job.mode == JobMode::SingleFile) {
         job.log.Write(logkind::error, "Failed to save to output file", job.pair.files());
         job.form.setBoxText(FormBox::Input, "");

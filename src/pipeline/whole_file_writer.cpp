@@ -37,9 +37,13 @@ private:
 
 enum class WriteStatus { Written, DiskFull, Failed };
 
-bool isDiskFullError(int error) { return error == ENOSPC || error == EFBIG || error == EDQUOT; }
+bool isDiskFullError(int error) {
+    return error == ENOSPC || error == EFBIG || error == EDQUOT;
+}
 
-WriteStatus statusOfError() { return isDiskFullError(errno) ? WriteStatus::DiskFull : WriteStatus::Failed; }
+WriteStatus statusOfError() {
+    return isDiskFullError(errno) ? WriteStatus::DiskFull : WriteStatus::Failed;
+}
 
 // Writes every byte, resuming after partial writes and interrupted calls.
 WriteStatus writeAll(int fd, std::string_view bytes) {

@@ -41,7 +41,8 @@ protected:
 TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
     log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt");
     EXPECT_EQ(dir.read("Reader-Log.txt"),
-              "\n" + fixedStamp + "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt\n");
+              "\n" + fixedStamp +
+                  "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt\n");
     EXPECT_FALSE(exists("successcounter.txt"));
     EXPECT_THAT(ui.events, IsEmpty());
 }
@@ -62,7 +63,8 @@ TEST_F(ActivityLogTest, UnknownKindLeavesTheThirdFieldEmpty) {
 TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
     baseLogOfSize(102400);
     log.Write(0, "m", "f");
-    EXPECT_EQ(dir.read("Reader-Log.txt").size(), 102400 + fixedStamp.size() + std::string("ERROR\tm\tf\n").size());
+    EXPECT_EQ(dir.read("Reader-Log.txt").size(),
+              102400 + fixedStamp.size() + std::string("ERROR\tm\tf\n").size());
     EXPECT_FALSE(exists("Reader-Log1.txt"));
     EXPECT_FALSE(exists("successcounter.txt"));
 }
@@ -108,8 +110,9 @@ TEST_F(ActivityLogTest, ReadOnlyLogShowsItsMessageAndChangesNoFile) {
 TEST_F(ActivityLogTest, LogThatCannotBeCreatedShowsItsMessage) {
     ActivityLog missing(dir.file("gone/Reader-Log.txt"), ui);
     missing.Write(0, "m", "f");
-    EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{"Could not write to log. Check accessibility and permissions",
-                                                        IconKind::Warning, Buttons::Ok}));
+    EXPECT_THAT(ui.messages(),
+                ElementsAre(ShownMessage{"Could not write to log. Check accessibility and permissions",
+                                         IconKind::Warning, Buttons::Ok}));
 }
 
 TEST(ActivityLogSpillPath, InsertsTheCounterBeforeTheExtension) {

@@ -69,8 +69,8 @@ TEST_F(SaveResultTest, NewFileIsWrittenByteForByteAndReported) {
     JobContext single = job(JobMode::SingleFile);
     EXPECT_EQ(SaveResult(single, content, 2, false), SaveOutcome::Saved);
     EXPECT_EQ(out.read("a.txt"), content);
-    EXPECT_THAT(ui.messages(),
-                ElementsAre(ShownMessage{"Verification complete and File Saved", IconKind::Success, Buttons::Ok}));
+    EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{"Verification complete and File Saved",
+                                                        IconKind::Success, Buttons::Ok}));
     EXPECT_THAT(logged(), ElementsAre("VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> " +
                                       out.file("a.txt")));
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
@@ -81,8 +81,10 @@ TEST_F(SaveResultTest, BatchCompletionIsLoggedOnly) {
     JobContext batch = job(JobMode::Batch);
     EXPECT_EQ(SaveResult(batch, "x", 6, false), SaveOutcome::Saved);
     EXPECT_THAT(ui.events, IsEmpty());
-    EXPECT_THAT(logged(), ElementsAre("DECRYPT AND VERIFY\tDecryption/Verification completed and File Saved\t/in/a.qsig -> " +
-                                      out.file("a.txt")));
+    EXPECT_THAT(
+        logged(),
+        ElementsAre("DECRYPT AND VERIFY\tDecryption/Verification completed and File Saved\t/in/a.qsig -> " +
+                    out.file("a.txt")));
     EXPECT_THAT(form.effects, IsEmpty());
 }
 
@@ -94,10 +96,11 @@ TEST_F(SaveResultTest, OverwriteYesReplacesTheWholeFileAndKeepsItsMode) {
     EXPECT_EQ(SaveResult(single, "new", 4, false), SaveOutcome::Saved);
     EXPECT_EQ(out.read("a.txt"), "new");
     EXPECT_EQ(permissionsOf(path), 0640U);
-    EXPECT_THAT(ui.messages(),
-                ElementsAre(ShownMessage{path + " file already exists. Do you want to overwrite it?", IconKind::Warning,
-                                         Buttons::YesNo},
-                            ShownMessage{"Decryption complete and File Saved", IconKind::Success, Buttons::Ok}));
+    EXPECT_THAT(
+        ui.messages(),
+        ElementsAre(ShownMessage{path + " file already exists. Do you want to overwrite it?",
+                                 IconKind::Warning, Buttons::YesNo},
+                    ShownMessage{"Decryption complete and File Saved", IconKind::Success, Buttons::Ok}));
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
 }
 
@@ -136,7 +139,8 @@ TEST_F(SaveResultTest, ReadOnlyOutputIsAskedAboutThenFailsInSingleFileJob) {
 TEST_F(SaveResultTest, FailureWithoutFurtherPassesKeepsTheCrlBox) {
     JobContext single = {ui, form, log, JobMode::SingleFile, {"/in/a.qsig", out.file("missing/a.txt")}};
     EXPECT_EQ(SaveResult(single, "new", 2, false), SaveOutcome::Failed);
-    EXPECT_THAT(form.effects, ElementsAre("setBoxText(Input, \"\")", "setBoxText(Output, \"\")", "showValues()"));
+    EXPECT_THAT(form.effects,
+                ElementsAre("setBoxText(Input, \"\")", "setBoxText(Output, \"\")", "showValues()"));
     EXPECT_EQ(form.shown.crlPath, "/crl/list.crl");
 }
 
@@ -144,9 +148,10 @@ TEST_F(SaveResultTest, BatchFailureEnablesTheOutputBoxAndLogsItsOwnText) {
     JobContext batch = {ui, form, log, JobMode::Batch, {"/in/a.qsig", out.file("missing/a.txt")}};
     EXPECT_EQ(SaveResult(batch, "new", 2, true), SaveOutcome::Failed);
     EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{saveFailed, IconKind::Error, Buttons::Ok}));
-    EXPECT_THAT(logged(), ElementsAre("ERROR\tCould not save to output file\t/in/a.qsig -> " + out.file("missing/a.txt")));
-    EXPECT_THAT(form.effects, ElementsAre("enableOutput()", "setBoxText(Input, \"\")", "setBoxText(Output, \"\")",
-                                          "showValues()"));
+    EXPECT_THAT(logged(), ElementsAre("ERROR\tCould not save to output file\t/in/a.qsig -> " +
+                                      out.file("missing/a.txt")));
+    EXPECT_THAT(form.effects, ElementsAre("enableOutput()", "setBoxText(Input, \"\")",
+                                          "setBoxText(Output, \"\")", "showValues()"));
 }
 
 TEST_F(SaveResultTest, EmptyContentIsNotSaved) {
@@ -154,8 +159,9 @@ TEST_F(SaveResultTest, EmptyContentIsNotSaved) {
     ui.answer(true);
     JobContext single = job(JobMode::SingleFile);
     EXPECT_EQ(SaveResult(single, "", 2, false), SaveOutcome::Failed);
-    EXPECT_THAT(ui.messageTexts(), ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
-                                               "Insufficient hard disk space", saveFailed));
+    EXPECT_THAT(ui.messageTexts(),
+                ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
+                            "Insufficient hard disk space", saveFailed));
     EXPECT_EQ(out.read("a.txt"), "old");
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
 }
@@ -192,8 +198,9 @@ TEST_F(SaveResultTest, FullDiskLeavesTheOldFileWholeAndNoTemporaryFile) {
         const FileSizeLimit limit(4096);
         EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), 2, false), SaveOutcome::Failed);
     }
-    EXPECT_THAT(ui.messageTexts(), ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
-                                               "Insufficient hard disk space", saveFailed));
+    EXPECT_THAT(ui.messageTexts(),
+                ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
+                            "Insufficient hard disk space", saveFailed));
     EXPECT_EQ(out.read("a.txt"), old);
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
 }

@@ -13,8 +13,8 @@ public:
     // The boxes show these values (as typed by the person) and the stored values start equal.
     explicit FakeJobForm(const FormValues& shown);
 
-    FormValues shown;   // what the boxes display
-    FormValues stored;  // the form's stored values
+    FormValues shown;  // what the boxes display
+    FormValues stored; // the form's stored values
     std::optional<FormBox> focused;
     bool outputEnabled = false;
     std::vector<std::string> effects;

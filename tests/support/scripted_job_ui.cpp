@@ -3,7 +3,9 @@
 TerminatedForTest::TerminatedForTest(int status)
     : std::runtime_error("terminateApplication(" + std::to_string(status) + ")"), exitStatus(status) {}
 
-std::ostream& operator<<(std::ostream& out, IconKind icon) { return out << "IconKind(" << static_cast<int>(icon) << ")"; }
+std::ostream& operator<<(std::ostream& out, IconKind icon) {
+    return out << "IconKind(" << static_cast<int>(icon) << ")";
+}
 
 std::ostream& operator<<(std::ostream& out, Buttons buttons) {
     switch (buttons) {
@@ -160,9 +162,15 @@ int ScriptedJobUi::count(UiEvent::Kind kind) const {
     return n;
 }
 
-int ScriptedJobUi::passPhrasePrompts() const { return count(UiEvent::Kind::PassPhrasePrompt); }
-int ScriptedJobUi::keyNotices() const { return count(UiEvent::Kind::KeyNotice); }
-int ScriptedJobUi::storePasswordPrompts() const { return count(UiEvent::Kind::StorePasswordPrompt); }
+int ScriptedJobUi::passPhrasePrompts() const {
+    return count(UiEvent::Kind::PassPhrasePrompt);
+}
+int ScriptedJobUi::keyNotices() const {
+    return count(UiEvent::Kind::KeyNotice);
+}
+int ScriptedJobUi::storePasswordPrompts() const {
+    return count(UiEvent::Kind::StorePasswordPrompt);
+}
 
 std::optional<int> ScriptedJobUi::terminatedWith() const {
     for (const UiEvent& event : events) {

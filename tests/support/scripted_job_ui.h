@@ -20,10 +20,10 @@ struct UiEvent {
     enum class Kind { Message, PassPhrasePrompt, KeyNotice, Verdict, StorePasswordPrompt, Terminate };
 
     Kind kind = Kind::Message;
-    std::string text;  // message text, or the token name of a store-password prompt
+    std::string text; // message text, or the token name of a store-password prompt
     IconKind icon = IconKind::Warning;
     Buttons buttons = Buttons::Ok;
-    bool answer = false;  // what the button press answered (Message, KeyNotice); retry flag (store prompt)
+    bool answer = false; // what the button press answered (Message, KeyNotice); retry flag (store prompt)
     SignatureVerdict verdict;
     int exitStatus = 0;
 };
@@ -71,10 +71,10 @@ public:
 
     // --- records ---
     std::vector<UiEvent> events;
-    int waitCursorDepth = 0;     // open begin/end pairs now
-    int maxWaitCursorDepth = 0;  // deepest nesting seen
+    int waitCursorDepth = 0;    // open begin/end pairs now
+    int maxWaitCursorDepth = 0; // deepest nesting seen
     int waitCursorBegins = 0;
-    bool waitCursorUnbalanced = false;  // an end without a begin was seen
+    bool waitCursorUnbalanced = false; // an end without a begin was seen
 
     // Filtered views of events.
     std::vector<ShownMessage> messages() const;

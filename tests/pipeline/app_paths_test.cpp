@@ -1,0 +1,78 @@
+#include "pipeline/app_paths.h"
+
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+// Sets or clears one environment entry for the test's length and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        set(value);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() { set(old_); }
+
+private:
+    void set(const std::optional<std::string>& value) const {
+        if (value) {
+            ::setenv(name_, value->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class AppPathsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    // Every lookup stays inside the temporary directory.
+    ScopedEnv home{"HOME", dir.file("home")};
+    ScopedEnv xdg{"XDG_DATA_HOME", std::nullopt};
+    ScopedEnv quillboxHome{"QUILLBOX_HOME", std::nullopt};
+};
+
+TEST_F(AppPathsTest, QuillboxHomeWinsAndIsCreated) {
+    ScopedEnv chosen("QUILLBOX_HOME", dir.file("chosen/deep"));
+    const AppPaths paths = resolveAppPaths(dir.path());
+    EXPECT_EQ(paths.directory, dir.file("chosen/deep/"));
+    EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
+    EXPECT_EQ(paths.logPath(), dir.file("chosen/deep/Reader-Log.txt"));
+    EXPECT_EQ(paths.keyNoticeMarkerPath(), dir.file("chosen/deep/askag"));
+}
+
+TEST_F(AppPathsTest, WritableExecutableDirectoryIsUsed) {
+    EXPECT_EQ(resolveAppPaths(dir.path()).directory, dir.path() + "/");
+    EXPECT_EQ(resolveAppPaths(dir.path() + "/").directory, dir.path() + "/");
+}
+
+TEST_F(AppPathsTest, MissingExecutableDirectoryFallsBackToTheUserDataDirectory) {
+    const AppPaths paths = resolveAppPaths(dir.file("not-there"));
+    EXPECT_EQ(paths.directory, dir.file("home/.local/share/quillbox-reader/"));
+    EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
+}
+
+TEST_F(AppPathsTest, XdgDataHomeIsHonouredWhenAbsolute) {
+    {
+        ScopedEnv data("XDG_DATA_HOME", dir.file("data"));
+        EXPECT_EQ(resolveAppPaths("").directory, dir.file("data/quillbox-reader/"));
+    }
+    ScopedEnv relative("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(resolveAppPaths("").directory, dir.file("home/.local/share/quillbox-reader/"));
+}
+
+} // namespace

@@ -1,0 +1,267 @@
+#include "pipeline/path_validation.h"
+
+#include "support/fake_job_form.h"
+#include "support/scripted_job_ui.h"
+#include "support/temp_dir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+// Every case is written with Windows paths rooted at "C:\", exactly as the messages read there. The
+// native run swaps the separators and puts a real temporary directory where "C:\" stands; RESET
+// stands for the style's reset text.
+const std::vector<std::string> existingDirectories = {"C:\\in\\", "C:\\out\\", "C:\\crl\\"};
+const std::vector<std::string> existingFiles = {"C:\\in\\a.qsig", "C:\\in\\a b;c'-_.qsig",
+                                                "C:\\crl\\list.crl", "C:\\out\\exists.txt"};
+
+struct RuleCase {
+    std::string name;
+    FormValues values;
+    std::string message; // empty: the paths pass
+    std::vector<std::string> effects;
+    std::vector<std::string> inputs = {};
+    std::vector<std::string> outputs = {};
+};
+
+void PrintTo(const RuleCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+FormValues single(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
+    return {std::move(input), std::move(output), crlChoice, std::move(crl), false};
+}
+
+FormValues batch(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
+    return {std::move(input), std::move(output), crlChoice, std::move(crl), true};
+}
+
+const std::string in = "C:\\in\\a.qsig";
+const std::string out = "C:\\out\\a.txt";
+const std::string crl = "C:\\crl\\list.crl";
+
+std::vector<std::string> resetWithRefresh(const std::string& box, const std::string& text) {
+    return {"setBoxText(" + box + ", \"" + text + "\")", "showValues()", "focusBox(" + box + ")"};
+}
+std::vector<std::string> resetOnly(const std::string& box, const std::string& text) {
+    return {"setBoxText(" + box + ", \"" + text + "\")", "focusBox(" + box + ")"};
+}
+
+const std::vector<std::string> countMismatch = {"enableOutput()", "setBoxText(Input, \"\")",
+                                                "setBoxText(Output, \"\")", "setCrlChoice(0)",
+                                                "showValues()"};
+
+const std::vector<RuleCase> cases = {
+    {"Rule1EmptyInput", single("", out), "Invalid input path! Please provide complete path", {}},
+    {"Rule1EmptyInputInBatch", batch("", out), "Invalid input path! Please provide complete path", {}},
+    {"Rule2RefusedSeparator", single("C:/docs/a.qsig", out),
+     "Invalid input path! Use '\\' instead of '/' to delimit directories", resetWithRefresh("Input", "")},
+    {"Rule2BeforeRule3", single("C:\\in/a#.qsig", out),
+     "Invalid input path! Use '\\' instead of '/' to delimit directories", resetWithRefresh("Input", "")},
+    {"Rule3SpecialCharacter", single("C:\\in\\a#.qsig", out),
+     "Invalid input file path! Special characters not allowed in the file name",
+     resetWithRefresh("Input", "")},
+    {"Rule4NoSeparator", single("a.qsig", out),
+     "Invalid input path! Use '\\' instead of '/' to delimit directories",
+     resetWithRefresh("Input", "RESET")},
+    {"Rule5NoFileName",
+     single("C:\\docs\\", out),
+     "Invalid input! Please provide a file",
+     {"focusBox(Input)"}},
+    {"Rule6MissingDirectory", single("C:\\gone\\a.qsig", out),
+     "Input directory C:\\gone\\ does not exist or does not have read permissions",
+     resetOnly("Input", "RESET")},
+    {"Rule7MissingFile", single("C:\\in\\b.qsig", out),
+     "Input file C:\\in\\b.qsig does not exist or does not have read permissions set",
+     resetOnly("Input", "RESET")},
+    {"Rule8EmptyOutput", single(in, ""), "Invalid output path! Please provide complete path", {}},
+    {"Rule9RefusedSeparator", single(in, "C:/out/a.txt"),
+     "Invalid output! Use '\\' instead of '/' to delimit directories", resetWithRefresh("Output", "")},
+    {"Rule10SpecialCharacter", single(in, "C:\\out\\a(1).txt"),
+     "Invalid output file path! Special characters not allowed inthe file name",
+     resetWithRefresh("Output", "")},
+    {"Rule11NoSeparator", single(in, "a.txt"),
+     "Invalid output! Use '\\' instead of '/' to delimit directories", resetWithRefresh("Output", "RESET")},
+    {"Rule12NoFileName",
+     single(in, "C:\\out\\"),
+     "Invalid file name! Please provide a file name",
+     {"focusBox(Output)"}},
+    {"Rule13MissingDirectory", single(in, "C:\\gone\\a.txt"),
+     "Output directory C:\\gone\\ does not exist or does not have write permissions",
+     resetOnly("Output", "RESET")},
+    {"SingleFilePasses", single(in, out), "", {}},
+    {"SemicolonSpaceAndPunctuationAreAllowed", single("C:\\in\\a b;c'-_.qsig", out), "", {}},
+    {"ExistingOutputPasses", single(in, "C:\\out\\exists.txt"), "", {}},
+    {"CrlIgnoredWhenNotChecked", single(in, out, 1, "C:/x#"), "", {}},
+    {"Rule15EmptyCrl", single(in, out, 0, ""), "Please provide path to CRL file!", {}},
+    {"Rule16SpecialCharacter", single(in, out, 0, "C:\\crl\\l{1}.crl"),
+     "Invalid CRL file path! Special characters not allowed inthe file name",
+     resetWithRefresh("CrlPath", "")},
+    {"Rule16BeforeRule17", single(in, out, 0, "C:/crl/l{1}.crl"),
+     "Invalid CRL file path! Special characters not allowed inthe file name",
+     resetWithRefresh("CrlPath", "")},
+    {"Rule17RefusedSeparator", single(in, out, 0, "C:/crl/list.crl"),
+     "Invalid CRL path! Use '\\' instead of '/' to delimit directories", resetWithRefresh("CrlPath", "")},
+    {"Rule18ExtensionIsCaseSensitive", single(in, out, 0, "C:\\crl\\list.CRL"),
+     "CRL path accepts only files with \".crl\" extension", resetWithRefresh("CrlPath", "")},
+    {"Rule18ShorterThanTheExtension", single(in, out, 0, "crl"),
+     "CRL path accepts only files with \".crl\" extension", resetWithRefresh("CrlPath", "")},
+    {"Rule19RelativeCrl", single(in, out, 0, "list.crl"), "Cannot give relative path to crl file",
+     resetWithRefresh("CrlPath", "")},
+    {"Rule20MissingDirectory", single(in, out, 0, "C:\\gone\\list.crl"),
+     "CRL directory C:\\gone\\ does not exist or does not have read permissions", resetOnly("CrlPath", "")},
+    {"Rule21MissingFile", single(in, out, 0, "C:\\crl\\other.crl"),
+     "CRL file C:\\crl\\other.crl does not exist or does not have read permissions set",
+     resetOnly("CrlPath", "")},
+    {"CrlPasses", single(in, out, 0, crl), "", {}},
+    {"Rule14CountsDiffer", batch("C:\\in\\a;C:\\in\\b;C:\\in\\c", "C:\\out\\a;C:\\out\\b", 1),
+     "Count of input files is not same as output files", countMismatch},
+    {"Rule14BeforeCrlRules", batch("a;b", "x", 0, ""), "Count of input files is not same as output files",
+     countMismatch},
+    {"BatchRunsOfSemicolonsCountOnce",
+     batch("C:\\in\\a;;C:\\in\\b;", "C:\\out\\a;C:\\out\\b"),
+     "",
+     {},
+     {"C:\\in\\a", "C:\\in\\b"},
+     {"C:\\out\\a", "C:\\out\\b"}},
+    {"BatchItemsKeepInnerSpaces", batch("  a; b ", "x ;y"), "", {}, {"a", " b "}, {"x ", "y"}},
+    {"BatchPathsAreNotChecked", batch("C:/x#", "y"), "", {}, {"C:/x#"}, {"y"}},
+    {"BatchLeadingSemicolonGivesNoItems", batch(";C:\\in\\a", ""), "", {}},
+    {"BatchStillChecksTheCrl", batch("a", "b", 0, "list.crl"), "Cannot give relative path to crl file",
+     resetWithRefresh("CrlPath", "")},
+    {"BatchWithCrlPasses", batch("a", "b", 0, crl), "", {}, {"a"}, {"b"}},
+};
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// Turns a case's text into the style under test.
+class Translator {
+public:
+    Translator(const PathStyle& style, std::string root) : style_(style), root_(std::move(root)) {}
+    std::string operator()(const std::string& windowsText) const {
+        if (&style_ == &PathStyle::windows()) {
+            return replaceAll(windowsText, "RESET", style_.resetText);
+        }
+        const std::string swapped = style_.localize(windowsText);
+        return replaceAll(replaceAll(swapped, "C:/", root_ + "/"), "RESET", style_.resetText);
+    }
+    std::vector<std::string> operator()(const std::vector<std::string>& texts) const {
+        std::vector<std::string> result;
+        for (const std::string& text : texts) {
+            result.push_back((*this)(text));
+        }
+        return result;
+    }
+    FormValues operator()(FormValues values) const {
+        values.input = (*this)(values.input);
+        values.output = (*this)(values.output);
+        values.crlPath = (*this)(values.crlPath);
+        return values;
+    }
+
+private:
+    const PathStyle& style_;
+    std::string root_;
+};
+
+// The Windows layout as a set of paths: every directory and file listed is readable, every
+// directory writable.
+class FakeFileAccess : public FileAccess {
+public:
+    FakeFileAccess() {
+        paths_.insert(existingDirectories.begin(), existingDirectories.end());
+        paths_.insert(existingFiles.begin(), existingFiles.end());
+    }
+    bool readable(const std::string& path) const override { return paths_.count(path) != 0; }
+    bool writable(const std::string& path) const override { return readable(path) && path.back() == '\\'; }
+    bool exists(const std::string& path) const override { return readable(path); }
+
+private:
+    std::set<std::string> paths_;
+};
+
+enum class Style { Windows, Native };
+
+class PathRulesTest : public ::testing::TestWithParam<std::tuple<RuleCase, Style>> {
+protected:
+    void SetUp() override {
+        if (std::get<1>(GetParam()) == Style::Native) {
+            const Translator place(PathStyle::native(), dir.path());
+            for (const std::string& directory : existingDirectories) {
+                std::filesystem::create_directories(place(directory));
+            }
+            for (const std::string& file : existingFiles) {
+                std::ofstream(place(file)) << "x";
+            }
+        }
+    }
+
+    TempDir dir;
+};
+
+TEST_P(PathRulesTest, MessageEffectsAndLists) {
+    const auto& [c, styleChoice] = GetParam();
+    const PathStyle& style = styleChoice == Style::Windows ? PathStyle::windows() : PathStyle::native();
+    const Translator translate(style, dir.path());
+    const FakeFileAccess fakeAccess;
+    const FileAccess realAccess;
+    const FileAccess& access =
+        styleChoice == Style::Windows ? static_cast<const FileAccess&>(fakeAccess) : realAccess;
+    const FormValues values = translate(c.values);
+    FakeJobForm form(values);
+    ScriptedJobUi ui;
+
+    const std::optional<JobPaths> paths = ValidateJobPaths(values, form, ui, style, access);
+
+    if (c.message.empty()) {
+        ASSERT_TRUE(paths.has_value()) << ::testing::PrintToString(ui.messageTexts());
+        EXPECT_EQ(paths->inputs, translate(c.inputs));
+        EXPECT_EQ(paths->outputs, translate(c.outputs));
+        EXPECT_TRUE(ui.events.empty());
+    } else {
+        EXPECT_FALSE(paths.has_value());
+        EXPECT_THAT(ui.messages(),
+                    ElementsAre(ShownMessage{translate(c.message), IconKind::Warning, Buttons::Ok}));
+    }
+    EXPECT_EQ(form.effects, translate(c.effects));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStyles, PathRulesTest,
+                         ::testing::Combine(::testing::ValuesIn(cases),
+                                            ::testing::Values(Style::Windows, Style::Native)),
+                         [](const auto& info) {
+                             return std::get<0>(info.param).name +
+                                    (std::get<1>(info.param) == Style::Windows ? "_Windows" : "_Native");
+                         });
+
+TEST(PathRules, MismatchedBatchLeavesTheFormReadyForANewChoice) {
+    FakeJobForm form(batch("a;b;c", "x;y", 1, "/c.crl"));
+    ScriptedJobUi ui;
+    EXPECT_FALSE(ValidateJobPaths(form.shown, form, ui, PathStyle::native(), FileAccess()));
+    EXPECT_EQ(form.shown.crlChoice, 0);
+    EXPECT_TRUE(form.outputEnabled);
+    EXPECT_EQ(form.shown.input, "");
+    EXPECT_EQ(form.shown.output, "");
+    EXPECT_FALSE(form.focused.has_value());
+}
+
+TEST(PathRules, NativeMessagesSwapTheSeparators) {
+    EXPECT_EQ(
+        PathStyle::native().localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+        "Invalid input path! Use '/' instead of '\\' to delimit directories");
+    EXPECT_EQ(PathStyle::windows().localize("Use '\\' instead of '/'"), "Use '\\' instead of '/'");
+}
+
+} // namespace
