@@ -1,0 +1,350 @@
+#include "e2eCrypto/signature_verification.h"
+
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/verification_store.h"
+#include "support/document_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using namespace testdoc;
+
+const std::string document = std::string("Quarterly figures\r\n\0binary\xff tail", 33);
+
+const Identity& signer() {
+    static const Identity identity = makeIdentity({});
+    return identity;
+}
+
+const Identity& secondSigner() {
+    static const Identity identity = makeIdentity({.subject = "/O=Second Ltd/CN=Second Signer", .serial = 2, .keyIndex = 1});
+    return identity;
+}
+
+SignedContent verify(const std::string& layer, const RevocationCheck& check = {}, int skipRevocation = 1) {
+    return verifySignature(layer, 1, skipRevocation, "/crl/path", check);
+}
+
+struct Expected {
+    std::string header;
+    std::string signatureText;
+    std::string validityText;
+    int validityStatus;
+};
+
+void expectVerdict(const SignatureVerdict& verdict, const Expected& expected) {
+    EXPECT_EQ(verdict.header, expected.header);
+    EXPECT_EQ(verdict.headerIcon, expected.header == "SUCCESS" ? VerdictIcon::GreenTick : VerdictIcon::RedCross);
+    EXPECT_EQ(verdict.signatureText, expected.signatureText);
+    const bool intact = expected.signatureText == "Verified";
+    EXPECT_EQ(verdict.integrityText, intact ? "Contents not altered after message was signed"
+                                            : "Contents Altered after message was signed");
+    EXPECT_EQ(verdict.integrityStatus, intact ? 1 : 2);
+    EXPECT_EQ(verdict.signatureStatus, intact ? 1 : 2);
+    EXPECT_EQ(verdict.validityText, expected.validityText);
+    EXPECT_EQ(verdict.validityStatus, expected.validityStatus);
+}
+
+TEST(VerifySignature, IntactSignatureWithoutTrustedRootIsVerified) {
+    const SignedContent result = verify(signedLayer(document, signer()));
+    EXPECT_EQ(result.content, document);
+    expectVerdict(result.verdict, {"SUCCESS", "Verified", "Certificate not expired", 1});
+    EXPECT_EQ(result.verdict.revocationText, "Certificate revocation status unknown");
+    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    EXPECT_TRUE(result.verdict.description.starts_with(
+        "CN=Test Signer\nEmail=signer@example.com\nO=Acme Ltd\nOU=Sales\nCertificate expires on: "))
+        << result.verdict.description;
+}
+
+TEST(VerifySignature, ChangedContentFailsButIsStillReturned) {
+    const SignedContent result = verify(signedLayer(document, signer(), {.tamperAfterSigning = true}));
+    expectVerdict(result.verdict, {"FAILED", "Not Verified", "Certificate not expired", 1});
+    ASSERT_EQ(result.content.size(), document.size());
+    EXPECT_NE(result.content, document);
+    EXPECT_EQ(result.content.substr(1), document.substr(1));
+}
+
+struct SignerCase {
+    const char* name;
+    std::function<SignOptions()> options;
+    bool verified;
+    bool described;
+};
+
+class SignerSet : public ::testing::TestWithParam<SignerCase> {};
+
+TEST_P(SignerSet, EverySignerMustVerify) {
+    const SignedContent result = verify(signedLayer(document, signer(), GetParam().options()));
+    EXPECT_EQ(result.content, document);
+    EXPECT_EQ(result.verdict.signatureText, GetParam().verified ? "Verified" : "Not Verified");
+    EXPECT_EQ(result.verdict.header, GetParam().verified ? "SUCCESS" : "FAILED");
+    // The first signer is described, whatever the others are.
+    EXPECT_EQ(result.verdict.description.starts_with("CN=Test Signer\n"), GetParam().described)
+        << result.verdict.description;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SignerSet,
+    ::testing::Values(
+        SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, true},
+        SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, true},
+        SignerCase{"TwoGoodSigners", [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true, true},
+        SignerCase{"SecondSignerBroken",
+                   [] { return SignOptions{.extraSigners = {&secondSigner()}, .extraSignersTampered = true}; },
+                   false, true},
+        SignerCase{"SignerCertificateAbsent", [] { return SignOptions{.includeSignerCertificate = false}; }, false,
+                   false},
+        // An empty signer list proves nothing.
+        SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VerifySignature, ContentSpanningManyReadPiecesComesBackWhole) {
+    std::string large(3 * 307200 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<char>(i * 131 % 251);
+    }
+    const SignedContent result = verify(signedLayer(large, signer()));
+    EXPECT_EQ(result.content, large);
+    EXPECT_EQ(result.verdict.signatureText, "Verified");
+}
+
+struct DateCase {
+    const char* name;
+    CertificateSpec spec;
+    Expected expected;
+    std::string expiryLine;
+};
+
+class SignerDates : public ::testing::TestWithParam<DateCase> {};
+
+TEST_P(SignerDates, JudgeTheSignerCertificate) {
+    const Identity identity = makeIdentity(GetParam().spec);
+    const SignedContent result = verify(signedLayer(document, identity));
+    expectVerdict(result.verdict, GetParam().expected);
+    if (!GetParam().expiryLine.empty()) {
+        EXPECT_NE(result.verdict.description.find(GetParam().expiryLine), std::string::npos)
+            << result.verdict.description;
+    }
+}
+
+constexpr std::int64_t day = 24 * 3600;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SignerDates,
+    ::testing::Values(
+        DateCase{"Expired", {.notBeforeOffset = -10 * day, .notAfterOffset = -day}, {"FAILED", "Verified", "Certificate Expired", 2}, ""},
+        DateCase{"NotYetValid",
+                 {.notBeforeOffset = day, .notAfterOffset = 10 * day},
+                 {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
+                 ""},
+        // An end date without seconds is still read.
+        DateCase{"ExpiredWithoutSeconds",
+                 {.notBefore = "0301010000Z", .notAfter = "0312312359Z"},
+                 {"FAILED", "Verified", "Certificate Expired", 2},
+                 "Certificate expires on: Dec 31 23:59:00 2003 GMT\n"},
+        DateCase{"NotYetValidWithoutSeconds",
+                 {.notBefore = "4901010000Z", .notAfter = "4912312359Z"},
+                 {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
+                 "Certificate expires on: Dec 31 23:59:00 2049 GMT\n"},
+        // A GeneralizedTime end date is shown but not judged.
+        DateCase{"GeneralizedTimeInThePast",
+                 {.notBefore = "19900101000000Z", .notAfter = "19991231235959Z"},
+                 {"SUCCESS", "Verified", "Certificate not expired", 1},
+                 "Certificate expires on: Dec 31 23:59:59 1999 GMT\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VerifySignature, UnreadableEndDateLeavesDescriptionEmptyAndSkipsRevocation) {
+    const Identity identity = makeIdentity({.notBefore = "030101000000Z", .notAfter = "031399000000Z"});
+    int calls = 0;
+    const SignedContent result = verify(
+        signedLayer(document, identity),
+        [&calls](const RevocationSubject&, const std::string&) {
+            ++calls;
+            return false;
+        },
+        0);
+    EXPECT_EQ(result.verdict.description, "");
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(result.verdict.revocationStatus, 0);
+}
+
+struct RevocationCase {
+    const char* name;
+    std::function<bool()> answer;
+    std::string header;
+    std::string revocationText;
+    int revocationStatus;
+};
+
+class Revocation : public ::testing::TestWithParam<RevocationCase> {};
+
+TEST_P(Revocation, CheckDecidesOrLeavesUnknown) {
+    const std::string layer = signedLayer(document, signer());
+    RevocationSubject seen;
+    std::string seenPath;
+    const SignedContent result = verify(
+        layer,
+        [&](const RevocationSubject& subject, const std::string& crlPath) {
+            seen = subject;
+            seenPath = crlPath;
+            return GetParam().answer();
+        },
+        0);
+    EXPECT_EQ(result.verdict.header, GetParam().header);
+    EXPECT_EQ(result.verdict.revocationText, GetParam().revocationText);
+    EXPECT_EQ(result.verdict.revocationStatus, GetParam().revocationStatus);
+    EXPECT_EQ(result.verdict.signatureText, "Verified");
+    // The description, with its expiry line, is there whatever the check answered.
+    EXPECT_NE(result.verdict.description.find("Certificate expires on: "), std::string::npos);
+    EXPECT_EQ(seenPath, "/crl/path");
+    ASSERT_NE(seen.certificate, nullptr);
+    EXPECT_NE(seen.bundledCertificates, nullptr);
+    EXPECT_NE(seen.caStore, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Revocation,
+    ::testing::Values(
+        RevocationCase{"Revoked", [] { return true; }, "FAILED", "Signer Certificate is REVOKED", 2},
+        RevocationCase{"NotRevoked", [] { return false; }, "SUCCESS", "Certificate is NOT REVOKED", 1},
+        RevocationCase{"CrlUnreadable", []() -> bool { throw errorDef::error_message("Cannot read data from CRL"); },
+                       "SUCCESS", "Certificate revocation status unknown", 0},
+        RevocationCase{"Warning", []() -> bool { throw errorDef::Warning("odd CRL"); }, "SUCCESS",
+                       "Certificate revocation status unknown", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(VerifySignature, SkippedRevocationNeverRunsTheCheck) {
+    int calls = 0;
+    const SignedContent result = verify(
+        signedLayer(document, signer()),
+        [&calls](const RevocationSubject&, const std::string&) {
+            ++calls;
+            return true;
+        },
+        1);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(result.verdict.header, "SUCCESS");
+    EXPECT_EQ(result.verdict.revocationText, "Certificate revocation status unknown");
+    EXPECT_EQ(result.verdict.revocationStatus, 0);
+}
+
+TEST(VerifySignature, MissingCheckLeavesRevocationUnknown) {
+    const SignedContent result = verify(signedLayer(document, signer()), {}, 0);
+    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    EXPECT_NE(result.verdict.description.find("Certificate expires on: "), std::string::npos);
+}
+
+TEST(VerifySignature, FatalFromTheRevocationCheckPassesThrough) {
+    const auto fatal = [](const RevocationSubject&, const std::string&) -> bool {
+        throw errorDef::Fatal("System is low in memory");
+    };
+    try {
+        verify(signedLayer(document, signer()), fatal, 0);
+        FAIL() << "no Fatal";
+    } catch (const errorDef::Fatal& error) {
+        EXPECT_EQ(error.message, "System is low in memory");
+    }
+}
+
+// Which record a broken layer throws, and with which text.
+enum class Record { ErrorDef, E2e };
+
+struct BrokenCase {
+    const char* name;
+    std::function<std::string()> layer;
+    int digestSelector;
+    Record record;
+    std::string message;
+};
+
+class BrokenLayer : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenLayer, ThrowsItsRecord) {
+    const std::string layer = GetParam().layer();
+    try {
+        verifySignature(layer, GetParam().digestSelector, 1, "", {});
+        FAIL() << "nothing thrown";
+    } catch (const errorDef::error_message& error) {
+        EXPECT_EQ(GetParam().record, Record::ErrorDef);
+        EXPECT_EQ(error.message, GetParam().message);
+    } catch (const e2eError::error_message& error) {
+        EXPECT_EQ(GetParam().record, Record::E2e);
+        EXPECT_EQ(error.message, GetParam().message);
+    }
+}
+
+std::string validLayer() { return signedLayer(document, signer()); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrokenLayer,
+    ::testing::Values(
+        BrokenCase{"Empty", [] { return std::string(); }, 1, Record::E2e,
+                   "Neccessary fields needed to VERIFY are not given"},
+        BrokenCase{"DigestSelectorZero", validLayer, 0, Record::E2e,
+                   "This Digest Type is not supported in this version."},
+        BrokenCase{"DigestSelectorThree", validLayer, 3, Record::E2e,
+                   "This Digest Type is not supported in this version."},
+        BrokenCase{"NoBeginMarker", [] { return std::string("plain text"); }, 1, Record::ErrorDef,
+                   "Invalid format for a signed file"},
+        BrokenCase{"NoEndMarker",
+                   [] {
+                       const std::string layer = validLayer();
+                       return layer.substr(0, layer.find(envelope::pkcs7End));
+                   },
+                   1, Record::ErrorDef, "Invalid signature format"},
+        BrokenCase{"BadBase64", [] { return armour("x").replace(23, 1, "*"); }, 1, Record::ErrorDef,
+                   "Error in decoding. Format is invalid"},
+        BrokenCase{"NotDer", [] { return armour("not a signedData"); }, 1, Record::ErrorDef,
+                   "Invalid Signature Format"},
+        BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); }, 1, Record::E2e,
+                   "Invalid Signature Format"},
+        BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); }, 1,
+                   Record::E2e, "Incompatible Signature Format. Cannot Verify"},
+        // envelopedData has no content the digesting stream can give
+        BrokenCase{"EnvelopedData",
+                   [] { return armour(envelopedDataDer(document, {signer().certificate.get()})); }, 1,
+                   Record::E2e, "Incompatible Signature Format. Cannot Verify"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MakeSignatureVerdict, LaterJudgementsOverwriteEarlierOnes) {
+    VerificationState state;
+    state.certificateExpired = true;
+    state.notYetValid = true;
+    state.certificateRevoked = true;
+    const SignatureVerdict verdict = makeSignatureVerdict(state, "who");
+    EXPECT_EQ(verdict.header, "FAILED");
+    EXPECT_EQ(verdict.signatureText, "Verified");
+    EXPECT_EQ(verdict.validityText, "Signer certificate is not yet valid");
+    // A revoked certificate is reported as such even when the status was otherwise unknown.
+    EXPECT_EQ(verdict.revocationText, "Signer Certificate is REVOKED");
+    EXPECT_EQ(verdict.description, "who");
+}
+
+struct CallbackCase {
+    int ok;
+    int depth;
+    int result;
+    int error;
+};
+
+class ChainVerifyCallback : public ::testing::TestWithParam<CallbackCase> {};
+
+TEST_P(ChainVerifyCallback, ToleratesProblemsUpToFiveAboveTheSigner) {
+    const X509StoreCtxPtr context(X509_STORE_CTX_new());
+    X509_STORE_CTX_set_error(context.get(), X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY);
+    X509_STORE_CTX_set_error_depth(context.get(), GetParam().depth);
+    EXPECT_EQ(chainVerifyCallback(GetParam().ok, context.get()), GetParam().result);
+    EXPECT_EQ(X509_STORE_CTX_get_error(context.get()), GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChainVerifyCallback,
+    ::testing::Values(CallbackCase{1, 9, 1, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
+                      CallbackCase{0, 0, 1, X509_V_OK}, CallbackCase{0, 5, 1, X509_V_OK},
+                      CallbackCase{0, 6, 0, X509_V_ERR_CERT_CHAIN_TOO_LONG}));
+
+} // namespace

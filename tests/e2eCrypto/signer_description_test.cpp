@@ -1,0 +1,79 @@
+#include "e2eCrypto/signer_description.h"
+
+#include "e2eCrypto/subject_line.h"
+#include "support/document_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace testdoc;
+
+struct SubjectCase {
+    const char* name;
+    std::string subject;
+    std::string lines; // the four lines before the expiry line
+};
+
+class SignerLines : public ::testing::TestWithParam<SubjectCase> {};
+
+Pkcs7Ptr parse(const std::string& der) {
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    return Pkcs7Ptr(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+}
+
+TEST_P(SignerLines, FirstMatchingRuleDecides) {
+    const Identity identity = makeIdentity({.subject = GetParam().subject, .notAfter = "491231235959Z"});
+    const Pkcs7Ptr structure = parse(signedDataDer("x", identity));
+    ASSERT_NE(structure, nullptr);
+    VerificationState state;
+    std::string description;
+    const RevocationCheck noCheck;
+    const int result = describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(PKCS7_get_signer_info(structure.get()), 0),
+                                      {1, "", noCheck, nullptr}, state, description);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(description, GetParam().lines + "Certificate expires on: Dec 31 23:59:59 2049 GMT\n");
+    EXPECT_FALSE(state.certificateExpired);
+    EXPECT_FALSE(state.notYetValid);
+    EXPECT_TRUE(state.revocationUnknown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SignerLines,
+    ::testing::Values(
+        SubjectCase{"Complete", "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer",
+                    "CN=Test Signer\nEmail=signer\nO=Acme Ltd\nOU=Sales\n"},
+        SubjectCase{"NoEmail", "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer", "CN=Test Signer\n\nO=Acme Ltd\nOU=Sales\n"},
+        // A capital O anywhere makes an organisation line, and "OU" anywhere a unit line.
+        SubjectCase{"StateBeforeOrganisation", "/C=CA/ST=ONTARIO/O=Acme Ltd/CN=Test Signer",
+                    "CN=Test Signer\n\nST=ONTARIO\n\n"},
+        SubjectCase{"OrganisationHoldingOU", "/O=HOUSE/CN=Test Signer", "CN=Test Signer\n\n\nO=HOUSE\n"},
+        SubjectCase{"TwoCommonNamesTakeTheLast", "/CN=First/CN=Second", "CN=Second\n\n\n\n"},
+        SubjectCase{"TwoUnitsTakeTheFirst", "/O=Acme/OU=One/OU=Two/CN=x", "CN=x\n\nO=Acme\nOU=One\n"},
+        SubjectCase{"Empty", "", "\n\n\n\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+X509_NAME* nameOf(const Identity& identity) { return X509_get_subject_name(identity.certificate.get()); }
+
+TEST(SubjectOneLine, WritesTheEmailAttributeShort) {
+    const Identity identity =
+        makeIdentity({.subject = "/CN=a/emailAddress=x@y/OU=emailAddress=z"});
+    EXPECT_EQ(subjectOneLine(nameOf(identity)), "/CN=a/Email=x@y/OU=emailAddress=z");
+}
+
+TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {
+    const Identity identity = makeIdentity({.subject = "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales/CN=Test Signer"});
+    EXPECT_EQ(subjectOneLine(nameOf(identity), 40), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
+    EXPECT_EQ(subjectOneLine(nameOf(identity), 36), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
+    EXPECT_EQ(subjectOneLine(nameOf(identity), 35), "/C=US/ST=ONTARIO/O=Acme Ltd");
+
+    // The limit applies after the e-mail attribute is shortened: 245 + 10 characters fit exactly.
+    const std::string unit = "/OU=" + std::string(60, 'u');
+    const std::string prefix = unit + unit + unit + "/CN=" + std::string(49, 'n');
+    const Identity withEmail = makeIdentity({.subject = prefix + "/emailAddress=a@b"});
+    EXPECT_EQ(subjectOneLine(nameOf(withEmail)), prefix + "/Email=a@b");
+    const Identity oneTooLong = makeIdentity({.subject = prefix + "/emailAddress=ab@b"});
+    EXPECT_EQ(subjectOneLine(nameOf(oneTooLong)), prefix);
+}
+
+} // namespace
