@@ -1,0 +1,53 @@
+#pragma once
+// The NSS resources of one key fetch from the user's store: the opened database, the certificate
+// found in it and its private key. When the holder goes, whichever way the fetch ended, the token is
+// logged out (so the next fetch asks for the password again), every reference is dropped and the
+// database is closed.
+#include "certs/key_store.h"
+
+#include <cert.h>
+#include <keyhi.h>
+#include <nss.h>
+#include <pk11pub.h>
+
+#include <memory>
+#include <string>
+
+template <auto FreeFunction> struct NssDeleter {
+    template <typename T> void operator()(T* object) const { FreeFunction(object); }
+};
+
+class StoreKeyAccess {
+public:
+    // Opens the database in storeDirectory read-only; throws errorDef::error_message
+    // "Error %x in getting CertList from IE Store" with NSS's error code when it cannot be opened.
+    StoreKeyAccess(const std::string& storeDirectory, const StorePasswordPrompt& prompt);
+    StoreKeyAccess(const StoreKeyAccess&) = delete;
+    StoreKeyAccess& operator=(const StoreKeyAccess&) = delete;
+    ~StoreKeyAccess();
+
+    // The PRIVATEKEYBLOB of the private key that belongs to the stored certificate identical to
+    // certificateDer; name is the certificate's name for the messages. Throws the store's records.
+    SecretString exportPrivateKey(const std::string& certificateDer, const std::string& name);
+
+    // How often the store's password may be asked for in one fetch.
+    static constexpr int passwordAttempts = 3;
+
+private:
+    struct PasswordState {
+        const StorePasswordPrompt* prompt;
+        int attempts = 0;
+        bool cancelled = false;
+    };
+    static char* askPassword(PK11SlotInfo* slot, PRBool retry, void* state);
+
+    void findCertificate(const std::string& certificateDer, const std::string& name);
+    void findPrivateKey();
+
+    PasswordState password_;
+    // Declared in the order they are taken, so they are released in the reverse one.
+    std::unique_ptr<NSSInitContext, NssDeleter<NSS_ShutdownContext>> context_;
+    std::unique_ptr<CERTCertificate, NssDeleter<CERT_DestroyCertificate>> certificate_;
+    std::unique_ptr<SECKEYPrivateKey, NssDeleter<SECKEY_DestroyPrivateKey>> key_;
+    std::unique_ptr<PK11SlotInfo, NssDeleter<PK11_FreeSlot>> slot_;
+};
