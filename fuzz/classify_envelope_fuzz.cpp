@@ -1,0 +1,59 @@
+// Layer recognition on arbitrary bytes: only the two documented failures, results that agree with
+// the armour reader, and pass-phrase fields that lie inside the layer.
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/error_records.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// The message thrown by call, or empty when it returned.
+std::string thrownBy(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const errorDef::error_message& error) {
+        check(!error.message.empty());
+        return error.message;
+    }
+    return {};
+}
+
+bool inside(std::string_view part, std::string_view whole) {
+    return part.empty() ||
+           (part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view layer(reinterpret_cast<const char*>(data), size);
+
+    EnvelopeKind kind = EnvelopeKind::Unrecognised;
+    const std::string classifyError = thrownBy([&] { kind = classifyEnvelope(layer); });
+    check(classifyError.empty() || classifyError == "Invalid PKCS7 format" ||
+          classifyError == "Error in decoding. Format is invalid");
+
+    const std::string armourError = thrownBy([&] { decodePkcs7Armour(layer, "no begin", "no end"); });
+    if (classifyError.empty() && kind == EnvelopeKind::Pkcs7) {
+        check(armourError.empty());
+    }
+    if (classifyError.empty() && kind == EnvelopeKind::Unrecognised) {
+        check(armourError == "no begin");
+    }
+    if (!classifyError.empty()) {
+        check(armourError == (classifyError == "Invalid PKCS7 format" ? "no end" : classifyError));
+    }
+
+    const SymmetricLayer fields = splitSymmetricLayer(layer);
+    check(inside(fields.checkField, layer) && inside(fields.body, layer));
+    check(fields.checkField.find(envelope::symmetricSeparator) == std::string_view::npos);
+    return 0;
+}
