@@ -1,11 +1,54 @@
+// quillbox-cli: opens secured documents with the same job as the desktop program, the terminal
+// standing in for its dialogs.
+#include "command.h"
+#include "exit_status.h"
+#include "help_text.h"
+#include "inspect_command.h"
+#include "open_command.h"
+
 #include <cstdio>
-#include <cstring>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<Command> commandNamed(const std::string& name) {
+    if (name == "open") {
+        return std::make_unique<OpenCommand>();
+    }
+    if (name == "inspect") {
+        return std::make_unique<InspectCommand>();
+    }
+    return nullptr;
+}
+
+int usageError(const std::string& problem) {
+    std::fprintf(stderr, "quillbox: usage: %s\nTry 'quillbox-cli --help'.\n", problem.c_str());
+    return exitstatus::usage;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
-        return 0;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        return usageError("a command is needed: open, inspect, --help or --version");
     }
-    std::fprintf(stderr, "usage: quillbox-cli open [options] INPUT... | inspect INPUT... | --help | --version\n");
-    return 2;
+    const std::string& first = arguments.front();
+    if (first == "--help" || first == "-h" || first == "help") {
+        std::fputs(helpText().c_str(), stdout);
+        return exitstatus::saved;
+    }
+    if (first == "--version") {
+        std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
+        return exitstatus::saved;
+    }
+    const std::unique_ptr<Command> command = commandNamed(first);
+    if (!command) {
+        return usageError("unknown command " + first);
+    }
+    try {
+        return command->run({arguments.begin() + 1, arguments.end()});
+    } catch (const UsageError& error) {
+        return usageError(error.what());
+    }
 }

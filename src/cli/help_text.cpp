@@ -1,0 +1,69 @@
+#include "help_text.h"
+
+std::string helpText() {
+    return R"(quillbox-cli - open secured .qsig documents from the command line
+
+Usage:
+  quillbox-cli open [options] INPUT...
+  quillbox-cli inspect INPUT...
+  quillbox-cli --help | --version
+
+open removes every layer of each INPUT: it verifies signatures (and prints their verdicts),
+decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers with your private
+key from the certificate store, and saves the plain content. One INPUT is a single-file job,
+several are a batch job, exactly as with the desktop program's form. Relative paths are made
+absolute first.
+
+Options of open:
+  -o, --output PATH        output for the input in the same position (repeatable);
+                           default: the input path with every ".qsig" removed from its name
+  --crl PATH               check signers against this CRL file (ending in ".crl");
+                           without it, no revocation check
+  --passphrase-file FILE   answers to pass-phrase prompts, one per line, in order; when they
+                           run out, a prompt counts as cancelled
+  --store DIR              the personal certificate store, an NSS database directory
+                           (default: $QUILLBOX_STORE, else ~/.pki/nssdb)
+  --store-password-file F  the store's password (first line), when it has one
+  --yes | --no             answer every question (such as overwriting an existing output)
+                           Yes / No; default: ask on the terminal, and with no terminal, No
+  --json                   one JSON object per document, one per line, on stdout: input,
+                           output, status (saved, failed, skipped, declined, cancelled,
+                           not-processed), layers removed, signature verdicts, outcome text
+  --app-dir DIR            where the activity log (Reader-Log.txt) and the key-notice marker
+                           (askag) live (default: the program's application directory)
+
+inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
+their verdict, and for a certificate-encrypted layer the recipient's common name and validity.
+
+Pass phrases and store passwords are read from the terminal with echo off, never from the
+command line. Without a terminal, a prompt that has no answer counts as cancelled.
+
+Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>", where
+<kind> tells what the desktop program shows it as:
+  error        an error (red cross)
+  warning      a warning or a question (yellow triangle)
+  information  a notice on the way (speech bubble)
+  success      a completed job (green tick)
+  notice       the file about to be processed, the private-key notice (padlock)
+  fatal        a fatal error; the program ends at once
+A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
+and the integrity, validity and revocation texts.
+
+Exit status:
+  0    every input was saved (inspect: every input is a secured document)
+  1    an input failed or was skipped, or the paths were refused
+  2    usage error
+  130  the person cancelled a pass-phrase prompt
+
+Files:
+  The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
+  else the program's directory when writable, else ~/.local/share/quillbox-reader/.
+  The certificate store is $QUILLBOX_STORE, else ~/.pki/nssdb (see --store).
+
+Examples:
+  quillbox-cli open report.pdf.qsig
+  quillbox-cli open --passphrase-file answers.txt -o /tmp/out.txt letter.qsig
+  quillbox-cli open --crl /etc/quillbox/ca.crl --yes --json a.qsig b.qsig c.qsig
+  quillbox-cli inspect letter.qsig
+)";
+}

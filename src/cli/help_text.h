@@ -1,0 +1,5 @@
+#pragma once
+// What --help prints.
+#include <string>
+
+std::string helpText();

@@ -1,0 +1,118 @@
+#include "inspect_command.h"
+
+#include "argument_reader.h"
+#include "cli_paths.h"
+#include "exit_status.h"
+
+#include "certs/certificate_tools.h"
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/whole_file.h"
+#include "pipeline/certificate_layer.h"
+
+#include <openssl/asn1.h>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr int sha1DigestSelector = 1;
+constexpr int noRevocationCheck = 1;
+
+std::string isoTime(const ASN1_TIME* time) {
+    std::tm when{};
+    if (time == nullptr || ASN1_TIME_to_tm(time, &when) != 1) {
+        return "(unknown)";
+    }
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &when);
+    return text;
+}
+
+std::string recipientLine(const CertificateTools& tools, const std::string& certificateText) {
+    const X509Ptr certificate = tools.loadCertificate(certificateText, false);
+    const ASN1_TIME* notBefore = certificate ? X509_get0_notBefore(certificate.get()) : nullptr;
+    const ASN1_TIME* notAfter = certificate ? X509_get0_notAfter(certificate.get()) : nullptr;
+    bool notYetValid = false;
+    const bool expired = tools.isExpired(certificateText, notYetValid, false);
+    const std::string name = tools.commonName(certificateText, false);
+    return "certificate-encrypted layer for " + (name.empty() ? std::string("(no common name)") : name) +
+           ", valid from " + isoTime(notBefore) + " to " +
+           isoTime(notAfter) + " (" +
+           (expired ? "expired" : notYetValid ? "not yet valid" : "valid") + ")";
+}
+
+// Prints the layers of one document on stdout; false when it is no secured document or is broken.
+bool inspect(const CertificateTools& tools, const std::string& path) {
+    std::string content;
+    if (!ReadWholeFile(path, content)) {
+        std::fprintf(stderr, "quillbox: error: %s file could not be read\n", path.c_str());
+        return false;
+    }
+    std::printf("%s\n", path.c_str());
+    for (int depth = 1;; ++depth) {
+        switch (classifyEnvelope(content)) {
+        case EnvelopeKind::Unrecognised:
+            if (depth == 1) {
+                std::printf("  not a signed or encrypted document\n");
+                return false;
+            }
+            std::printf("  %d. plain content, %zu bytes\n", depth, content.size());
+            return true;
+        case EnvelopeKind::Symmetric:
+            std::printf("  %d. pass-phrase layer (what it holds needs the pass phrase)\n", depth);
+            return true;
+        case EnvelopeKind::Asymmetric:
+            std::printf("  %d. %s\n", depth,
+                        recipientLine(tools, splitCertificateLayer(content).certificateText).c_str());
+            return true;
+        case EnvelopeKind::Pkcs7: {
+            SignedContent signedContent =
+                tools.verifySignature(content, sha1DigestSelector, noRevocationCheck, std::string());
+            std::printf("  %d. signed layer: %s, Signature: %s\n", depth, signedContent.verdict.header.c_str(),
+                        signedContent.verdict.signatureText.c_str());
+            content = std::move(signedContent.content);
+            break;
+        }
+        }
+    }
+}
+
+bool reportError(const char* kind, const std::string& message) {
+    std::fprintf(stderr, "quillbox: %s: %s\n", kind, message.c_str());
+    return false;
+}
+
+} // namespace
+
+int InspectCommand::run(const std::vector<std::string>& arguments) {
+    std::vector<std::string> inputs;
+    ArgumentReader reader(arguments);
+    while (reader.next()) {
+        if (!reader.isOperand()) {
+            throw UsageError("unknown option " + reader.current());
+        }
+        inputs.push_back(absolutePath(reader.current()));
+    }
+    if (inputs.empty()) {
+        throw UsageError("inspect needs at least one INPUT");
+    }
+    const CertificateTools tools;
+    bool allSecured = true;
+    for (const std::string& input : inputs) {
+        bool secured = false;
+        try {
+            secured = inspect(tools, input);
+        } catch (const errorDef::error_message& error) {
+            secured = reportError("error", error.message);
+        } catch (const e2eError::error_message& error) {
+            secured = reportError("error", error.message);
+        } catch (const errorDef::Fatal& error) {
+            secured = reportError("fatal", error.message);
+        }
+        std::fflush(stdout);
+        allSecured = allSecured && secured;
+    }
+    return allSecured ? exitstatus::saved : exitstatus::failed;
+}

@@ -1,0 +1,135 @@
+#include "json_lines.h"
+
+#include <cstdio>
+
+namespace {
+
+// The length of the valid UTF-8 sequence at text[i], or 0 when none starts there.
+std::size_t utf8Length(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned minimum = 0;
+    unsigned value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        minimum = 0x80;
+        value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        minimum = 0x800;
+        value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        minimum = 0x10000;
+        value = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0u) != 0x80u) {
+            return 0;
+        }
+        value = (value << 6) | (byte(i + k) & 0x3Fu);
+    }
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
+}
+
+// A JSON string; bytes that are not UTF-8 become U+FFFD so that the line stays valid JSON.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t length = utf8Length(text, i);
+            out += length == 0 ? "\\ufffd" : text.substr(i, length);
+            i += length == 0 ? 1 : length;
+            continue;
+        }
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        ++i;
+    }
+    return out + "\"";
+}
+
+std::string verdictObject(const SignatureVerdict& verdict) {
+    return "{\"header\":" + quoted(verdict.header) + ",\"signer\":" + quoted(verdict.description) +
+           ",\"signature\":" + quoted(verdict.signatureText) + ",\"integrity\":" + quoted(verdict.integrityText) +
+           ",\"validity\":" + quoted(verdict.validityText) + ",\"revocation\":" + quoted(verdict.revocationText) + "}";
+}
+
+} // namespace
+
+std::string statusName(FileStatus status) {
+    switch (status) {
+    case FileStatus::Saved:
+        return "saved";
+    case FileStatus::Failed:
+        return "failed";
+    case FileStatus::Skipped:
+        return "skipped";
+    case FileStatus::Declined:
+        return "declined";
+    case FileStatus::Cancelled:
+        return "cancelled";
+    case FileStatus::NotProcessed:
+        break;
+    }
+    return "not-processed";
+}
+
+std::string layerName(EnvelopeKind kind) {
+    switch (kind) {
+    case EnvelopeKind::Symmetric:
+        return "pass-phrase";
+    case EnvelopeKind::Asymmetric:
+        return "certificate";
+    case EnvelopeKind::Pkcs7:
+        return "signed";
+    case EnvelopeKind::Unrecognised:
+        break;
+    }
+    return "plain";
+}
+
+std::string jsonLine(const FileReport& report) {
+    std::string layers;
+    for (EnvelopeKind kind : report.layersRemoved) {
+        layers += (layers.empty() ? "" : ",") + quoted(layerName(kind));
+    }
+    std::string verdicts;
+    for (const SignatureVerdict& verdict : report.verdicts) {
+        verdicts += (verdicts.empty() ? "" : ",") + verdictObject(verdict);
+    }
+    return "{\"input\":" + quoted(report.input) + ",\"output\":" + quoted(report.output) +
+           ",\"status\":" + quoted(statusName(report.status)) + ",\"layers\":[" + layers + "],\"verdicts\":[" +
+           verdicts + "],\"outcome\":" + quoted(report.outcome) + "}";
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The controlling terminal (/dev/tty), for questions and hidden pass-phrase entry. Without one
+// (scripts, cron, CI) every read answers nothing.
+#include "e2eCrypto/secret_string.h"
+
+#include <optional>
+#include <string>
+
+class Terminal {
+public:
+    Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+    ~Terminal();
+
+    bool available() const { return fd_ >= 0; }
+    // Shows prompt and reads one line with echo on; nothing at end of input or without a terminal.
+    std::optional<std::string> readLine(const std::string& prompt);
+    // The same with echo off, for pass phrases and passwords; Ctrl-C restores the echo first.
+    std::optional<SecretString> readSecretLine(const std::string& prompt);
+
+private:
+    bool readRawLine(std::string& line);
+    void write(const std::string& text) const;
+
+    int fd_ = -1;
+};

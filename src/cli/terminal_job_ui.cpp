@@ -1,0 +1,110 @@
+#include "terminal_job_ui.h"
+
+#include "verdict_block.h"
+
+#include <cstdlib>
+#include <utility>
+
+std::string messageKind(IconKind icon) {
+    switch (icon) {
+    case IconKind::RedAlert:
+        return "fatal";
+    case IconKind::Error:
+        return "error";
+    case IconKind::Success:
+        return "success";
+    case IconKind::Information:
+    case IconKind::Magnifier:
+        return "information";
+    case IconKind::PadlockKey:
+    case IconKind::Certificate:
+        return "notice";
+    default:
+        return "warning";
+    }
+}
+
+namespace {
+
+// A message may hold line breaks; on the terminal it stays one line.
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+bool isYes(const std::string& answer) { return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes"; }
+
+} // namespace
+
+TerminalJobUi::TerminalJobUi(Terminal& terminal, std::FILE* out, Answers answers)
+    : terminal_(terminal), out_(out), answers_(std::move(answers)) {}
+
+void TerminalJobUi::line(const std::string& kind, const std::string& text) {
+    std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLine(text).c_str());
+    std::fflush(out_);
+}
+
+bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
+    line(messageKind(icon), text);
+    if (buttons == Buttons::Ok) {
+        return true;
+    }
+    if (answers_.everyQuestion) {
+        return *answers_.everyQuestion;
+    }
+    const std::optional<std::string> answer = terminal_.readLine("[y/N] ");
+    return answer && isYes(*answer);
+}
+
+std::optional<SecretString> TerminalJobUi::askPassPhrase() {
+    if (answers_.passPhrases) {
+        std::deque<SecretString>& lines = *answers_.passPhrases;
+        if (lines.empty()) {
+            return std::nullopt;
+        }
+        SecretString answer = std::move(lines.front());
+        lines.pop_front();
+        return answer;
+    }
+    for (;;) {
+        std::optional<SecretString> answer = terminal_.readSecretLine("Enter pass phrase: ");
+        if (!answer || !answer->empty()) {
+            return answer;
+        }
+        line("warning", "Cannot leave password blank!");
+    }
+}
+
+bool TerminalJobUi::showKeyNotice() {
+    line("notice", "Depending on the security level set for your keys, you may be asked for private key pass phrase "
+                   "during decryption");
+    return false;
+}
+
+void TerminalJobUi::showSignatureResult(const SignatureVerdict& verdict) {
+    std::fputs(verdictBlock(verdict).c_str(), out_);
+    std::fflush(out_);
+}
+
+std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& tokenName, bool retry) {
+    if (answers_.storePassword) {
+        // The file's password was refused: asking again would only repeat it.
+        if (retry) {
+            return std::nullopt;
+        }
+        return answers_.storePassword;
+    }
+    if (retry) {
+        line("warning", "The password for " + tokenName + " was not accepted");
+    }
+    return terminal_.readSecretLine("Password for " + tokenName + ": ");
+}
+
+void TerminalJobUi::terminateApplication(int exitStatus) {
+    std::fflush(nullptr);
+    std::_Exit(exitStatus);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The job's person on a terminal: every message is one stderr line "quillbox: <kind>: <text>",
+// every signature verdict a block of lines, and answers come from the options, the files given on
+// the command line, or the terminal.
+#include "pipeline/job_ui.h"
+#include "terminal.h"
+
+#include <cstdio>
+#include <deque>
+#include <optional>
+#include <string>
+
+struct Answers {
+    std::optional<bool> everyQuestion;                  // --yes / --no
+    std::optional<std::deque<SecretString>> passPhrases; // --passphrase-file, in order
+    std::optional<SecretString> storePassword;           // --store-password-file
+};
+
+// The word for a message's icon: what it was shown as in the desktop program.
+std::string messageKind(IconKind icon);
+
+class TerminalJobUi : public JobUi {
+public:
+    TerminalJobUi(Terminal& terminal, std::FILE* out, Answers answers);
+
+    bool showMessage(const std::string& text, IconKind icon, Buttons buttons) override;
+    std::optional<SecretString> askPassPhrase() override;
+    bool showKeyNotice() override;
+    void showSignatureResult(const SignatureVerdict& verdict) override;
+    std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
+    void terminateApplication(int exitStatus) override;
+
+private:
+    void line(const std::string& kind, const std::string& text);
+
+    Terminal& terminal_;
+    std::FILE* out_;
+    Answers answers_;
+};

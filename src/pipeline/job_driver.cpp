@@ -1,0 +1,227 @@
+#include "pipeline/job_driver.h"
+
+#include "certs/certificate_tools.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/whole_file.h"
+#include "pipeline/job_context.h"
+#include "pipeline/job_ui.h"
+#include "pipeline/layer_loop.h"
+#include "pipeline/path_validation.h"
+
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view whiteSpace = " \t\n\v\f\r";
+constexpr int fatalExitStatus = EXIT_FAILURE;
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(whiteSpace);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(whiteSpace) - first + 1);
+}
+
+void emptyBoxes(JobForm& form, bool crlPathToo) {
+    form.setBoxText(FormBox::Input, "");
+    form.setBoxText(FormBox::Output, "");
+    if (crlPathToo) {
+        form.setBoxText(FormBox::CrlPath, "");
+    }
+}
+
+// The form as it is left after a job that ran to its end.
+void resetForm(JobForm& form) {
+    emptyBoxes(form, true);
+    form.enableOutput();
+    form.showValues();
+}
+
+class JobDriver {
+public:
+    JobDriver(JobForm& form, JobUi& ui, const JobSettings& settings)
+        : form_(form), ui_(ui), settings_(settings),
+          log_(settings.appPaths.logPath(), ui, settings.logClock),
+          keyStore_(settings.openKeyStore, settings.keyStoreDirectory, ui),
+          markerPath_(settings.appPaths.keyNoticeMarkerPath()) {}
+
+    JobReport run() {
+        values_ = form_.readValues();
+        values_.input = trimmed(values_.input);
+        values_.output = trimmed(values_.output);
+        values_.crlPath = trimmed(values_.crlPath);
+        form_.setBoxText(FormBox::Input, values_.input);
+        form_.setBoxText(FormBox::Output, values_.output);
+        form_.setBoxText(FormBox::CrlPath, values_.crlPath);
+        form_.showValues();
+
+        const FileAccess platformAccess;
+        const FileAccess& access = settings_.fileAccess != nullptr ? *settings_.fileAccess : platformAccess;
+        const std::optional<JobPaths> paths = ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access);
+        if (!paths) {
+            return std::move(report_);
+        }
+        report_.pathsValid = true;
+        if (values_.multipleSelection) {
+            runBatch(*paths);
+        } else {
+            runSingleFile();
+        }
+        return std::move(report_);
+    }
+
+private:
+    void runSingleFile() {
+        const CertificateTools tools;
+        JobContext job{ui_, form_, log_, JobMode::SingleFile, {values_.input, values_.output}};
+        FileReport& report = addReport(values_.input, values_.output);
+
+        std::string content;
+        if (!ReadWholeFile(job.pair.input, content)) {
+            const std::string text = "Could not read input file";
+            ui_.showMessage(text, IconKind::Warning);
+            report.fail(text);
+            return;
+        }
+        const FileEnd end = underHandlers(job, report, [&] {
+            const EnvelopeKind kind = classifyEnvelope(content);
+            if (kind == EnvelopeKind::Unrecognised) {
+                const std::string text = "This file is tampered [OR] Not of a valid signed/encrypted format [OR] "
+                                         "Corrupted. Cannot proceed with Verify/Decrypt Operation";
+                ui_.showMessage(text, IconKind::Error);
+                log_.Write(logkind::error, "Invalid Signature/Encryption format of the input file", job.pair.files());
+                report.fail(text);
+                emptyBoxes(form_, false);
+                form_.showValues();
+                return FileEnd::JobEnded;
+            }
+            LayerJob layer = layerJob(job, tools, report);
+            return UnwrapLayers(layer, std::move(content), kind);
+        });
+        if (end == FileEnd::Completed) {
+            resetForm(form_);
+        }
+    }
+
+    void runBatch(const JobPaths& paths) {
+        const CertificateTools tools;
+        JobContext job{ui_, form_, log_, JobMode::Batch, {}};
+        for (std::size_t i = 0; i < paths.inputs.size(); ++i) {
+            addReport(paths.inputs[i], paths.outputs[i]);
+        }
+        for (FileReport& report : report_.files) {
+            job.pair = {report.input, report.output};
+            ui_.showMessage("Now processing file " + job.pair.input +
+                                " You may be asked for a password in case of Decryption operation",
+                            IconKind::PadlockKey);
+            std::string content;
+            if (!ReadWholeFile(job.pair.input, content)) {
+                const std::string text = job.pair.input + " file could not be read";
+                ui_.showMessage(text, IconKind::Warning);
+                report.fail(text);
+                return;
+            }
+            const FileEnd end = underHandlers(job, report, [&] {
+                const EnvelopeKind kind = classifyEnvelope(content);
+                if (kind == EnvelopeKind::Unrecognised) {
+                    return askToSkipUnrecognised(job, report);
+                }
+                LayerJob layer = layerJob(job, tools, report);
+                return UnwrapLayers(layer, std::move(content), kind);
+            });
+            if (end == FileEnd::JobEnded) {
+                return;
+            }
+        }
+        ui_.showMessage("Processing completed", IconKind::Success);
+        resetForm(form_);
+    }
+
+    FileEnd askToSkipUnrecognised(JobContext& job, FileReport& report) {
+        if (ui_.showMessage(job.pair.input + ". This file is tampered [OR] Not of a valid signed/encrypted format "
+                                             "[OR] Corrupted. Do you want to continue with the next file?",
+                            IconKind::Warning, Buttons::YesNo)) {
+            report.status = FileStatus::Skipped;
+            return FileEnd::Skipped;
+        }
+        const std::string text = "Bad signature/encryption format of input file";
+        log_.Write(logkind::error, text, job.pair.files());
+        report.fail(text);
+        resetForm(form_);
+        return FileEnd::JobEnded;
+    }
+
+    FileReport& addReport(const std::string& input, const std::string& output) {
+        FileReport& report = report_.files.emplace_back();
+        report.input = input;
+        report.output = output;
+        return report;
+    }
+
+    LayerJob layerJob(JobContext& job, const CertificateTools& tools, FileReport& report) {
+        return LayerJob{job, tools, values_.crlChoice, values_.crlPath, keyStore_, markerPath_, report};
+    }
+
+    // The error records thrown while a document is classified, unwrapped or saved end the job (or the
+    // batch), except the empty errorDef::error_message of a declined overwrite.
+    template <typename Body> FileEnd underHandlers(JobContext& job, FileReport& report, Body&& body) {
+        try {
+            return body();
+        } catch (const e2eError::error_message& error) {
+            return reportError(job, report, error.message);
+        } catch (const errorDef::error_message& error) {
+            if (!error.message.empty()) {
+                return reportError(job, report, error.message);
+            }
+            report.status = FileStatus::Declined;
+            if (job.mode == JobMode::Batch) {
+                return FileEnd::Skipped;
+            }
+            emptyBoxes(form_, true);
+            return FileEnd::JobEnded;
+        } catch (const errorDef::Fatal& error) {
+            report.fail(error.message);
+            if (job.mode == JobMode::SingleFile) {
+                log_.Write(logkind::error, error.message, job.pair.files());
+                ui_.showMessage(error.message, IconKind::RedAlert);
+            } else {
+                ui_.showMessage(error.message, IconKind::RedAlert);
+                log_.Write(logkind::error, error.message, job.pair.files());
+            }
+            ui_.terminateApplication(fatalExitStatus);
+            return FileEnd::JobEnded;
+        }
+    }
+
+    FileEnd reportError(JobContext& job, FileReport& report, const std::string& message) {
+        ui_.showMessage(message, IconKind::Error);
+        log_.Write(logkind::error, message, job.pair.files());
+        report.fail(message);
+        if (job.mode == JobMode::Batch) {
+            form_.enableOutput();
+            emptyBoxes(form_, false);
+        } else {
+            emptyBoxes(form_, true);
+        }
+        form_.showValues();
+        return FileEnd::JobEnded;
+    }
+
+    JobForm& form_;
+    JobUi& ui_;
+    const JobSettings& settings_;
+    ActivityLog log_;
+    JobKeyStore keyStore_;
+    const std::string markerPath_;
+    FormValues values_;
+    JobReport report_;
+};
+
+} // namespace
+
+JobReport OnVerifyDecrypt(JobForm& form, JobUi& ui, const JobSettings& settings) {
+    return JobDriver(form, ui, settings).run();
+}

@@ -1,0 +1,16 @@
+#include "pipeline/key_notice.h"
+
+#include "pipeline/job_ui.h"
+#include "pipeline/save_result.h"
+
+#include <unistd.h>
+
+void ShowKeyNotice(JobUi& ui, const std::string& markerPath) {
+    if (access(markerPath.c_str(), F_OK) == 0) {
+        return;
+    }
+    if (ui.showKeyNotice()) {
+        // A marker that cannot be written leaves the notice on; WriteWholeFile has said why.
+        WriteWholeFile(markerPath, "k", ui);
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+// What the removal steps of one document share: the job, the library object, the revocation
+// choice, the key store and the document's report.
+#include "pipeline/job_context.h"
+
+#include <string>
+
+class CertificateTools;
+class JobKeyStore;
+struct FileReport;
+
+struct LayerJob {
+    JobContext& job;
+    const CertificateTools& tools;
+    int crlChoice; // 0: check revocation against crlPath; 1: no check
+    const std::string& crlPath;
+    JobKeyStore& keyStore;
+    const std::string& keyNoticeMarkerPath;
+    FileReport& report;
+    bool firstPass = true;
+};
+
+// How a removal step ended.
+enum class StepEnd {
+    Removed,   // the layer is gone; the content is what it held
+    KeepLayer, // batch, further pass: Cancel saves the content with this layer still in it
+    SkipFile,  // batch, first pass: Cancel goes on with the next file
+    EndJob,    // the job or the batch ends; already reported
+};

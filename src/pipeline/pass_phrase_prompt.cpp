@@ -1,0 +1,88 @@
+#include "pipeline/pass_phrase_prompt.h"
+
+#include "certs/certificate_tools.h"
+#include "e2eCrypto/error_records.h"
+#include "pipeline/activity_log.h"
+#include "pipeline/job_form.h"
+#include "pipeline/job_report.h"
+#include "pipeline/job_ui.h"
+
+#include <optional>
+
+namespace {
+
+constexpr int singleFileTries = 3;
+
+void emptyInputAndOutput(JobForm& form) {
+    form.setBoxText(FormBox::Input, "");
+    form.setBoxText(FormBox::Output, "");
+}
+
+StepEnd cancelled(LayerJob& layer) {
+    layer.report.promptCancelled = true;
+    JobContext& job = layer.job;
+    if (job.mode == JobMode::Batch) {
+        if (layer.firstPass) {
+            layer.report.status = FileStatus::Cancelled;
+            return StepEnd::SkipFile;
+        }
+        return StepEnd::KeepLayer;
+    }
+    layer.report.status = FileStatus::Cancelled;
+    emptyInputAndOutput(job.form);
+    job.form.showValues();
+    return StepEnd::EndJob;
+}
+
+StepEnd blankAnswer(LayerJob& layer) {
+    JobContext& job = layer.job;
+    if (job.mode == JobMode::Batch) {
+        const std::string text = "Password to decrypt is blank";
+        job.log.Write(logkind::error, text, job.pair.files());
+        layer.report.fail(text);
+        job.form.enableOutput();
+        emptyInputAndOutput(job.form);
+        return StepEnd::EndJob;
+    }
+    const std::string text = "Blank password given to decrypt";
+    job.log.Write(logkind::error, text, job.pair.files());
+    layer.report.fail(text);
+    if (layer.firstPass) {
+        emptyInputAndOutput(job.form);
+        job.form.showValues();
+    } else {
+        const std::string shown = "Blank password. Cannot continue";
+        job.ui.showMessage(shown, IconKind::Warning);
+        layer.report.outcome = shown;
+        emptyInputAndOutput(job.form);
+    }
+    return StepEnd::EndJob;
+}
+
+} // namespace
+
+PassPhraseAnswer PromptPassPhrase(LayerJob& layer, std::string_view checkField) {
+    JobContext& job = layer.job;
+    const bool batchFirstPass = job.mode == JobMode::Batch && layer.firstPass;
+    const int tries = job.mode == JobMode::SingleFile && layer.firstPass ? singleFileTries : 1;
+    for (int attempt = 1;; ++attempt) {
+        std::optional<SecretString> answer = job.ui.askPassPhrase();
+        if (!answer) {
+            return {cancelled(layer), {}};
+        }
+        // The first pass of a batch has no rule of its own for a blank answer: it is simply wrong.
+        if (answer->empty() && !batchFirstPass) {
+            return {blankAnswer(layer), {}};
+        }
+        if (layer.tools.hashPassPhrase(answer->view()) == checkField) {
+            return {StepEnd::Removed, std::move(*answer)};
+        }
+        if (tries == 1) {
+            throw errorDef::error_message("Passphrase mismatch!");
+        }
+        if (attempt == tries) {
+            throw errorDef::error_message("Wrong password. All attempts exhausted");
+        }
+        job.ui.showMessage("Wrong password. Please try again! You will be given only 3 attempts", IconKind::Warning);
+    }
+}

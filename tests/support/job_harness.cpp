@@ -1,0 +1,135 @@
+#include "support/job_harness.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <stdexcept>
+#include <sstream>
+
+std::ostream& operator<<(std::ostream& out, const LogRecord& record) {
+    return out << "{" << record.kind << " | " << record.message << " | " << record.files << "}";
+}
+
+std::string pairOf(const std::string& input, const std::string& output) { return input + " -> " + output; }
+
+JobHarness::JobHarness() {
+    const std::string appDirectory = dir.file("app");
+    ::mkdir(appDirectory.c_str(), 0700);
+    settings.appPaths = AppPaths{appDirectory + "/"};
+    settings.keyStoreDirectory = dir.file("nssdb");
+    settings.logClock = [] {
+        std::tm when{};
+        when.tm_year = 2026 - 1900;
+        when.tm_mon = 1;
+        when.tm_mday = 3;
+        when.tm_hour = 4;
+        when.tm_min = 5;
+        when.tm_sec = 6;
+        return when;
+    };
+}
+
+bool JobHarness::exists(const std::string& name) const {
+    struct stat status {};
+    return ::stat(path(name).c_str(), &status) == 0;
+}
+
+JobReport JobHarness::run(const FormValues& values) {
+    form = FakeJobForm(values);
+    return OnVerifyDecrypt(form, ui, settings);
+}
+
+JobReport JobHarness::runSingle(const std::string& input, const std::string& output) {
+    FormValues values;
+    values.input = input;
+    values.output = output;
+    return run(values);
+}
+
+JobReport JobHarness::runBatch(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
+    FormValues values;
+    values.multipleSelection = true;
+    for (const std::string& input : inputs) {
+        values.input += input + ";";
+    }
+    for (const std::string& output : outputs) {
+        values.output += output + ";";
+    }
+    return run(values);
+}
+
+NssTestStore& JobHarness::makeStore(const std::string& password) {
+    ::mkdir(settings.keyStoreDirectory.c_str(), 0700);
+    store = std::make_unique<NssTestStore>(settings.keyStoreDirectory, password);
+    store->importPkcs12(testdoc::pkcs12(testRecipient()));
+    return *store;
+}
+
+const testdoc::Identity& testSigner() {
+    static const testdoc::Identity signer = testdoc::makeIdentity({});
+    return signer;
+}
+
+const testdoc::Identity& testRecipient() {
+    static const testdoc::Identity recipient = [] {
+        testdoc::CertificateSpec spec;
+        spec.subject = "/C=US/O=Acme Ltd/OU=Mail Room/CN=Test Recipient/emailAddress=recipient@example.com";
+        spec.serial = 2;
+        spec.keyIndex = 1;
+        return testdoc::makeIdentity(spec);
+    }();
+    return recipient;
+}
+
+std::string layerPassPhrase(int n) { return "pass phrase " + std::to_string(n); }
+
+std::string wrapLayers(std::string_view layers, std::string content) {
+    int passPhrases = 0;
+    for (char kind : layers) {
+        passPhrases += kind == 'P' ? 1 : 0;
+    }
+    for (auto kind = layers.rbegin(); kind != layers.rend(); ++kind) {
+        switch (*kind) {
+        case 'S':
+            content = testdoc::signedLayer(content, testSigner());
+            break;
+        case 'P':
+            content = testdoc::symmetricLayer(content, layerPassPhrase(passPhrases--));
+            break;
+        case 'K':
+            content = testdoc::asymmetricLayer(content, testRecipient().certificate.get());
+            break;
+        default:
+            throw std::invalid_argument("unknown layer kind");
+        }
+    }
+    return content;
+}
+
+std::vector<std::optional<std::string>> passPhrasesFor(std::string_view layers) {
+    std::vector<std::optional<std::string>> answers;
+    for (char kind : layers) {
+        if (kind == 'P') {
+            answers.emplace_back(layerPassPhrase(static_cast<int>(answers.size()) + 1));
+        }
+    }
+    return answers;
+}
+
+std::vector<LogRecord> JobHarness::log() const {
+    std::vector<LogRecord> records;
+    std::ifstream in(settings.appPaths.logPath(), std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty()) {
+            continue;
+        }
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; std::getline(split, field, '\t');) {
+            fields.push_back(field);
+        }
+        fields.resize(5);
+        records.push_back({fields[2], fields[3], fields[4]});
+    }
+    return records;
+}
