@@ -34,6 +34,11 @@ SignedContent CertificateTools::verifySignature(std::string_view content, int di
     return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile);
 }
 
+SignedContent CertificateTools::verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+                                                const std::string& crlPath) const {
+    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile);
+}
+
 X509Ptr CertificateTools::loadCertificate(const std::string& source, bool sourceIsFile) const {
     return ::loadCertificate(source, sourceIsFile);
 }

@@ -15,6 +15,9 @@ public:
     // Revocation is checked against the CRL file with a CRLChecker when skipRevocation is 0.
     SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                                   const std::string& crlPath) const;
+    // Releases the layer as soon as it is decoded (it is left empty when the call throws after that).
+    SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+                                  const std::string& crlPath) const;
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
                      const SecretString& keyPassword, int decryptMode, int keyFormat) const;
     std::string hashPassPhrase(std::string_view passPhrase) const;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -85,6 +86,48 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure, STACK_OF
     return true;
 }
 
+// The DER of the signedData in a signed layer.
+std::string decodeSignedLayer(std::string_view content, int digestSelector) {
+    if (content.empty()) {
+        throw e2eError::error_message("Neccessary fields needed to VERIFY are not given");
+    }
+    checkDigestSelector(digestSelector);
+    return decodePkcs7Armour(content, "Invalid format for a signed file", "Invalid signature format");
+}
+
+SignedContent verifyDer(std::string buffer, int skipRevocation, const std::string& crlPath,
+                        const RevocationCheck& revocationCheck) {
+    const Pkcs7Ptr structure = parseSignedData(buffer);
+    const X509StorePtr store = makeVerificationStore();
+    if (!store) {
+        throwOutOfMemory();
+    }
+    ERR_clear_error();
+    if (PKCS7_get_detached(structure.get()) != 0) {
+        throw e2eError::error_message("Invalid Signature Format");
+    }
+    // Null for a structure that carries no readable content, such as envelopedData.
+    const BioPtr stream(PKCS7_dataInit(structure.get(), nullptr));
+    if (!stream) {
+        throwIncompatible();
+    }
+    // The DER is no longer needed once parsed; its storage, at least as large as the content inside
+    // it, receives the content, so the document is never copied a second time.
+    readContent(stream.get(), buffer);
+
+    VerificationState state;
+    STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(structure.get());
+    state.signatureFailed = !allSignersVerify(store.get(), stream.get(), structure.get(), signers);
+
+    std::string description;
+    if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
+        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
+                       RevocationRequest{skipRevocation, crlPath, revocationCheck, store.get()}, state, description);
+    }
+    ERR_clear_error();
+    return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
+}
+
 } // namespace
 
 SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::string description) {
@@ -138,40 +181,13 @@ SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::strin
 
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck) {
-    if (content.empty()) {
-        throw e2eError::error_message("Neccessary fields needed to VERIFY are not given");
-    }
-    VerificationState state;
-    checkDigestSelector(digestSelector);
+    return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck);
+}
 
-    std::string buffer = decodePkcs7Armour(content, "Invalid format for a signed file", "Invalid signature format");
-    Pkcs7Ptr structure = parseSignedData(buffer);
-
-    X509StorePtr store = makeVerificationStore();
-    if (!store) {
-        throwOutOfMemory();
-    }
-    ERR_clear_error();
-    if (PKCS7_get_detached(structure.get()) != 0) {
-        throw e2eError::error_message("Invalid Signature Format");
-    }
-    // Null for a structure that carries no readable content, such as envelopedData.
-    BioPtr stream(PKCS7_dataInit(structure.get(), nullptr));
-    if (!stream) {
-        throwIncompatible();
-    }
-    // The DER is no longer needed once parsed; its storage, at least as large as the content inside
-    // it, receives the content, so the document is never copied a second time.
-    readContent(stream.get(), buffer);
-
-    STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(structure.get());
-    state.signatureFailed = !allSignersVerify(store.get(), stream.get(), structure.get(), signers);
-
-    std::string description;
-    if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
-        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
-                       RevocationRequest{skipRevocation, crlPath, revocationCheck, store.get()}, state, description);
-    }
-    ERR_clear_error();
-    return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
+SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+                              const std::string& crlPath, const RevocationCheck& revocationCheck) {
+    std::string der = decodeSignedLayer(content, digestSelector);
+    // Released before the structure is parsed, which copies the content once more.
+    std::string().swap(content);
+    return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck);
 }

@@ -32,6 +32,10 @@ struct SignedContent {
 // skipRevocation 0 runs revocationCheck against crlPath; an empty check leaves the status unknown.
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck);
+// The same for a layer the caller gives up: it is released as soon as it is decoded, which keeps a
+// large document from being held three times over. It is left empty when the call throws after that.
+SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+                              const std::string& crlPath, const RevocationCheck& revocationCheck);
 
 // The verdict the flags of one verification give; later judgements overwrite the header of earlier
 // ones, and an unknown revocation status never fails the document.

@@ -68,6 +68,19 @@ TEST(VerifySignature, ChangedContentFailsButIsStillReturned) {
     EXPECT_EQ(result.content.substr(1), document.substr(1));
 }
 
+TEST(VerifySignature, GivenUpLayerIsReleasedAndGivesTheSameResult) {
+    std::string layer = signedLayer(document, signer());
+    const SignedContent result = verifySignature(std::move(layer), 1, 1, "", {});
+    EXPECT_TRUE(layer.empty());
+    EXPECT_EQ(result.content, document);
+    EXPECT_EQ(result.verdict.signatureText, "Verified");
+
+    // A layer refused before it is decoded is left as it was.
+    std::string plain = "plain text";
+    EXPECT_THROW(verifySignature(std::move(plain), 1, 1, "", {}), errorDef::error_message);
+    EXPECT_EQ(plain, "plain text");
+}
+
 struct SignerCase {
     const char* name;
     std::function<SignOptions()> options;
