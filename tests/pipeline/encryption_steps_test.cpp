@@ -1,0 +1,132 @@
+// The certificate-encrypted layer: the validity warnings that never stop decryption, the key
+// notice and its marker file, the store's password, and layers that are not what they claim.
+#include "support/job_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+const std::string plain = "for the recipient only\n";
+
+struct ValidityCase {
+    const char* name;
+    std::int64_t notBeforeOffset;
+    std::int64_t notAfterOffset;
+    std::vector<ShownMessage> warnings;
+};
+
+const ShownMessage expired{"Your Decryption Certificate has Expired", IconKind::Information, Buttons::Ok};
+const ShownMessage notYetValid{"Your Decryption Certificate is Not Yet Valid!", IconKind::Information, Buttons::Ok};
+constexpr std::int64_t day = 24 * 3600;
+
+const ValidityCase validityCases[] = {
+    {"Valid", -day, 30 * day, {}},
+    {"Expired", -30 * day, -day, {expired}},
+    {"NotYetValid", day, 30 * day, {notYetValid}},
+    {"ExpiredAndStartingLater", day, -day, {expired}},
+};
+
+class ValidityTest : public testing::TestWithParam<ValidityCase> {};
+
+TEST_P(ValidityTest, WarnsAndStillDecrypts) {
+    const ValidityCase& c = GetParam();
+    JobHarness harness;
+    testdoc::CertificateSpec spec;
+    spec.subject = "/CN=Dated Recipient";
+    spec.serial = 7;
+    spec.keyIndex = 2;
+    spec.notBeforeOffset = c.notBeforeOffset;
+    spec.notAfterOffset = c.notAfterOffset;
+    const testdoc::Identity recipient = testdoc::makeIdentity(spec);
+    ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
+    NssTestStore store(harness.settings.keyStoreDirectory);
+    store.importPkcs12(testdoc::pkcs12(recipient));
+    const std::string input = harness.write("doc.qsig", testdoc::asymmetricLayer(plain, recipient.certificate.get()));
+
+    harness.runSingle(input, harness.path("doc.txt"));
+
+    std::vector<ShownMessage> expected = c.warnings;
+    expected.push_back({"Decryption complete and File Saved", IconKind::Success, Buttons::Ok});
+    EXPECT_EQ(harness.ui.messages(), expected);
+    EXPECT_EQ(harness.read("doc.txt"), plain);
+}
+
+INSTANTIATE_TEST_SUITE_P(RecipientCertificate, ValidityTest, testing::ValuesIn(validityCases),
+                         [](const testing::TestParamInfo<ValidityCase>& info) { return std::string(info.param.name); });
+
+TEST(CertificateStep, TheKeyNoticeIsShownUntilThePersonTicksDoNotShowAgain) {
+    JobHarness harness;
+    harness.makeStore();
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    harness.ui.keyNoticeAnswers = {false, true};
+
+    harness.runSingle(input, harness.path("one.txt"));
+    EXPECT_FALSE(harness.exists("app/askag")) << "unticked: the notice stays on";
+    harness.runSingle(input, harness.path("two.txt"));
+    EXPECT_EQ(harness.read("app/askag"), "k");
+    harness.runSingle(input, harness.path("three.txt"));
+
+    EXPECT_EQ(harness.ui.keyNotices(), 2);
+    EXPECT_EQ(harness.read("three.txt"), plain);
+}
+
+TEST(CertificateStep, TheNoticeComesBeforeTheStorePassword) {
+    JobHarness harness;
+    harness.makeStore("store secret");
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    harness.ui.storePasswords = {"store secret"};
+
+    harness.runSingle(input, harness.path("doc.txt"));
+
+    const auto kinds = harness.ui.kinds();
+    ASSERT_GE(kinds.size(), 2u);
+    EXPECT_EQ(kinds[0], UiEvent::Kind::KeyNotice);
+    EXPECT_EQ(kinds[1], UiEvent::Kind::StorePasswordPrompt);
+    EXPECT_EQ(harness.read("doc.txt"), plain);
+}
+
+TEST(CertificateStep, ACancelledStorePasswordFailsTheFile) {
+    JobHarness harness;
+    harness.makeStore("store secret");
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    const std::string output = harness.path("doc.txt");
+
+    const JobReport report = harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.ui.storePasswordPrompts(), 1);
+    EXPECT_EQ(harness.ui.messages().back().icon, IconKind::Error);
+    ASSERT_EQ(harness.log().size(), 1u);
+    EXPECT_EQ(harness.log()[0].kind, "ERROR");
+    EXPECT_FALSE(harness.exists("doc.txt"));
+    EXPECT_EQ(report.files.at(0).status, FileStatus::Failed);
+}
+
+TEST(CertificateStep, ARecipientMissingFromTheStoreIsReportedByName) {
+    JobHarness harness;
+    ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
+    NssTestStore emptyStore(harness.settings.keyStoreDirectory);
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+
+    harness.runSingle(input, harness.path("doc.txt"));
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Decryption Certificate of \"Test Recipient\" not found!", IconKind::Error, Buttons::Ok}));
+}
+
+TEST(CertificateStep, ALayerWithoutTheEndOfItsCertificateIsNotEncrypted) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", "-----ID353-3CBC-----@@TUlJQ2FqQ0NBZE9n");
+    const std::string output = harness.path("doc.txt");
+
+    harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.ui.messages(),
+              (std::vector<ShownMessage>{{"This is not an encrypted file", IconKind::Error, Buttons::Ok}}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{{"ERROR", "This is not an encrypted file", pairOf(input, output)}}));
+    EXPECT_EQ(harness.ui.keyNotices(), 0);
+}
+
+} // namespace

@@ -1,0 +1,320 @@
+// The Verify/Decrypt job from the button press to the form reset: reading, classifying, the
+// single-file and batch roads, the error handlers by record type, and the log they leave.
+#include "e2eCrypto/error_records.h"
+#include "pipeline/job_context.h"
+#include "support/job_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+const std::string plain = "plain text\r\n";
+const std::string tampered = "This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted.";
+
+std::string processingNotice(const std::string& input) {
+    return "Now processing file " + input + " You may be asked for a password in case of Decryption operation";
+}
+
+TEST(JobDriver, TrimsTheThreeTextsAndShowsThemBeforeAnythingElse) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    const std::string output = harness.path("doc.txt");
+    FormValues values;
+    values.input = " \t" + input + "\r\n\v\f";
+    values.output = "\n" + output + " ";
+    values.crlPath = "  /crl/list.crl\t";
+
+    const JobReport report = harness.run(values);
+
+    const std::vector<std::string> start(harness.form.effects.begin(), harness.form.effects.begin() + 5);
+    EXPECT_EQ(start, (std::vector<std::string>{"readValues()", "setBoxText(Input, \"" + input + "\")",
+                                               "setBoxText(Output, \"" + output + "\")",
+                                               "setBoxText(CrlPath, \"/crl/list.crl\")", "showValues()"}));
+    EXPECT_EQ(harness.read("doc.txt"), plain);
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"VERIFICATION", "Verification complete and File Saved",
+                                                      pairOf(input, output)}}));
+    EXPECT_EQ(report.files.at(0).input, input);
+}
+
+TEST(JobDriver, RefusedPathsEndTheJobBeforeAnyFileAndLogNothing) {
+    JobHarness harness;
+    FormValues values;
+    values.output = harness.path("doc.txt");
+
+    const JobReport report = harness.run(values);
+
+    EXPECT_FALSE(report.pathsValid);
+    EXPECT_TRUE(report.files.empty());
+    EXPECT_EQ(harness.ui.messageTexts(), std::vector<std::string>{"Invalid input path! Please provide complete path"});
+    EXPECT_TRUE(harness.log().empty());
+}
+
+TEST(JobDriver, SingleFileSuccessEmptiesTheBoxesAndEnablesTheOutput) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    FormValues values;
+    values.input = input;
+    values.output = harness.path("doc.txt");
+    values.crlPath = "/ignored/with/choice/no";
+
+    harness.run(values);
+
+    EXPECT_EQ(harness.form.shown.input, "");
+    EXPECT_EQ(harness.form.shown.output, "");
+    EXPECT_EQ(harness.form.shown.crlPath, "");
+    EXPECT_TRUE(harness.form.outputEnabled);
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Verification complete and File Saved", IconKind::Success, Buttons::Ok}));
+}
+
+TEST(JobDriver, SingleFileEmptyInputIsUnreadableAndLeavesNoTrace) {
+    JobHarness harness;
+    const std::string input = harness.write("empty.qsig", "");
+
+    const JobReport report = harness.runSingle(input, harness.path("doc.txt"));
+
+    EXPECT_EQ(harness.ui.messages(),
+              (std::vector<ShownMessage>{{"Could not read input file", IconKind::Warning, Buttons::Ok}}));
+    EXPECT_TRUE(harness.log().empty());
+    EXPECT_EQ(harness.form.shown.input, input) << "a read failure changes no box";
+    EXPECT_EQ(report.files.at(0).status, FileStatus::Failed);
+}
+
+TEST(JobDriver, SingleFilePlainTextIsRefusedAndTheCrlPathKept) {
+    JobHarness harness;
+    const std::string input = harness.write("plain.qsig", plain);
+    const std::string output = harness.path("doc.txt");
+    FormValues values;
+    values.input = input;
+    values.output = output;
+    values.crlPath = "/kept.crl";
+
+    harness.run(values);
+
+    EXPECT_EQ(harness.ui.messages(),
+              (std::vector<ShownMessage>{
+                  {tampered + " Cannot proceed with Verify/Decrypt Operation", IconKind::Error, Buttons::Ok}}));
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", "Invalid Signature/Encryption format of the input file",
+                                                      pairOf(input, output)}}));
+    EXPECT_EQ(harness.form.shown.input, "");
+    EXPECT_EQ(harness.form.shown.output, "");
+    EXPECT_EQ(harness.form.shown.crlPath, "/kept.crl");
+}
+
+TEST(JobDriver, SingleFileDeclinedOverwriteEndsSilentlyAndKeepsTheOldFile) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    const std::string output = harness.write("doc.txt", "old contents");
+    harness.ui.answer(false);
+
+    const JobReport report = harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{output + " file already exists. Do you want to overwrite it?", IconKind::Warning,
+                            Buttons::YesNo}));
+    EXPECT_EQ(harness.read("doc.txt"), "old contents");
+    EXPECT_TRUE(harness.log().empty());
+    EXPECT_EQ(harness.form.stored.input, "");
+    EXPECT_EQ(harness.form.stored.output, "");
+    EXPECT_EQ(report.files.at(0).status, FileStatus::Declined);
+}
+
+TEST(JobDriver, SingleFileOverwriteYesReplacesTheWholeFile) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    const std::string output = harness.write("doc.txt", std::string(1000, 'x'));
+    harness.ui.answer(true);
+
+    harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.read("doc.txt"), plain);
+}
+
+TEST(JobDriver, SingleFileReadOnlyOutputFailsToSaveAndKeepsItsContents) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    const std::string output = harness.write("doc.txt", "read-only contents");
+    ::chmod(output.c_str(), 0444);
+    harness.ui.answer(true);
+
+    const JobReport report = harness.runSingle(input, output);
+
+    const std::vector<ShownMessage> messages = harness.ui.messages();
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[messages.size() - 2].buttons, Buttons::YesNo);
+    EXPECT_EQ(messages.back(), (ShownMessage{"Could not save file. Check file properties of the file being overwritten.",
+                                             IconKind::Error, Buttons::Ok}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{{"ERROR", "Failed to save to output file", pairOf(input, output)}}));
+    EXPECT_EQ(harness.read("doc.txt"), "read-only contents");
+    EXPECT_EQ(report.files.at(0).status, FileStatus::Failed);
+}
+
+TEST(JobDriver, SignersAreCheckedAgainstTheCrlWhenTheChoiceIsYes) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    FormValues values;
+    values.input = input;
+    values.output = harness.path("doc.txt");
+    values.crlChoice = 0;
+    testdoc::CrlSpec revokedSigner;
+    revokedSigner.revokedSerials = {1};
+    values.crlPath = harness.write("list.crl", testdoc::makeCrl(testSigner(), revokedSigner));
+
+    harness.run(values);
+
+    ASSERT_EQ(harness.ui.verdicts().size(), 1u);
+    EXPECT_EQ(harness.ui.verdicts()[0].revocationText, "Signer Certificate is REVOKED");
+    EXPECT_EQ(harness.read("doc.txt"), plain) << "a verdict never stops the file";
+}
+
+// A batch of three around one odd file in the middle.
+class BatchTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"a", "b", "c"}) {
+            inputs.push_back(harness.path(std::string(name) + ".qsig"));
+            outputs.push_back(harness.path(std::string(name) + ".txt"));
+            harness.write(std::string(name) + ".qsig", wrapLayers("S", plain + name));
+        }
+    }
+
+    LogRecord completed(std::size_t i) const {
+        return {"VERIFICATION", "Verification complete and File Saved", pairOf(inputs[i], outputs[i])};
+    }
+
+    JobHarness harness;
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+};
+
+TEST_F(BatchTest, EveryFileCompletesWithOneNoticeEachAndOneClosingMessage) {
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages(), (std::vector<ShownMessage>{
+                                         {processingNotice(inputs[0]), IconKind::PadlockKey, Buttons::Ok},
+                                         {processingNotice(inputs[1]), IconKind::PadlockKey, Buttons::Ok},
+                                         {processingNotice(inputs[2]), IconKind::PadlockKey, Buttons::Ok},
+                                         {"Processing completed", IconKind::Success, Buttons::Ok},
+                                     }));
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), completed(1), completed(2)}));
+    EXPECT_EQ(harness.read("c.txt"), plain + "c");
+    EXPECT_TRUE(harness.form.outputEnabled);
+    EXPECT_EQ(harness.form.shown.input, "");
+    ASSERT_EQ(report.files.size(), 3u);
+    EXPECT_EQ(report.files[2].status, FileStatus::Saved);
+}
+
+TEST_F(BatchTest, AnUnreadableFileEndsTheBatchWithoutTouchingTheBoxes) {
+    ::unlink(inputs[1].c_str());
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{inputs[1] + " file could not be read", IconKind::Warning, Buttons::Ok}));
+    EXPECT_EQ(harness.log(), std::vector<LogRecord>{completed(0)});
+    EXPECT_EQ(harness.read("a.txt"), plain + "a");
+    EXPECT_FALSE(harness.exists("c.txt"));
+    EXPECT_NE(harness.form.shown.input, "");
+    EXPECT_EQ(report.files[2].status, FileStatus::NotProcessed);
+}
+
+TEST_F(BatchTest, AnUnrecognisedFileAnsweredYesIsSkipped) {
+    harness.write("b.qsig", plain);
+    harness.ui.answer(true);
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages()[2], (ShownMessage{inputs[1] + ". " + tampered +
+                                                          " Do you want to continue with the next file?",
+                                                      IconKind::Warning, Buttons::YesNo}));
+    EXPECT_EQ(harness.ui.messageTexts().back(), "Processing completed");
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), completed(2)}));
+    EXPECT_EQ(report.files[1].status, FileStatus::Skipped);
+}
+
+TEST_F(BatchTest, AnUnrecognisedFileAnsweredNoEndsTheBatch) {
+    harness.write("b.qsig", plain);
+    harness.ui.answer(false);
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages().back().buttons, Buttons::YesNo);
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{completed(0), {"ERROR", "Bad signature/encryption format of input file",
+                                                     pairOf(inputs[1], outputs[1])}}));
+    EXPECT_FALSE(harness.exists("c.txt"));
+    EXPECT_TRUE(harness.form.outputEnabled);
+    EXPECT_EQ(harness.form.shown.crlPath, "");
+    EXPECT_EQ(report.files[1].status, FileStatus::Failed);
+}
+
+TEST_F(BatchTest, ADeclinedOverwriteGoesOnWithTheNextFile) {
+    harness.write("b.txt", "old b");
+    harness.ui.answer(false);
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.read("b.txt"), "old b");
+    EXPECT_EQ(harness.read("c.txt"), plain + "c");
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), completed(2)}));
+    EXPECT_EQ(harness.ui.messageTexts().back(), "Processing completed");
+    EXPECT_EQ(report.files[1].status, FileStatus::Declined);
+}
+
+TEST_F(BatchTest, AnErrorRecordEndsTheBatchAfterItsMessage) {
+    testdoc::SignOptions detached;
+    detached.detached = true;
+    harness.write("b.qsig", testdoc::signedLayer(plain, testSigner(), detached));
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages().back(), (ShownMessage{"Invalid Signature Format", IconKind::Error, Buttons::Ok}));
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), {"ERROR", "Invalid Signature Format",
+                                                                    pairOf(inputs[1], outputs[1])}}));
+    EXPECT_FALSE(harness.exists("b.txt"));
+    EXPECT_FALSE(harness.exists("c.txt"));
+    EXPECT_TRUE(harness.form.outputEnabled);
+    EXPECT_EQ(harness.form.stored.input, "");
+    EXPECT_EQ(report.files[1].outcome, "Invalid Signature Format");
+}
+
+// errorDef::Fatal ends the process; the log record is written before the message in a single-file
+// job and after it in a batch.
+class FatalTest : public testing::TestWithParam<JobMode> {};
+
+TEST_P(FatalTest, LogsShowsAndTerminates) {
+    JobHarness harness;
+    harness.settings.openKeyStore = [](const std::string&, StorePasswordPrompt) -> std::unique_ptr<KeyStore> {
+        throw errorDef::Fatal("Low in memory");
+    };
+    std::size_t eventsWhenLogged = 0;
+    const auto clock = harness.settings.logClock;
+    harness.settings.logClock = [&] {
+        eventsWhenLogged = harness.ui.events.size();
+        return clock();
+    };
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    const std::string output = harness.path("doc.txt");
+
+    EXPECT_THROW(GetParam() == JobMode::SingleFile ? harness.runSingle(input, output)
+                                                   : harness.runBatch({input}, {output}),
+                 TerminatedForTest);
+
+    EXPECT_EQ(harness.ui.messages().back(), (ShownMessage{"Low in memory", IconKind::RedAlert, Buttons::Ok}));
+    EXPECT_EQ(harness.ui.terminatedWith(), 1);
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", "Low in memory", pairOf(input, output)}}));
+    const auto kinds = harness.ui.kinds();
+    const std::size_t messageAt = kinds.size() - 2;
+    ASSERT_EQ(kinds[messageAt], UiEvent::Kind::Message);
+    EXPECT_EQ(eventsWhenLogged, GetParam() == JobMode::SingleFile ? messageAt : messageAt + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, FatalTest, testing::Values(JobMode::SingleFile, JobMode::Batch),
+                         [](const testing::TestParamInfo<JobMode>& info) {
+                             return std::string(info.param == JobMode::SingleFile ? "SingleFile" : "Batch");
+                         });
+
+} // namespace
