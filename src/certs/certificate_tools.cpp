@@ -5,6 +5,7 @@
 #include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/string_tokenizer.h"
 #include "e2eCrypto/subject_line.h"
+#include "e2eCrypto/verification_store.h"
 
 #include <openssl/crypto.h>
 #include <openssl/provider.h>
@@ -29,14 +30,22 @@ CertificateTools::CertificateTools() {
     (void)ready;
 }
 
+X509_STORE* CertificateTools::caStore() const {
+    if (!caStore_) {
+        caStore_ = makeVerificationStore();
+    }
+    return caStore_.get(); // null only when memory ran out: the verification then makes its own
+}
+
 SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                                                 const std::string& crlPath) const {
-    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile);
+    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile, caStore());
 }
 
 SignedContent CertificateTools::verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                                                 const std::string& crlPath) const {
-    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile);
+    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile,
+                             caStore());
 }
 
 X509Ptr CertificateTools::loadCertificate(const std::string& source, bool sourceIsFile) const {

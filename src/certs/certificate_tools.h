@@ -28,4 +28,11 @@ public:
     bool isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const;
     // "CN=..." of the subject, tag included, or empty.
     std::string commonName(const std::string& source, bool sourceIsFile) const;
+
+private:
+    X509_STORE* caStore() const;
+
+    // Reading the CA certificates is costly, so one object (one job) reads them once, at its first
+    // verification, and checks every signer chain with them.
+    mutable X509StorePtr caStore_;
 };

@@ -96,11 +96,15 @@ std::string decodeSignedLayer(std::string_view content, int digestSelector) {
 }
 
 SignedContent verifyDer(std::string buffer, int skipRevocation, const std::string& crlPath,
-                        const RevocationCheck& revocationCheck) {
+                        const RevocationCheck& revocationCheck, X509_STORE* caStore) {
     const Pkcs7Ptr structure = parseSignedData(buffer);
-    const X509StorePtr store = makeVerificationStore();
-    if (!store) {
-        throwOutOfMemory();
+    X509StorePtr ownStore;
+    if (caStore == nullptr) {
+        ownStore = makeVerificationStore();
+        if (!ownStore) {
+            throwOutOfMemory();
+        }
+        caStore = ownStore.get();
     }
     ERR_clear_error();
     if (PKCS7_get_detached(structure.get()) != 0) {
@@ -117,12 +121,12 @@ SignedContent verifyDer(std::string buffer, int skipRevocation, const std::strin
 
     VerificationState state;
     STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(structure.get());
-    state.signatureFailed = !allSignersVerify(store.get(), stream.get(), structure.get(), signers);
+    state.signatureFailed = !allSignersVerify(caStore, stream.get(), structure.get(), signers);
 
     std::string description;
     if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
         describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
-                       RevocationRequest{skipRevocation, crlPath, revocationCheck, store.get()}, state, description);
+                       RevocationRequest{skipRevocation, crlPath, revocationCheck, caStore}, state, description);
     }
     ERR_clear_error();
     return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
@@ -180,14 +184,16 @@ SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::strin
 }
 
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck) {
-    return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck);
+                              const std::string& crlPath, const RevocationCheck& revocationCheck,
+                              X509_STORE* caStore) {
+    return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck, caStore);
 }
 
 SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck) {
+                              const std::string& crlPath, const RevocationCheck& revocationCheck,
+                              X509_STORE* caStore) {
     std::string der = decodeSignedLayer(content, digestSelector);
     // Released before the structure is parsed, which copies the content once more.
     std::string().swap(content);
-    return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck);
+    return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck, caStore);
 }

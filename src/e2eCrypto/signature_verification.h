@@ -30,12 +30,16 @@ struct SignedContent {
 // Throws the error records of a broken layer; a failed signature is a verdict, not an exception.
 // digestSelector is 1 (SHA-1) or 2 (MD5); the digests checked are those the signedData names.
 // skipRevocation 0 runs revocationCheck against crlPath; an empty check leaves the status unknown.
+// caStore is the store the chains are checked with (see makeVerificationStore); when null, one is
+// made for this call.
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck);
+                              const std::string& crlPath, const RevocationCheck& revocationCheck,
+                              X509_STORE* caStore = nullptr);
 // The same for a layer the caller gives up: it is released as soon as it is decoded, which keeps a
 // large document from being held three times over. It is left empty when the call throws after that.
 SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck);
+                              const std::string& crlPath, const RevocationCheck& revocationCheck,
+                              X509_STORE* caStore = nullptr);
 
 // The verdict the flags of one verification give; later judgements overwrite the header of earlier
 // ones, and an unknown revocation status never fails the document.
