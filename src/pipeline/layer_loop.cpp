@@ -9,6 +9,8 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int passPhraseTally = 4;
@@ -19,8 +21,10 @@ constexpr int sha1DigestSelector = 1;
 // Step S: the verdict is shown, never thrown; a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
     WaitCursorGuard wait(layer.job.ui);
+    // The layer is handed over: a failure abandons the file anyway, and a large document is then not
+    // held twice while it is verified.
     SignedContent signedContent =
-        layer.tools.verifySignature(content, sha1DigestSelector, layer.crlChoice, layer.crlPath);
+        layer.tools.verifySignature(std::move(content), sha1DigestSelector, layer.crlChoice, layer.crlPath);
     layer.job.ui.showSignatureResult(signedContent.verdict);
     layer.report.layersRemoved.push_back(EnvelopeKind::Pkcs7);
     layer.report.verdicts.push_back(std::move(signedContent.verdict));

@@ -1,0 +1,371 @@
+// quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
+// checked by the bytes it saves, its exit status and its exact stderr lines.
+#include "support/document_writer.h"
+#include "support/job_harness.h"
+#include "support/nss_test_store.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::vector<std::string> errLines;
+};
+
+std::string cliPath() {
+    const char* binaryDirectory = std::getenv("QUILLBOX_BINARY_DIR");
+    return std::string(binaryDirectory != nullptr ? binaryDirectory : ".") + "/src/cli/quillbox-cli";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A session of its own (so no controlling terminal), stdin from /dev/null.
+CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), cliPath());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    const std::string outPath = dir.file(".stdout");
+    const std::string errPath = dir.file(".stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t child = 0;
+    CliRun run;
+    if (posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    run.out = dir.read(".stdout");
+    run.errLines = linesOf(dir.read(".stderr"));
+    return run;
+}
+
+const std::string plain = "The content, byte for byte.\r\n";
+const std::string passPhrase = "correct horse";
+
+// Fixed dates, so the signer description is known to the line.
+const testdoc::Identity& cliSigner() {
+    static const testdoc::Identity signer = [] {
+        testdoc::CertificateSpec spec;
+        spec.subject = "/C=GB/O=Cli Tests/OU=Signing/CN=Cli Signer/emailAddress=cli@example.com";
+        spec.serial = 5;
+        spec.keyIndex = 3;
+        spec.notAfter = "491231235959Z";
+        return testdoc::makeIdentity(spec);
+    }();
+    return signer;
+}
+
+const std::vector<std::string> verdictBlock = {
+    "SUCCESS",
+    "This data is digitally signed by:",
+    "  CN=Cli Signer",
+    "  Email=cli@example.com",
+    "  O=Cli Tests",
+    "  OU=Signing",
+    "  Certificate expires on: Dec 31 23:59:59 2049 GMT",
+    "Signature: Verified",
+    "Contents not altered after message was signed",
+    "Certificate not expired",
+    "Certificate revocation status unknown",
+};
+
+const std::string keyNotice = "quillbox: notice: Depending on the security level set for your keys, you may be asked "
+                              "for private key pass phrase during decryption";
+
+std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+class CliTest : public testing::Test {
+protected:
+    CliRun open(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"open", "--app-dir", dir.file("app")});
+        return runCli(dir, std::move(arguments));
+    }
+
+    std::string makeStore() {
+        const std::string store = dir.file("store");
+        ::mkdir(store.c_str(), 0700);
+        NssTestStore nss(store);
+        nss.importPkcs12(testdoc::pkcs12(testRecipient()));
+        return store;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(CliTest, OpensASignedDocumentAndPrintsItsVerdict) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+
+    const CliRun run = open({"-o", "out.bin", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("out.bin"), plain);
+    EXPECT_EQ(run.errLines, concat(verdictBlock, {"quillbox: success: Verification complete and File Saved"}));
+    EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CliTest, TheDefaultOutputIsTheInputWithoutQsigAndRelativePathsBecomeAbsolute) {
+    ::mkdir(dir.file("sub").c_str(), 0700);
+    dir.write("sub/report.qsig.txt.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("answers", passPhrase + "\n");
+
+    const CliRun run = open({"--passphrase-file", "answers", "sub/report.qsig.txt.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("sub/report.txt"), plain);
+    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: success: Decryption complete and File Saved"});
+    std::ifstream log(dir.file("app/Reader-Log.txt"));
+    std::stringstream logText;
+    logText << log.rdbuf();
+    EXPECT_NE(logText.str().find(dir.file("sub/report.qsig.txt.qsig") + " -> " + dir.file("sub/report.txt")),
+              std::string::npos);
+}
+
+TEST_F(CliTest, WrongPassPhrasesFromTheFileUseUpTheThreeTries) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("answers", "one\r\ntwo\nCorrect horse\n");
+
+    const CliRun run = open({"--passphrase-file", "answers", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errLines,
+              (std::vector<std::string>{
+                  "quillbox: warning: Wrong password. Please try again! You will be given only 3 attempts",
+                  "quillbox: warning: Wrong password. Please try again! You will be given only 3 attempts",
+                  "quillbox: error: Wrong password. All attempts exhausted"}));
+    EXPECT_FALSE(std::ifstream(dir.file("doc")).good());
+}
+
+TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+
+    const CliRun run = open({"--json", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 130);
+    EXPECT_TRUE(run.errLines.empty());
+    EXPECT_EQ(run.out, "{\"input\":\"" + dir.file("doc.qsig") + "\",\"output\":\"" + dir.file("doc") +
+                           "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"\"}\n");
+}
+
+TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
+    const std::string store = makeStore();
+    dir.write("doc.qsig", testdoc::asymmetricLayer(plain, testRecipient().certificate.get()));
+
+    const CliRun run = open({"--store", store, "doc.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("doc"), plain);
+    EXPECT_EQ(run.errLines,
+              (std::vector<std::string>{keyNotice, "quillbox: success: Decryption complete and File Saved"}));
+}
+
+TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
+    const std::string store = makeStore();
+    dir.write("doc.qsig", testdoc::symmetricLayer(testdoc::asymmetricLayer(testdoc::signedLayer(plain, cliSigner()),
+                                                                           testRecipient().certificate.get()),
+                                                  passPhrase));
+    dir.write("answers", passPhrase + "\n");
+
+    const CliRun run = open({"--store", store, "--passphrase-file", "answers", "--json", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("doc"), plain);
+    EXPECT_EQ(run.errLines, concat(concat({keyNotice}, verdictBlock), {"quillbox: success: Processed and saved the file"}));
+    EXPECT_NE(run.out.find("\"status\":\"saved\",\"layers\":[\"pass-phrase\",\"certificate\",\"signed\"]"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\"outcome\":\"Processed and saved the file\"}\n"), std::string::npos);
+}
+
+TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
+    dir.write("a.qsig", testdoc::signedLayer(plain + "a", cliSigner()));
+    dir.write("b.qsig", "not a secured document");
+    dir.write("c.qsig", testdoc::symmetricLayer(plain + "c", passPhrase));
+    dir.write("answers", passPhrase + "\n");
+
+    const CliRun run = open({"--yes", "--json", "--passphrase-file", "answers", "a.qsig", "b.qsig", "c.qsig"});
+
+    const auto notice = [&](const std::string& name) {
+        return "quillbox: notice: Now processing file " + dir.file(name) +
+               " You may be asked for a password in case of Decryption operation";
+    };
+    EXPECT_EQ(run.status, 1) << "one file was skipped";
+    EXPECT_EQ(run.errLines,
+              concat(concat({notice("a.qsig")}, verdictBlock),
+                     {notice("b.qsig"),
+                      "quillbox: warning: " + dir.file("b.qsig") +
+                          ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. "
+                          "Do you want to continue with the next file?",
+                      notice("c.qsig"), "quillbox: success: Processing completed"}));
+    EXPECT_EQ(dir.read("a"), plain + "a");
+    EXPECT_EQ(dir.read("c"), plain + "c");
+    const std::vector<std::string> json = linesOf(run.out);
+    ASSERT_EQ(json.size(), 3u);
+    EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos);
+    EXPECT_NE(json[1].find("\"status\":\"skipped\""), std::string::npos);
+    EXPECT_NE(json[2].find("\"outcome\":\"Decryption complete and File Saved\""), std::string::npos);
+}
+
+TEST_F(CliTest, ABadDocumentIsRefused) {
+    dir.write("doc.qsig", "plain words");
+
+    const CliRun run = open({"doc.qsig"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errLines, std::vector<std::string>{
+                                "quillbox: error: This file is tampered [OR] Not of a valid signed/encrypted format "
+                                "[OR] Corrupted. Cannot proceed with Verify/Decrypt Operation"});
+}
+
+TEST_F(CliTest, AnExistingOutputIsKeptWithoutATerminalOrWithNo) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    dir.write("doc", "old");
+
+    for (const std::vector<std::string>& options : {std::vector<std::string>{}, std::vector<std::string>{"--no"}}) {
+        std::vector<std::string> arguments = options;
+        arguments.push_back("doc.qsig");
+        const CliRun run = open(arguments);
+
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.errLines.back(),
+                  "quillbox: warning: " + dir.file("doc") + " file already exists. Do you want to overwrite it?");
+        EXPECT_EQ(dir.read("doc"), "old");
+    }
+}
+
+TEST_F(CliTest, SignersAreCheckedAgainstTheGivenCrl) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    testdoc::CrlSpec revoked;
+    revoked.revokedSerials = {5};
+    dir.write("list.crl", testdoc::makeCrl(cliSigner(), revoked));
+
+    const CliRun run = open({"--crl", "list.crl", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    ASSERT_GE(run.errLines.size(), 11u);
+    EXPECT_EQ(run.errLines[0], "FAILED");
+    EXPECT_EQ(run.errLines[10], "Signer Certificate is REVOKED");
+}
+
+TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+
+    const CliRun run = open({"-o", "missing/out", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: warning: Output directory " + dir.file("missing/") +
+                                                     " does not exist or does not have write permissions"});
+}
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> arguments;
+};
+
+class CliUsageTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsageTest, ExitsWithStatusTwo) {
+    TempDir dir;
+    dir.write("doc.qsig", "x");
+    dir.write("doc.txt", "x");
+    const CliRun run = runCli(dir, GetParam().arguments);
+
+    EXPECT_EQ(run.status, 2);
+    ASSERT_FALSE(run.errLines.empty());
+    EXPECT_EQ(run.errLines[0].rfind("quillbox: usage: ", 0), 0u) << run.errLines[0];
+}
+
+const UsageCase usageCases[] = {
+    {"NoCommand", {}},
+    {"UnknownCommand", {"decrypt", "doc.qsig"}},
+    {"OpenWithoutInput", {"open", "--yes"}},
+    {"UnknownOption", {"open", "--fast", "doc.qsig"}},
+    {"OptionWithoutValue", {"open", "doc.qsig", "-o"}},
+    {"MoreOutputsThanInputs", {"open", "-o", "a", "-o", "b", "doc.qsig"}},
+    {"YesAndNo", {"open", "--yes", "--no", "doc.qsig"}},
+    {"NoQsigToRemove", {"open", "doc.txt"}},
+    {"UnreadablePassPhraseFile", {"open", "--passphrase-file", "missing", "doc.qsig"}},
+    {"InspectWithoutInput", {"inspect"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, CliUsageTest, testing::ValuesIn(usageCases),
+                         [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
+TEST(CliInfo, HelpAndVersion) {
+    TempDir dir;
+    const CliRun help = runCli(dir, {"--help"});
+    const CliRun version = runCli(dir, {"--version"});
+
+    EXPECT_EQ(help.status, 0);
+    for (const char* part : {"quillbox-cli open [options] INPUT...", "--passphrase-file", "Exit status:", "130",
+                             "Reader-Log.txt", "~/.pki/nssdb", "fatal"}) {
+        EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("quillbox-cli ", 0), 0u);
+}
+
+TEST(CliInspect, ListsTheLayersWithoutDecrypting) {
+    TempDir dir;
+    dir.write("signed.qsig", testdoc::signedLayer(testdoc::symmetricLayer(plain, passPhrase), cliSigner()));
+    dir.write("cert.qsig", testdoc::asymmetricLayer(plain, cliSigner().certificate.get()));
+
+    const CliRun run = runCli(dir, {"inspect", "signed.qsig", "cert.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    const std::vector<std::string> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_EQ(lines[0], dir.file("signed.qsig"));
+    EXPECT_EQ(lines[1], "  1. signed layer: SUCCESS, Signature: Verified");
+    EXPECT_EQ(lines[2], "  2. pass-phrase layer (what it holds needs the pass phrase)");
+    EXPECT_EQ(lines[3], dir.file("cert.qsig"));
+    EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for CN=Cli Signer, valid from ", 0), 0u) << lines[4];
+    EXPECT_NE(lines[4].find(" to 2049-12-31 23:59:59 UTC (valid)"), std::string::npos) << lines[4];
+}
+
+TEST(CliInspect, APlainFileIsNoSecuredDocument) {
+    TempDir dir;
+    dir.write("plain.txt", plain);
+
+    const CliRun run = runCli(dir, {"inspect", "plain.txt"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(linesOf(run.out), (std::vector<std::string>{dir.file("plain.txt"), "  not a signed or encrypted document"}));
+}
+
+} // namespace
