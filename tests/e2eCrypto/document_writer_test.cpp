@@ -18,9 +18,11 @@ using namespace testdoc;
 
 const std::string content = "Quarterly figures\r\n\0binary\xff tail";
 
-BioPtr bioOf(std::string_view bytes) {
+// A read-only BIO over bytes, which must outlive it: temporaries are refused.
+BioPtr bioOf(const std::string& bytes) {
     return BioPtr(BIO_new_mem_buf(bytes.data(), static_cast<int>(bytes.size())));
 }
+BioPtr bioOf(std::string&&) = delete;
 
 std::string drain(BIO* bio) {
     char* data = nullptr;
@@ -141,7 +143,8 @@ TEST(CertificateEncodings, DerAndPemReadBackToTheSameCertificate) {
     const std::string der = certificateDer(certificate);
     const auto* p = reinterpret_cast<const unsigned char*>(der.data());
     const X509Ptr fromDer(d2i_X509(nullptr, &p, static_cast<long>(der.size())));
-    const BioPtr pem = bioOf(certificatePem(certificate));
+    const std::string pemText = certificatePem(certificate);
+    const BioPtr pem = bioOf(pemText);
     const X509Ptr fromPem(PEM_read_bio_X509(pem.get(), nullptr, nullptr, nullptr));
     ASSERT_NE(fromDer, nullptr);
     ASSERT_NE(fromPem, nullptr);
