@@ -9,7 +9,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Quillbox Reader opens secured documents (.qsig files) and gives back their plain content. "
     "It verifies each signature and shows the verdict, decrypts layers encrypted to your "
     "certificate with the private key from your personal certificate store (NSS), decrypts "
-    "pass-phrase layers, saves the result and logs every outcome.\n"
+    "pass-phrase layers, saves the result and logs every outcome.\n\n"
     "This package holds the desktop program quillbox-reader and the command-line reader "
     "quillbox-cli for scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
