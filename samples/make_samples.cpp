@@ -44,21 +44,24 @@ int main(int argc, char** argv) {
     const testdoc::Identity signer = sampleIdentity(
         "/C=GB/O=Quillbox Samples/OU=Documents/CN=Sample Signer/emailAddress=signer@samples.invalid", 1, 0);
     const testdoc::Identity recipient = sampleIdentity(
-        "/C=GB/O=Quillbox Samples/OU=Mail Room/CN=Sample Recipient/emailAddress=recipient@samples.invalid", 2, 1);
+        "/C=GB/O=Quillbox Samples/OU=Mail Room/CN=Sample Recipient/emailAddress=recipient@samples.invalid", 2,
+        1);
 
     writeFile(directory / "signed.qsig",
-              testdoc::signedLayer("A signed sample: the signature says who wrote it and that it is unchanged.\n",
-                                   signer));
+              testdoc::signedLayer(
+                  "A signed sample: the signature says who wrote it and that it is unchanged.\n", signer));
     writeFile(directory / "passphrase.qsig",
-              testdoc::symmetricLayer("A pass-phrase sample: only someone who knows the pass phrase reads this.\n",
-                                      passPhrase));
-    writeFile(directory / "certificate.qsig",
-              testdoc::asymmetricLayer("A certificate sample: only the holder of the recipient's key reads this.\n",
-                                       recipient.certificate.get()));
+              testdoc::symmetricLayer(
+                  "A pass-phrase sample: only someone who knows the pass phrase reads this.\n", passPhrase));
+    writeFile(
+        directory / "certificate.qsig",
+        testdoc::asymmetricLayer("A certificate sample: only the holder of the recipient's key reads this.\n",
+                                 recipient.certificate.get()));
     const std::string inner = testdoc::signedLayer(
         "A nested sample: signed, encrypted to the recipient, then locked with the pass phrase.\n", signer);
-    writeFile(directory / "nested.qsig",
-              testdoc::symmetricLayer(testdoc::asymmetricLayer(inner, recipient.certificate.get()), passPhrase));
+    writeFile(
+        directory / "nested.qsig",
+        testdoc::symmetricLayer(testdoc::asymmetricLayer(inner, recipient.certificate.get()), passPhrase));
     writeFile(directory / "passphrases.txt", passPhrase + "\n");
 
     const std::filesystem::path store = directory / "store";

@@ -8,7 +8,9 @@ public:
 
     FormValues readValues() override { return values_; }
     void setBoxText(FormBox box, const std::string& text) override {
-        (box == FormBox::Input ? values_.input : box == FormBox::Output ? values_.output : values_.crlPath) = text;
+        (box == FormBox::Input    ? values_.input
+         : box == FormBox::Output ? values_.output
+                                  : values_.crlPath) = text;
     }
     void setCrlChoice(int choice) override { values_.crlChoice = choice; }
     void showValues() override {}

@@ -1,8 +1,8 @@
 #pragma once
 // The exit statuses of quillbox-cli, in one place (--help lists them).
 namespace exitstatus {
-inline constexpr int saved = 0;     // every input was saved (inspect: every input is a secured document)
-inline constexpr int failed = 1;    // an input failed or was skipped
-inline constexpr int usage = 2;     // the command line was wrong
+inline constexpr int saved = 0;       // every input was saved (inspect: every input is a secured document)
+inline constexpr int failed = 1;      // an input failed or was skipped
+inline constexpr int usage = 2;       // the command line was wrong
 inline constexpr int cancelled = 130; // the person cancelled a prompt
 } // namespace exitstatus

@@ -38,9 +38,11 @@ std::string recipientLine(const CertificateTools& tools, const std::string& cert
     const bool expired = tools.isExpired(certificateText, notYetValid, false);
     const std::string name = tools.commonName(certificateText, false);
     return "certificate-encrypted layer for " + (name.empty() ? std::string("(no common name)") : name) +
-           ", valid from " + isoTime(notBefore) + " to " +
-           isoTime(notAfter) + " (" +
-           (expired ? "expired" : notYetValid ? "not yet valid" : "valid") + ")";
+           ", valid from " + isoTime(notBefore) + " to " + isoTime(notAfter) + " (" +
+           (expired       ? "expired"
+            : notYetValid ? "not yet valid"
+                          : "valid") +
+           ")";
 }
 
 // Prints the layers of one document on stdout; false when it is no secured document or is broken.
@@ -70,8 +72,8 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
                 tools.verifySignature(content, sha1DigestSelector, noRevocationCheck, std::string());
-            std::printf("  %d. signed layer: %s, Signature: %s\n", depth, signedContent.verdict.header.c_str(),
-                        signedContent.verdict.signatureText.c_str());
+            std::printf("  %d. signed layer: %s, Signature: %s\n", depth,
+                        signedContent.verdict.header.c_str(), signedContent.verdict.signatureText.c_str());
             content = std::move(signedContent.content);
             break;
         }

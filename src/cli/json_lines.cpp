@@ -82,8 +82,10 @@ std::string quoted(const std::string& text) {
 
 std::string verdictObject(const SignatureVerdict& verdict) {
     return "{\"header\":" + quoted(verdict.header) + ",\"signer\":" + quoted(verdict.description) +
-           ",\"signature\":" + quoted(verdict.signatureText) + ",\"integrity\":" + quoted(verdict.integrityText) +
-           ",\"validity\":" + quoted(verdict.validityText) + ",\"revocation\":" + quoted(verdict.revocationText) + "}";
+           ",\"signature\":" + quoted(verdict.signatureText) +
+           ",\"integrity\":" + quoted(verdict.integrityText) +
+           ",\"validity\":" + quoted(verdict.validityText) +
+           ",\"revocation\":" + quoted(verdict.revocationText) + "}";
 }
 
 } // namespace
@@ -130,6 +132,6 @@ std::string jsonLine(const FileReport& report) {
         verdicts += (verdicts.empty() ? "" : ",") + verdictObject(verdict);
     }
     return "{\"input\":" + quoted(report.input) + ",\"output\":" + quoted(report.output) +
-           ",\"status\":" + quoted(statusName(report.status)) + ",\"layers\":[" + layers + "],\"verdicts\":[" +
-           verdicts + "],\"outcome\":" + quoted(report.outcome) + "}";
+           ",\"status\":" + quoted(statusName(report.status)) + ",\"layers\":[" + layers +
+           "],\"verdicts\":[" + verdicts + "],\"outcome\":" + quoted(report.outcome) + "}";
 }

@@ -88,7 +88,8 @@ bool Terminal::readRawLine(std::string& line) {
             continue;
         }
         if (got <= 0) {
-            // End of input before a line ended: nothing was answered.
+            // End of input before a line ended: nothing was answered. The cursor still moves on.
+            write("\n");
             return false;
         }
         if (byte == '\n') {

@@ -36,7 +36,9 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-bool isYes(const std::string& answer) { return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes"; }
+bool isYes(const std::string& answer) {
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
 
 } // namespace
 
@@ -80,8 +82,9 @@ std::optional<SecretString> TerminalJobUi::askPassPhrase() {
 }
 
 bool TerminalJobUi::showKeyNotice() {
-    line("notice", "Depending on the security level set for your keys, you may be asked for private key pass phrase "
-                   "during decryption");
+    line("notice",
+         "Depending on the security level set for your keys, you may be asked for private key pass phrase "
+         "during decryption");
     return false;
 }
 

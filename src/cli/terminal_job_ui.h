@@ -11,7 +11,7 @@
 #include <string>
 
 struct Answers {
-    std::optional<bool> everyQuestion;                  // --yes / --no
+    std::optional<bool> everyQuestion;                   // --yes / --no
     std::optional<std::deque<SecretString>> passPhrases; // --passphrase-file, in order
     std::optional<SecretString> storePassword;           // --store-password-file
 };

@@ -10,5 +10,6 @@ CertificateLayer splitCertificateLayer(std::string_view layer) {
     if (layer.find(envelope::asymmetricMarker) == std::string_view::npos || end == std::string_view::npos) {
         throw errorDef::error_message("This is not an encrypted file");
     }
-    return {std::string(layer.substr(start, end - start)), layer.substr(end + envelope::certificateEnd.size())};
+    return {std::string(layer.substr(start, end - start)),
+            layer.substr(end + envelope::certificateEnd.size())};
 }

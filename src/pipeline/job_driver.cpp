@@ -43,8 +43,7 @@ void resetForm(JobForm& form) {
 class JobDriver {
 public:
     JobDriver(JobForm& form, JobUi& ui, const JobSettings& settings)
-        : form_(form), ui_(ui), settings_(settings),
-          log_(settings.appPaths.logPath(), ui, settings.logClock),
+        : form_(form), ui_(ui), settings_(settings), log_(settings.appPaths.logPath(), ui, settings.logClock),
           keyStore_(settings.openKeyStore, settings.keyStoreDirectory, ui),
           markerPath_(settings.appPaths.keyNoticeMarkerPath()) {}
 
@@ -60,7 +59,8 @@ public:
 
         const FileAccess platformAccess;
         const FileAccess& access = settings_.fileAccess != nullptr ? *settings_.fileAccess : platformAccess;
-        const std::optional<JobPaths> paths = ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access);
+        const std::optional<JobPaths> paths =
+            ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access);
         if (!paths) {
             return std::move(report_);
         }
@@ -89,10 +89,12 @@ private:
         const FileEnd end = underHandlers(job, report, [&] {
             const EnvelopeKind kind = classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
-                const std::string text = "This file is tampered [OR] Not of a valid signed/encrypted format [OR] "
-                                         "Corrupted. Cannot proceed with Verify/Decrypt Operation";
+                const std::string text =
+                    "This file is tampered [OR] Not of a valid signed/encrypted format [OR] "
+                    "Corrupted. Cannot proceed with Verify/Decrypt Operation";
                 ui_.showMessage(text, IconKind::Error);
-                log_.Write(logkind::error, "Invalid Signature/Encryption format of the input file", job.pair.files());
+                log_.Write(logkind::error, "Invalid Signature/Encryption format of the input file",
+                           job.pair.files());
                 report.fail(text);
                 emptyBoxes(form_, false);
                 form_.showValues();
@@ -141,8 +143,9 @@ private:
     }
 
     FileEnd askToSkipUnrecognised(JobContext& job, FileReport& report) {
-        if (ui_.showMessage(job.pair.input + ". This file is tampered [OR] Not of a valid signed/encrypted format "
-                                             "[OR] Corrupted. Do you want to continue with the next file?",
+        if (ui_.showMessage(job.pair.input +
+                                ". This file is tampered [OR] Not of a valid signed/encrypted format "
+                                "[OR] Corrupted. Do you want to continue with the next file?",
                             IconKind::Warning, Buttons::YesNo)) {
             report.status = FileStatus::Skipped;
             return FileEnd::Skipped;

@@ -9,7 +9,8 @@
 
 class JobUi;
 
-using KeyStoreOpener = std::function<std::unique_ptr<KeyStore>(const std::string& directory, StorePasswordPrompt)>;
+using KeyStoreOpener =
+    std::function<std::unique_ptr<KeyStore>(const std::string& directory, StorePasswordPrompt)>;
 
 class JobKeyStore {
 public:

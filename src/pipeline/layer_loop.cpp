@@ -31,7 +31,9 @@ void removeSignedLayer(LayerJob& layer, std::string& content) {
     content = std::move(signedContent.content);
 }
 
-FileEnd stepEnded(StepEnd end) { return end == StepEnd::SkipFile ? FileEnd::Skipped : FileEnd::JobEnded; }
+FileEnd stepEnded(StepEnd end) {
+    return end == StepEnd::SkipFile ? FileEnd::Skipped : FileEnd::JobEnded;
+}
 
 } // namespace
 
@@ -45,10 +47,12 @@ FileEnd ReportEmptyContent(LayerJob& layer) {
         job.ui.showMessage(text, IconKind::Error);
         layer.report.fail(text);
     } else {
-        const std::string text = layer.firstPass ? "File does not contain data" : "File does not have any data";
+        const std::string text =
+            layer.firstPass ? "File does not contain data" : "File does not have any data";
         job.ui.showMessage(text, layer.firstPass ? IconKind::Warning : IconKind::Error);
         job.log.Write(logkind::error,
-                      single ? "Content after decryption/verification is empty" : "Verified file does not have any data",
+                      single ? "Content after decryption/verification is empty"
+                             : "Verified file does not have any data",
                       files);
         layer.report.fail(text);
     }

@@ -83,6 +83,7 @@ PassPhraseAnswer PromptPassPhrase(LayerJob& layer, std::string_view checkField) 
         if (attempt == tries) {
             throw errorDef::error_message("Wrong password. All attempts exhausted");
         }
-        job.ui.showMessage("Wrong password. Please try again! You will be given only 3 attempts", IconKind::Warning);
+        job.ui.showMessage("Wrong password. Please try again! You will be given only 3 attempts",
+                           IconKind::Warning);
     }
 }

@@ -103,8 +103,9 @@ const std::vector<std::string> verdictBlock = {
     "Certificate revocation status unknown",
 };
 
-const std::string keyNotice = "quillbox: notice: Depending on the security level set for your keys, you may be asked "
-                              "for private key pass phrase during decryption";
+const std::string keyNotice =
+    "quillbox: notice: Depending on the security level set for your keys, you may be asked "
+    "for private key pass phrase during decryption";
 
 std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string>& second) {
     first.insert(first.end(), second.begin(), second.end());
@@ -136,7 +137,8 @@ TEST_F(CliTest, OpensASignedDocumentAndPrintsItsVerdict) {
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("out.bin"), plain);
-    EXPECT_EQ(run.errLines, concat(verdictBlock, {"quillbox: success: Verification complete and File Saved"}));
+    EXPECT_EQ(run.errLines,
+              concat(verdictBlock, {"quillbox: success: Verification complete and File Saved"}));
     EXPECT_EQ(run.out, "");
 }
 
@@ -149,7 +151,8 @@ TEST_F(CliTest, TheDefaultOutputIsTheInputWithoutQsigAndRelativePathsBecomeAbsol
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("sub/report.txt"), plain);
-    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: success: Decryption complete and File Saved"});
+    EXPECT_EQ(run.errLines,
+              std::vector<std::string>{"quillbox: success: Decryption complete and File Saved"});
     std::ifstream log(dir.file("app/Reader-Log.txt"));
     std::stringstream logText;
     logText << log.rdbuf();
@@ -197,16 +200,18 @@ TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
 
 TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
     const std::string store = makeStore();
-    dir.write("doc.qsig", testdoc::symmetricLayer(testdoc::asymmetricLayer(testdoc::signedLayer(plain, cliSigner()),
-                                                                           testRecipient().certificate.get()),
-                                                  passPhrase));
+    dir.write("doc.qsig",
+              testdoc::symmetricLayer(testdoc::asymmetricLayer(testdoc::signedLayer(plain, cliSigner()),
+                                                               testRecipient().certificate.get()),
+                                      passPhrase));
     dir.write("answers", passPhrase + "\n");
 
     const CliRun run = open({"--store", store, "--passphrase-file", "answers", "--json", "doc.qsig"});
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("doc"), plain);
-    EXPECT_EQ(run.errLines, concat(concat({keyNotice}, verdictBlock), {"quillbox: success: Processed and saved the file"}));
+    EXPECT_EQ(run.errLines,
+              concat(concat({keyNotice}, verdictBlock), {"quillbox: success: Processed and saved the file"}));
     EXPECT_NE(run.out.find("\"status\":\"saved\",\"layers\":[\"pass-phrase\",\"certificate\",\"signed\"]"),
               std::string::npos);
     EXPECT_NE(run.out.find("\"outcome\":\"Processed and saved the file\"}\n"), std::string::npos);
@@ -218,20 +223,22 @@ TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
     dir.write("c.qsig", testdoc::symmetricLayer(plain + "c", passPhrase));
     dir.write("answers", passPhrase + "\n");
 
-    const CliRun run = open({"--yes", "--json", "--passphrase-file", "answers", "a.qsig", "b.qsig", "c.qsig"});
+    const CliRun run =
+        open({"--yes", "--json", "--passphrase-file", "answers", "a.qsig", "b.qsig", "c.qsig"});
 
     const auto notice = [&](const std::string& name) {
         return "quillbox: notice: Now processing file " + dir.file(name) +
                " You may be asked for a password in case of Decryption operation";
     };
     EXPECT_EQ(run.status, 1) << "one file was skipped";
-    EXPECT_EQ(run.errLines,
-              concat(concat({notice("a.qsig")}, verdictBlock),
-                     {notice("b.qsig"),
-                      "quillbox: warning: " + dir.file("b.qsig") +
-                          ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. "
-                          "Do you want to continue with the next file?",
-                      notice("c.qsig"), "quillbox: success: Processing completed"}));
+    EXPECT_EQ(
+        run.errLines,
+        concat(concat({notice("a.qsig")}, verdictBlock),
+               {notice("b.qsig"),
+                "quillbox: warning: " + dir.file("b.qsig") +
+                    ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. "
+                    "Do you want to continue with the next file?",
+                notice("c.qsig"), "quillbox: success: Processing completed"}));
     EXPECT_EQ(dir.read("a"), plain + "a");
     EXPECT_EQ(dir.read("c"), plain + "c");
     const std::vector<std::string> json = linesOf(run.out);
@@ -247,23 +254,25 @@ TEST_F(CliTest, ABadDocumentIsRefused) {
     const CliRun run = open({"doc.qsig"});
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errLines, std::vector<std::string>{
-                                "quillbox: error: This file is tampered [OR] Not of a valid signed/encrypted format "
-                                "[OR] Corrupted. Cannot proceed with Verify/Decrypt Operation"});
+    EXPECT_EQ(run.errLines,
+              std::vector<std::string>{
+                  "quillbox: error: This file is tampered [OR] Not of a valid signed/encrypted format "
+                  "[OR] Corrupted. Cannot proceed with Verify/Decrypt Operation"});
 }
 
 TEST_F(CliTest, AnExistingOutputIsKeptWithoutATerminalOrWithNo) {
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
     dir.write("doc", "old");
 
-    for (const std::vector<std::string>& options : {std::vector<std::string>{}, std::vector<std::string>{"--no"}}) {
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{}, std::vector<std::string>{"--no"}}) {
         std::vector<std::string> arguments = options;
         arguments.push_back("doc.qsig");
         const CliRun run = open(arguments);
 
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.errLines.back(),
-                  "quillbox: warning: " + dir.file("doc") + " file already exists. Do you want to overwrite it?");
+        EXPECT_EQ(run.errLines.back(), "quillbox: warning: " + dir.file("doc") +
+                                           " file already exists. Do you want to overwrite it?");
         EXPECT_EQ(dir.read("doc"), "old");
     }
 }
@@ -288,8 +297,9 @@ TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
     const CliRun run = open({"-o", "missing/out", "doc.qsig"});
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: warning: Output directory " + dir.file("missing/") +
-                                                     " does not exist or does not have write permissions"});
+    EXPECT_EQ(run.errLines,
+              std::vector<std::string>{"quillbox: warning: Output directory " + dir.file("missing/") +
+                                       " does not exist or does not have write permissions"});
 }
 
 struct UsageCase {
@@ -324,7 +334,9 @@ const UsageCase usageCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, CliUsageTest, testing::ValuesIn(usageCases),
-                         [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<UsageCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(CliInfo, HelpAndVersion) {
     TempDir dir;
@@ -332,8 +344,8 @@ TEST(CliInfo, HelpAndVersion) {
     const CliRun version = runCli(dir, {"--version"});
 
     EXPECT_EQ(help.status, 0);
-    for (const char* part : {"quillbox-cli open [options] INPUT...", "--passphrase-file", "Exit status:", "130",
-                             "Reader-Log.txt", "~/.pki/nssdb", "fatal"}) {
+    for (const char* part : {"quillbox-cli open [options] INPUT...", "--passphrase-file",
+                             "Exit status:", "130", "Reader-Log.txt", "~/.pki/nssdb", "fatal"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(version.status, 0);
@@ -354,7 +366,8 @@ TEST(CliInspect, ListsTheLayersWithoutDecrypting) {
     EXPECT_EQ(lines[1], "  1. signed layer: SUCCESS, Signature: Verified");
     EXPECT_EQ(lines[2], "  2. pass-phrase layer (what it holds needs the pass phrase)");
     EXPECT_EQ(lines[3], dir.file("cert.qsig"));
-    EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for CN=Cli Signer, valid from ", 0), 0u) << lines[4];
+    EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for CN=Cli Signer, valid from ", 0), 0u)
+        << lines[4];
     EXPECT_NE(lines[4].find(" to 2049-12-31 23:59:59 UTC (valid)"), std::string::npos) << lines[4];
 }
 
@@ -365,7 +378,8 @@ TEST(CliInspect, APlainFileIsNoSecuredDocument) {
     const CliRun run = runCli(dir, {"inspect", "plain.txt"});
 
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(linesOf(run.out), (std::vector<std::string>{dir.file("plain.txt"), "  not a signed or encrypted document"}));
+    EXPECT_EQ(linesOf(run.out),
+              (std::vector<std::string>{dir.file("plain.txt"), "  not a signed or encrypted document"}));
 }
 
 } // namespace

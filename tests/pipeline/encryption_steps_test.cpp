@@ -18,7 +18,8 @@ struct ValidityCase {
 };
 
 const ShownMessage expired{"Your Decryption Certificate has Expired", IconKind::Information, Buttons::Ok};
-const ShownMessage notYetValid{"Your Decryption Certificate is Not Yet Valid!", IconKind::Information, Buttons::Ok};
+const ShownMessage notYetValid{"Your Decryption Certificate is Not Yet Valid!", IconKind::Information,
+                               Buttons::Ok};
 constexpr std::int64_t day = 24 * 3600;
 
 const ValidityCase validityCases[] = {
@@ -43,7 +44,8 @@ TEST_P(ValidityTest, WarnsAndStillDecrypts) {
     ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
     NssTestStore store(harness.settings.keyStoreDirectory);
     store.importPkcs12(testdoc::pkcs12(recipient));
-    const std::string input = harness.write("doc.qsig", testdoc::asymmetricLayer(plain, recipient.certificate.get()));
+    const std::string input =
+        harness.write("doc.qsig", testdoc::asymmetricLayer(plain, recipient.certificate.get()));
 
     harness.runSingle(input, harness.path("doc.txt"));
 
@@ -54,7 +56,9 @@ TEST_P(ValidityTest, WarnsAndStillDecrypts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RecipientCertificate, ValidityTest, testing::ValuesIn(validityCases),
-                         [](const testing::TestParamInfo<ValidityCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<ValidityCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(CertificateStep, TheKeyNoticeIsShownUntilThePersonTicksDoNotShowAgain) {
     JobHarness harness;
@@ -112,7 +116,28 @@ TEST(CertificateStep, ARecipientMissingFromTheStoreIsReportedByName) {
     harness.runSingle(input, harness.path("doc.txt"));
 
     EXPECT_EQ(harness.ui.messages().back(),
-              (ShownMessage{"Decryption Certificate of \"Test Recipient\" not found!", IconKind::Error, Buttons::Ok}));
+              (ShownMessage{"Decryption Certificate of \"Test Recipient\" not found!", IconKind::Error,
+                            Buttons::Ok}));
+}
+
+TEST(CertificateStep, TheRecipientTheLayerNamesIsOpenedWhereverItStands) {
+    JobHarness harness;
+    harness.makeStore();
+    testdoc::CertificateSpec otherSpec;
+    otherSpec.subject = "/CN=Someone Else";
+    otherSpec.serial = 9;
+    otherSpec.keyIndex = 4;
+    const testdoc::Identity other = testdoc::makeIdentity(otherSpec);
+    const X509* ours = testRecipient().certificate.get();
+    const std::string first =
+        harness.write("first.qsig", testdoc::asymmetricLayer(plain, ours, {ours, other.certificate.get()}));
+    const std::string last =
+        harness.write("last.qsig", testdoc::asymmetricLayer(plain, ours, {other.certificate.get(), ours}));
+
+    harness.runBatch({first, last}, {harness.path("first.txt"), harness.path("last.txt")});
+
+    EXPECT_EQ(harness.read("first.txt"), plain);
+    EXPECT_EQ(harness.read("last.txt"), plain);
 }
 
 TEST(CertificateStep, ALayerWithoutTheEndOfItsCertificateIsNotEncrypted) {

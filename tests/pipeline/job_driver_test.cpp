@@ -11,10 +11,12 @@
 namespace {
 
 const std::string plain = "plain text\r\n";
-const std::string tampered = "This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted.";
+const std::string tampered =
+    "This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted.";
 
 std::string processingNotice(const std::string& input) {
-    return "Now processing file " + input + " You may be asked for a password in case of Decryption operation";
+    return "Now processing file " + input +
+           " You may be asked for a password in case of Decryption operation";
 }
 
 TEST(JobDriver, TrimsTheThreeTextsAndShowsThemBeforeAnythingElse) {
@@ -47,7 +49,8 @@ TEST(JobDriver, RefusedPathsEndTheJobBeforeAnyFileAndLogNothing) {
 
     EXPECT_FALSE(report.pathsValid);
     EXPECT_TRUE(report.files.empty());
-    EXPECT_EQ(harness.ui.messageTexts(), std::vector<std::string>{"Invalid input path! Please provide complete path"});
+    EXPECT_EQ(harness.ui.messageTexts(),
+              std::vector<std::string>{"Invalid input path! Please provide complete path"});
     EXPECT_TRUE(harness.log().empty());
 }
 
@@ -94,13 +97,32 @@ TEST(JobDriver, SingleFilePlainTextIsRefusedAndTheCrlPathKept) {
     harness.run(values);
 
     EXPECT_EQ(harness.ui.messages(),
-              (std::vector<ShownMessage>{
-                  {tampered + " Cannot proceed with Verify/Decrypt Operation", IconKind::Error, Buttons::Ok}}));
-    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", "Invalid Signature/Encryption format of the input file",
-                                                      pairOf(input, output)}}));
+              (std::vector<ShownMessage>{{tampered + " Cannot proceed with Verify/Decrypt Operation",
+                                          IconKind::Error, Buttons::Ok}}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{{"ERROR", "Invalid Signature/Encryption format of the input file",
+                                       pairOf(input, output)}}));
     EXPECT_EQ(harness.form.shown.input, "");
     EXPECT_EQ(harness.form.shown.output, "");
     EXPECT_EQ(harness.form.shown.crlPath, "/kept.crl");
+}
+
+TEST(JobDriver, SingleFileErrorRecordEmptiesAllThreeBoxes) {
+    JobHarness harness;
+    testdoc::SignOptions detached;
+    detached.detached = true;
+    FormValues values;
+    values.input = harness.write("doc.qsig", testdoc::signedLayer(plain, testSigner(), detached));
+    values.output = harness.path("doc.txt");
+    values.crlPath = "/emptied.crl";
+
+    harness.run(values);
+
+    EXPECT_EQ(harness.ui.messages(),
+              (std::vector<ShownMessage>{{"Invalid Signature Format", IconKind::Error, Buttons::Ok}}));
+    EXPECT_EQ(harness.form.shown.crlPath, "");
+    EXPECT_EQ(harness.form.shown.input, "");
+    EXPECT_FALSE(harness.form.outputEnabled);
 }
 
 TEST(JobDriver, SingleFileDeclinedOverwriteEndsSilentlyAndKeepsTheOldFile) {
@@ -144,8 +166,9 @@ TEST(JobDriver, SingleFileReadOnlyOutputFailsToSaveAndKeepsItsContents) {
     const std::vector<ShownMessage> messages = harness.ui.messages();
     ASSERT_GE(messages.size(), 2u);
     EXPECT_EQ(messages[messages.size() - 2].buttons, Buttons::YesNo);
-    EXPECT_EQ(messages.back(), (ShownMessage{"Could not save file. Check file properties of the file being overwritten.",
-                                             IconKind::Error, Buttons::Ok}));
+    EXPECT_EQ(messages.back(),
+              (ShownMessage{"Could not save file. Check file properties of the file being overwritten.",
+                            IconKind::Error, Buttons::Ok}));
     EXPECT_EQ(harness.log(),
               (std::vector<LogRecord>{{"ERROR", "Failed to save to output file", pairOf(input, output)}}));
     EXPECT_EQ(harness.read("doc.txt"), "read-only contents");
@@ -227,9 +250,9 @@ TEST_F(BatchTest, AnUnrecognisedFileAnsweredYesIsSkipped) {
 
     const JobReport report = harness.runBatch(inputs, outputs);
 
-    EXPECT_EQ(harness.ui.messages()[2], (ShownMessage{inputs[1] + ". " + tampered +
-                                                          " Do you want to continue with the next file?",
-                                                      IconKind::Warning, Buttons::YesNo}));
+    EXPECT_EQ(harness.ui.messages()[2],
+              (ShownMessage{inputs[1] + ". " + tampered + " Do you want to continue with the next file?",
+                            IconKind::Warning, Buttons::YesNo}));
     EXPECT_EQ(harness.ui.messageTexts().back(), "Processing completed");
     EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), completed(2)}));
     EXPECT_EQ(report.files[1].status, FileStatus::Skipped);
@@ -243,8 +266,9 @@ TEST_F(BatchTest, AnUnrecognisedFileAnsweredNoEndsTheBatch) {
 
     EXPECT_EQ(harness.ui.messages().back().buttons, Buttons::YesNo);
     EXPECT_EQ(harness.log(),
-              (std::vector<LogRecord>{completed(0), {"ERROR", "Bad signature/encryption format of input file",
-                                                     pairOf(inputs[1], outputs[1])}}));
+              (std::vector<LogRecord>{completed(0),
+                                      {"ERROR", "Bad signature/encryption format of input file",
+                                       pairOf(inputs[1], outputs[1])}}));
     EXPECT_FALSE(harness.exists("c.txt"));
     EXPECT_TRUE(harness.form.outputEnabled);
     EXPECT_EQ(harness.form.shown.crlPath, "");
@@ -271,9 +295,11 @@ TEST_F(BatchTest, AnErrorRecordEndsTheBatchAfterItsMessage) {
 
     const JobReport report = harness.runBatch(inputs, outputs);
 
-    EXPECT_EQ(harness.ui.messages().back(), (ShownMessage{"Invalid Signature Format", IconKind::Error, Buttons::Ok}));
-    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{completed(0), {"ERROR", "Invalid Signature Format",
-                                                                    pairOf(inputs[1], outputs[1])}}));
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Invalid Signature Format", IconKind::Error, Buttons::Ok}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{completed(0),
+                                      {"ERROR", "Invalid Signature Format", pairOf(inputs[1], outputs[1])}}));
     EXPECT_FALSE(harness.exists("b.txt"));
     EXPECT_FALSE(harness.exists("c.txt"));
     EXPECT_TRUE(harness.form.outputEnabled);

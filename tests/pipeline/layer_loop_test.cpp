@@ -62,8 +62,10 @@ Completion completionFor(int tally, JobMode mode, bool further) {
     static const std::map<int, std::pair<std::string, std::array<std::string, 4>>> table = {
         {6,
          {"DECRYPT AND VERIFY",
-          {"Decryption/Verification complete and File Saved", "Decryption/Verification complete and File Saved",
-           "Decryption/Verification completed and File Saved", "Decryption/Verification complete and File saved"}}},
+          {"Decryption/Verification complete and File Saved",
+           "Decryption/Verification complete and File Saved",
+           "Decryption/Verification completed and File Saved",
+           "Decryption/Verification complete and File saved"}}},
         {4,
          {"DECRYPTION",
           {"Decryption complete and File Saved", "Decryption complete and File Saved",
@@ -85,8 +87,9 @@ Completion completionFor(int tally, JobMode mode, bool further) {
 std::vector<EnvelopeKind> kindsOf(const std::string& layers) {
     std::vector<EnvelopeKind> kinds;
     for (char kind : layers) {
-        kinds.push_back(kind == 'S' ? EnvelopeKind::Pkcs7 : kind == 'P' ? EnvelopeKind::Symmetric
-                                                                          : EnvelopeKind::Asymmetric);
+        kinds.push_back(kind == 'S'   ? EnvelopeKind::Pkcs7
+                        : kind == 'P' ? EnvelopeKind::Symmetric
+                                      : EnvelopeKind::Asymmetric);
     }
     return kinds;
 }
@@ -109,8 +112,8 @@ TEST_P(NestingTest, RemovesEveryLayerAndReportsTheFirstPassTally) {
         harness.ui.passPhrase(passPhrase);
     }
 
-    const JobReport report = mode == JobMode::SingleFile ? harness.runSingle(input, output)
-                                                         : harness.runBatch({input}, {output});
+    const JobReport report =
+        mode == JobMode::SingleFile ? harness.runSingle(input, output) : harness.runBatch({input}, {output});
 
     const std::size_t taken = firstPassLength(layers);
     const bool further = taken < layers.size();
@@ -122,8 +125,9 @@ TEST_P(NestingTest, RemovesEveryLayerAndReportsTheFirstPassTally) {
                             IconKind::PadlockKey, Buttons::Ok});
     }
     for (char kind : layers.substr(taken)) {
-        expected.push_back({kind == 'S' ? "Continuing to Verify next Signature" : "Continuing with further Decryption",
-                            IconKind::Information, Buttons::Ok});
+        expected.push_back(
+            {kind == 'S' ? "Continuing to Verify next Signature" : "Continuing with further Decryption",
+             IconKind::Information, Buttons::Ok});
     }
     expected.push_back(mode == JobMode::SingleFile
                            ? ShownMessage{completion.text, IconKind::Success, Buttons::Ok}
@@ -131,7 +135,8 @@ TEST_P(NestingTest, RemovesEveryLayerAndReportsTheFirstPassTally) {
 
     EXPECT_EQ(harness.read("doc.txt"), plain);
     EXPECT_EQ(harness.ui.messages(), expected);
-    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{completion.kind, completion.text, pairOf(input, output)}}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{{completion.kind, completion.text, pairOf(input, output)}}));
     EXPECT_EQ(harness.ui.verdicts().size(), countOf(layers, 'S'));
     EXPECT_EQ(static_cast<std::size_t>(harness.ui.passPhrasePrompts()), countOf(layers, 'P'));
     EXPECT_EQ(static_cast<std::size_t>(harness.ui.keyNotices()), countOf(layers, 'K'));
@@ -187,18 +192,36 @@ TEST_P(EmptyContentTest, EndsTheJobWithTheWordingOfItsPass) {
 }
 
 const EmptyCase emptyCases[] = {
-    {"SingleFirstPass", JobMode::SingleFile, true, {"File does not contain data", IconKind::Warning, Buttons::Ok},
-     "Content after decryption/verification is empty", false},
-    {"SingleFurtherPass", JobMode::SingleFile, false, {"File does not have any data", IconKind::Error, Buttons::Ok},
-     "Processed file does not contain data", true},
-    {"BatchFirstPass", JobMode::Batch, true, {"File does not contain data", IconKind::Warning, Buttons::Ok},
-     "Verified file does not have any data", false},
-    {"BatchFurtherPass", JobMode::Batch, false, {"File does not have any data", IconKind::Error, Buttons::Ok},
-     "Verified file does not have any data", false},
+    {"SingleFirstPass",
+     JobMode::SingleFile,
+     true,
+     {"File does not contain data", IconKind::Warning, Buttons::Ok},
+     "Content after decryption/verification is empty",
+     false},
+    {"SingleFurtherPass",
+     JobMode::SingleFile,
+     false,
+     {"File does not have any data", IconKind::Error, Buttons::Ok},
+     "Processed file does not contain data",
+     true},
+    {"BatchFirstPass",
+     JobMode::Batch,
+     true,
+     {"File does not contain data", IconKind::Warning, Buttons::Ok},
+     "Verified file does not have any data",
+     false},
+    {"BatchFurtherPass",
+     JobMode::Batch,
+     false,
+     {"File does not have any data", IconKind::Error, Buttons::Ok},
+     "Verified file does not have any data",
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(ByModeAndPass, EmptyContentTest, testing::ValuesIn(emptyCases),
-                         [](const testing::TestParamInfo<EmptyCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<EmptyCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(LayerLoop, BatchCancelAtAnInnerPassPhraseSavesThatLayerWithTheFirstPassTally) {
     JobHarness harness;
@@ -219,11 +242,13 @@ TEST(LayerLoop, BatchCancelAtAnInnerPassPhraseSavesThatLayerWithTheFirstPassTall
 
 TEST(LayerLoop, ContentThatLooksSignedButHasNoEndMarkerIsRefused) {
     JobHarness harness;
-    const std::string input = harness.write("doc.qsig", wrapLayers("S", "text -----BEGIN PKCS7----- more text"));
+    const std::string input =
+        harness.write("doc.qsig", wrapLayers("S", "text -----BEGIN PKCS7----- more text"));
 
     harness.runSingle(input, harness.path("doc.txt"));
 
-    EXPECT_EQ(harness.ui.messages().back(), (ShownMessage{"Invalid PKCS7 format", IconKind::Error, Buttons::Ok}));
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Invalid PKCS7 format", IconKind::Error, Buttons::Ok}));
     EXPECT_FALSE(harness.exists("doc.txt"));
 }
 

@@ -15,50 +15,135 @@ struct PromptCase {
     const char* layers; // "P": the pass-phrase layer is outermost; "SP": inside a signed layer
     JobMode mode;
     std::vector<std::optional<std::string>> answers;
-    std::vector<ShownMessage> messages; // batch notices left out
+    std::vector<ShownMessage> messages;                   // batch notices left out
     std::vector<std::pair<std::string, std::string>> log; // kind, message
     FileStatus status;
     int prompts;
 };
 
-const ShownMessage tryAgain{"Wrong password. Please try again! You will be given only 3 attempts", IconKind::Warning,
-                            Buttons::Ok};
+const ShownMessage tryAgain{"Wrong password. Please try again! You will be given only 3 attempts",
+                            IconKind::Warning, Buttons::Ok};
 const ShownMessage further{"Continuing with further Decryption", IconKind::Information, Buttons::Ok};
 const ShownMessage mismatch{"Passphrase mismatch!", IconKind::Error, Buttons::Ok};
 const ShownMessage decrypted{"Decryption complete and File Saved", IconKind::Success, Buttons::Ok};
 const ShownMessage verified{"Verification complete and File Saved", IconKind::Success, Buttons::Ok};
 
 const PromptCase promptCases[] = {
-    {"SingleRightAtOnce", "P", JobMode::SingleFile, {right}, {decrypted},
-     {{"DECRYPTION", "Decryption complete and File Saved"}}, FileStatus::Saved, 1},
-    {"SingleTwoWrongThenRight", "P", JobMode::SingleFile, {"Pass phrase 1", " pass phrase 1", right},
-     {tryAgain, tryAgain, decrypted}, {{"DECRYPTION", "Decryption complete and File Saved"}}, FileStatus::Saved, 3},
-    {"SingleThreeWrong", "P", JobMode::SingleFile, {"a", "b", "c"},
+    {"SingleRightAtOnce",
+     "P",
+     JobMode::SingleFile,
+     {right},
+     {decrypted},
+     {{"DECRYPTION", "Decryption complete and File Saved"}},
+     FileStatus::Saved,
+     1},
+    {"SingleTwoWrongThenRight",
+     "P",
+     JobMode::SingleFile,
+     {"Pass phrase 1", " pass phrase 1", right},
+     {tryAgain, tryAgain, decrypted},
+     {{"DECRYPTION", "Decryption complete and File Saved"}},
+     FileStatus::Saved,
+     3},
+    {"SingleThreeWrong",
+     "P",
+     JobMode::SingleFile,
+     {"a", "b", "c"},
      {tryAgain, tryAgain, {"Wrong password. All attempts exhausted", IconKind::Error, Buttons::Ok}},
-     {{"ERROR", "Wrong password. All attempts exhausted"}}, FileStatus::Failed, 3},
+     {{"ERROR", "Wrong password. All attempts exhausted"}},
+     FileStatus::Failed,
+     3},
     {"SingleCancel", "P", JobMode::SingleFile, {std::nullopt}, {}, {}, FileStatus::Cancelled, 1},
-    {"SingleWrongThenCancel", "P", JobMode::SingleFile, {"a", std::nullopt}, {tryAgain}, {}, FileStatus::Cancelled, 2},
-    {"SingleBlank", "P", JobMode::SingleFile, {""}, {}, {{"ERROR", "Blank password given to decrypt"}},
-     FileStatus::Failed, 1},
+    {"SingleWrongThenCancel",
+     "P",
+     JobMode::SingleFile,
+     {"a", std::nullopt},
+     {tryAgain},
+     {},
+     FileStatus::Cancelled,
+     2},
+    {"SingleBlank",
+     "P",
+     JobMode::SingleFile,
+     {""},
+     {},
+     {{"ERROR", "Blank password given to decrypt"}},
+     FileStatus::Failed,
+     1},
     // "string" is an ordinary (wrong) answer, not a cancel.
-    {"SingleTheWordString", "P", JobMode::SingleFile, {"string", right}, {tryAgain, decrypted},
-     {{"DECRYPTION", "Decryption complete and File Saved"}}, FileStatus::Saved, 2},
-    {"SingleFurtherWrong", "SP", JobMode::SingleFile, {"Pass phrase 1"}, {further, mismatch},
-     {{"ERROR", "Passphrase mismatch!"}}, FileStatus::Failed, 1},
-    {"SingleFurtherCancel", "SP", JobMode::SingleFile, {std::nullopt}, {further}, {}, FileStatus::Cancelled, 1},
-    {"SingleFurtherBlank", "SP", JobMode::SingleFile, {""},
+    {"SingleTheWordString",
+     "P",
+     JobMode::SingleFile,
+     {"string", right},
+     {tryAgain, decrypted},
+     {{"DECRYPTION", "Decryption complete and File Saved"}},
+     FileStatus::Saved,
+     2},
+    {"SingleFurtherWrong",
+     "SP",
+     JobMode::SingleFile,
+     {"Pass phrase 1"},
+     {further, mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1},
+    {"SingleFurtherCancel",
+     "SP",
+     JobMode::SingleFile,
+     {std::nullopt},
+     {further},
+     {},
+     FileStatus::Cancelled,
+     1},
+    {"SingleFurtherBlank",
+     "SP",
+     JobMode::SingleFile,
+     {""},
      {further, {"Blank password. Cannot continue", IconKind::Warning, Buttons::Ok}},
-     {{"ERROR", "Blank password given to decrypt"}}, FileStatus::Failed, 1},
-    {"SingleFurtherRight", "SP", JobMode::SingleFile, {right}, {further, verified},
-     {{"VERIFICATION", "Verification complete and File Saved"}}, FileStatus::Saved, 1},
-    {"BatchWrong", "P", JobMode::Batch, {"Pass phrase 1"}, {mismatch}, {{"ERROR", "Passphrase mismatch!"}},
-     FileStatus::Failed, 1},
+     {{"ERROR", "Blank password given to decrypt"}},
+     FileStatus::Failed,
+     1},
+    {"SingleFurtherRight",
+     "SP",
+     JobMode::SingleFile,
+     {right},
+     {further, verified},
+     {{"VERIFICATION", "Verification complete and File Saved"}},
+     FileStatus::Saved,
+     1},
+    {"BatchWrong",
+     "P",
+     JobMode::Batch,
+     {"Pass phrase 1"},
+     {mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1},
     // The first pass of a batch has no rule for a blank answer: it is checked, and wrong.
-    {"BatchBlank", "P", JobMode::Batch, {""}, {mismatch}, {{"ERROR", "Passphrase mismatch!"}}, FileStatus::Failed, 1},
-    {"BatchFurtherWrong", "SP", JobMode::Batch, {"Pass phrase 1"}, {further, mismatch},
-     {{"ERROR", "Passphrase mismatch!"}}, FileStatus::Failed, 1},
-    {"BatchFurtherBlank", "SP", JobMode::Batch, {""}, {further}, {{"ERROR", "Password to decrypt is blank"}},
-     FileStatus::Failed, 1},
+    {"BatchBlank",
+     "P",
+     JobMode::Batch,
+     {""},
+     {mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1},
+    {"BatchFurtherWrong",
+     "SP",
+     JobMode::Batch,
+     {"Pass phrase 1"},
+     {further, mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1},
+    {"BatchFurtherBlank",
+     "SP",
+     JobMode::Batch,
+     {""},
+     {further},
+     {{"ERROR", "Password to decrypt is blank"}},
+     FileStatus::Failed,
+     1},
 };
 
 class PassPhrasePromptTest : public testing::TestWithParam<PromptCase> {};
@@ -72,8 +157,8 @@ TEST_P(PassPhrasePromptTest, FollowsTheRulesOfItsModeAndPass) {
         harness.ui.passPhrase(answer);
     }
 
-    const JobReport report =
-        c.mode == JobMode::SingleFile ? harness.runSingle(input, output) : harness.runBatch({input}, {output});
+    const JobReport report = c.mode == JobMode::SingleFile ? harness.runSingle(input, output)
+                                                           : harness.runBatch({input}, {output});
 
     std::vector<ShownMessage> messages;
     for (const ShownMessage& message : harness.ui.messages()) {
@@ -99,7 +184,9 @@ TEST_P(PassPhrasePromptTest, FollowsTheRulesOfItsModeAndPass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ByModeAndPass, PassPhrasePromptTest, testing::ValuesIn(promptCases),
-                         [](const testing::TestParamInfo<PromptCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<PromptCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(PassPhrasePrompt, TheWordStringOpensALayerMadeWithIt) {
     JobHarness harness;

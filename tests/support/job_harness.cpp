@@ -3,14 +3,16 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 
 std::ostream& operator<<(std::ostream& out, const LogRecord& record) {
     return out << "{" << record.kind << " | " << record.message << " | " << record.files << "}";
 }
 
-std::string pairOf(const std::string& input, const std::string& output) { return input + " -> " + output; }
+std::string pairOf(const std::string& input, const std::string& output) {
+    return input + " -> " + output;
+}
 
 JobHarness::JobHarness() {
     const std::string appDirectory = dir.file("app");
@@ -46,7 +48,8 @@ JobReport JobHarness::runSingle(const std::string& input, const std::string& out
     return run(values);
 }
 
-JobReport JobHarness::runBatch(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
+JobReport JobHarness::runBatch(const std::vector<std::string>& inputs,
+                               const std::vector<std::string>& outputs) {
     FormValues values;
     values.multipleSelection = true;
     for (const std::string& input : inputs) {
@@ -81,7 +84,9 @@ const testdoc::Identity& testRecipient() {
     return recipient;
 }
 
-std::string layerPassPhrase(int n) { return "pass phrase " + std::to_string(n); }
+std::string layerPassPhrase(int n) {
+    return "pass phrase " + std::to_string(n);
+}
 
 std::string wrapLayers(std::string_view layers, std::string content) {
     int passPhrases = 0;

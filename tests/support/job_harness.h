@@ -33,7 +33,9 @@ public:
     JobSettings settings;
 
     std::string path(const std::string& name) const { return dir.file(name); }
-    std::string write(const std::string& name, const std::string& bytes) const { return dir.write(name, bytes); }
+    std::string write(const std::string& name, const std::string& bytes) const {
+        return dir.write(name, bytes);
+    }
     std::string read(const std::string& name) const { return dir.read(name); }
     bool exists(const std::string& name) const;
 
