@@ -4,5 +4,5 @@ namespace exitstatus {
 inline constexpr int saved = 0;       // every input was saved (inspect: every input is a secured document)
 inline constexpr int failed = 1;      // an input failed or was skipped
 inline constexpr int usage = 2;       // the command line was wrong
-inline constexpr int cancelled = 130; // the person cancelled a prompt
+inline constexpr int cancelled = 130; // a pass-phrase or store-password prompt went unanswered
 } // namespace exitstatus

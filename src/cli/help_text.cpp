@@ -53,7 +53,7 @@ Exit status:
   0    every input was saved (inspect: every input is a secured document)
   1    an input failed or was skipped, or the paths were refused
   2    usage error
-  130  the person cancelled a pass-phrase prompt
+  130  a pass-phrase or store-password prompt was cancelled (or had no answer)
 
 Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,

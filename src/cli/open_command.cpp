@@ -149,10 +149,9 @@ AppPaths appPaths(const std::optional<std::string>& directory) {
     return AppPaths{absolute.back() == '/' ? absolute : absolute + "/"};
 }
 
-int exitStatusOf(const JobReport& report) {
-    const auto cancelled = [](const FileReport& file) { return file.promptCancelled; };
+int exitStatusOf(const JobReport& report, bool promptCancelled) {
     const auto saved = [](const FileReport& file) { return file.status == FileStatus::Saved; };
-    if (std::any_of(report.files.begin(), report.files.end(), cancelled)) {
+    if (promptCancelled) {
         return exitstatus::cancelled;
     }
     if (report.pathsValid && std::all_of(report.files.begin(), report.files.end(), saved)) {
@@ -199,5 +198,5 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
         }
         std::fflush(stdout);
     }
-    return exitStatusOf(report);
+    return exitStatusOf(report, ui.promptCancelled());
 }

@@ -62,11 +62,16 @@ bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons 
     return answer && isYes(*answer);
 }
 
+std::optional<SecretString> TerminalJobUi::cancelledIfEmpty(std::optional<SecretString> answer) {
+    promptCancelled_ = promptCancelled_ || !answer;
+    return answer;
+}
+
 std::optional<SecretString> TerminalJobUi::askPassPhrase() {
     if (answers_.passPhrases) {
         std::deque<SecretString>& lines = *answers_.passPhrases;
         if (lines.empty()) {
-            return std::nullopt;
+            return cancelledIfEmpty(std::nullopt);
         }
         SecretString answer = std::move(lines.front());
         lines.pop_front();
@@ -75,7 +80,7 @@ std::optional<SecretString> TerminalJobUi::askPassPhrase() {
     for (;;) {
         std::optional<SecretString> answer = terminal_.readSecretLine("Enter pass phrase: ");
         if (!answer || !answer->empty()) {
-            return answer;
+            return cancelledIfEmpty(std::move(answer));
         }
         line("warning", "Cannot leave password blank!");
     }
@@ -104,7 +109,7 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
     if (retry) {
         line("warning", "The password for " + tokenName + " was not accepted");
     }
-    return terminal_.readSecretLine("Password for " + tokenName + ": ");
+    return cancelledIfEmpty(terminal_.readSecretLine("Password for " + tokenName + ": "));
 }
 
 void TerminalJobUi::terminateApplication(int exitStatus) {

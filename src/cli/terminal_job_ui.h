@@ -30,10 +30,16 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     void terminateApplication(int exitStatus) override;
 
+    // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
+    // no terminal to ask on).
+    bool promptCancelled() const { return promptCancelled_; }
+
 private:
+    std::optional<SecretString> cancelledIfEmpty(std::optional<SecretString> answer);
     void line(const std::string& kind, const std::string& text);
 
     Terminal& terminal_;
     std::FILE* out_;
     Answers answers_;
+    bool promptCancelled_ = false;
 };

@@ -26,8 +26,6 @@ struct FileReport {
     // The completion text when saved; otherwise the failure's message (or its log text when no
     // message was shown). Empty for a skip, a decline or a cancel.
     std::string outcome;
-    // The person cancelled a pass-phrase prompt (in a batch's further pass the file is still saved).
-    bool promptCancelled = false;
 
     void fail(std::string text) {
         status = FileStatus::Failed;

@@ -19,7 +19,6 @@ void emptyInputAndOutput(JobForm& form) {
 }
 
 StepEnd cancelled(LayerJob& layer) {
-    layer.report.promptCancelled = true;
     JobContext& job = layer.job;
     if (job.mode == JobMode::Batch) {
         if (layer.firstPass) {

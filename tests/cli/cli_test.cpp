@@ -198,6 +198,23 @@ TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
               (std::vector<std::string>{keyNotice, "quillbox: success: Decryption complete and File Saved"}));
 }
 
+TEST_F(CliTest, AStorePasswordWithoutTerminalOrFileIsACancel) {
+    const std::string store = dir.file("locked");
+    ::mkdir(store.c_str(), 0700);
+    NssTestStore nss(store, "store secret");
+    nss.importPkcs12(testdoc::pkcs12(testRecipient()));
+    dir.write("doc.qsig", testdoc::asymmetricLayer(plain, testRecipient().certificate.get()));
+    dir.write("password", "store secret\n");
+
+    const CliRun cancelled = open({"--store", store, "doc.qsig"});
+    const CliRun given = open({"--store", store, "--store-password-file", "password", "doc.qsig"});
+
+    EXPECT_EQ(cancelled.status, 130);
+    EXPECT_EQ(cancelled.errLines.back().rfind("quillbox: error: ", 0), 0u) << cancelled.errLines.back();
+    EXPECT_EQ(given.status, 0);
+    EXPECT_EQ(dir.read("doc"), plain);
+}
+
 TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
     const std::string store = makeStore();
     dir.write("doc.qsig",
