@@ -18,12 +18,13 @@ void wipeAndClear(std::string& bytes) {
     bytes.clear();
 }
 
-// Fetching is costly in OpenSSL 3, so each name is fetched once; the objects live for the process.
+// Fetching is costly in OpenSSL 3, so each name is fetched once. The objects live for the process;
+// the table is never destroyed, so that nothing is freed after the library has cleaned up at exit.
 template <typename T, T* (*Fetch)(OSSL_LIB_CTX*, const char*, const char*)> const T* fetchOnce(const char* name) {
     static std::mutex guard;
-    static std::map<std::string, T*> fetched;
+    static auto* const fetched = new std::map<std::string, T*>;
     const std::lock_guard lock(guard);
-    auto [entry, inserted] = fetched.try_emplace(name, nullptr);
+    auto [entry, inserted] = fetched->try_emplace(name, nullptr);
     if (inserted) {
         entry->second = Fetch(nullptr, name, nullptr);
     }
