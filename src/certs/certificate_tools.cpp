@@ -16,18 +16,18 @@ namespace {
 
 // The library initialises itself and allocates with malloc from its first call on, so the memory
 // functions are left alone. The legacy provider is added beside the default one (which stays
-// available) so that password-less PKCS#12 files written by older tools can be read.
-bool setUpLibrary() {
+// available) so that password-less PKCS#12 files written by older tools can be read; it stays loaded
+// for the life of the process, and is null where it is not installed.
+OSSL_PROVIDER* setUpLibrary() {
     OPENSSL_init_crypto(OPENSSL_INIT_ADD_ALL_CIPHERS | OPENSSL_INIT_ADD_ALL_DIGESTS, nullptr);
-    OSSL_PROVIDER_try_load(nullptr, "legacy", 1);
-    return true;
+    return OSSL_PROVIDER_try_load(nullptr, "legacy", 1);
 }
 
 } // namespace
 
 CertificateTools::CertificateTools() {
-    static const bool ready = setUpLibrary();
-    (void)ready;
+    static OSSL_PROVIDER* const legacyProvider = setUpLibrary();
+    (void)legacyProvider;
 }
 
 X509_STORE* CertificateTools::caStore() const {

@@ -162,6 +162,21 @@ INSTANTIATE_TEST_SUITE_P(
                     false, badNetscape, 10001}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Older tools protect the certificate bag with 40-bit RC2, which needs the library's legacy provider.
+TEST(LoadCertificate, Pkcs12OfOlderToolsLoads) {
+    const CertificateTools tools;
+    const Pkcs12Ptr bundle(PKCS12_create("", nullptr, holder().key, holder().certificate.get(), nullptr,
+                                         NID_pbe_WithSHA1And3_Key_TripleDES_CBC, NID_pbe_WithSHA1And40BitRC2_CBC,
+                                         2048, 1, 0));
+    ASSERT_NE(bundle, nullptr);
+    unsigned char* der = nullptr;
+    const int length = i2d_PKCS12(bundle.get(), &der);
+    ASSERT_GT(length, 0);
+    const std::string bytes(reinterpret_cast<const char*>(der), static_cast<std::size_t>(length));
+    OPENSSL_free(der);
+    EXPECT_EQ(tools.commonName(bytes, false), "CN=Holder Two");
+}
+
 TEST(CommonName, EmptyWhenTheSubjectHasNone) {
     const CertificateTools tools;
     const Identity nameless = makeIdentity({.subject = "/O=Acme Ltd/OU=Sales"});

@@ -1,0 +1,50 @@
+// The CRL reader and the revocation query on arbitrary bytes: an answer or one of the checker's own
+// records, never anything else. The first byte decides whether the issuer's certificate is at hand.
+#include "certs/crl_checker.h"
+#include "e2eCrypto/error_records.h"
+#include "support/document_writer.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// The seeds are CRLs of this authority (same names; the key differs from run to run).
+const testdoc::Identity& authority() {
+    static const testdoc::Identity identity =
+        testdoc::makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyBits = 1024, .isCa = true});
+    return identity;
+}
+
+const testdoc::Identity& holder() {
+    static const testdoc::Identity identity =
+        testdoc::makeIdentity({.subject = "/O=Acme Ltd/CN=Holder", .serial = 9, .keyBits = 1024}, &authority());
+    return identity;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string source(reinterpret_cast<const char*>(data + 1), size - 1);
+    CRLChecker checker;
+    checker.setCertificate(holder().certificate.get());
+    if ((data[0] & 1) != 0) {
+        checker.setIssuerCertificate(authority().certificate.get());
+    }
+    try {
+        check(checker.setCRL(source, false));
+        checker.isRevoked();
+    } catch (const errorDef::error_message& error) {
+        check(!error.message.empty());
+    }
+    return 0;
+}

@@ -1,0 +1,69 @@
+// Signature verification on arbitrary layers: the first byte chooses whether the rest is the layer
+// itself or DER to be armoured (which reaches the PKCS#7 reader at once), and how the revocation
+// check answers. Only the documented records may leave, and a verdict is always complete.
+#include "e2eCrypto/base64.h"
+#include "e2eCrypto/envelope_format.h"
+#include "e2eCrypto/error_records.h"
+#include "e2eCrypto/signature_verification.h"
+#include "e2eCrypto/verification_store.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+std::string armoured(std::string_view der) {
+    return std::string(envelope::pkcs7Begin) + "\r\n" + encodeBase64(der) + std::string(envelope::pkcs7End) + "\r\n";
+}
+
+RevocationCheck answering(std::uint8_t choice) {
+    return [choice](const RevocationSubject& subject, const std::string&) -> bool {
+        check(subject.certificate != nullptr);
+        switch (choice & 3) {
+        case 0:
+            return false;
+        case 1:
+            return true;
+        case 2:
+            throw errorDef::error_message("Cannot read data from CRL");
+        default:
+            throw errorDef::Warning("odd CRL");
+        }
+    };
+}
+
+bool isStatus(int status) { return status >= 0 && status <= 2; }
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    static const X509StorePtr store = makeVerificationStore();
+    const std::uint8_t mode = data[0];
+    const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string layer = (mode & 0x80) != 0 ? armoured(rest) : std::string(rest);
+    try {
+        const SignedContent result =
+            verifySignature(layer, 1 + (mode >> 6 & 1), (mode >> 2) & 1, "crl", answering(mode), store.get());
+        const SignatureVerdict& verdict = result.verdict;
+        check(verdict.header == "SUCCESS" || verdict.header == "FAILED");
+        check(verdict.signatureText == "Verified" || verdict.signatureText == "Not Verified");
+        check(!verdict.integrityText.empty() && !verdict.validityText.empty() && !verdict.revocationText.empty());
+        check(isStatus(verdict.integrityStatus) && isStatus(verdict.validityStatus) &&
+              isStatus(verdict.revocationStatus) && isStatus(verdict.signatureStatus));
+        check(!result.content.empty());
+    } catch (const errorDef::error_message& error) {
+        check(!error.message.empty());
+    } catch (const e2eError::error_message& error) {
+        check(!error.message.empty());
+    }
+    return 0;
+}
