@@ -1,0 +1,20 @@
+#include "app/file_chooser.h"
+
+#include <QFileDialog>
+#include <QPointer>
+
+FileChooser platformFileChooser(QWidget* parent) {
+    return [owner = QPointer<QWidget>(parent)](const FileRequest& request) {
+        QFileDialog dialog(owner, QString(), QString(), request.filter);
+        // Always an "open" dialog: an output file need not exist, but nobody is asked to overwrite
+        // here; the job asks later.
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.multiple    ? QFileDialog::ExistingFiles
+                           : request.mustExist ? QFileDialog::ExistingFile
+                                               : QFileDialog::AnyFile);
+        if (!request.initialPath.isEmpty()) {
+            dialog.selectFile(request.initialPath);
+        }
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+    };
+}

@@ -1,0 +1,172 @@
+#include "app/main_window.h"
+
+#include "app/caption_bar.h"
+#include "app/help_window.h"
+#include "app/page_backdrop.h"
+#include "app/pictures.h"
+#include "app/task_strip.h"
+#include "app/verify_decrypt_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSizeGrip>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QColor kPaneGap(186, 206, 201);
+constexpr int kAppIcon = 128;
+} // namespace
+
+QUrl MainWindow::vendorUrl() {
+    return QUrl(QStringLiteral("https://www.brindleway.example/products/quillbox"));
+}
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), jobUi_(this), caption_(new CaptionBar(this)),
+      tasks_(new TaskStrip(this)), pages_(new QStackedWidget(this)),
+      welcome_(new PageBackdrop(PageBackdrop::kWelcomeSmall, PageBackdrop::kWelcomeLarge)),
+      form_(new VerifyDecryptForm), sizeGrip_(new QSizeGrip(this)) {
+    setWindowTitle(QStringLiteral("Quillbox Reader"));
+    setWindowIcon(QIcon(pictures::path(kAppIcon)));
+    // The one-pixel gap between the task strip and the page.
+    auto* gap = new QWidget(this);
+    gap->setFixedHeight(1);
+    QPalette gapColour = gap->palette();
+    gapColour.setColor(QPalette::Window, kPaneGap);
+    gap->setPalette(gapColour);
+    gap->setAutoFillBackground(true);
+
+    pages_->addWidget(welcome_);
+    pages_->addWidget(form_);
+    pages_->setCurrentIndex(WelcomePage);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(caption_);
+    layout->addWidget(tasks_);
+    layout->addWidget(gap);
+    layout->addWidget(pages_, 1);
+    sizeGrip_->setVisible(!isMaximized());
+
+    connect(caption_, &CaptionBar::closeRequested, this, &QWidget::close);
+    connect(caption_, &CaptionBar::minimizeRequested, this, &QWidget::showMinimized);
+    connect(caption_, &CaptionBar::maximizeRestoreRequested, this,
+            [this] { isMaximized() ? showNormal() : showMaximized(); });
+    connect(tasks_, &TaskStrip::taskActivated, this, &MainWindow::onTaskActivated);
+    connect(form_, &VerifyDecryptForm::verifyDecryptRequested, this, &MainWindow::runJob);
+    connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::leaveForm);
+
+    auto* copyAction = new QAction(this);
+    copyAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    connect(copyAction, &QAction::triggered, this, &MainWindow::copy);
+    auto* pasteAction = new QAction(this);
+    pasteAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    connect(pasteAction, &QAction::triggered, this, &MainWindow::paste);
+    addActions({copyAction, pasteAction});
+}
+
+int MainWindow::currentPage() const {
+    return pages_->currentIndex();
+}
+
+void MainWindow::ShowPage(int page) {
+    if (page != WelcomePage && page != FormPage) {
+        return;
+    }
+    QWidget* shown = pages_->widget(page);
+    if (pages_->currentIndex() == page) {
+        // Showing the page again hides and shows it, which starts it afresh.
+        shown->hide();
+        shown->show();
+    } else {
+        pages_->setCurrentIndex(page);
+    }
+}
+
+void MainWindow::ResetTasks() {
+    tasks_->ResetTasks();
+}
+
+void MainWindow::onTaskActivated(int task) {
+    switch (task) {
+    case TaskStrip::VerifyDecrypt:
+        ShowPage(FormPage);
+        break;
+    case TaskStrip::GetCertificate:
+        QDesktopServices::openUrl(vendorUrl());
+        ShowPage(WelcomePage);
+        break;
+    case TaskStrip::Help:
+        ShowPage(WelcomePage);
+        HelpWindow::showHelp();
+        break;
+    default:
+        return;
+    }
+    pages_->currentWidget()->setFocus();
+}
+
+void MainWindow::leaveForm() {
+    ResetTasks();
+    tasks_->setFocus();
+    ShowPage(WelcomePage);
+    pages_->currentWidget()->setFocus();
+}
+
+void MainWindow::runJob() {
+    if (jobRunner_) {
+        jobRunner_(*form_, jobUi_);
+    }
+}
+
+void MainWindow::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+QLineEdit* MainWindow::focusedEdit() const {
+    return qobject_cast<QLineEdit*>(QApplication::focusWidget());
+}
+
+bool MainWindow::copyEnabled() const {
+    const QLineEdit* edit = focusedEdit();
+    return edit != nullptr && edit->hasSelectedText();
+}
+
+bool MainWindow::pasteEnabled() const {
+    const QLineEdit* edit = focusedEdit();
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    return edit != nullptr && !edit->isReadOnly() && clip != nullptr && clip->hasText();
+}
+
+void MainWindow::copy() {
+    if (copyEnabled()) {
+        focusedEdit()->copy();
+    }
+}
+
+void MainWindow::paste() {
+    if (pasteEnabled()) {
+        focusedEdit()->paste();
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    sizeGrip_->move(width() - sizeGrip_->width(), height() - sizeGrip_->height());
+    sizeGrip_->raise();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        sizeGrip_->setVisible(!isMaximized());
+    }
+    QWidget::changeEvent(event);
+}

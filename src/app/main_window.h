@@ -1,0 +1,69 @@
+#pragma once
+// The whole visible program: its own caption, the task strip and, below, one page at a time
+// (the welcome page or the Verify/Decrypt form).
+#include "app/qt_job_ui.h"
+
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+class CaptionBar;
+class JobForm;
+class PageBackdrop;
+class QLineEdit;
+class QSizeGrip;
+class QStackedWidget;
+class TaskStrip;
+class VerifyDecryptForm;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    enum Page { WelcomePage = 0, FormPage = 1 };
+    // Runs one Verify/Decrypt job on the form, talking through the dialogs.
+    using JobRunner = std::function<void(JobForm& form, JobUi& ui)>;
+
+    static QUrl vendorUrl();
+
+    explicit MainWindow(QWidget* parent = nullptr);
+
+    void ShowPage(int page);
+    void ResetTasks();
+    int currentPage() const;
+
+    void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
+    // Restores, raises and activates the window (a later copy of the program asked for it).
+    void bringToFront();
+
+    // Copy and Paste act on the edit box that has the focus.
+    bool copyEnabled() const;
+    bool pasteEnabled() const;
+    void copy();
+    void paste();
+
+    CaptionBar* captionBar() const { return caption_; }
+    TaskStrip* taskStrip() const { return tasks_; }
+    VerifyDecryptForm* form() const { return form_; }
+    PageBackdrop* welcomePage() const { return welcome_; }
+    QtJobUi& jobUi() { return jobUi_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void onTaskActivated(int task);
+    void runJob();
+    void leaveForm();
+    QLineEdit* focusedEdit() const;
+
+    QtJobUi jobUi_;
+    CaptionBar* caption_;
+    TaskStrip* tasks_;
+    QStackedWidget* pages_;
+    PageBackdrop* welcome_;
+    VerifyDecryptForm* form_;
+    QSizeGrip* sizeGrip_;
+    JobRunner jobRunner_;
+};

@@ -1,0 +1,80 @@
+#include "app/pictures.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QWidget>
+
+// Resource registration has to be named from the global namespace.
+static void initEmbedded() {
+    Q_INIT_RESOURCE(pictures);
+    Q_INIT_RESOURCE(manual);
+}
+
+namespace pictures {
+
+void initResources() {
+    initEmbedded();
+}
+
+QString path(int id) {
+    return QStringLiteral(":/res/%1.svg").arg(id);
+}
+
+bool exists(int id) {
+    return QFile::exists(path(id)) && QSvgRenderer(path(id)).isValid();
+}
+
+QSize naturalSize(int id) {
+    if (!QFile::exists(path(id))) {
+        return {};
+    }
+    QSvgRenderer renderer(path(id));
+    return renderer.isValid() ? renderer.defaultSize() : QSize();
+}
+
+QImage render(int id, QSize size) {
+    if (!QFile::exists(path(id))) {
+        return {};
+    }
+    QSvgRenderer renderer(path(id));
+    if (!renderer.isValid()) {
+        return {};
+    }
+    if (size.isEmpty()) {
+        size = renderer.defaultSize();
+    }
+    if (size.isEmpty()) {
+        return {};
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+QPixmap pixmap(int id, QSize size) {
+    // Backgrounds are painted often and are costly to render: keep them.
+    const QString key = QStringLiteral("picture:%1:%2x%3").arg(id).arg(size.width()).arg(size.height());
+    QPixmap result;
+    if (!QPixmapCache::find(key, &result)) {
+        result = QPixmap::fromImage(render(id, size));
+        QPixmapCache::insert(key, result);
+    }
+    return result;
+}
+
+bool isSmallScreen(const QWidget* widget) {
+    const QScreen* screen = widget != nullptr ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->size() == QSize(800, 600);
+}
+
+int bySize(const QWidget* widget, int smallId, int largeId) {
+    return isSmallScreen(widget) ? smallId : largeId;
+}
+
+} // namespace pictures

@@ -1,0 +1,50 @@
+#include "app/resource_layout.h"
+
+#include "app/image_button.h"
+#include "app/pictures.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+QString controlName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
+
+void ResourceLayout::placeWidget(QWidget* widget, int id, int x, int y, int width, int height) const {
+    widget->setParent(host_);
+    widget->setObjectName(controlName(id));
+    widget->setGeometry(units_.rect(x, y, width, height));
+}
+
+QLabel* ResourceLayout::text(int id, const QString& text, int x, int y, int width, int height) const {
+    auto* label = place(new QLabel(text), id, x, y, width, height);
+    label->setAutoFillBackground(false);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QLabel* ResourceLayout::icon(int id, int pictureId, int x, int y, int width, int height) const {
+    auto* label = place(new QLabel, id, x, y, width, height);
+    // The control grows to the icon, as icon controls do.
+    label->resize(label->size().expandedTo({kIconPixels, kIconPixels}));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setIconPicture(label, pictureId);
+    return label;
+}
+
+ImageButton* ResourceLayout::button(int id, const QString& text, int x, int y, int width, int height,
+                                    int hoverId, int normalId) const {
+    auto* button = place(new ImageButton(text), id, x, y, width, height);
+    button->SetFacePictures(hoverId, Qt::white, normalId, Qt::white);
+    button->SetPicturePlacement(ImageButton::Over, false);
+    return button;
+}
+
+QLineEdit* ResourceLayout::edit(int id, int x, int y, int width, int height) const {
+    return place(new QLineEdit, id, x, y, width, height);
+}
+
+void setIconPicture(QLabel* icon, int pictureId) {
+    icon->setProperty("picture", pictureId);
+    icon->setPixmap(pictures::pixmap(pictureId, {kIconPixels, kIconPixels}));
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Places controls on a dialog or form as its resource layout gives them: by control id, at
+// positions and sizes in dialog units. Each control is named "id<number>" so that it can be found.
+#include "app/dialog_units.h"
+
+class ImageButton;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+QString controlName(int id);
+
+// Pictures of the push-button faces.
+inline constexpr int kFaceHover = 152;
+inline constexpr int kFaceNormal = 153;
+// Icons are drawn at the platform's standard icon size.
+inline constexpr int kIconPixels = 32;
+
+class ResourceLayout {
+public:
+    ResourceLayout(QWidget* host, const DialogUnits& units) : host_(host), units_(units) {}
+
+    const DialogUnits& units() const { return units_; }
+
+    // Puts widget (a child of the host) at the given place and names it by id.
+    template <typename W> W* place(W* widget, int id, int x, int y, int width, int height) const {
+        placeWidget(widget, id, x, y, width, height);
+        return widget;
+    }
+    // A static text with a transparent background.
+    QLabel* text(int id, const QString& text, int x, int y, int width, int height) const;
+    // An icon control showing picture pictureId; its "picture" property holds the number.
+    QLabel* icon(int id, int pictureId, int x, int y, int width, int height) const;
+    ImageButton* button(int id, const QString& text, int x, int y, int width, int height,
+                        int hoverId = kFaceHover, int normalId = kFaceNormal) const;
+    QLineEdit* edit(int id, int x, int y, int width, int height) const;
+
+private:
+    void placeWidget(QWidget* widget, int id, int x, int y, int width, int height) const;
+
+    QWidget* host_;
+    DialogUnits units_;
+};
+
+// Shows picture pictureId in an icon control made by ResourceLayout::icon.
+void setIconPicture(QLabel* icon, int pictureId);

@@ -1,0 +1,64 @@
+#include "app/signature_result_dialog.h"
+
+#include "app/image_button.h"
+#include "app/text_bytes.h"
+
+#include <QLabel>
+
+namespace {
+constexpr int kUnknown = static_cast<int>(VerdictIcon::Information);
+} // namespace
+
+SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QWidget* owner)
+    : ThemedDialog(231, 238, kResultPlate, owner) {
+    const ResourceLayout& l = layout();
+    // This dialog wears the two faces the other way round.
+    ImageButton* ok = l.button(resultid::ok, QStringLiteral("OK"), 84, 215, 62, 16, kFaceNormal, kFaceHover);
+    ImageButton* cancel =
+        l.button(resultid::cancel, QStringLiteral("Cancel"), 89, 217, 50, 14, kFaceNormal, kFaceHover);
+    cancel->hide();
+    ok->setDefault(true);
+    ok->setFocus();
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    l.icon(resultid::headerIcon, static_cast<int>(verdict.headerIcon), 15, 16, 20, 20);
+    QLabel* header = l.text(resultid::header, fromBytes(verdict.header), 45, 23, 79, 13);
+    QFont bold = header->font();
+    bold.setBold(true);
+    header->setFont(bold);
+    l.text(resultid::signedBy, QStringLiteral("This data is digitally signed by:"), 17, 42, 114, 10);
+    QLabel* description = l.text(resultid::description, fromBytes(verdict.description), 17, 52, 200, 50);
+    description->setFrameShape(QFrame::Box);
+    description->setWordWrap(true);
+    description->setMargin(2);
+
+    l.icon(resultid::signatureIcon, kUnknown, 7, 108, 20, 20);
+    l.text(resultid::signatureLabel, QStringLiteral("Signature:"), 33, 118, 32, 11);
+    l.text(resultid::signature, fromBytes(verdict.signatureText), 70, 119, 73, 11);
+    l.icon(resultid::integrityIcon, kUnknown, 19, 140, 20, 20);
+    l.text(resultid::integrity, fromBytes(verdict.integrityText), 47, 147, 167, 12);
+    l.icon(resultid::validityIcon, kUnknown, 19, 166, 20, 20);
+    l.text(resultid::validity, fromBytes(verdict.validityText), 47, 172, 167, 12);
+    l.icon(resultid::revocationIcon, kUnknown, 19, 192, 20, 20);
+    l.text(resultid::revocation, fromBytes(verdict.revocationText), 47, 197, 167, 12);
+
+    SetStatuses(verdict.integrityStatus, verdict.validityStatus, verdict.revocationStatus,
+                verdict.signatureStatus);
+}
+
+QLabel* SignatureResultDialog::iconControl(int id) const {
+    return findChild<QLabel*>(controlName(id));
+}
+
+void SignatureResultDialog::SetStatuses(int integrityStatus, int validityStatus, int revocationStatus,
+                                        int signatureStatus) {
+    setIconPicture(iconControl(resultid::integrityIcon), static_cast<int>(::statusIcon(integrityStatus)));
+    setIconPicture(iconControl(resultid::validityIcon), static_cast<int>(::statusIcon(validityStatus)));
+    setIconPicture(iconControl(resultid::revocationIcon), static_cast<int>(::statusIcon(revocationStatus)));
+    setIconPicture(iconControl(resultid::signatureIcon), static_cast<int>(::statusIcon(signatureStatus)));
+}
+
+void SignatureResultDialog::ShowResult(const SignatureVerdict& verdict, QWidget* owner) {
+    SignatureResultDialog dialog(verdict, owner);
+    dialog.exec();
+}

@@ -1,0 +1,210 @@
+#include "app/verify_decrypt_form.h"
+
+#include "app/image_button.h"
+#include "app/page_backdrop.h"
+#include "app/resource_layout.h"
+#include "app/text_bytes.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QShowEvent>
+
+namespace {
+
+// The signed documents' extension, removed from the suggested output paths.
+const QString kSignedExtension = QStringLiteral(".qsig");
+
+FormValues initialValues() {
+    FormValues values;
+    values.crlChoice = 0;
+    return values;
+}
+
+} // namespace
+
+VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
+    : QScrollArea(parent), chooser_(platformFileChooser(this)), values_(initialValues()) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    auto* canvas = new PageBackdrop(PageBackdrop::kFormSmall, PageBackdrop::kFormLarge);
+    canvas->setFont(dialogFont());
+    const ResourceLayout l(canvas, DialogUnits(dialogFont()));
+    // The form scrolls when the pane is smaller than the layout.
+    canvas->setMinimumSize(l.units().size(481, 271));
+
+    l.text(formid::inputLabel, QStringLiteral("Select the file(s) to Verify/Decrypt"), 188, 77, 193, 8);
+    input_ = l.edit(formid::input, 189, 89, 202, 16);
+    ImageButton* browseInput = l.button(formid::browseInput, QStringLiteral("Browse"), 393, 90, 61, 15);
+    l.text(formid::outputLabel, QStringLiteral("Select file path to save the verified/decrypted file(s)?"),
+           188, 114, 202, 9);
+    output_ = l.edit(formid::output, 189, 127, 202, 16);
+    browseOutput_ = l.button(formid::browseOutput, QStringLiteral("Browse"), 393, 128, 61, 15);
+    auto* group = l.place(new QFrame, 0, 188, 151, 204, 34);
+    group->setObjectName(QStringLiteral("crlGroup"));
+    group->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    l.text(formid::crlLabel, QStringLiteral("Certificate Revocation (CRL) check on"), 192, 156, 194, 8);
+    yes_ = l.place(new QRadioButton(QStringLiteral("Yes")), formid::yes, 193, 168, 25, 14);
+    no_ = l.place(new QRadioButton(QStringLiteral("No")), formid::no, 356, 168, 25, 14);
+    crlPathLabel_ = l.text(formid::crlPathLabel, QStringLiteral("Enter path to CRL file"), 188, 187, 180, 9);
+    crlPath_ = l.edit(formid::crlPath, 189, 201, 202, 16);
+    browseCrl_ = l.button(formid::browseCrl, QStringLiteral("Browse"), 393, 203, 61, 15);
+    ImageButton* verify = l.button(formid::verifyDecrypt, QStringLiteral("Verify/Decrypt"), 232, 226, 61, 15);
+    ImageButton* cancel = l.button(formid::cancel, QStringLiteral("Cancel"), 314, 226, 61, 15);
+    // The texts widen with the font; let them run on rather than wrap or clip.
+    for (QLabel* label : canvas->findChildren<QLabel*>()) {
+        label->adjustSize();
+    }
+    group->lower();
+    setWidget(canvas);
+
+    connect(browseInput, &QPushButton::clicked, this, &VerifyDecryptForm::browseInput);
+    connect(browseOutput_, &QPushButton::clicked, this, &VerifyDecryptForm::browseOutput);
+    connect(browseCrl_, &QPushButton::clicked, this, &VerifyDecryptForm::browseCrl);
+    connect(yes_, &QRadioButton::clicked, this, [this] { chooseCrlCheck(true); });
+    connect(no_, &QRadioButton::clicked, this, [this] { chooseCrlCheck(false); });
+    connect(verify, &QPushButton::clicked, this, &VerifyDecryptForm::verifyDecryptRequested);
+    connect(cancel, &QPushButton::clicked, this, &VerifyDecryptForm::cancelRequested);
+    // Typing in the input box takes every box into the values at once.
+    connect(input_, &QLineEdit::textEdited, this, [this] { readValues(); });
+    resetForm();
+}
+
+QLineEdit* VerifyDecryptForm::box(FormBox which) const {
+    switch (which) {
+    case FormBox::Input:
+        return input_;
+    case FormBox::Output:
+        return output_;
+    case FormBox::CrlPath:
+        return crlPath_;
+    }
+    return input_;
+}
+
+FormValues VerifyDecryptForm::readValues() {
+    values_.input = toBytes(input_->text());
+    values_.output = toBytes(output_->text());
+    values_.crlPath = toBytes(crlPath_->text());
+    values_.crlChoice = no_->isChecked() ? 1 : 0;
+    return values_;
+}
+
+void VerifyDecryptForm::setBoxText(FormBox which, const std::string& text) {
+    switch (which) {
+    case FormBox::Input:
+        values_.input = text;
+        break;
+    case FormBox::Output:
+        values_.output = text;
+        break;
+    case FormBox::CrlPath:
+        values_.crlPath = text;
+        break;
+    }
+}
+
+void VerifyDecryptForm::setCrlChoice(int choice) {
+    values_.crlChoice = choice;
+}
+
+void VerifyDecryptForm::showValues() {
+    input_->setText(fromBytes(values_.input));
+    output_->setText(fromBytes(values_.output));
+    crlPath_->setText(fromBytes(values_.crlPath));
+    const bool check = values_.crlChoice == 0;
+    (check ? yes_ : no_)->setChecked(true);
+    // The path controls follow the choice, so a choice reset to "Yes" never hides its path box.
+    showCrlControls(check);
+}
+
+void VerifyDecryptForm::focusBox(FormBox which) {
+    box(which)->setFocus();
+}
+
+void VerifyDecryptForm::enableOutput() {
+    setOutputEnabled(true);
+}
+
+void VerifyDecryptForm::setOutputEnabled(bool enabled) {
+    output_->setEnabled(enabled);
+    browseOutput_->setEnabled(enabled);
+}
+
+void VerifyDecryptForm::showCrlControls(bool visible) {
+    crlPathLabel_->setVisible(visible);
+    crlPath_->setVisible(visible);
+    browseCrl_->setVisible(visible);
+}
+
+void VerifyDecryptForm::resetForm() {
+    values_ = initialValues();
+    showValues();
+    setOutputEnabled(true);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
+void VerifyDecryptForm::browseInput() {
+    readValues();
+    const QStringList paths = chooser_(
+        {FileRequest::Purpose::Input, QStringLiteral("Signed Files (*.qsig)"), QString(), true, true});
+    QString input;
+    QString output;
+    for (const QString& path : paths) {
+        input += path + QLatin1Char(';');
+        output += path + QLatin1Char(';');
+        output.remove(kSignedExtension, Qt::CaseSensitive);
+    }
+    if (paths.size() == 1) {
+        input.remove(QLatin1Char(';'));
+        output.remove(QLatin1Char(';'));
+        values_.multipleSelection = false;
+        setOutputEnabled(true);
+    } else if (paths.size() > 1) {
+        values_.multipleSelection = true;
+        setOutputEnabled(false);
+    }
+    values_.input = toBytes(input);
+    values_.output = toBytes(output);
+    showValues();
+}
+
+void VerifyDecryptForm::browseOutput() {
+    readValues();
+    const QStringList paths = chooser_(
+        {FileRequest::Purpose::Output, QStringLiteral("All Files (*)"), output_->text(), false, false});
+    values_.output = paths.isEmpty() ? std::string() : toBytes(paths.first());
+    showValues();
+}
+
+void VerifyDecryptForm::browseCrl() {
+    readValues();
+    const QStringList paths =
+        chooser_({FileRequest::Purpose::Crl, QStringLiteral("Certificate Revocation Files (*.crl)"),
+                  QString(), false, true});
+    values_.crlPath = paths.isEmpty() ? std::string() : toBytes(paths.first());
+    showValues();
+}
+
+void VerifyDecryptForm::chooseCrlCheck(bool check) {
+    (check ? yes_ : no_)->setChecked(true);
+    values_.crlChoice = check ? 0 : 1;
+    showCrlControls(check);
+}
+
+void VerifyDecryptForm::showEvent(QShowEvent* event) {
+    QScrollArea::showEvent(event);
+    if (!event->spontaneous()) {
+        resetForm();
+    }
+}
+
+void VerifyDecryptForm::hideEvent(QHideEvent* event) {
+    QScrollArea::hideEvent(event);
+    if (!event->spontaneous()) {
+        resetForm();
+    }
+}

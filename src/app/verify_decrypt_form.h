@@ -1,0 +1,80 @@
+#pragma once
+// The Verify/Decrypt page: input files, output files, the CRL choice and path. It checks nothing
+// itself; the job reads it through JobForm when Verify/Decrypt is pressed.
+#include "app/file_chooser.h"
+
+#include "pipeline/job_form.h"
+
+#include <QScrollArea>
+
+class ImageButton;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace formid {
+inline constexpr int inputLabel = 1013;
+inline constexpr int input = 1001;
+inline constexpr int browseInput = 1003;
+inline constexpr int outputLabel = 1014;
+inline constexpr int output = 1002;
+inline constexpr int browseOutput = 1004;
+inline constexpr int crlLabel = 1015;
+inline constexpr int yes = 1005;
+inline constexpr int no = 1006;
+inline constexpr int crlPathLabel = 1011;
+inline constexpr int crlPath = 1007;
+inline constexpr int browseCrl = 1008;
+inline constexpr int verifyDecrypt = 1009;
+inline constexpr int cancel = 1010;
+} // namespace formid
+
+class VerifyDecryptForm : public QScrollArea, public JobForm {
+    Q_OBJECT
+public:
+    explicit VerifyDecryptForm(QWidget* parent = nullptr);
+
+    // Replaces the Browse dialogs (tests answer them with paths).
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+
+    FormValues readValues() override;
+    void setBoxText(FormBox box, const std::string& text) override;
+    void setCrlChoice(int choice) override;
+    void showValues() override;
+    void focusBox(FormBox box) override;
+    void enableOutput() override;
+
+    // The values as last read or set, without reading the boxes.
+    const FormValues& values() const { return values_; }
+    // Back to the state of a fresh showing: empty texts, "Yes", output enabled, single selection.
+    void resetForm();
+
+    void browseInput();
+    void browseOutput();
+    void browseCrl();
+    void chooseCrlCheck(bool check);
+
+signals:
+    void verifyDecryptRequested();
+    void cancelRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QLineEdit* box(FormBox which) const;
+    void setOutputEnabled(bool enabled);
+    void showCrlControls(bool visible);
+
+    FileChooser chooser_;
+    FormValues values_;
+    QLineEdit* input_;
+    QLineEdit* output_;
+    QLineEdit* crlPath_;
+    QRadioButton* yes_;
+    QRadioButton* no_;
+    QLabel* crlPathLabel_;
+    ImageButton* browseOutput_;
+    ImageButton* browseCrl_;
+};

@@ -1,0 +1,301 @@
+// The message dialog, the prompts, the key notice and the signature result dialog: icons,
+// buttons, and what each way of closing them returns.
+#include "modal_answerer.h"
+
+#include "app/image_button.h"
+#include "app/key_notice_dialog.h"
+#include "app/message_dialog.h"
+#include "app/pass_phrase_dialog.h"
+#include "app/pictures.h"
+#include "app/signature_result_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+int iconOf(const QWidget* dialog, int id) {
+    return control<QLabel>(dialog, id)->property("picture").toInt();
+}
+
+struct KindCase {
+    int kind;
+    int picture;
+};
+
+class MessageIcon : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(MessageIcon, ShowsThePictureOfItsKind) {
+    const MessageDialog dialog(QStringLiteral("text"), GetParam().kind, false, false, false, nullptr);
+    EXPECT_EQ(iconOf(&dialog, messageid::icon), GetParam().picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, MessageIcon,
+                         ::testing::Values(KindCase{1, 160}, KindCase{2, 162}, KindCase{3, 159},
+                                           KindCase{4, 165}, KindCase{5, 166}, KindCase{6, 164},
+                                           KindCase{8, 163}, KindCase{9, 173},
+                                           // the yellow warning triangle for 0 and every unknown kind
+                                           KindCase{0, 161}, KindCase{7, 161}, KindCase{42, 161},
+                                           KindCase{-1, 161}));
+
+struct ArrangementCase {
+    bool withCancel;
+    bool yesNo;
+    bool withNo;
+    std::vector<int> visible;
+};
+
+class MessageButtons : public ::testing::TestWithParam<ArrangementCase> {};
+
+TEST_P(MessageButtons, ShowsExactlyTheButtonsTheFlagsAskFor) {
+    const ArrangementCase& c = GetParam();
+    MessageDialog dialog(QStringLiteral("text"), 0, c.withCancel, c.yesNo, c.withNo, nullptr);
+    dialog.show();
+    std::vector<int> visible;
+    for (int id : {messageid::ok, messageid::cancel, messageid::yes, messageid::no}) {
+        if (control<QWidget>(&dialog, id)->isVisible()) {
+            visible.push_back(id);
+        }
+    }
+    EXPECT_EQ(visible, c.visible);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, MessageButtons,
+    ::testing::Values(ArrangementCase{false, false, false, {messageid::ok}},
+                      ArrangementCase{true, false, false, {messageid::ok, messageid::cancel}},
+                      ArrangementCase{false, false, true, {messageid::ok}},
+                      ArrangementCase{false, true, true, {messageid::yes, messageid::no}},
+                      ArrangementCase{false, true, false, {messageid::yes}},
+                      ArrangementCase{true, true, true, {messageid::yes, messageid::no}}));
+
+struct ReturnCase {
+    const char* name;
+    bool yesNo;
+    std::function<ModalAnswerer::Answer()> answer;
+    bool expected;
+};
+
+class MessageResult : public ::testing::TestWithParam<ReturnCase> {};
+
+TEST_P(MessageResult, IsTrueOnlyForOkAndYes) {
+    const ReturnCase& c = GetParam();
+    ModalAnswerer answerer;
+    answerer.expect(c.answer());
+    const bool result =
+        MessageDialog::ShowMessage(nullptr, QStringLiteral("Overwrite?"), 0, true, c.yesNo, c.yesNo);
+    EXPECT_EQ(result, c.expected) << c.name;
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Overwrite?"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, MessageResult,
+    ::testing::Values(ReturnCase{"ok", false, [] { return clickControl(messageid::ok); }, true},
+                      ReturnCase{"cancel", false, [] { return clickControl(messageid::cancel); }, false},
+                      ReturnCase{"enter on notice", false, [] { return pressKey(Qt::Key_Return); }, true},
+                      ReturnCase{"escape on notice", false, [] { return pressKey(Qt::Key_Escape); }, false},
+                      ReturnCase{"close box on notice", false, [] { return closeBox(); }, false},
+                      ReturnCase{"yes", true, [] { return clickControl(messageid::yes); }, true},
+                      ReturnCase{"no", true, [] { return clickControl(messageid::no); }, false},
+                      ReturnCase{"enter on question", true, [] { return pressKey(Qt::Key_Return); }, true},
+                      ReturnCase{"escape on question", true, [] { return pressKey(Qt::Key_Escape); }, false},
+                      ReturnCase{"close box on question", true, [] { return closeBox(); }, false}));
+
+TEST(MessageDialogLook, HasTheProgramCaptionAndImageButtons) {
+    const MessageDialog dialog(QStringLiteral("text"), 3, false, false, false, nullptr);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quillbox Reader"));
+    EXPECT_EQ(dialog.findChildren<ImageButton*>().size(), 4);
+    EXPECT_EQ(control<ImageButton>(&dialog, messageid::yes)->text(), QStringLiteral("&Yes"));
+}
+
+TEST(PassPhrase, RefusesAnEmptyEntryAndStaysOpen) {
+    ModalAnswerer answerer;
+    answerer.expect([](QDialog* prompt) {
+        clickControl(passphraseid::ok)(prompt); // empty: refused while the prompt stays open
+        EXPECT_TRUE(prompt->isVisible());
+        typeAndClick(QStringLiteral("Secret"), passphraseid::ok)(prompt);
+    });
+    answerer.expect(clickControl(messageid::ok)); // the refusal's message
+    const auto phrase = PassPhraseDialog::AskPassPhrase(nullptr);
+    ASSERT_TRUE(phrase.has_value());
+    EXPECT_EQ(phrase->str(), "Secret");
+    ASSERT_EQ(answerer.seen().size(), 2u); // the prompt, then the message
+    EXPECT_EQ(answerer.seen()[1].kind, QStringLiteral("MessageDialog"));
+    EXPECT_EQ(answerer.seen()[1].text, QStringLiteral("Cannot leave password blank!"));
+    EXPECT_EQ(answerer.seen()[1].icon, 161);
+    EXPECT_TRUE(answerer.allAnswered());
+}
+
+struct PhraseCase {
+    const char* name;
+    std::function<ModalAnswerer::Answer()> answer;
+    std::optional<std::string> expected;
+};
+
+class PassPhraseResult : public ::testing::TestWithParam<PhraseCase> {};
+
+TEST_P(PassPhraseResult, ReturnsTheTextAsTypedOrNothing) {
+    ModalAnswerer answerer;
+    answerer.expect(GetParam().answer());
+    const auto phrase = PassPhraseDialog::AskPassPhrase(nullptr);
+    ASSERT_EQ(phrase.has_value(), GetParam().expected.has_value()) << GetParam().name;
+    if (phrase) {
+        EXPECT_EQ(phrase->str(), *GetParam().expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, PassPhraseResult,
+    ::testing::Values(
+        PhraseCase{"single space", [] { return typeAndClick(QStringLiteral(" "), passphraseid::ok); }, " "},
+        PhraseCase{"case and blanks kept",
+                   [] { return typeAndClick(QStringLiteral(" AbC d "), passphraseid::ok); }, " AbC d "},
+        PhraseCase{"non-ASCII as UTF-8",
+                   [] { return typeAndClick(QStringLiteral("caf\u00e9"), passphraseid::ok); }, "caf\xc3\xa9"},
+        PhraseCase{"cancel", [] { return typeAndClick(QStringLiteral("typed"), passphraseid::cancel); },
+                   std::nullopt},
+        PhraseCase{"escape", [] { return pressKey(Qt::Key_Escape); }, std::nullopt},
+        PhraseCase{"close box", [] { return closeBox(); }, std::nullopt}));
+
+TEST(PassPhrase, ShowsThePadlockAndMasksTheEntry) {
+    const PassPhraseDialog dialog(nullptr, PassPhraseDialog::passPhraseTexts());
+    EXPECT_EQ(iconOf(&dialog, passphraseid::icon), 166);
+    EXPECT_EQ(control<QLabel>(&dialog, passphraseid::title)->text(), QStringLiteral("SYMMETRIC DECRYPTION"));
+    EXPECT_EQ(control<QLineEdit>(&dialog, passphraseid::entry)->echoMode(), QLineEdit::Password);
+}
+
+TEST(StorePassword, NamesTheStoreAndSaysWhenTheLastTryWasWrong) {
+    ModalAnswerer answerer;
+    answerer.expect(typeAndClick(QStringLiteral("db pass"), passphraseid::ok));
+    answerer.expect(clickControl(passphraseid::cancel));
+    const auto first =
+        PassPhraseDialog::AskStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), false);
+    const auto retry =
+        PassPhraseDialog::AskStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), true);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->str(), "db pass");
+    EXPECT_FALSE(retry.has_value());
+    const PromptTexts once = PassPhraseDialog::storePasswordTexts(QStringLiteral("Token"), false);
+    const PromptTexts again = PassPhraseDialog::storePasswordTexts(QStringLiteral("Token"), true);
+    EXPECT_TRUE(once.note.contains(QStringLiteral("Token")));
+    EXPECT_TRUE(again.note.contains(QStringLiteral("Token")));
+    EXPECT_NE(once.note, again.note);
+}
+
+struct NoticeCase {
+    const char* name;
+    bool tick;
+    std::function<ModalAnswerer::Answer()> close;
+    bool expected;
+};
+
+class KeyNotice : public ::testing::TestWithParam<NoticeCase> {};
+
+TEST_P(KeyNotice, ReportsTheTickOnlyWithOk) {
+    const NoticeCase& c = GetParam();
+    ModalAnswerer answerer;
+    answerer.expect([c](QDialog* dialog) {
+        control<QCheckBox>(dialog, keynoticeid::dontShowAgain)->setChecked(c.tick);
+        c.close()(dialog);
+    });
+    EXPECT_EQ(KeyNoticeDialog::ShowKeyNotice(nullptr), c.expected) << c.name;
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].icon, 166);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Endings, KeyNotice,
+    ::testing::Values(NoticeCase{"ticked, OK", true, [] { return clickControl(keynoticeid::ok); }, true},
+                      NoticeCase{"unticked, OK", false, [] { return clickControl(keynoticeid::ok); }, false},
+                      NoticeCase{"ticked, Enter", true, [] { return pressKey(Qt::Key_Return); }, true},
+                      NoticeCase{"ticked, Escape", true, [] { return pressKey(Qt::Key_Escape); }, false},
+                      NoticeCase{"ticked, close box", true, [] { return closeBox(); }, false}));
+
+TEST(KeyNoticeLook, StartsUntickedWithOnlyOk) {
+    KeyNoticeDialog dialog(nullptr);
+    dialog.show();
+    EXPECT_FALSE(control<QCheckBox>(&dialog, keynoticeid::dontShowAgain)->isChecked());
+    EXPECT_EQ(control<QCheckBox>(&dialog, keynoticeid::dontShowAgain)->text(),
+              QStringLiteral("Do not show this dialog again"));
+    EXPECT_EQ(dialog.findChildren<ImageButton*>().size(), 1);
+}
+
+SignatureVerdict verdict(int integrity, int validity, int revocation, int signature) {
+    SignatureVerdict v;
+    v.header = "FAILED";
+    v.headerIcon = VerdictIcon::RedCross;
+    v.description = "CN=Test Signer\nEmail=signer@example.com\nO=Acme Ltd\nOU=Sales\n";
+    v.signatureText = "Verified";
+    v.integrityText = "Contents not altered after message was signed";
+    v.validityText = "Certificate Expired";
+    v.revocationText = "Certificate revocation status unknown";
+    v.integrityStatus = integrity;
+    v.validityStatus = validity;
+    v.revocationStatus = revocation;
+    v.signatureStatus = signature;
+    return v;
+}
+
+TEST(SignatureResult, GivesEachStatusItsIcon) {
+    // integrity, validity, revocation, signature: one of each value, and values outside 0..2.
+    const SignatureResultDialog dialog(verdict(1, 2, 0, 7), nullptr);
+    EXPECT_EQ(iconOf(&dialog, resultid::integrityIcon), 172);
+    EXPECT_EQ(iconOf(&dialog, resultid::validityIcon), 182);
+    EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 184);
+    EXPECT_EQ(iconOf(&dialog, resultid::signatureIcon), 184);
+    EXPECT_EQ(iconOf(&dialog, resultid::headerIcon), 182);
+}
+
+TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
+    SignatureResultDialog dialog(verdict(0, 0, 0, 0), nullptr);
+    dialog.SetStatuses(2, 1, 2, 1);
+    EXPECT_EQ(iconOf(&dialog, resultid::integrityIcon), 182);
+    EXPECT_EQ(iconOf(&dialog, resultid::validityIcon), 172);
+    EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 182);
+    EXPECT_EQ(iconOf(&dialog, resultid::signatureIcon), 172);
+}
+
+TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
+    SignatureVerdict success = verdict(1, 1, 1, 1);
+    success.header = "SUCCESS";
+    success.headerIcon = VerdictIcon::GreenTick;
+    ModalAnswerer answerer;
+    answerer.expect([](QDialog* dialog) {
+        EXPECT_TRUE(control<QWidget>(dialog, resultid::ok)->isVisible());
+        EXPECT_FALSE(control<QWidget>(dialog, resultid::cancel)->isVisible());
+        EXPECT_EQ(iconOf(dialog, resultid::headerIcon), 183);
+        EXPECT_EQ(control<QLabel>(dialog, resultid::header)->text(), QStringLiteral("SUCCESS"));
+        EXPECT_EQ(control<QLabel>(dialog, resultid::description)->text(),
+                  QStringLiteral("CN=Test Signer\nEmail=signer@example.com\nO=Acme Ltd\nOU=Sales\n"));
+        EXPECT_EQ(control<QLabel>(dialog, resultid::signedBy)->text(),
+                  QStringLiteral("This data is digitally signed by:"));
+        EXPECT_EQ(control<QLabel>(dialog, resultid::revocation)->text(),
+                  QStringLiteral("Certificate revocation status unknown"));
+        clickControl(resultid::ok)(dialog);
+    });
+    SignatureResultDialog::ShowResult(success, nullptr);
+    EXPECT_TRUE(answerer.allAnswered());
+    EXPECT_EQ(answerer.seen().size(), 1u);
+}
+
+TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
+    const SignatureResultDialog result(verdict(1, 1, 1, 1), nullptr);
+    const MessageDialog message(QStringLiteral("x"), 0, false, false, false, nullptr);
+    // A point on the face left of the caption, in the normal state.
+    const auto facePixel = [](ImageButton* button) {
+        return button->grab().toImage().pixelColor(4, button->height() / 2);
+    };
+    const auto picturePixel = [](int id, QSize size) {
+        return pictures::render(id, size).pixelColor(4, size.height() / 2);
+    };
+    auto* resultOk = control<ImageButton>(&result, resultid::ok);
+    auto* messageOk = control<ImageButton>(&message, messageid::ok);
+    EXPECT_EQ(facePixel(resultOk), picturePixel(kFaceHover, resultOk->size()));
+    EXPECT_EQ(facePixel(messageOk), picturePixel(kFaceNormal, messageOk->size()));
+}
+
+} // namespace

@@ -1,0 +1,285 @@
+// The main window: the pages, the task strip, the vendor page, the help window, the caption and
+// the pictures chosen by screen size.
+#include "modal_answerer.h"
+
+#include "app/caption_bar.h"
+#include "app/help_window.h"
+#include "app/main_window.h"
+#include "app/page_backdrop.h"
+#include "app/pictures.h"
+#include "app/task_strip.h"
+#include "app/verify_decrypt_form.h"
+
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <memory>
+
+namespace {
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QCursor::setPos(790, 790);
+        window_ = std::make_unique<MainWindow>();
+        window_->resize(1024, 700);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+    void TearDown() override {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<HelpWindow*>(widget) != nullptr) {
+                widget->close();
+            }
+        }
+    }
+
+    void clickTask(int task) {
+        TaskStrip* strip = window_->taskStrip();
+        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->taskRect(task).center());
+    }
+    QLineEdit* formEdit(int id) const { return control<QLineEdit>(window_->form(), id); }
+
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, OpensOnTheWelcomePageWithNoChosenTask) {
+    EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
+    EXPECT_TRUE(window_->welcomePage()->isVisible());
+    EXPECT_FALSE(window_->form()->isVisible());
+    EXPECT_EQ(window_->taskStrip()->chosenTask(), -1);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(0), 139);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(1), 145);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(2), 137);
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quillbox Reader"));
+    EXPECT_TRUE(window_->windowFlags() & Qt::FramelessWindowHint);
+}
+
+TEST_F(MainWindowTest, TheVerifyDecryptTaskShowsAnEmptyFormAndTurnsGold) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+    EXPECT_TRUE(window_->form()->isVisible());
+    EXPECT_EQ(window_->taskStrip()->pictureOf(0), 176);
+    for (int id : {formid::input, formid::output, formid::crlPath}) {
+        EXPECT_EQ(formEdit(id)->text(), QString()) << id;
+    }
+}
+
+TEST_F(MainWindowTest, ChoosingTheTaskAgainEmptiesTheVisibleForm) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    QTest::keyClicks(formEdit(formid::input), "/typed.qsig");
+    clickTask(TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(formEdit(formid::input)->text(), QString());
+    EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+}
+
+TEST_F(MainWindowTest, CancelReturnsToTheWelcomePageWithNormalPictures) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    QTest::mouseClick(control<QWidget>(window_->form(), formid::cancel), Qt::LeftButton);
+    EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
+    EXPECT_EQ(window_->taskStrip()->chosenTask(), -1);
+}
+
+TEST_F(MainWindowTest, TheCertificateTaskOpensTheVendorPageAndStaysGoldUntilTheSelectionMoves) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    clickTask(TaskStrip::VerifyDecrypt);
+    clickTask(TaskStrip::GetCertificate);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    ASSERT_EQ(recorder.opened.size(), 1u);
+    EXPECT_EQ(recorder.opened[0].path(), QStringLiteral("/products/quillbox"));
+    EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(1), 177);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(0), 139);
+    QTest::keyClick(window_->taskStrip(), Qt::Key_Right); // the selection moves on
+    EXPECT_EQ(window_->taskStrip()->pictureOf(1), 145);
+}
+
+TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
+    clickTask(TaskStrip::Help);
+    HelpWindow* help = HelpWindow::findOpen();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Quillbox Reader Help"));
+    EXPECT_FALSE(help->isMaximized());
+    EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
+    EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
+    EXPECT_EQ(window_->taskStrip()->pictureOf(2), 178);
+
+    clickTask(TaskStrip::Help);
+    EXPECT_EQ(HelpWindow::findOpen(), help);
+    EXPECT_TRUE(help->isMaximized());
+    int helpWindows = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        helpWindows += qobject_cast<HelpWindow*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(helpWindows, 1);
+}
+
+TEST_F(MainWindowTest, TheTaskStripKeepsItsHeightAcrossResizes) {
+    for (int height : {300, 900, 480}) {
+        window_->resize(900, height);
+        QApplication::processEvents();
+        EXPECT_EQ(window_->taskStrip()->height(), TaskStrip::kHeight);
+    }
+}
+
+TEST_F(MainWindowTest, ShowPageIgnoresUnknownPages) {
+    window_->ShowPage(MainWindow::FormPage);
+    window_->ShowPage(2);
+    window_->ShowPage(-1);
+    EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+}
+
+TEST_F(MainWindowTest, TheStripShowsATooltipPerTask) {
+    EXPECT_EQ(TaskStrip::toolTipOf(0), QStringLiteral("Verify/Decrypt"));
+    EXPECT_EQ(TaskStrip::toolTipOf(1), QStringLiteral("Get a Digital Certificate"));
+    EXPECT_EQ(TaskStrip::toolTipOf(2), QStringLiteral("Quillbox Reader Help"));
+    TaskStrip* strip = window_->taskStrip();
+    EXPECT_EQ(strip->taskAt(strip->taskRect(1).center()), 1);
+    EXPECT_EQ(strip->taskAt({5, 5}), -1);
+}
+
+TEST_F(MainWindowTest, CopyAndPasteFollowTheFocusedBox) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    window_->activateWindow();
+    QLineEdit* input = formEdit(formid::input);
+    input->setFocus();
+    QTest::keyClicks(input, "/some/file.qsig");
+    EXPECT_FALSE(window_->copyEnabled()) << "nothing selected";
+    input->selectAll();
+    EXPECT_TRUE(window_->copyEnabled());
+    window_->copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("/some/file.qsig"));
+
+    QLineEdit* output = formEdit(formid::output);
+    output->setFocus();
+    EXPECT_TRUE(window_->pasteEnabled());
+    window_->paste();
+    EXPECT_EQ(output->text(), QStringLiteral("/some/file.qsig"));
+    output->setReadOnly(true);
+    EXPECT_FALSE(window_->pasteEnabled());
+    window_->taskStrip()->setFocus();
+    EXPECT_FALSE(window_->copyEnabled());
+    EXPECT_FALSE(window_->pasteEnabled());
+}
+
+TEST_F(MainWindowTest, TheCaptionShowsTheWordsInWhiteOnTheirOwnGreen) {
+    CaptionBar* caption = window_->captionBar();
+    EXPECT_EQ(caption->height(), CaptionBar::kCaptionHeight - CaptionBar::kBorder);
+    const QImage picture = caption->captionPicture().toImage();
+    const QRect text = caption->textRect();
+    int green = 0;
+    int white = 0;
+    for (int x = text.left(); x < text.left() + 200; ++x) {
+        for (int y = 0; y < picture.height(); ++y) {
+            const QRgb pixel = picture.pixel(x, y);
+            green += pixel == qRgb(125, 166, 152) ? 1 : 0;
+            white += pixel == qRgb(255, 255, 255) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(green, 100);
+    EXPECT_GT(white, 50);
+    EXPECT_EQ(CaptionBar::companyWord(), QStringLiteral("Brindleway"));
+    EXPECT_EQ(CaptionBar::titleText(), QStringLiteral("- Quillbox Reader "));
+}
+
+TEST_F(MainWindowTest, TheCaptionButtonsFollowTheWindowState) {
+    CaptionBar* caption = window_->captionBar();
+    EXPECT_EQ(caption->buttonPicture(CaptionBar::Close), 143);
+    EXPECT_EQ(caption->buttonPicture(CaptionBar::Minimize), 141);
+    EXPECT_EQ(caption->buttonPicture(CaptionBar::MaximizeRestore), 144);
+    QTest::mouseClick(caption, Qt::LeftButton, {}, caption->buttonRect(CaptionBar::MaximizeRestore).center());
+    EXPECT_TRUE(window_->isMaximized());
+    EXPECT_EQ(caption->buttonPicture(CaptionBar::MaximizeRestore), 142);
+    EXPECT_EQ(caption->buttonRect(CaptionBar::Close).right(), caption->width() - 3);
+    QTest::mouseClick(caption, Qt::LeftButton, {}, caption->buttonRect(CaptionBar::Close).center());
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, TheCaptionFollowsActivationWithTheSameWords) {
+    CaptionBar* caption = window_->captionBar();
+    QApplication::setActiveWindow(window_.get());
+    ASSERT_TRUE(caption->isActiveLook());
+    const QImage active = caption->captionPicture().toImage();
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_FALSE(caption->isActiveLook());
+    const QImage inactive = caption->captionPicture().toImage();
+    EXPECT_NE(active, inactive) << "the caption buttons fade";
+    EXPECT_EQ(active.copy(caption->textRect()), inactive.copy(caption->textRect()));
+}
+
+TEST_F(MainWindowTest, BringToFrontRestoresAMinimizedWindow) {
+    window_->showMinimized();
+    window_->bringToFront();
+    EXPECT_FALSE(window_->isMinimized());
+    EXPECT_TRUE(window_->isVisible());
+}
+
+// Run in a child process whose offscreen screen has the size under test.
+TEST(PicturesBySizeChild, UsesThePicturesOfTheScreenSize) {
+    const QByteArray expected = qgetenv("QUILLBOX_EXPECT_SMALL");
+    if (expected.isEmpty()) {
+        GTEST_SKIP() << "run by PicturesBySize";
+    }
+    const bool small = expected == "1";
+    MainWindow window;
+    window.show();
+    EXPECT_EQ(pictures::isSmallScreen(&window), small);
+    EXPECT_EQ(window.taskStrip()->bannerId(), small ? 132 : 168);
+    EXPECT_EQ(window.welcomePage()->pictureId(), small ? 149 : 167);
+    EXPECT_EQ(window.captionBar()->backgroundId(), small ? 140 : 169);
+    auto* formCanvas = qobject_cast<PageBackdrop*>(window.form()->widget());
+    ASSERT_NE(formCanvas, nullptr);
+    EXPECT_EQ(formCanvas->pictureId(), small ? 151 : 170);
+}
+
+TEST(PicturesBySize, SmallPicturesOnlyOnAScreenOfExactly800By600) {
+    const TempDir dir;
+    struct Case {
+        int width;
+        int height;
+        bool small;
+    };
+    for (const Case c :
+         {Case{800, 600, true}, Case{1024, 768, false}, Case{800, 601, false}, Case{640, 480, false}}) {
+        const std::string config =
+            dir.write("screen.json", "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" +
+                                         std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
+                                         ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                           QStringLiteral("offscreen:configfile=%1").arg(QString::fromStdString(config)));
+        environment.insert(QStringLiteral("QUILLBOX_EXPECT_SMALL"),
+                           c.small ? QStringLiteral("1") : QStringLiteral("0"));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=PicturesBySizeChild.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << c.width << "x" << c.height << "\n"
+                                       << child.readAllStandardOutput().toStdString();
+    }
+}
+
+} // namespace
+
+#include "main_window_test.moc"

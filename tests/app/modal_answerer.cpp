@@ -1,0 +1,115 @@
+#include "modal_answerer.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qint64 kStuckMs = 10000;
+
+SeenDialog describe(QDialog* dialog) {
+    SeenDialog seen;
+    seen.kind = QString::fromLatin1(dialog->metaObject()->className());
+    for (int id : {1018, 1019, 1012}) {
+        if (auto* label = control<QLabel>(dialog, id)) {
+            seen.text = label->text();
+            break;
+        }
+    }
+    for (auto* label : dialog->findChildren<QLabel*>()) {
+        if (label->property("picture").isValid()) {
+            seen.icon = label->property("picture").toInt();
+            break;
+        }
+    }
+    return seen;
+}
+
+} // namespace
+
+ModalAnswerer::ModalAnswerer() {
+    connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::poll);
+    timer_.start(5);
+    sinceLastAnswer_.start();
+}
+
+void ModalAnswerer::poll() {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) {
+        return;
+    }
+    const bool handled = std::any_of(handled_.begin(), handled_.end(),
+                                     [dialog](const QPointer<QDialog>& seen) { return seen == dialog; });
+    if (handled) {
+        // A dialog left open after its answer would hang the test.
+        if (sinceLastAnswer_.elapsed() > kStuckMs) {
+            ADD_FAILURE() << "a " << dialog->metaObject()->className() << " stayed open after its answer";
+            dialog->reject();
+            sinceLastAnswer_.restart();
+        }
+        return;
+    }
+    sinceLastAnswer_.restart();
+    handled_.emplace_back(dialog);
+    SeenDialog seen = describe(dialog);
+    Answer answer;
+    if (answers_.empty()) {
+        seen.expected = false;
+        answer = [](QDialog* d) { d->reject(); };
+    } else {
+        answer = std::move(answers_.front());
+        answers_.pop_front();
+    }
+    seen_.push_back(seen);
+    // Answer from a fresh call, so that a dialog the answer opens is seen by the next poll.
+    QPointer<QDialog> target(dialog);
+    QTimer::singleShot(0, this, [target, answer] {
+        if (target) {
+            answer(target);
+        }
+    });
+}
+
+ModalAnswerer::Answer clickControl(int id) {
+    return [id](QDialog* dialog) {
+        auto* button = control<QAbstractButton>(dialog, id);
+        if (button == nullptr) {
+            ADD_FAILURE() << "no button " << id;
+            dialog->reject();
+            return;
+        }
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+}
+
+ModalAnswerer::Answer pressKey(Qt::Key key) {
+    return [key](QDialog* dialog) { QTest::keyClick(dialog, key); };
+}
+
+ModalAnswerer::Answer closeBox() {
+    return [](QDialog* dialog) { dialog->close(); };
+}
+
+ModalAnswerer::Answer typeAndClick(const QString& text, int id) {
+    return [text, id](QDialog* dialog) {
+        auto* entry = dialog->findChild<QLineEdit*>();
+        if (entry != nullptr) {
+            // QTest types ASCII only; other characters go in as an input method would put them.
+            const bool ascii =
+                std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; });
+            if (ascii) {
+                QTest::keyClicks(entry, text);
+            } else {
+                entry->insert(text);
+            }
+        }
+        clickControl(id)(dialog);
+    };
+}

@@ -1,0 +1,94 @@
+// Starts the desktop program as it starts for a person, walks through its main window, the form
+// and the dialogs, and saves a picture of each into the directory given as the only argument.
+#include "app/main_window.h"
+#include "app/message_dialog.h"
+#include "app/pass_phrase_dialog.h"
+#include "app/pictures.h"
+#include "app/quillbox_reader_app.h"
+#include "app/signature_result_dialog.h"
+#include "app/task_strip.h"
+#include "app/verify_decrypt_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QScreen>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+bool save(QWidget* widget, const QDir& directory, const QString& name) {
+    QApplication::processEvents();
+    const QString path = directory.filePath(name);
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+SignatureVerdict sampleVerdict() {
+    SignatureVerdict verdict;
+    verdict.header = "SUCCESS";
+    verdict.headerIcon = VerdictIcon::GreenTick;
+    verdict.description = "CN=Alice Example\nEmail=alice@example.com\nO=Example Trading Ltd\nOU=Accounts\n"
+                          "Certificate expires on: Mar 14 09:30:00 2027 GMT\n";
+    verdict.signatureText = "Verified";
+    verdict.integrityText = "Contents not altered after message was signed";
+    verdict.validityText = "Certificate not expired";
+    verdict.revocationText = "Certificate revocation status unknown";
+    verdict.revocationStatus = 0;
+    return verdict;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: quillbox-screenshot-tour OUTPUT-DIRECTORY\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    pictures::initResources();
+    // Its own instance name, so that a running copy of the program is left alone.
+    QuillboxReaderApp reader(QStringLiteral("QUILLBOXREADER-screenshot-tour-%1").arg(::getpid()));
+    if (!reader.InitInstance()) {
+        return 1;
+    }
+    MainWindow* window = reader.mainWindow();
+    // Without a window manager a maximized window keeps its first size: give it the screen.
+    window->setGeometry(window->screen()->availableGeometry());
+    bool ok = save(window, out, QStringLiteral("main-window.png"));
+
+    window->taskStrip()->activate(TaskStrip::VerifyDecrypt);
+    window->form()->setFileChooser([](const FileRequest& request) {
+        return request.purpose == FileRequest::Purpose::Input
+                   ? QStringList{QStringLiteral("/home/alice/Documents/quarterly-report.pdf.qsig")}
+                   : QStringList{QStringLiteral("/home/alice/Documents/revoked.crl")};
+    });
+    window->form()->browseInput();
+    window->form()->browseCrl();
+    ok = save(window, out, QStringLiteral("verify-decrypt-form.png")) && ok;
+
+    MessageDialog message(QStringLiteral("Decryption/Verification completed and File Saved"), 6, false, false,
+                          false, window);
+    message.show();
+    ok = save(&message, out, QStringLiteral("message-dialog.png")) && ok;
+    message.hide();
+
+    PassPhraseDialog prompt(window, PassPhraseDialog::passPhraseTexts());
+    prompt.findChild<QLineEdit*>()->setText(QStringLiteral("correct horse"));
+    prompt.show();
+    prompt.findChild<QLineEdit*>()->deselect();
+    ok = save(&prompt, out, QStringLiteral("pass-phrase-dialog.png")) && ok;
+    prompt.hide();
+
+    SignatureResultDialog result(sampleVerdict(), window);
+    result.show();
+    ok = save(&result, out, QStringLiteral("signature-result-dialog.png")) && ok;
+    return ok ? 0 : 1;
+}
