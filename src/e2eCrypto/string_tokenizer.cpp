@@ -28,7 +28,9 @@ std::string StringTokenizer::nextToken() {
             position_ = none;
             return text_.substr(start);
         }
-        position_ = found + lineSeparator.size();
+        // A separator that ends the text ends the tokens too; otherwise a caller looping while the
+        // position is set would never stop.
+        position_ = found + lineSeparator.size() < text_.size() ? found + lineSeparator.size() : none;
         return text_.substr(start, found - start);
     }
     const std::size_t found = text_.find_first_of(delimiters_, start);

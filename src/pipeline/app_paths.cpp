@@ -39,6 +39,19 @@ std::string userDataDirectory() {
     return withTrailingSlash(homeDirectory()) + ".local/share/";
 }
 
+// A program installed for the whole system never keeps its files beside itself, even when it runs
+// as root and could write there.
+bool isSystemProgramDirectory(const std::string& directory) {
+    std::error_code ignored;
+    const auto canonical = std::filesystem::weakly_canonical(directory, ignored);
+    for (const char* system : {QUILLBOX_INSTALL_BINDIR, "/usr/bin", "/usr/local/bin", "/bin", "/usr/sbin", "/sbin"}) {
+        if (canonical == std::filesystem::weakly_canonical(system, ignored)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string created(std::string directory) {
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
@@ -52,7 +65,8 @@ AppPaths resolveAppPaths(const std::string& executableDirectory) {
     if (!home.empty()) {
         return {created(withTrailingSlash(home))};
     }
-    if (!executableDirectory.empty() && ::access(executableDirectory.c_str(), W_OK) == 0) {
+    if (!executableDirectory.empty() && ::access(executableDirectory.c_str(), W_OK) == 0 &&
+        !isSystemProgramDirectory(executableDirectory)) {
         return {withTrailingSlash(executableDirectory)};
     }
     return {created(userDataDirectory() + "quillbox-reader/")};

@@ -9,6 +9,7 @@ struct AppPaths {
     std::string keyNoticeMarkerPath() const { return directory + "askag"; }
 };
 
-// QUILLBOX_HOME when set; else the executable's directory when writable; else the per-user data
+// QUILLBOX_HOME when set; else the executable's directory when writable and not a system-wide
+// program directory (/usr/bin, the install's bin directory); else the per-user data
 // directory ($XDG_DATA_HOME/quillbox-reader/, default ~/.local/share/quillbox-reader/), created.
 AppPaths resolveAppPaths(const std::string& executableDirectory);

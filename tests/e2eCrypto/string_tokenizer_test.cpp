@@ -62,6 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
         TokenCase{"ZeroBytesAreOrdinary", std::string("a\0b;c", 5), ";", Tokens{std::string("a\0b", 3), "c"}},
         // "\r\n" is one two-byte separator: lone CR and LF stay in the token, and empty lines count
         TokenCase{"LineSeparator", "one\r\ntwo\r\n\r\nfour", "\r\n", Tokens{"one", "two", "", "four"}},
+        // a separator at the very end ends the tokens, so a caller's loop stops
+        TokenCase{"LineSeparatorAtTheEnd", "a\r\nb\r\n", "\r\n", Tokens{"a", "b"}},
         TokenCase{"LineSeparatorLoneBytesKept", "a\rb\nc", "\r\n", Tokens{"a\rb\nc"}},
         // the same two bytes in the other order are an ordinary set
         TokenCase{"LineBytesAsSet", "a\r\n\nb\rc", "\n\r", Tokens{"a", "b", "c"}}),

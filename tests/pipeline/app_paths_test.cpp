@@ -60,6 +60,13 @@ TEST_F(AppPathsTest, WritableExecutableDirectoryIsUsed) {
     EXPECT_EQ(resolveAppPaths(dir.path() + "/").directory, dir.path() + "/");
 }
 
+TEST_F(AppPathsTest, SystemProgramDirectoryIsNeverUsedEvenWhenWritable) {
+    // Root can write to /usr/bin; an installed program must still keep its log per user.
+    for (const char* system : {"/usr/bin", "/usr/local/bin/", "/bin"}) {
+        EXPECT_EQ(resolveAppPaths(system).directory, dir.file("home/.local/share/quillbox-reader/")) << system;
+    }
+}
+
 TEST_F(AppPathsTest, MissingExecutableDirectoryFallsBackToTheUserDataDirectory) {
     const AppPaths paths = resolveAppPaths(dir.file("not-there"));
     EXPECT_EQ(paths.directory, dir.file("home/.local/share/quillbox-reader/"));
