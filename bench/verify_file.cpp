@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         std::cerr << "cannot write " << argv[2] << '\n';
         return 1;
     }
-    const bool written = std::fwrite(result.content.data(), 1, result.content.size(), output) == result.content.size();
+    const bool written =
+        std::fwrite(result.content.data(), 1, result.content.size(), output) == result.content.size();
     const bool closed = std::fclose(output) == 0;
     std::cerr << result.verdict.header << ": " << result.verdict.signatureText << '\n';
     return written && closed && result.verdict.signatureText == "Verified" ? 0 : 1;

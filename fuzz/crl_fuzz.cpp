@@ -17,14 +17,14 @@ void check(bool condition) {
 
 // The seeds are CRLs of this authority (same names; the key differs from run to run).
 const testdoc::Identity& authority() {
-    static const testdoc::Identity identity =
-        testdoc::makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyBits = 1024, .isCa = true});
+    static const testdoc::Identity identity = testdoc::makeIdentity(
+        {.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyBits = 1024, .isCa = true});
     return identity;
 }
 
 const testdoc::Identity& holder() {
-    static const testdoc::Identity identity =
-        testdoc::makeIdentity({.subject = "/O=Acme Ltd/CN=Holder", .serial = 9, .keyBits = 1024}, &authority());
+    static const testdoc::Identity identity = testdoc::makeIdentity(
+        {.subject = "/O=Acme Ltd/CN=Holder", .serial = 9, .keyBits = 1024}, &authority());
     return identity;
 }
 

@@ -19,7 +19,8 @@ void check(bool condition) {
 }
 
 std::string armoured(std::string_view der) {
-    return std::string(envelope::pkcs7Begin) + "\r\n" + encodeBase64(der) + std::string(envelope::pkcs7End) + "\r\n";
+    return std::string(envelope::pkcs7Begin) + "\r\n" + encodeBase64(der) + std::string(envelope::pkcs7End) +
+           "\r\n";
 }
 
 RevocationCheck answering(std::uint8_t choice) {
@@ -38,7 +39,9 @@ RevocationCheck answering(std::uint8_t choice) {
     };
 }
 
-bool isStatus(int status) { return status >= 0 && status <= 2; }
+bool isStatus(int status) {
+    return status >= 0 && status <= 2;
+}
 
 } // namespace
 
@@ -56,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const SignatureVerdict& verdict = result.verdict;
         check(verdict.header == "SUCCESS" || verdict.header == "FAILED");
         check(verdict.signatureText == "Verified" || verdict.signatureText == "Not Verified");
-        check(!verdict.integrityText.empty() && !verdict.validityText.empty() && !verdict.revocationText.empty());
+        check(!verdict.integrityText.empty() && !verdict.validityText.empty() &&
+              !verdict.revocationText.empty());
         check(isStatus(verdict.integrityStatus) && isStatus(verdict.validityStatus) &&
               isStatus(verdict.revocationStatus) && isStatus(verdict.signatureStatus));
         check(!result.content.empty());

@@ -26,7 +26,9 @@ struct CertificateStackFree {
 using CertificateStackPtr = std::unique_ptr<STACK_OF(X509), CertificateStackFree>;
 
 // Certificates are never encrypted; refusing a pass phrase keeps the library from asking on the terminal.
-int noPassPhrase(char*, int, int, void*) { return -1; }
+int noPassPhrase(char*, int, int, void*) {
+    return -1;
+}
 
 X509Ptr readPkcs12(BIO* channel) {
     const Pkcs12Ptr bundle(d2i_PKCS12_bio(channel, nullptr));
@@ -83,7 +85,8 @@ std::string readEverything(BIO* channel) {
             bytes.resize(held + netscapeReadStep);
             const int got = BIO_read(channel, bytes.data() + held, static_cast<int>(netscapeReadStep));
             if (got < 0) {
-                throw errorDef::error_message("Error reading Netscape type Certificate\nto check against CRL", 10001);
+                throw errorDef::error_message("Error reading Netscape type Certificate\nto check against CRL",
+                                              10001);
             }
             bytes.resize(held + static_cast<std::size_t>(got));
             if (got == 0) {

@@ -37,15 +37,16 @@ X509_STORE* CertificateTools::caStore() const {
     return caStore_.get(); // null only when memory ran out: the verification then makes its own
 }
 
-SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector, int skipRevocation,
-                                                const std::string& crlPath) const {
-    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile, caStore());
+SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector,
+                                                int skipRevocation, const std::string& crlPath) const {
+    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile,
+                             caStore());
 }
 
 SignedContent CertificateTools::verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                                                 const std::string& crlPath) const {
-    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile,
-                             caStore());
+    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath,
+                             checkRevocationWithCrlFile, caStore());
 }
 
 X509Ptr CertificateTools::loadCertificate(const std::string& source, bool sourceIsFile) const {

@@ -16,7 +16,9 @@ X509Ptr duplicate(const X509* certificate) {
 }
 
 // A CRL is never encrypted; refusing a pass phrase keeps the library from asking on the terminal.
-int noPassPhrase(char*, int, int, void*) { return -1; }
+int noPassPhrase(char*, int, int, void*) {
+    return -1;
+}
 
 X509CrlPtr readCrl(BIO* channel) {
     X509CrlPtr crl(d2i_X509_CRL_bio(channel, nullptr));
@@ -29,9 +31,13 @@ X509CrlPtr readCrl(BIO* channel) {
 
 } // namespace
 
-void CRLChecker::setCertificate(const X509* certificate) { certificate_ = duplicate(certificate); }
+void CRLChecker::setCertificate(const X509* certificate) {
+    certificate_ = duplicate(certificate);
+}
 
-void CRLChecker::setIssuerCertificate(const X509* issuer) { issuer_ = duplicate(issuer); }
+void CRLChecker::setIssuerCertificate(const X509* issuer) {
+    issuer_ = duplicate(issuer);
+}
 
 bool CRLChecker::setCRL(const std::string& source, bool sourceIsFile) {
     crl_.reset();

@@ -9,7 +9,9 @@ constexpr std::string_view unknownFormat = "UNKNOWN FORMAT";
 constexpr std::array<const char*, 12> monthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 bool allDigits(std::string_view bytes, std::size_t count) {
     if (bytes.size() < count) {
@@ -23,7 +25,9 @@ bool allDigits(std::string_view bytes, std::size_t count) {
     return true;
 }
 
-int twoDigits(std::string_view bytes, std::size_t at) { return (bytes[at] - '0') * 10 + (bytes[at + 1] - '0'); }
+int twoDigits(std::string_view bytes, std::size_t at) {
+    return (bytes[at] - '0') * 10 + (bytes[at + 1] - '0');
+}
 
 } // namespace
 
@@ -59,9 +63,10 @@ std::string formatCertificateTime(int type, std::string_view bytes) {
     const bool gmt = bytes.back() == 'Z';
 
     char text[64];
-    std::snprintf(text, sizeof text, "%s %2d %02d:%02d:%02d %d%s", monthNames[static_cast<std::size_t>(month - 1)],
-                  twoDigits(bytes, monthAt + 2), twoDigits(bytes, monthAt + 4), twoDigits(bytes, monthAt + 6),
-                  seconds, year, gmt ? " GMT" : "");
+    std::snprintf(text, sizeof text, "%s %2d %02d:%02d:%02d %d%s",
+                  monthNames[static_cast<std::size_t>(month - 1)], twoDigits(bytes, monthAt + 2),
+                  twoDigits(bytes, monthAt + 4), twoDigits(bytes, monthAt + 6), seconds, year,
+                  gmt ? " GMT" : "");
     return text;
 }
 
@@ -72,7 +77,8 @@ std::string formatCertificateTime(const ASN1_TIME* time) {
     const auto* data = reinterpret_cast<const char*>(ASN1_STRING_get0_data(time));
     const int length = ASN1_STRING_length(time);
     return formatCertificateTime(ASN1_STRING_type(time),
-                                 data == nullptr ? std::string_view{} : std::string_view(data, static_cast<std::size_t>(length)));
+                                 data == nullptr ? std::string_view{}
+                                                 : std::string_view(data, static_cast<std::size_t>(length)));
 }
 
 int compareWithTime(const ASN1_TIME* time, std::time_t now) {

@@ -22,7 +22,10 @@ constexpr std::size_t readPiece = 307200;
     throw e2eError::error_message("Incompatible Signature Format. Cannot Verify");
 }
 
-[[noreturn]] void throwOutOfMemory() { throw e2eError::error_message("Insufficient System Memory"); }
+// Also what a document too large for memory gives.
+[[noreturn]] void throwOutOfMemory() {
+    throw e2eError::error_message("Insufficient System Memory");
+}
 
 void checkDigestSelector(int digestSelector) {
     // Only the digests the signedData names are checked; the selector merely has to be a known one.
@@ -47,20 +50,16 @@ Pkcs7Ptr parseSignedData(const std::string& der) {
 // is larger), and trims buffer to the content. Reading is what computes the digests.
 void readContent(BIO* stream, std::string& buffer) {
     std::size_t total = 0;
-    try {
-        for (;;) {
-            if (total == buffer.size()) {
-                buffer.resize(total + readPiece);
-            }
-            const std::size_t want = std::min(readPiece, buffer.size() - total);
-            const int got = BIO_read(stream, buffer.data() + total, static_cast<int>(want));
-            if (got <= 0) {
-                break;
-            }
-            total += static_cast<std::size_t>(got);
+    for (;;) {
+        if (total == buffer.size()) {
+            buffer.resize(total + readPiece);
         }
-    } catch (const std::bad_alloc&) {
-        throwOutOfMemory();
+        const std::size_t want = std::min(readPiece, buffer.size() - total);
+        const int got = BIO_read(stream, buffer.data() + total, static_cast<int>(want));
+        if (got <= 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(got);
     }
     buffer.resize(total);
     if (total == 0) {
@@ -69,7 +68,8 @@ void readContent(BIO* stream, std::string& buffer) {
 }
 
 // Every signer must verify; a signedData without any signer proves nothing and fails too.
-bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure, STACK_OF(PKCS7_SIGNER_INFO) * signers) {
+bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure,
+                      STACK_OF(PKCS7_SIGNER_INFO) * signers) {
     const int count = signers == nullptr ? 0 : sk_PKCS7_SIGNER_INFO_num(signers);
     if (count <= 0) {
         return false;
@@ -79,7 +79,8 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure, STACK_OF
         throwOutOfMemory();
     }
     for (int i = 0; i < count; ++i) {
-        if (PKCS7_dataVerify(store, context.get(), stream, structure, sk_PKCS7_SIGNER_INFO_value(signers, i)) < 1) {
+        if (PKCS7_dataVerify(store, context.get(), stream, structure,
+                             sk_PKCS7_SIGNER_INFO_value(signers, i)) < 1) {
             return false;
         }
     }
@@ -126,7 +127,8 @@ SignedContent verifyDer(std::string buffer, int skipRevocation, const std::strin
     std::string description;
     if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
         describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
-                       RevocationRequest{skipRevocation, crlPath, revocationCheck, caStore}, state, description);
+                       RevocationRequest{skipRevocation, crlPath, revocationCheck, caStore}, state,
+                       description);
     }
     ERR_clear_error();
     return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
@@ -186,14 +188,23 @@ SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::strin
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore) {
-    return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck, caStore);
+    try {
+        return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck,
+                         caStore);
+    } catch (const std::bad_alloc&) {
+        throwOutOfMemory();
+    }
 }
 
 SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore) {
-    std::string der = decodeSignedLayer(content, digestSelector);
-    // Released before the structure is parsed, which copies the content once more.
-    std::string().swap(content);
-    return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck, caStore);
+    try {
+        std::string der = decodeSignedLayer(content, digestSelector);
+        // Released before the structure is parsed, which copies the content once more.
+        std::string().swap(content);
+        return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck, caStore);
+    } catch (const std::bad_alloc&) {
+        throwOutOfMemory();
+    }
 }

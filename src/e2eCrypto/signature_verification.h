@@ -14,7 +14,7 @@
 // null).
 struct RevocationSubject {
     X509* certificate = nullptr;
-    STACK_OF(X509)* bundledCertificates = nullptr;
+    STACK_OF(X509) * bundledCertificates = nullptr;
     X509_STORE* caStore = nullptr;
 };
 

@@ -74,7 +74,8 @@ bool checkRevocation(X509* signer, STACK_OF(X509) * certificates, const Revocati
         return false;
     }
     try {
-        if (revocation.check(RevocationSubject{signer, certificates, revocation.caStore}, revocation.crlPath)) {
+        if (revocation.check(RevocationSubject{signer, certificates, revocation.caStore},
+                             revocation.crlPath)) {
             state.certificateRevoked = true;
         }
     } catch (const errorDef::error_message&) {
@@ -107,7 +108,8 @@ int describeSigner(PKCS7* structure, PKCS7_SIGNER_INFO* signerInfo, const Revoca
     text += "Certificate expires on: " + expiry + "\n";
     judgeDates(signer, state);
 
-    const bool answered = revocation.skipRevocation != 0 || checkRevocation(signer, certificates, revocation, state);
+    const bool answered =
+        revocation.skipRevocation != 0 || checkRevocation(signer, certificates, revocation, state);
     description = std::move(text);
     return answered ? 0 : -1;
 }

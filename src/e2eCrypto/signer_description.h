@@ -9,10 +9,10 @@
 #include <string>
 
 struct RevocationRequest {
-    int skipRevocation;            // 0 runs the check
+    int skipRevocation; // 0 runs the check
     const std::string& crlPath;
-    const RevocationCheck& check;  // an empty check leaves the status unknown
-    X509_STORE* caStore;           // handed to the check; may be null
+    const RevocationCheck& check; // an empty check leaves the status unknown
+    X509_STORE* caStore;          // handed to the check; may be null
 };
 
 // Describes the signer of signerInfo: name, e-mail, organisation and unit lines, then the expiry

@@ -18,7 +18,8 @@ using namespace testdoc;
 constexpr std::int64_t day = 24 * 3600;
 
 const Identity& holder() {
-    static const Identity identity = makeIdentity({.subject = "/C=US/O=Acme Ltd/CN=Holder One/CN=Holder Two"});
+    static const Identity identity =
+        makeIdentity({.subject = "/C=US/O=Acme Ltd/CN=Holder One/CN=Holder Two"});
     return identity;
 }
 
@@ -30,13 +31,15 @@ std::string pemOf(const X509* certificate, int (*write)(BIO*, const X509*)) {
     return std::string(data, static_cast<std::size_t>(length));
 }
 
-std::string derText() { return certificateDer(holder().certificate.get()); }
+std::string derText() {
+    return certificateDer(holder().certificate.get());
+}
 
 // SEQUENCE { OCTET STRING header, body } with a two-byte length.
 std::string netscapeForm(const std::string& header, const std::string& body) {
     const std::string inner = "\x04" + std::string(1, static_cast<char>(header.size())) + header + body;
-    return std::string("\x30\x82") + static_cast<char>(inner.size() >> 8) + static_cast<char>(inner.size() & 0xff) +
-           inner;
+    return std::string("\x30\x82") + static_cast<char>(inner.size() >> 8) +
+           static_cast<char>(inner.size() & 0xff) + inner;
 }
 
 struct FormCase {
@@ -49,7 +52,8 @@ class CertificateForms : public ::testing::TestWithParam<FormCase> {};
 TEST_P(CertificateForms, GiveTheSameAnswersFromDataAndFromFiles) {
     const CertificateTools tools;
     const TempDir directory;
-    const Identity expired = makeIdentity({.serial = 2, .notBeforeOffset = -10 * day, .notAfterOffset = -day});
+    const Identity expired =
+        makeIdentity({.serial = 2, .notBeforeOffset = -10 * day, .notAfterOffset = -day});
     const Identity future = makeIdentity({.serial = 3, .notBeforeOffset = day, .notAfterOffset = 10 * day});
     for (const bool fromFile : {false, true}) {
         const auto source = [&](const Identity& identity) {
@@ -78,17 +82,22 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CertificateForms,
     ::testing::Values(
         FormCase{"Der", [](const Identity& id) { return certificateDer(id.certificate.get()); }},
-        FormCase{"Pem", [](const Identity& id) { return "Leading words\n" + certificatePem(id.certificate.get()); }},
-        FormCase{"TrustedPem", [](const Identity& id) { return pemOf(id.certificate.get(), PEM_write_bio_X509_AUX); }},
+        FormCase{"Pem",
+                 [](const Identity& id) { return "Leading words\n" + certificatePem(id.certificate.get()); }},
+        FormCase{"TrustedPem",
+                 [](const Identity& id) { return pemOf(id.certificate.get(), PEM_write_bio_X509_AUX); }},
         FormCase{"Pkcs12", [](const Identity& id) { return pkcs12(id); }},
-        FormCase{"BareBase64", [](const Identity& id) { return encodeBase64(certificateDer(id.certificate.get())); }},
+        FormCase{"BareBase64",
+                 [](const Identity& id) { return encodeBase64(certificateDer(id.certificate.get())); }},
         FormCase{"Netscape", [](const Identity& id) { return netscapeCertificate(id.certificate.get()); }},
         FormCase{"NetscapeShortHeader",
                  [](const Identity& id) { return netscapeCertificate(id.certificate.get(), "cert"); }},
         FormCase{"NetscapeIndefiniteLength",
                  [](const Identity& id) {
-                     return std::string("\x30\x80\x04\x0b" "certificate", 15) + certificateDer(id.certificate.get()) +
-                            std::string(2, '\0');
+                     return std::string("\x30\x80\x04\x0b"
+                                        "certificate",
+                                        15) +
+                            certificateDer(id.certificate.get()) + std::string(2, '\0');
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -118,47 +127,53 @@ TEST_P(LoaderFailures, ReportTheirMessageAndCode) {
 const std::string badHeader = "Error reading ASN1 header in Netscape type Certificate\nto check agains CRL";
 const std::string badNetscape = "Error loading Netscape type certificate\nto check against CRL";
 
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, LoaderFailures,
     ::testing::Values(
-        FailureCase{"EmptyData", [](const TempDir&) { return std::string(); }, false, "Couldn't read certificate", 0},
+        FailureCase{"EmptyData", [](const TempDir&) { return std::string(); }, false,
+                    "Couldn't read certificate", 0},
         FailureCase{"MissingFile", [](const TempDir& d) { return d.file("none"); }, true,
                     "Couldn't read certificate to check\nagainst CRL", 0},
         FailureCase{"Directory", [](const TempDir& d) { return d.path(); }, true,
                     "Couldn't read certificate to check\nagainst CRL", 0},
-        FailureCase{"EmptyFile", [](const TempDir& d) { return d.write("empty", ""); }, true, "failed loading file", 0},
-        FailureCase{"RandomText", [](const TempDir&) { return std::string("no certificate here"); }, false, badHeader,
-                    10001},
+        FailureCase{"EmptyFile", [](const TempDir& d) { return d.write("empty", ""); }, true,
+                    "failed loading file", 0},
+        FailureCase{"RandomText", [](const TempDir&) { return std::string("no certificate here"); }, false,
+                    badHeader, 10001},
         // "MII" admits the Base64 step, whose decoder refuses the blank.
         FailureCase{"BadBase64", [](const TempDir&) { return std::string("MII ABC"); }, false,
                     "Error in decoding. Format is invalid", 0},
         // With a PEM marker the Base64 step is skipped, even though "MII" is there.
         FailureCase{"Base64WithPemMarker",
-                    [](const TempDir&) { return "-----BEGIN CERTIFICATE-----\n" + encodeBase64(derText()); }, false,
-                    badHeader, 10001},
-        FailureCase{"PasswordProtectedPkcs12", [](const TempDir&) { return pkcs12(holder(), "secret"); }, false,
-                    badHeader, 10001},
+                    [](const TempDir&) { return "-----BEGIN CERTIFICATE-----\n" + encodeBase64(derText()); },
+                    false, badHeader, 10001},
+        FailureCase{"PasswordProtectedPkcs12", [](const TempDir&) { return pkcs12(holder(), "secret"); },
+                    false, badHeader, 10001},
         FailureCase{"NetscapeEmptyHeader",
                     [](const TempDir&) { return netscapeCertificate(holder().certificate.get(), ""); }, false,
                     badHeader, 10001},
-        FailureCase{"NetscapeLongerHeader",
-                    [](const TempDir&) { return netscapeCertificate(holder().certificate.get(), "certificatex"); },
-                    false, badHeader, 10001},
-        FailureCase{"NetscapeCapitalHeader",
-                    [](const TempDir&) { return netscapeCertificate(holder().certificate.get(), "Certificate"); },
-                    false, badHeader, 10001},
+        FailureCase{
+            "NetscapeLongerHeader",
+            [](const TempDir&) { return netscapeCertificate(holder().certificate.get(), "certificatex"); },
+            false, badHeader, 10001},
+        FailureCase{
+            "NetscapeCapitalHeader",
+            [](const TempDir&) { return netscapeCertificate(holder().certificate.get(), "Certificate"); },
+            false, badHeader, 10001},
         FailureCase{"NetscapeTruncated",
                     [](const TempDir&) {
                         const std::string bytes = netscapeCertificate(holder().certificate.get());
                         return bytes.substr(0, bytes.size() - 1);
                     },
                     false, badHeader, 10001},
-        FailureCase{"NetscapeNotACertificate",
-                    [](const TempDir&) { return netscapeForm("certificate", std::string("\x30\x01\x00", 3)); },
-                    false, badNetscape, 10001},
+        FailureCase{
+            "NetscapeNotACertificate",
+            [](const TempDir&) { return netscapeForm("certificate", std::string("\x30\x01\x00", 3)); }, false,
+            badNetscape, 10001},
         FailureCase{"NetscapeBytesAfterTheCertificate",
-                    [](const TempDir&) { return netscapeForm("certificate", derText() + std::string("\x05\x00", 2)); },
+                    [](const TempDir&) {
+                        return netscapeForm("certificate", derText() + std::string("\x05\x00", 2));
+                    },
                     false, badNetscape, 10001}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -166,8 +181,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LoadCertificate, Pkcs12OfOlderToolsLoads) {
     const CertificateTools tools;
     const Pkcs12Ptr bundle(PKCS12_create("", nullptr, holder().key, holder().certificate.get(), nullptr,
-                                         NID_pbe_WithSHA1And3_Key_TripleDES_CBC, NID_pbe_WithSHA1And40BitRC2_CBC,
-                                         2048, 1, 0));
+                                         NID_pbe_WithSHA1And3_Key_TripleDES_CBC,
+                                         NID_pbe_WithSHA1And40BitRC2_CBC, 2048, 1, 0));
     ASSERT_NE(bundle, nullptr);
     unsigned char* der = nullptr;
     const int length = i2d_PKCS12(bundle.get(), &der);
@@ -222,9 +237,11 @@ TEST_F(VerifyWithCrl, RevokedAndNotRevoked) {
 TEST_F(VerifyWithCrl, ListsThatCannotDecideLeaveTheStatusUnknown) {
     const Identity impostor =
         makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
-    const Identity otherCa = makeIdentity({.subject = "/O=Other/CN=Other CA", .serial = 5, .keyIndex = 3, .isCa = true});
-    for (const std::string& crl : {makeCrl(impostor, {.revokedSerials = {9}}), makeCrl(otherCa, {.revokedSerials = {9}}),
-                                   makeCrl(authority, {}), std::string("no CRL")}) {
+    const Identity otherCa =
+        makeIdentity({.subject = "/O=Other/CN=Other CA", .serial = 5, .keyIndex = 3, .isCa = true});
+    for (const std::string& crl :
+         {makeCrl(impostor, {.revokedSerials = {9}}), makeCrl(otherCa, {.revokedSerials = {9}}),
+          makeCrl(authority, {}), std::string("no CRL")}) {
         const SignatureVerdict verdict = verdictWith(crl);
         EXPECT_EQ(verdict.header, "SUCCESS");
         EXPECT_EQ(verdict.revocationText, "Certificate revocation status unknown");

@@ -15,7 +15,8 @@ namespace {
 
 using namespace testdoc;
 
-const std::string notSet = "CRL or Certificate is not set.\nCall setCRL() and setCertificate()\nbefore crl check";
+const std::string notSet =
+    "CRL or Certificate is not set.\nCall setCRL() and setCertificate()\nbefore crl check";
 const std::string unrecognised = "CRL is in unrecognized format.\nTry either DER or PEM formats.";
 const std::string unreadable = "Cannot read data from CRL";
 const std::string noneRevoked = "No revoked certificate present in CRL";
@@ -23,7 +24,8 @@ const std::string otherAuthority = "CRL was not issued by the authority of the c
 const std::string badSignature = "CRL signature does not match the certificate of its issuer";
 
 const Identity& authority() {
-    static const Identity identity = makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 2, .isCa = true});
+    static const Identity identity =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 2, .isCa = true});
     return identity;
 }
 
@@ -96,7 +98,8 @@ TEST(CRLChecker, SerialsCompareAsEncodedIntegers) {
 }
 
 TEST(CRLChecker, ExpiredListIsStillUsed) {
-    const std::string crl = makeCrl(authority(), {.revokedSerials = {9}, .lastUpdateOffset = -400 * 24 * 3600});
+    const std::string crl =
+        makeCrl(authority(), {.revokedSerials = {9}, .lastUpdateOffset = -400 * 24 * 3600});
     EXPECT_EQ(answer(issuedCertificate(9), crl, false, &authority()), "revoked");
 }
 
@@ -105,13 +108,15 @@ TEST(CRLChecker, ListWithoutEntriesCannotAnswer) {
 }
 
 TEST(CRLChecker, ListOfAnotherAuthorityCannotAnswer) {
-    const Identity otherCa = makeIdentity({.subject = "/O=Other/CN=Other CA", .serial = 5, .keyIndex = 3, .isCa = true});
+    const Identity otherCa =
+        makeIdentity({.subject = "/O=Other/CN=Other CA", .serial = 5, .keyIndex = 3, .isCa = true});
     EXPECT_EQ(answer(issuedCertificate(9), makeCrl(otherCa, {.revokedSerials = {9}}), false), otherAuthority);
 }
 
 TEST(CRLChecker, ListSignedWithAnotherKeyCannotAnswerWhenTheIssuerIsAtHand) {
     // Same name as the real authority, different key.
-    const Identity impostor = makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
+    const Identity impostor =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
     const std::string forged = makeCrl(impostor, {.revokedSerials = {9}});
     EXPECT_EQ(answer(issuedCertificate(9), forged, false, &authority()), badSignature);
     // Without the issuer's certificate only the name can be compared.
@@ -129,10 +134,10 @@ TEST(CRLChecker, UnreadableSources) {
         bool sourceIsFile;
         std::string message;
     };
-    for (const Case& c : {Case{directory.file("missing.crl"), true, unreadable}, Case{directory.path(), true, unreadable},
-                          Case{fifo, true, unreadable}, Case{"", false, unreadable},
-                          Case{notCrl, true, unrecognised}, Case{empty, true, unrecognised},
-                          Case{"This is no CRL.", false, unrecognised}}) {
+    for (const Case& c :
+         {Case{directory.file("missing.crl"), true, unreadable}, Case{directory.path(), true, unreadable},
+          Case{fifo, true, unreadable}, Case{"", false, unreadable}, Case{notCrl, true, unrecognised},
+          Case{empty, true, unrecognised}, Case{"This is no CRL.", false, unrecognised}}) {
         CRLChecker checker;
         checker.setCertificate(authority().certificate.get());
         EXPECT_EQ(messageOf([&] { checker.setCRL(c.source, c.sourceIsFile); }), c.message) << c.source;
@@ -170,8 +175,9 @@ protected:
     std::string check(const std::string& crl, STACK_OF(X509) * bundled, X509_STORE* store) {
         const std::string path = directory.write("list.crl", crl);
         try {
-            return checkRevocationWithCrlFile({holder.certificate.get(), bundled, store}, path) ? "revoked"
-                                                                                                 : "not revoked";
+            return checkRevocationWithCrlFile({holder.certificate.get(), bundled, store}, path)
+                       ? "revoked"
+                       : "not revoked";
         } catch (const errorDef::error_message& error) {
             return error.message;
         }
@@ -196,8 +202,11 @@ TEST_F(RevocationWithCrlFile, IssuerInTheCaStore) {
 
 TEST_F(RevocationWithCrlFile, IssuerNowhereComparesNamesOnly) {
     EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), nullptr, nullptr), "revoked");
-    EXPECT_EQ(messageOf([&] { checkRevocationWithCrlFile({holder.certificate.get(), nullptr, nullptr}, directory.file("none")); }),
-              unreadable);
+    EXPECT_EQ(
+        messageOf([&] {
+            checkRevocationWithCrlFile({holder.certificate.get(), nullptr, nullptr}, directory.file("none"));
+        }),
+        unreadable);
 }
 
 } // namespace

@@ -21,7 +21,8 @@ const Identity& signer() {
 }
 
 const Identity& secondSigner() {
-    static const Identity identity = makeIdentity({.subject = "/O=Second Ltd/CN=Second Signer", .serial = 2, .keyIndex = 1});
+    static const Identity identity =
+        makeIdentity({.subject = "/O=Second Ltd/CN=Second Signer", .serial = 2, .keyIndex = 1});
     return identity;
 }
 
@@ -38,7 +39,8 @@ struct Expected {
 
 void expectVerdict(const SignatureVerdict& verdict, const Expected& expected) {
     EXPECT_EQ(verdict.header, expected.header);
-    EXPECT_EQ(verdict.headerIcon, expected.header == "SUCCESS" ? VerdictIcon::GreenTick : VerdictIcon::RedCross);
+    EXPECT_EQ(verdict.headerIcon,
+              expected.header == "SUCCESS" ? VerdictIcon::GreenTick : VerdictIcon::RedCross);
     EXPECT_EQ(verdict.signatureText, expected.signatureText);
     const bool intact = expected.signatureText == "Verified";
     EXPECT_EQ(verdict.integrityText, intact ? "Contents not altered after message was signed"
@@ -102,17 +104,20 @@ TEST_P(SignerSet, EverySignerMustVerify) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignerSet,
-    ::testing::Values(
-        SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, true},
-        SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, true},
-        SignerCase{"TwoGoodSigners", [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true, true},
-        SignerCase{"SecondSignerBroken",
-                   [] { return SignOptions{.extraSigners = {&secondSigner()}, .extraSignersTampered = true}; },
-                   false, true},
-        SignerCase{"SignerCertificateAbsent", [] { return SignOptions{.includeSignerCertificate = false}; }, false,
-                   false},
-        // An empty signer list proves nothing.
-        SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
+    ::testing::Values(SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, true},
+                      SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, true},
+                      SignerCase{"TwoGoodSigners",
+                                 [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true, true},
+                      SignerCase{"SecondSignerBroken",
+                                 [] {
+                                     return SignOptions{.extraSigners = {&secondSigner()},
+                                                        .extraSignersTampered = true};
+                                 },
+                                 false, true},
+                      SignerCase{"SignerCertificateAbsent",
+                                 [] { return SignOptions{.includeSignerCertificate = false}; }, false, false},
+                      // An empty signer list proves nothing.
+                      SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifySignature, ContentSpanningManyReadPiecesComesBackWhole) {
@@ -148,26 +153,28 @@ constexpr std::int64_t day = 24 * 3600;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignerDates,
-    ::testing::Values(
-        DateCase{"Expired", {.notBeforeOffset = -10 * day, .notAfterOffset = -day}, {"FAILED", "Verified", "Certificate Expired", 2}, ""},
-        DateCase{"NotYetValid",
-                 {.notBeforeOffset = day, .notAfterOffset = 10 * day},
-                 {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
-                 ""},
-        // An end date without seconds is still read.
-        DateCase{"ExpiredWithoutSeconds",
-                 {.notBefore = "0301010000Z", .notAfter = "0312312359Z"},
-                 {"FAILED", "Verified", "Certificate Expired", 2},
-                 "Certificate expires on: Dec 31 23:59:00 2003 GMT\n"},
-        DateCase{"NotYetValidWithoutSeconds",
-                 {.notBefore = "4901010000Z", .notAfter = "4912312359Z"},
-                 {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
-                 "Certificate expires on: Dec 31 23:59:00 2049 GMT\n"},
-        // A GeneralizedTime end date is shown but not judged.
-        DateCase{"GeneralizedTimeInThePast",
-                 {.notBefore = "19900101000000Z", .notAfter = "19991231235959Z"},
-                 {"SUCCESS", "Verified", "Certificate not expired", 1},
-                 "Certificate expires on: Dec 31 23:59:59 1999 GMT\n"}),
+    ::testing::Values(DateCase{"Expired",
+                               {.notBeforeOffset = -10 * day, .notAfterOffset = -day},
+                               {"FAILED", "Verified", "Certificate Expired", 2},
+                               ""},
+                      DateCase{"NotYetValid",
+                               {.notBeforeOffset = day, .notAfterOffset = 10 * day},
+                               {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
+                               ""},
+                      // An end date without seconds is still read.
+                      DateCase{"ExpiredWithoutSeconds",
+                               {.notBefore = "0301010000Z", .notAfter = "0312312359Z"},
+                               {"FAILED", "Verified", "Certificate Expired", 2},
+                               "Certificate expires on: Dec 31 23:59:00 2003 GMT\n"},
+                      DateCase{"NotYetValidWithoutSeconds",
+                               {.notBefore = "4901010000Z", .notAfter = "4912312359Z"},
+                               {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
+                               "Certificate expires on: Dec 31 23:59:00 2049 GMT\n"},
+                      // A GeneralizedTime end date is shown but not judged.
+                      DateCase{"GeneralizedTimeInThePast",
+                               {.notBefore = "19900101000000Z", .notAfter = "19991231235959Z"},
+                               {"SUCCESS", "Verified", "Certificate not expired", 1},
+                               "Certificate expires on: Dec 31 23:59:59 1999 GMT\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifySignature, UnreadableEndDateLeavesDescriptionEmptyAndSkipsRevocation) {
@@ -224,7 +231,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RevocationCase{"Revoked", [] { return true; }, "FAILED", "Signer Certificate is REVOKED", 2},
         RevocationCase{"NotRevoked", [] { return false; }, "SUCCESS", "Certificate is NOT REVOKED", 1},
-        RevocationCase{"CrlUnreadable", []() -> bool { throw errorDef::error_message("Cannot read data from CRL"); },
+        RevocationCase{"CrlUnreadable",
+                       []() -> bool { throw errorDef::error_message("Cannot read data from CRL"); },
                        "SUCCESS", "Certificate revocation status unknown", 0},
         RevocationCase{"Warning", []() -> bool { throw errorDef::Warning("odd CRL"); }, "SUCCESS",
                        "Certificate revocation status unknown", 0}),
@@ -290,7 +298,9 @@ TEST_P(BrokenLayer, ThrowsItsRecord) {
     }
 }
 
-std::string validLayer() { return signedLayer(document, signer()); }
+std::string validLayer() {
+    return signedLayer(document, signer());
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrokenLayer,
@@ -313,8 +323,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Error in decoding. Format is invalid"},
         BrokenCase{"NotDer", [] { return armour("not a signedData"); }, 1, Record::ErrorDef,
                    "Invalid Signature Format"},
-        BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); }, 1, Record::E2e,
-                   "Invalid Signature Format"},
+        BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); }, 1,
+                   Record::E2e, "Invalid Signature Format"},
         BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); }, 1,
                    Record::E2e, "Incompatible Signature Format. Cannot Verify"},
         // envelopedData has no content the digesting stream can give
@@ -354,10 +364,10 @@ TEST_P(ChainVerifyCallback, ToleratesProblemsUpToFiveAboveTheSigner) {
     EXPECT_EQ(X509_STORE_CTX_get_error(context.get()), GetParam().error);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChainVerifyCallback,
-    ::testing::Values(CallbackCase{1, 9, 1, X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
-                      CallbackCase{0, 0, 1, X509_V_OK}, CallbackCase{0, 5, 1, X509_V_OK},
-                      CallbackCase{0, 6, 0, X509_V_ERR_CERT_CHAIN_TOO_LONG}));
+INSTANTIATE_TEST_SUITE_P(Cases, ChainVerifyCallback,
+                         ::testing::Values(CallbackCase{1, 9, 1,
+                                                        X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY},
+                                           CallbackCase{0, 0, 1, X509_V_OK}, CallbackCase{0, 5, 1, X509_V_OK},
+                                           CallbackCase{0, 6, 0, X509_V_ERR_CERT_CHAIN_TOO_LONG}));
 
 } // namespace

@@ -29,8 +29,9 @@ TEST_P(SignerLines, FirstMatchingRuleDecides) {
     VerificationState state;
     std::string description;
     const RevocationCheck noCheck;
-    const int result = describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(PKCS7_get_signer_info(structure.get()), 0),
-                                      {1, "", noCheck, nullptr}, state, description);
+    const int result =
+        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(PKCS7_get_signer_info(structure.get()), 0),
+                       {1, "", noCheck, nullptr}, state, description);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(description, GetParam().lines + "Certificate expires on: Dec 31 23:59:59 2049 GMT\n");
     EXPECT_FALSE(state.certificateExpired);
@@ -43,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SubjectCase{"Complete", "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer",
                     "CN=Test Signer\nEmail=signer\nO=Acme Ltd\nOU=Sales\n"},
-        SubjectCase{"NoEmail", "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer", "CN=Test Signer\n\nO=Acme Ltd\nOU=Sales\n"},
+        SubjectCase{"NoEmail", "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer",
+                    "CN=Test Signer\n\nO=Acme Ltd\nOU=Sales\n"},
         // A capital O anywhere makes an organisation line, and "OU" anywhere a unit line.
         SubjectCase{"StateBeforeOrganisation", "/C=CA/ST=ONTARIO/O=Acme Ltd/CN=Test Signer",
                     "CN=Test Signer\n\nST=ONTARIO\n\n"},
@@ -53,16 +55,18 @@ INSTANTIATE_TEST_SUITE_P(
         SubjectCase{"Empty", "", "\n\n\n\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-X509_NAME* nameOf(const Identity& identity) { return X509_get_subject_name(identity.certificate.get()); }
+X509_NAME* nameOf(const Identity& identity) {
+    return X509_get_subject_name(identity.certificate.get());
+}
 
 TEST(SubjectOneLine, WritesTheEmailAttributeShort) {
-    const Identity identity =
-        makeIdentity({.subject = "/CN=a/emailAddress=x@y/OU=emailAddress=z"});
+    const Identity identity = makeIdentity({.subject = "/CN=a/emailAddress=x@y/OU=emailAddress=z"});
     EXPECT_EQ(subjectOneLine(nameOf(identity)), "/CN=a/Email=x@y/OU=emailAddress=z");
 }
 
 TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {
-    const Identity identity = makeIdentity({.subject = "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales/CN=Test Signer"});
+    const Identity identity =
+        makeIdentity({.subject = "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales/CN=Test Signer"});
     EXPECT_EQ(subjectOneLine(nameOf(identity), 40), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
     EXPECT_EQ(subjectOneLine(nameOf(identity), 36), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
     EXPECT_EQ(subjectOneLine(nameOf(identity), 35), "/C=US/ST=ONTARIO/O=Acme Ltd");
