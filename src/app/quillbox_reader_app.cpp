@@ -5,6 +5,9 @@
 #include "app/single_instance.h"
 #include "app/text_bytes.h"
 
+#include "certs/key_store.h"
+#include "pipeline/job_driver.h"
+
 #include <QCoreApplication>
 #include <QSettings>
 
@@ -36,6 +39,10 @@ bool QuillboxReaderApp::InitInstance() {
     mainWindow_ = std::make_unique<MainWindow>();
     QObject::connect(instance_.get(), &SingleInstance::activationRequested, mainWindow_.get(),
                      &MainWindow::bringToFront);
+    JobSettings settings;
+    settings.appPaths = paths_;
+    settings.keyStoreDirectory = defaultKeyStoreDirectory();
+    mainWindow_->setJobRunner([settings](JobForm& form, JobUi& ui) { OnVerifyDecrypt(form, ui, settings); });
     mainWindow_->setWindowTitle(QStringLiteral("Quillbox Reader"));
     mainWindow_->showMaximized();
     mainWindow_->repaint();

@@ -60,7 +60,9 @@ void ModalAnswerer::poll() {
     handled_.emplace_back(dialog);
     SeenDialog seen = describe(dialog);
     Answer answer;
-    if (answers_.empty()) {
+    if (answers_.empty() && fallback_) {
+        answer = fallback_;
+    } else if (answers_.empty()) {
         seen.expected = false;
         answer = [](QDialog* d) { d->reject(); };
     } else {

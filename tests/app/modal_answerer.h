@@ -29,6 +29,8 @@ public:
     ModalAnswerer();
 
     void expect(Answer answer) { answers_.push_back(std::move(answer)); }
+    // Answers every dialog once the expected answers are used up (instead of rejecting it).
+    void otherwise(Answer answer) { fallback_ = std::move(answer); }
     const std::vector<SeenDialog>& seen() const { return seen_; }
     bool allAnswered() const { return answers_.empty(); }
 
@@ -38,6 +40,7 @@ private:
     QTimer timer_;
     QElapsedTimer sinceLastAnswer_;
     std::deque<Answer> answers_;
+    Answer fallback_;
     std::vector<QPointer<QDialog>> handled_;
     std::vector<SeenDialog> seen_;
 };
