@@ -1,5 +1,6 @@
 // Starts the desktop program as it starts for a person, walks through its main window, the form
 // and the dialogs, and saves a picture of each into the directory given as the only argument.
+#include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/message_dialog.h"
 #include "app/pass_phrase_dialog.h"
@@ -90,5 +91,10 @@ int main(int argc, char* argv[]) {
     SignatureResultDialog result(sampleVerdict(), window);
     result.show();
     ok = save(&result, out, QStringLiteral("signature-result-dialog.png")) && ok;
+    result.hide();
+
+    HelpWindow* help = HelpWindow::showHelp();
+    help->resize(900, 700);
+    ok = save(help, out, QStringLiteral("help-window.png")) && ok;
     return ok ? 0 : 1;
 }
