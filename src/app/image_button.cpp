@@ -34,6 +34,7 @@ QImage withoutColour(QImage image, QColor transparent) {
 // (disabled) picture keeps.
 QImage outlineIn(const QImage& picture, QColor colour) {
     QImage out(picture.size(), QImage::Format_ARGB32);
+    out.setDevicePixelRatio(picture.devicePixelRatio());
     out.fill(Qt::transparent);
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x) {
@@ -104,8 +105,10 @@ const QImage& ImageButton::faceFor(Face& face) {
         return face.source;
     }
     // Over the caption the picture is the button's face, drawn to the button's size.
-    if (face.scaled.size() != size()) {
-        face.scaled = withoutColour(pictures::render(face.id, size()), face.transparent);
+    const qreal ratio = devicePixelRatio();
+    if (face.scaled.size() != size() * ratio) {
+        face.scaled = withoutColour(pictures::render(face.id, size() * ratio), face.transparent);
+        face.scaled.setDevicePixelRatio(ratio);
     }
     return face.scaled;
 }
@@ -179,7 +182,7 @@ void ImageButton::paintEvent(QPaintEvent*) {
     if (hasFacePicture()) {
         Face& face = (hot || normal_.source.isNull()) ? hover_ : normal_;
         const QImage& picture = faceFor(face);
-        pictureSize = picture.size();
+        pictureSize = picture.deviceIndependentSize().toSize();
         QRect at = pictureRect(pictureSize, bounds);
         if (pressed) {
             at.translate(1, 1);

@@ -58,11 +58,16 @@ QImage render(int id, QSize size) {
 }
 
 QPixmap pixmap(int id, QSize size) {
-    // Backgrounds are painted often and are costly to render: keep them.
-    const QString key = QStringLiteral("picture:%1:%2x%3").arg(id).arg(size.width()).arg(size.height());
+    // Backgrounds are painted often and are costly to render: keep them, drawn for the screen's
+    // pixel density so that they stay sharp.
+    const qreal ratio = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+    const QString key =
+        QStringLiteral("picture:%1:%2x%3@%4").arg(id).arg(size.width()).arg(size.height()).arg(ratio);
     QPixmap result;
     if (!QPixmapCache::find(key, &result)) {
-        result = QPixmap::fromImage(render(id, size));
+        const QSize logical = size.isEmpty() ? naturalSize(id) : size;
+        result = QPixmap::fromImage(render(id, logical * ratio));
+        result.setDevicePixelRatio(ratio);
         QPixmapCache::insert(key, result);
     }
     return result;
