@@ -1,5 +1,7 @@
 #include "terminal.h"
 
+#include "e2eCrypto/file_descriptor.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -66,16 +68,8 @@ Terminal::~Terminal() {
 }
 
 void Terminal::write(const std::string& text) const {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd_, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(written);
+    if (fd_ >= 0) {
+        writeAll(fd_, text);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "pipeline/activity_log.h"
 
+#include "e2eCrypto/file_descriptor.h"
+
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
@@ -8,7 +10,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -20,33 +21,18 @@ constexpr off_t spillThreshold = 102400;
 class AppendFile {
 public:
     explicit AppendFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
-    AppendFile(const AppendFile&) = delete;
-    AppendFile& operator=(const AppendFile&) = delete;
-    ~AppendFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    bool isOpen() const { return fd_ >= 0; }
+        : file_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
+    bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
-    off_t size() const { return fd_ >= 0 ? ::lseek(fd_, 0, SEEK_END) : -1; }
+    off_t size() const { return file_.isOpen() ? ::lseek(file_.get(), 0, SEEK_END) : -1; }
     void append(const std::string& text) const {
-        std::size_t done = 0;
-        while (fd_ >= 0 && done < text.size()) {
-            const ssize_t written = ::write(fd_, text.data() + done, text.size() - done);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                return;
-            }
-            done += static_cast<std::size_t>(written);
+        if (file_.isOpen()) {
+            writeAll(file_.get(), text);
         }
     }
 
 private:
-    int fd_;
+    FileDescriptor file_;
 };
 
 std::string directoryPart(const std::string& path) {

@@ -1,3 +1,4 @@
+#include "e2eCrypto/file_descriptor.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
@@ -14,27 +15,6 @@
 
 namespace {
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { close(); }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool close() {
-        if (fd_ < 0) {
-            return true;
-        }
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0;
-    }
-
-private:
-    int fd_;
-};
-
 enum class WriteStatus { Written, DiskFull, Failed };
 
 bool isDiskFullError(int error) {
@@ -45,25 +25,9 @@ WriteStatus statusOfError() {
     return isDiskFullError(errno) ? WriteStatus::DiskFull : WriteStatus::Failed;
 }
 
-// Writes every byte, resuming after partial writes and interrupted calls.
-WriteStatus writeAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return statusOfError();
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return WriteStatus::Written;
-}
-
 // Writes, flushes to the disk and compares the size that arrived with the size that was meant.
 WriteStatus fillFile(int fd, std::string_view bytes) {
-    WriteStatus status = writeAll(fd, bytes);
+    WriteStatus status = writeAll(fd, bytes) ? WriteStatus::Written : statusOfError();
     if (status == WriteStatus::Written && ::fsync(fd) != 0) {
         status = statusOfError();
     }

@@ -1,0 +1,23 @@
+#pragma once
+// An owned POSIX file descriptor, and writing that survives partial writes and interruptions.
+#include <string_view>
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { close(); }
+
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Closes now and reports whether the close succeeded.
+    bool close();
+
+private:
+    int fd_;
+};
+
+// Writes every byte, resuming after partial writes and interrupted calls. On failure returns false
+// with errno telling why.
+bool writeAll(int fd, std::string_view bytes);
