@@ -18,8 +18,10 @@ public:
     // Releases the layer as soon as it is decoded (it is left empty when the call throws after that).
     SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                                   const std::string& crlPath) const;
+    // recipientCertificateDer (mode 3): the layer's certificate, which picks the envelope's recipient.
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
-                     const SecretString& keyPassword, int decryptMode, int keyFormat) const;
+                     const SecretString& keyPassword, int decryptMode, int keyFormat,
+                     std::string_view recipientCertificateDer = {}) const;
     std::string hashPassPhrase(std::string_view passPhrase) const;
 
     // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.

@@ -3,8 +3,9 @@
 #include "e2eCrypto/decryption.h"
 
 void CertificateTools::decryptData(std::string_view input, std::string& output, const SecretString& key,
-                                   const SecretString& keyPassword, int decryptMode, int keyFormat) const {
-    ::decryptData(input, output, key, keyPassword, decryptMode, keyFormat);
+                                   const SecretString& keyPassword, int decryptMode, int keyFormat,
+                                   std::string_view recipientCertificateDer) const {
+    ::decryptData(input, output, key, keyPassword, decryptMode, keyFormat, recipientCertificateDer);
 }
 
 std::string CertificateTools::hashPassPhrase(std::string_view passPhrase) const {

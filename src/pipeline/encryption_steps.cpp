@@ -63,9 +63,7 @@ StepEnd removeCertificateLayer(LayerJob& layer, std::string& content, EnvelopeKi
     std::string plaintext;
     {
         WaitCursorGuard wait(layer.job.ui);
-        // Straight to the decryption, which takes the layer's certificate to pick the recipient it
-        // names; the job's library object (alive here) has set the library up.
-        decryptData(fields.innerText, plaintext, pem, transientPassPhrase, PrivateKeyMode, supportedKeyFormat,
+        layer.tools.decryptData(fields.innerText, plaintext, pem, transientPassPhrase, PrivateKeyMode, supportedKeyFormat,
                     decodeBase64(certificateText));
     }
     replaceContent(layer, content, std::move(plaintext), kind, EnvelopeKind::Asymmetric);
