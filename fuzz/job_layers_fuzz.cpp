@@ -1,0 +1,145 @@
+// A whole Verify/Decrypt job on one fuzzed document: the job reads it from a file, recognises its
+// layers and removes them one after another (pass phrases and answers from a script, a store that
+// holds the fixed key), and saves what is left. Whatever the bytes, the job must end by itself (no
+// escaping exception, no fatal end), balance the wait cursor, save only complete results, never
+// leave a temporary file, and keep an old output whole unless it was replaced.
+//
+// The first byte sets the scene: bit 0 a batch of two copies, bit 1 a revocation check (against the
+// document itself as the CRL), bit 2 the answer to every question, bit 3 an old output already in
+// place, bits 4-5 how many pass phrases are offered, bit 6 a store without the key.
+#include "certs/key_store.h"
+#include "certs/private_key_blob.h"
+#include "e2eCrypto/error_records.h"
+#include "fixed_key.h"
+#include "support/job_harness.h"
+
+#include <openssl/pem.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The pass phrases of the seed documents, outermost layer first.
+const std::vector<std::string> passPhrases = {"fuzz pass phrase", "inner pass phrase", "third pass phrase"};
+const std::string oldOutput = "old output, kept unless replaced";
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+const SecretString& fixedKeyBlob() {
+    static const SecretString blob = [] {
+        const BioPtr source(BIO_new_mem_buf(fuzzkey::fixedKeyPem, -1));
+        const EvpPkeyPtr key(PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, nullptr));
+        check(key != nullptr);
+        SecretString made = privateKeyBlobFromKey(*key);
+        check(!made.empty());
+        return made;
+    }();
+    return blob;
+}
+
+// Hands out the fixed key for any certificate, or finds none, as an empty store would.
+class FixedKeyStore : public KeyStore {
+public:
+    explicit FixedKeyStore(bool holdsKey) : holdsKey_(holdsKey) {}
+    SecretString exportPrivateKeyBlob(const std::string&, const std::string& name) override {
+        if (!holdsKey_) {
+            throw errorDef::error_message("Decryption Certificate of \"" + name + "\" not found");
+        }
+        return SecretString(fixedKeyBlob().str());
+    }
+
+private:
+    bool holdsKey_;
+};
+
+struct Scene {
+    bool batch;
+    bool checkRevocation;
+    bool answer;
+    bool oldOutputPresent;
+    std::size_t passPhraseCount;
+    bool storeHoldsKey;
+
+    explicit Scene(std::uint8_t bits)
+        : batch((bits & 1) != 0), checkRevocation((bits & 2) != 0), answer((bits & 4) != 0),
+          oldOutputPresent((bits & 8) != 0), passPhraseCount((bits >> 4) & 3),
+          storeHoldsKey((bits & 64) == 0) {}
+};
+
+void checkNoTemporaryFiles(const std::string& directory) {
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        check(entry.path().extension() != ".tmp");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const Scene scene(data[0]);
+    JobHarness harness;
+    harness.settings.openKeyStore = [holdsKey = scene.storeHoldsKey](const std::string&,
+                                                                     StorePasswordPrompt) {
+        return std::make_unique<FixedKeyStore>(holdsKey);
+    };
+    harness.ui.defaultAnswer = scene.answer;
+    for (std::size_t i = 0; i < scene.passPhraseCount; ++i) {
+        harness.ui.passPhrase(passPhrases[i]);
+    }
+
+    const std::string input =
+        harness.write("doc.qsig", std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    const std::vector<std::string> outputs =
+        scene.batch ? std::vector<std::string>{harness.path("one.txt"), harness.path("two.txt")}
+                    : std::vector<std::string>{harness.path("doc.txt")};
+    if (scene.oldOutputPresent) {
+        for (const std::string& output : outputs) {
+            harness.write(std::filesystem::path(output).filename(), oldOutput);
+        }
+    }
+    FormValues values;
+    values.multipleSelection = scene.batch;
+    for (const std::string& output : outputs) {
+        values.input += input + (scene.batch ? ";" : "");
+        values.output += output + (scene.batch ? ";" : "");
+    }
+    if (scene.checkRevocation) {
+        values.crlChoice = 0;
+        values.crlPath = harness.path("list.crl");
+        std::filesystem::create_symlink(input, values.crlPath);
+    }
+
+    JobReport report;
+    try {
+        report = harness.run(values);
+    } catch (const TerminatedForTest&) {
+        check(false); // no document, however malformed, is a reason to end the program
+    }
+
+    check(report.pathsValid);
+    check(harness.ui.waitCursorDepth == 0 && !harness.ui.waitCursorUnbalanced);
+    check(report.files.size() == outputs.size());
+    for (const FileReport& file : report.files) {
+        const std::string name = std::filesystem::path(file.output).filename();
+        if (file.status == FileStatus::Saved) {
+            check(!harness.read(name).empty());
+        } else if (scene.oldOutputPresent) {
+            check(harness.read(name) == oldOutput);
+        } else {
+            check(!harness.exists(name));
+        }
+    }
+    checkNoTemporaryFiles(harness.dir.path());
+    return 0;
+}
