@@ -27,14 +27,17 @@ std::optional<std::string> ArgumentReader::value(const std::string& longName, co
     if (operand_) {
         return std::nullopt;
     }
+    std::string value;
     if (current_.rfind(longName + "=", 0) == 0) {
-        return current_.substr(longName.size() + 1);
-    }
-    if (current_ != longName && (shortName.empty() || current_ != shortName)) {
+        value = current_.substr(longName.size() + 1);
+    } else if (current_ != longName && (shortName.empty() || current_ != shortName)) {
         return std::nullopt;
+    } else if (index_ < arguments_.size()) {
+        value = arguments_[index_++];
     }
-    if (index_ >= arguments_.size()) {
-        throw UsageError(current_ + " needs a value");
+    // Every value is a path; an empty one would silently mean the current or root directory.
+    if (value.empty()) {
+        throw UsageError(longName + " needs a value");
     }
-    return arguments_[index_++];
+    return value;
 }

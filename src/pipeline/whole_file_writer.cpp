@@ -50,15 +50,11 @@ std::string directoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-std::string fileNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Creates a new file next to target that nobody else has opened; its path goes to tempPath.
 int createTemporaryBeside(const std::string& target, mode_t mode, std::string& tempPath) {
     static std::mt19937_64 generator{std::random_device{}()};
-    const std::string stem = directoryOf(target) + "." + fileNameOf(target) + ".";
+    // A short fixed stem, so that an output whose name is near the length limit can still be saved.
+    const std::string stem = directoryOf(target) + ".quillbox-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = stem + std::to_string(generator() % 1000000000ULL) + ".tmp";
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);

@@ -343,6 +343,8 @@ const UsageCase usageCases[] = {
     {"OpenWithoutInput", {"open", "--yes"}},
     {"UnknownOption", {"open", "--fast", "doc.qsig"}},
     {"OptionWithoutValue", {"open", "doc.qsig", "-o"}},
+    {"EmptyAppDirectory", {"open", "--app-dir=", "doc.qsig"}},
+    {"EmptyOutput", {"open", "-o", "", "doc.qsig"}},
     {"MoreOutputsThanInputs", {"open", "-o", "a", "-o", "b", "doc.qsig"}},
     {"YesAndNo", {"open", "--yes", "--no", "doc.qsig"}},
     {"NoQsigToRemove", {"open", "doc.txt"}},
@@ -366,7 +368,13 @@ TEST(CliInfo, HelpAndVersion) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out.rfind("quillbox-cli ", 0), 0u);
+    // The first line alone is the program's; the libraries follow, one per line.
+    const std::vector<std::string> lines = linesOf(version.out);
+    ASSERT_EQ(lines.size(), 3u) << version.out;
+    EXPECT_EQ(lines[0].rfind("quillbox-cli ", 0), 0u);
+    EXPECT_EQ(lines[0].find(' ', 13), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1].rfind("OpenSSL 3.", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind("NSS 3.", 0), 0u) << lines[2];
 }
 
 TEST(CliInspect, ListsTheLayersWithoutDecrypting) {

@@ -215,6 +215,14 @@ TEST(WriteWholeFile, FollowsASymbolicLinkToItsTarget) {
     EXPECT_EQ(dir.read("target.txt"), "new");
 }
 
+TEST(WriteWholeFile, SavesANameAtTheFileSystemsLengthLimit) {
+    TempDir dir;
+    ScriptedJobUi ui;
+    const std::string longest(255, 'n');
+    EXPECT_TRUE(WriteWholeFile(dir.file(longest), "bytes", ui));
+    EXPECT_EQ(dir.read(longest), "bytes");
+}
+
 TEST(WriteWholeFile, RefusesADirectory) {
     TempDir dir;
     ScriptedJobUi ui;
