@@ -15,13 +15,17 @@ public:
     // Revocation is checked against the CRL file with a CRLChecker when skipRevocation is 0.
     SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                                   const std::string& crlPath) const;
-    // Releases the layer as soon as it is decoded (it is left empty when the call throws after that).
+    // Decodes the layer in its own storage, which then receives the content (see ::verifySignature).
     SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                                   const std::string& crlPath) const;
     // recipientCertificateDer (mode 3): the layer's certificate, which picks the envelope's recipient.
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
                      const SecretString& keyPassword, int decryptMode, int keyFormat,
                      std::string_view recipientCertificateDer = {}) const;
+    // The same in the storage of a layer the caller gives up (see ::decryptDataWithin).
+    void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                           const SecretString& keyPassword, int decryptMode, int keyFormat,
+                           std::string_view recipientCertificateDer = {}) const;
     std::string hashPassPhrase(std::string_view passPhrase) const;
 
     // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.

@@ -8,6 +8,12 @@ void CertificateTools::decryptData(std::string_view input, std::string& output, 
     ::decryptData(input, output, key, keyPassword, decryptMode, keyFormat, recipientCertificateDer);
 }
 
+void CertificateTools::decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                                         const SecretString& keyPassword, int decryptMode, int keyFormat,
+                                         std::string_view recipientCertificateDer) const {
+    ::decryptDataWithin(buffer, input, key, keyPassword, decryptMode, keyFormat, recipientCertificateDer);
+}
+
 std::string CertificateTools::hashPassPhrase(std::string_view passPhrase) const {
     return ::hashPassPhrase(passPhrase);
 }

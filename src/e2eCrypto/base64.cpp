@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 
 namespace {
 
@@ -49,12 +50,14 @@ constexpr ShiftedTable shifted3 = makeShiftedTable(0);
     throw errorDef::error_message("Error in decoding. Format is invalid");
 }
 
-// Decodes a text given in up to two pieces. Whole groups of four alphabet characters and the line
-// breaks between them take the fast path; anything else ("=", a bad byte, a break inside a group,
-// the tail of a piece) goes byte by byte.
-class Decoder {
+// Decodes a text given in up to two pieces into out, which has room for 3 * (length / 4) + 3 bytes;
+// with Store false the text is only checked and nothing is written. Whole groups of four alphabet
+// characters and the line breaks between them take the fast path; anything else ("=", a bad byte, a
+// break inside a group, the tail of a piece) goes byte by byte. Every byte is read before the output
+// reaches it, so out may be the start of the buffer that holds the text.
+template <bool Store> class Decoder {
 public:
-    explicit Decoder(std::size_t textLength) : out_(3 * (textLength / 4) + 3, '\0') {}
+    explicit Decoder(char* out) : out_(out) {}
 
     // Returns false once "=" has ended the text.
     bool feed(std::string_view text) {
@@ -63,7 +66,7 @@ public:
         std::size_t i = 0;
         while (i < length) {
             if (pending_ == 0) {
-                char* o = out_.data() + written_;
+                std::size_t written = written_;
                 while (i + 4 <= length) {
                     const std::uint32_t group =
                         shifted0[in[i]] | shifted1[in[i + 1]] | shifted2[in[i + 2]] | shifted3[in[i + 3]];
@@ -75,13 +78,16 @@ public:
                         }
                         break;
                     }
-                    o[0] = static_cast<char>(group >> 16);
-                    o[1] = static_cast<char>(group >> 8);
-                    o[2] = static_cast<char>(group);
-                    o += 3;
+                    if constexpr (Store) {
+                        char* o = out_ + written;
+                        o[0] = static_cast<char>(group >> 16);
+                        o[1] = static_cast<char>(group >> 8);
+                        o[2] = static_cast<char>(group);
+                    }
+                    written += 3;
                     i += 4;
                 }
-                written_ = static_cast<std::size_t>(o - out_.data());
+                written_ = written;
                 if (i >= length) {
                     break;
                 }
@@ -101,37 +107,51 @@ public:
         return true;
     }
 
-    std::string finish() {
-        out_.resize(written_);
-        return std::move(out_);
+    // Feeds both pieces; the second only when "=" has not ended the first.
+    std::size_t decode(std::string_view first, std::string_view second) {
+        if (feed(first)) {
+            feed(second);
+        }
+        return written_;
     }
 
 private:
+    void put(char byte) {
+        if constexpr (Store) {
+            out_[written_] = byte;
+        }
+        ++written_;
+    }
+
     void takeValue(std::uint8_t value) {
         switch (pending_) {
         case 0:
             kept_ = static_cast<std::uint8_t>(value << 2);
             break;
         case 1:
-            out_[written_++] = static_cast<char>(kept_ | (value >> 4));
+            put(static_cast<char>(kept_ | (value >> 4)));
             kept_ = static_cast<std::uint8_t>(value << 4);
             break;
         case 2:
-            out_[written_++] = static_cast<char>(kept_ | (value >> 2));
+            put(static_cast<char>(kept_ | (value >> 2)));
             kept_ = static_cast<std::uint8_t>(value << 6);
             break;
         default:
-            out_[written_++] = static_cast<char>(kept_ | value);
+            put(static_cast<char>(kept_ | value));
             break;
         }
         pending_ = (pending_ + 1) & 3;
     }
 
-    std::string out_;
+    char* out_;
     std::size_t written_ = 0;
     unsigned pending_ = 0;
     std::uint8_t kept_ = 0;
 };
+
+std::size_t decodedRoom(std::size_t textLength) {
+    return 3 * (textLength / 4) + 3;
+}
 
 } // namespace
 
@@ -181,9 +201,28 @@ std::string decodeBase64(std::string_view text) {
 }
 
 std::string decodeBase64(std::string_view first, std::string_view second) {
-    Decoder decoder(first.size() + second.size());
-    if (decoder.feed(first)) {
-        decoder.feed(second);
+    std::string out(decodedRoom(first.size() + second.size()), '\0');
+    out.resize(Decoder<true>(out.data()).decode(first, second));
+    return out;
+}
+
+void checkBase64(std::string_view first, std::string_view second) {
+    Decoder<false>(nullptr).decode(first, second);
+}
+
+void decodeBase64Within(std::string& buffer, std::string_view first, std::string_view second) {
+    const auto inside = [&buffer](std::string_view piece) {
+        return piece.empty() || (piece.data() >= buffer.data() &&
+                                 piece.data() + piece.size() <= buffer.data() + buffer.size());
+    };
+    if (!inside(first) || !inside(second) ||
+        (!second.empty() && second.data() < first.data() + first.size())) {
+        throw std::invalid_argument("decodeBase64Within: the text must lie in the buffer, in order");
     }
-    return decoder.finish();
+    try {
+        buffer.resize(Decoder<true>(buffer.data()).decode(first, second));
+    } catch (...) {
+        buffer.clear();
+        throw;
+    }
 }

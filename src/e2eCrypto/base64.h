@@ -13,3 +13,11 @@ std::string decodeBase64(std::string_view text);
 // Decodes the concatenation of two texts without joining them first: an armour body with its
 // END marker cut out is decoded this way without a copy of the whole body.
 std::string decodeBase64(std::string_view first, std::string_view second);
+
+// Throws as decodeBase64(first, second) would, without making the bytes.
+void checkBase64(std::string_view first, std::string_view second = {});
+
+// Decodes the concatenation of first and second, which lie in buffer in that order, into the start of
+// buffer itself and cuts buffer to the decoded bytes: a large body is decoded without a second
+// buffer. When it throws, buffer is left empty.
+void decodeBase64Within(std::string& buffer, std::string_view first, std::string_view second = {});

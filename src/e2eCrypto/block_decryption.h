@@ -12,9 +12,14 @@ inline constexpr std::size_t decryptionPieceSize = 307200;
 
 // Replaces plaintext with the decryption of ciphertext. False when the cipher fails, including a
 // last block whose padding is wrong and a length that is not a multiple of the block size; the
-// plaintext is then wiped and empty. An empty ciphertext gives an empty plaintext.
+// plaintext is then wiped and empty. An empty ciphertext gives an empty plaintext. The cipher is a
+// block cipher keyed for decryption and not used yet; it is switched to bare blocks (the padding is
+// checked here), and a large CBC text is decrypted in runs on several threads at once.
 // Throws std::bad_alloc when the buffer cannot be had.
 bool decryptBlocks(EVP_CIPHER_CTX& cipher, std::string_view ciphertext, std::string& plaintext);
+
+// The same with buffer decrypted onto itself and cut to the plaintext, without a second buffer.
+bool decryptBlocksWithin(EVP_CIPHER_CTX& cipher, std::string& buffer);
 
 // The implementations, fetched once per process; null when the library does not offer them.
 const EVP_CIPHER* fetchedCipher(const char* name);

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -24,7 +25,9 @@ constexpr const char* invalidFormat = "Invalid Encryption Format";
 // A mode no caller uses any more; it still insists on a key password before being refused.
 constexpr int keyPasswordMode = 4;
 
-[[noreturn]] void fail(const char* message) { throw e2eError::error_message(message); }
+[[noreturn]] void fail(const char* message) {
+    throw e2eError::error_message(message);
+}
 
 // Hands the key password to the PEM reader; never asks anyone, so no terminal prompt can appear.
 int keyPasswordCallback(char* buffer, int size, int, void* userData) {
@@ -36,7 +39,8 @@ int keyPasswordCallback(char* buffer, int size, int, void* userData) {
     return static_cast<int>(password.size());
 }
 
-std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretString& passPhrase) {
+// A cipher context keyed with what the pass phrase derives.
+EvpCipherCtxPtr passPhraseCipher(const SecretString& passPhrase) {
     const EVP_CIPHER* cipher = fetchedCipher("DES-EDE3-CBC");
     const EVP_MD* md5 = fetchedDigest("MD5");
     if (cipher == nullptr || md5 == nullptr) {
@@ -47,10 +51,12 @@ std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretStrin
     }
     unsigned char key[EVP_MAX_KEY_LENGTH];
     unsigned char iv[EVP_MAX_IV_LENGTH];
-    const bool derived = EVP_BytesToKey(cipher, md5, nullptr, reinterpret_cast<const unsigned char*>(passPhrase.data()),
-                                        static_cast<int>(passPhrase.size()), 1, key, iv) > 0;
+    const bool derived =
+        EVP_BytesToKey(cipher, md5, nullptr, reinterpret_cast<const unsigned char*>(passPhrase.data()),
+                       static_cast<int>(passPhrase.size()), 1, key, iv) > 0;
     EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
-    const bool keyed = derived && context && EVP_DecryptInit_ex2(context.get(), cipher, key, iv, nullptr) == 1;
+    const bool keyed =
+        derived && context && EVP_DecryptInit_ex2(context.get(), cipher, key, iv, nullptr) == 1;
     OPENSSL_cleanse(key, sizeof key);
     OPENSSL_cleanse(iv, sizeof iv);
     if (!context) {
@@ -59,6 +65,11 @@ std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretStrin
     if (!keyed) {
         fail(notDecrypted);
     }
+    return context;
+}
+
+std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretString& passPhrase) {
+    const EvpCipherCtxPtr context = passPhraseCipher(passPhrase);
     std::string plaintext;
     if (!decryptBlocks(*context, ciphertext, plaintext)) {
         fail(notDecrypted);
@@ -92,31 +103,61 @@ X509Ptr recipientCertificate(std::string_view der) {
     return X509Ptr(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
 }
 
-std::string decryptWithPrivateKey(std::string_view armour, const SecretString& pemKey, const SecretString& password,
-                                  std::string_view recipientCertificateDer) {
-    const EvpPkeyPtr key = readPrivateKey(pemKey, password);
-    const std::string der = decodePkcs7Armour(armour, invalidFormat, invalidFormat);
+Pkcs7Ptr parseEnvelope(std::string_view der) {
     if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
         fail(invalidFormat);
     }
     const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
-    const Pkcs7Ptr envelope(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+    Pkcs7Ptr envelope(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
     if (!envelope) {
         fail(invalidFormat);
     }
+    return envelope;
+}
+
+// Opens the envelope into plaintext, whose storage is reused when it is large enough.
+void openEnvelopeInto(const PKCS7& envelope, EVP_PKEY& key, std::string_view recipientCertificateDer,
+                      std::string& plaintext) {
     const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
-    std::string plaintext;
-    if (!decryptEnvelope(*envelope, *key, recipient.get(), plaintext)) {
+    if (!decryptEnvelope(envelope, key, recipient.get(), plaintext)) {
         fail(notDecrypted);
     }
+}
+
+std::string decryptWithPrivateKey(std::string_view armour, const SecretString& pemKey,
+                                  const SecretString& password, std::string_view recipientCertificateDer) {
+    const EvpPkeyPtr key = readPrivateKey(pemKey, password);
+    const Pkcs7Ptr envelope = parseEnvelope(decodePkcs7Armour(armour, invalidFormat, invalidFormat));
+    std::string plaintext;
+    openEnvelopeInto(*envelope, *key, recipientCertificateDer, plaintext);
     return plaintext;
 }
 
-} // namespace
+// The input lies in buffer; every step works in buffer's own storage.
+void decryptWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                   const SecretString& keyPassword, int decryptMode,
+                   std::string_view recipientCertificateDer) {
+    if (decryptMode == PassPhraseMode) {
+        const EvpCipherCtxPtr context = passPhraseCipher(key);
+        const auto offset = static_cast<std::size_t>(input.data() - buffer.data());
+        const std::size_t size = input.size();
+        buffer.erase(0, offset);
+        buffer.resize(size);
+        if (!decryptBlocksWithin(*context, buffer)) {
+            fail(notDecrypted);
+        }
+        return;
+    }
+    const EvpPkeyPtr privateKey = readPrivateKey(key, keyPassword);
+    decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
+    const Pkcs7Ptr envelope = parseEnvelope(buffer);
+    // The parsed structure holds the ciphertext; the DER's storage receives the plaintext.
+    buffer.clear();
+    openEnvelopeInto(*envelope, *privateKey, recipientCertificateDer, buffer);
+}
 
-void decryptData(std::string_view input, std::string& output, const SecretString& key,
-                 const SecretString& keyPassword, int decryptMode, int keyFormat,
-                 std::string_view recipientCertificateDer) {
+void checkRequest(std::string_view input, const SecretString& key, const SecretString& keyPassword,
+                  int decryptMode, int keyFormat) {
     if (input.empty() || key.empty()) {
         fail(missingDetails);
     }
@@ -126,6 +167,14 @@ void decryptData(std::string_view input, std::string& output, const SecretString
     if ((decryptMode != PassPhraseMode && decryptMode != PrivateKeyMode) || keyFormat != supportedKeyFormat) {
         fail(unsupportedAlgorithm);
     }
+}
+
+} // namespace
+
+void decryptData(std::string_view input, std::string& output, const SecretString& key,
+                 const SecretString& keyPassword, int decryptMode, int keyFormat,
+                 std::string_view recipientCertificateDer) {
+    checkRequest(input, key, keyPassword, decryptMode, keyFormat);
     std::string plaintext;
     try {
         plaintext = decryptMode == PassPhraseMode
@@ -139,6 +188,32 @@ void decryptData(std::string_view input, std::string& output, const SecretString
         fail(noMemory);
     }
     output = std::move(plaintext);
+}
+
+void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                       const SecretString& keyPassword, int decryptMode, int keyFormat,
+                       std::string_view recipientCertificateDer) {
+    const auto inside = [&buffer](std::string_view part) {
+        return part.data() >= buffer.data() && part.data() + part.size() <= buffer.data() + buffer.size();
+    };
+    if (!inside(input)) {
+        throw std::invalid_argument("decryptDataWithin: the input must lie in the buffer");
+    }
+    try {
+        checkRequest(input, key, keyPassword, decryptMode, keyFormat);
+        try {
+            decryptWithin(buffer, input, key, keyPassword, decryptMode, recipientCertificateDer);
+        } catch (const std::bad_alloc&) {
+            fail(noMemory);
+        }
+        // An empty plaintext has always been reported as a failed read of the result.
+        if (buffer.empty()) {
+            fail(noMemory);
+        }
+    } catch (...) {
+        buffer.clear();
+        throw;
+    }
 }
 
 std::string hashPassPhrase(std::string_view passPhrase) {

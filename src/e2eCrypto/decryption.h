@@ -17,6 +17,14 @@ void decryptData(std::string_view input, std::string& output, const SecretString
                  const SecretString& keyPassword, int decryptMode, int keyFormat,
                  std::string_view recipientCertificateDer = {});
 
+// The same for an input that lies in buffer and that the caller gives up: every step works in
+// buffer's own storage, which holds the plaintext on success, so a large layer is not held twice
+// (a certificate-encrypted layer once more inside the parsed envelope). buffer is left empty when the
+// call fails. recipientCertificateDer must not lie in buffer.
+void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                       const SecretString& keyPassword, int decryptMode, int keyFormat,
+                       std::string_view recipientCertificateDer = {});
+
 // The check value of a pass phrase: Base64 of its SHA-1 digest (30 bytes with CR LF), or empty
 // when the digest begins with a zero byte.
 std::string hashPassPhrase(std::string_view passPhrase);

@@ -27,6 +27,10 @@ EnvelopeKind classifyEnvelope(std::string_view content);
 // marker must open the layer), the first END marker after it is removed and whatever follows it is
 // decoded too. A missing marker throws errorDef::error_message with the caller's message.
 std::string decodePkcs7Armour(std::string_view layer, const char* noBeginMessage, const char* noEndMessage);
+// The same for a layer that lies in buffer: buffer becomes the decoded bytes, made in its own storage
+// (see decodeBase64Within). A missing marker leaves buffer as it was, a bad body leaves it empty.
+void decodePkcs7ArmourWithin(std::string& buffer, std::string_view layer, const char* noBeginMessage,
+                             const char* noEndMessage);
 
 // The fields of a pass-phrase layer: the check value between the first two "|" after the marker
 // and the Base64 body after the second. Both are empty when the layer has fewer than two "|".

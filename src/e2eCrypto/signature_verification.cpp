@@ -87,13 +87,14 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure,
     return true;
 }
 
-// The DER of the signedData in a signed layer.
-std::string decodeSignedLayer(std::string_view content, int digestSelector) {
+constexpr const char* notSigned = "Invalid format for a signed file";
+constexpr const char* badArmour = "Invalid signature format";
+
+void checkSignedLayer(std::string_view content, int digestSelector) {
     if (content.empty()) {
         throw e2eError::error_message("Neccessary fields needed to VERIFY are not given");
     }
     checkDigestSelector(digestSelector);
-    return decodePkcs7Armour(content, "Invalid format for a signed file", "Invalid signature format");
 }
 
 SignedContent verifyDer(std::string buffer, int skipRevocation, const std::string& crlPath,
@@ -189,8 +190,9 @@ SignedContent verifySignature(std::string_view content, int digestSelector, int 
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore) {
     try {
-        return verifyDer(decodeSignedLayer(content, digestSelector), skipRevocation, crlPath, revocationCheck,
-                         caStore);
+        checkSignedLayer(content, digestSelector);
+        return verifyDer(decodePkcs7Armour(content, notSigned, badArmour), skipRevocation, crlPath,
+                         revocationCheck, caStore);
     } catch (const std::bad_alloc&) {
         throwOutOfMemory();
     }
@@ -200,9 +202,12 @@ SignedContent verifySignature(std::string&& content, int digestSelector, int ski
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore) {
     try {
-        std::string der = decodeSignedLayer(content, digestSelector);
-        // Released before the structure is parsed, which copies the content once more.
-        std::string().swap(content);
+        checkSignedLayer(content, digestSelector);
+        // Decoded in the layer's own storage, which then receives the content: the structure parsed
+        // from it holds the only other copy.
+        decodePkcs7ArmourWithin(content, content, notSigned, badArmour);
+        std::string der = std::move(content);
+        content.clear();
         return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck, caStore);
     } catch (const std::bad_alloc&) {
         throwOutOfMemory();

@@ -35,8 +35,9 @@ struct SignedContent {
 SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore = nullptr);
-// The same for a layer the caller gives up: it is released as soon as it is decoded, which keeps a
-// large document from being held three times over. It is left empty when the call throws after that.
+// The same for a layer the caller gives up: it is decoded in its own storage, which then receives the
+// content, so a large document is held at most twice (there and in the parsed structure). It is left
+// empty once its decoding has begun; a layer refused before that is left as it was.
 SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
                               const std::string& crlPath, const RevocationCheck& revocationCheck,
                               X509_STORE* caStore = nullptr);

@@ -14,9 +14,7 @@
 
 namespace {
 
-void replaceContent(LayerJob& layer, std::string& content, std::string plaintext, EnvelopeKind& kind,
-                    EnvelopeKind removed) {
-    content = std::move(plaintext);
+void layerRemoved(LayerJob& layer, const std::string& content, EnvelopeKind& kind, EnvelopeKind removed) {
     layer.report.layersRemoved.push_back(removed);
     kind = classifyEnvelope(content);
 }
@@ -40,14 +38,14 @@ StepEnd removePassPhraseLayer(LayerJob& layer, std::string& content, EnvelopeKin
     if (answer.end != StepEnd::Removed) {
         return answer.end;
     }
-    const std::string ciphertext = decodeBase64(fields.body);
-    std::string plaintext;
+    // The body is decoded and decrypted in the layer's own storage, so a large document is held once.
+    decodeBase64Within(content, fields.body);
     {
         WaitCursorGuard wait(layer.job.ui);
-        layer.tools.decryptData(ciphertext, plaintext, answer.passPhrase, SecretString(), PassPhraseMode,
-                                supportedKeyFormat);
+        layer.tools.decryptDataWithin(content, content, answer.passPhrase, SecretString(), PassPhraseMode,
+                                      supportedKeyFormat);
     }
-    replaceContent(layer, content, std::move(plaintext), kind, EnvelopeKind::Symmetric);
+    layerRemoved(layer, content, kind, EnvelopeKind::Symmetric);
     return StepEnd::Removed;
 }
 
@@ -60,12 +58,12 @@ StepEnd removeCertificateLayer(LayerJob& layer, std::string& content, EnvelopeKi
     ShowKeyNotice(layer.job.ui, layer.keyNoticeMarkerPath);
     const SecretString pem = fetchDecryptionKey(certificateText, transientPassPhrase, layer.keyStore.get());
 
-    std::string plaintext;
     {
         WaitCursorGuard wait(layer.job.ui);
-        layer.tools.decryptData(fields.innerText, plaintext, pem, transientPassPhrase, PrivateKeyMode, supportedKeyFormat,
-                    decodeBase64(certificateText));
+        // Opened in the layer's own storage; the parsed envelope holds the only other copy.
+        layer.tools.decryptDataWithin(content, fields.innerText, pem, transientPassPhrase, PrivateKeyMode,
+                                      supportedKeyFormat, decodeBase64(certificateText));
     }
-    replaceContent(layer, content, std::move(plaintext), kind, EnvelopeKind::Asymmetric);
+    layerRemoved(layer, content, kind, EnvelopeKind::Asymmetric);
     return StepEnd::Removed;
 }
