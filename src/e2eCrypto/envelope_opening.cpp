@@ -4,6 +4,7 @@
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/secret_string.h"
 
+#include <openssl/err.h>
 #include <openssl/objects.h>
 #include <openssl/rsa.h>
 
@@ -61,12 +62,11 @@ EvpCipherCtxPtr openEnvelope(const EVP_CIPHER& cipher, const X509_ALGOR& algorit
         EVP_PKEY_CTX_set_rsa_padding(keyContext.get(), RSA_PKCS1_PADDING) != 1) {
         return nullptr;
     }
-#ifdef OSSL_ASYM_CIPHER_PARAM_IMPLICIT_REJECTION
-    // Newer libraries answer a wrong key with a random content key unless told not to.
+    // Newer libraries answer a wrong key with a random content key unless told not to; older ones
+    // do not know the setting and fail plainly anyway, so its refusal is no error.
     if (EVP_PKEY_CTX_ctrl_str(keyContext.get(), "rsa_pkcs1_implicit_rejection", "0") <= 0) {
-        return nullptr;
+        ERR_clear_error();
     }
-#endif
     // The buffer is wiped whole when it goes, whatever length the key turns out to have.
     SecretString contentKey(std::string(static_cast<std::size_t>(EVP_PKEY_get_size(&privateKey)), '\0'));
     auto* keyBytes = reinterpret_cast<unsigned char*>(contentKey.mutableStr().data());

@@ -10,7 +10,8 @@
 class SecretString {
 public:
     SecretString() = default;
-    explicit SecretString(std::string bytes) : bytes_(std::move(bytes)) {}
+    // The moved-from string may still hold the bytes in its own small buffer: it is wiped too.
+    explicit SecretString(std::string bytes) : bytes_(std::move(bytes)) { cleanse(bytes); }
     SecretString(std::string_view bytes) : bytes_(bytes) {}
     SecretString(const char* bytes) : bytes_(bytes) {}
     SecretString(const SecretString& other) : bytes_(other.bytes_) {}
@@ -42,13 +43,14 @@ public:
     bool operator==(const SecretString& other) const { return bytes_ == other.bytes_; }
     bool operator==(std::string_view other) const { return bytes_ == other; }
 
-    void wipe() {
-        if (!bytes_.empty()) {
-            OPENSSL_cleanse(bytes_.data(), bytes_.size());
-        }
-        bytes_.clear();
-    }
+    // Wipes the whole buffer, not just the current length: a move or a shrink leaves bytes behind.
+    void wipe() { cleanse(bytes_); }
 
 private:
+    static void cleanse(std::string& bytes) {
+        OPENSSL_cleanse(bytes.data(), bytes.capacity());
+        bytes.clear();
+    }
+
     std::string bytes_;
 };
