@@ -35,6 +35,9 @@ Options of open:
 inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
 their verdict, and for a certificate-encrypted layer the recipient's common name and validity.
 
+--help prints this text. --version prints the version of quillbox-cli on its first line, then
+those of the OpenSSL and NSS libraries it runs with.
+
 Pass phrases and store passwords are read from the terminal with echo off, never from the
 command line. Without a terminal, a prompt that has no answer counts as cancelled.
 

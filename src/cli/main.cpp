@@ -6,6 +6,8 @@
 #include "inspect_command.h"
 #include "open_command.h"
 
+#include "certs/library_versions.h"
+
 #include <cstdio>
 #include <memory>
 
@@ -39,7 +41,11 @@ int main(int argc, char** argv) {
         return exitstatus::saved;
     }
     if (first == "--version") {
+        // The first line alone names the program; packaging reads it.
         std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
+        for (const std::string& library : cryptoLibraryVersions()) {
+            std::printf("%s\n", library.c_str());
+        }
         return exitstatus::saved;
     }
     const std::unique_ptr<Command> command = commandNamed(first);
