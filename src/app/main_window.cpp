@@ -17,6 +17,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 const QColor kPaneGap(186, 206, 201);
 constexpr int kAppIcon = 128;
@@ -119,9 +121,25 @@ void MainWindow::leaveForm() {
 }
 
 void MainWindow::runJob() {
-    if (jobRunner_) {
-        jobRunner_(*form_, jobUi_);
+    if (!jobRunner_) {
+        return;
     }
+    jobRunning_ = true;
+    jobRunner_(*form_, jobUi_);
+    jobRunning_ = false;
+    openDocuments(std::exchange(waitingDocuments_, {}));
+}
+
+void MainWindow::openDocuments(const QStringList& documents) {
+    if (documents.isEmpty()) {
+        return;
+    }
+    if (jobRunning_) {
+        waitingDocuments_ = documents;
+        return;
+    }
+    tasks_->activate(TaskStrip::VerifyDecrypt);
+    form_->chooseInputs(documents);
 }
 
 void MainWindow::bringToFront() {

@@ -35,6 +35,10 @@ public:
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
     // Restores, raises and activates the window (a later copy of the program asked for it).
     void bringToFront();
+    // Chooses the Verify/Decrypt task and fills its form with documents as the input Browse
+    // button would. Documents that arrive while a job runs wait for its end, so that the job
+    // never finds its form changed under it.
+    void openDocuments(const QStringList& documents);
 
     // Copy and Paste act on the edit box that has the focus.
     bool copyEnabled() const;
@@ -66,4 +70,6 @@ private:
     VerifyDecryptForm* form_;
     QSizeGrip* sizeGrip_;
     JobRunner jobRunner_;
+    bool jobRunning_ = false;
+    QStringList waitingDocuments_;
 };

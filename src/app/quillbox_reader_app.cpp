@@ -9,15 +9,40 @@
 #include "pipeline/job_driver.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSettings>
 
-QuillboxReaderApp::QuillboxReaderApp(QString instanceName) : instanceName_(std::move(instanceName)) {}
+namespace {
+
+// As the file dialogs give them: absolute and without "." or ".." steps. An empty argument names
+// no file.
+QStringList absolutePaths(const QStringList& paths) {
+    QStringList absolute;
+    const QDir current = QDir::current();
+    for (const QString& path : paths) {
+        if (!path.isEmpty()) {
+            absolute.append(QDir::cleanPath(current.absoluteFilePath(path)));
+        }
+    }
+    return absolute;
+}
+
+} // namespace
+
+QuillboxReaderApp::QuillboxReaderApp(QString instanceName, const QStringList& documents)
+    : instanceName_(std::move(instanceName)), documents_(absolutePaths(documents)) {}
 
 QuillboxReaderApp::~QuillboxReaderApp() = default;
 
 bool QuillboxReaderApp::InitInstance() {
     instance_ = std::make_unique<SingleInstance>(instanceName_);
-    if (!instance_->claim()) {
+    switch (instance_->claim(documents_)) {
+    case SingleInstance::Claim::First:
+        break;
+    case SingleInstance::Claim::HandedOver:
+        // The running copy shows the documents: nothing went wrong, so there is nothing to say.
+        return false;
+    case SingleInstance::Claim::Found:
         MessageDialog::ShowMessage(nullptr, QStringLiteral("Quillbox Reader is already running"), 3);
         return false;
     }
@@ -37,8 +62,12 @@ bool QuillboxReaderApp::InitInstance() {
     QCoreApplication::setApplicationName(applicationName());
 
     mainWindow_ = std::make_unique<MainWindow>();
-    QObject::connect(instance_.get(), &SingleInstance::activationRequested, mainWindow_.get(),
-                     &MainWindow::bringToFront);
+    MainWindow* window = mainWindow_.get();
+    QObject::connect(instance_.get(), &SingleInstance::activationRequested, window,
+                     [window](const QStringList& documents) {
+                         window->bringToFront();
+                         window->openDocuments(documents);
+                     });
     JobSettings settings;
     settings.appPaths = paths_;
     settings.keyStoreDirectory = defaultKeyStoreDirectory();
@@ -46,5 +75,6 @@ bool QuillboxReaderApp::InitInstance() {
     mainWindow_->setWindowTitle(QStringLiteral("Quillbox Reader"));
     mainWindow_->showMaximized();
     mainWindow_->repaint();
+    mainWindow_->openDocuments(documents_);
     return true;
 }

@@ -2,12 +2,28 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QUrl>
+
+#include <memory>
+#include <utility>
 
 #include <unistd.h>
 
+// A request is one line per document, "open <path>" with the path's UTF-8 percent-encoded (so
+// that spaces and line breaks in names survive), and a closing "activate" line. A bare
+// "activate" asks the running copy forward and nothing more.
 namespace {
-const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kOpen = QByteArrayLiteral("open ");
+const QByteArray kActivate = QByteArrayLiteral("activate");
 constexpr int kWaitMs = 200;
+
+QByteArray request(const QStringList& documents) {
+    QByteArray bytes;
+    for (const QString& document : documents) {
+        bytes += kOpen + QUrl::toPercentEncoding(document) + '\n';
+    }
+    return bytes + kActivate + '\n';
+}
 } // namespace
 
 QString SingleInstance::instanceName() {
@@ -20,21 +36,24 @@ bool SingleInstance::isListening() const {
     return server_ != nullptr && server_->isListening();
 }
 
-bool SingleInstance::askRunningCopy() {
+std::optional<SingleInstance::Claim> SingleInstance::askRunningCopy(const QStringList& documents) {
     QLocalSocket socket;
     socket.connectToServer(name_);
     if (!socket.waitForConnected(kWaitMs)) {
-        return false;
+        return std::nullopt;
     }
-    socket.write(kActivate);
-    socket.waitForBytesWritten(kWaitMs);
+    socket.write(request(documents));
+    // A long list may take several writes; a copy that stops reading has not taken it.
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kWaitMs)) {
+    }
+    const bool delivered = socket.bytesToWrite() == 0;
     socket.disconnectFromServer();
-    return true;
+    return delivered && !documents.isEmpty() ? Claim::HandedOver : Claim::Found;
 }
 
-bool SingleInstance::claim() {
-    if (askRunningCopy()) {
-        return false;
+SingleInstance::Claim SingleInstance::claim(const QStringList& documents) {
+    if (const std::optional<Claim> answered = askRunningCopy(documents)) {
+        return *answered;
     }
     // Nobody answered: whatever socket file is left belongs to a copy that is gone.
     QLocalServer::removeServer(name_);
@@ -44,23 +63,28 @@ bool SingleInstance::claim() {
         // Without the socket the program still runs; it only cannot be found by a later copy.
         qWarning("Quillbox Reader: cannot listen on %s: %s", qPrintable(name_),
                  qPrintable(server_->errorString()));
-        return true;
+        return Claim::First;
     }
     connect(server_, &QLocalServer::newConnection, this, &SingleInstance::answer);
-    return true;
+    return Claim::First;
 }
 
 void SingleInstance::answer() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        const auto read = [this, socket] {
-            if (socket->readAll().contains(kActivate.trimmed())) {
-                emit activationRequested();
+        // Lines may arrive in pieces; the documents gather until the closing line.
+        auto documents = std::make_shared<QStringList>();
+        const auto read = [this, socket, documents] {
+            while (socket->canReadLine()) {
+                const QByteArray line = socket->readLine().chopped(1);
+                if (line.startsWith(kOpen)) {
+                    documents->append(QUrl::fromPercentEncoding(line.mid(kOpen.size())));
+                } else if (line == kActivate) {
+                    emit activationRequested(std::exchange(*documents, {}));
+                }
             }
         };
-        connect(socket, &QLocalSocket::readyRead, this, read);
-        if (socket->bytesAvailable() > 0) {
-            read();
-        }
+        connect(socket, &QLocalSocket::readyRead, socket, read);
+        read();
     }
 }

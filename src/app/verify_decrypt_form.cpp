@@ -149,8 +149,11 @@ void VerifyDecryptForm::resetForm() {
 
 void VerifyDecryptForm::browseInput() {
     readValues();
-    const QStringList paths = chooser_(
-        {FileRequest::Purpose::Input, QStringLiteral("Signed Files (*.qsig)"), QString(), true, true});
+    chooseInputs(chooser_(
+        {FileRequest::Purpose::Input, QStringLiteral("Signed Files (*.qsig)"), QString(), true, true}));
+}
+
+void VerifyDecryptForm::chooseInputs(const QStringList& paths) {
     QString input;
     QString output;
     for (const QString& path : paths) {

@@ -50,6 +50,9 @@ public:
     void resetForm();
 
     void browseInput();
+    // Takes paths as the input Browse dialog's answer: one file gives the output without ".qsig",
+    // several give the batch lists and multiple selection, none empties both boxes.
+    void chooseInputs(const QStringList& paths);
     void browseOutput();
     void browseCrl();
     void chooseCrlCheck(bool check);

@@ -234,6 +234,40 @@ TEST_F(MainWindowTest, BringToFrontRestoresAMinimizedWindow) {
     EXPECT_TRUE(window_->isVisible());
 }
 
+TEST_F(MainWindowTest, OpenedDocumentsFillTheFormAsBrowseWould) {
+    window_->openDocuments({QStringLiteral("/in/a.qsig"), QStringLiteral("/in/b.qsig")});
+    EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+    EXPECT_EQ(window_->taskStrip()->chosenTask(), TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/a.qsig;/in/b.qsig;"));
+    EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/a;/in/b;"));
+    EXPECT_FALSE(formEdit(formid::output)->isEnabled());
+
+    // Later documents replace the earlier ones, even what was typed meanwhile.
+    QTest::keyClicks(formEdit(formid::crlPath), "/typed.crl");
+    window_->openDocuments({QStringLiteral("/in/c.qsig")});
+    EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/c.qsig"));
+    EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/c"));
+    EXPECT_EQ(formEdit(formid::crlPath)->text(), QString());
+    EXPECT_TRUE(formEdit(formid::output)->isEnabled());
+    EXPECT_FALSE(window_->form()->values().multipleSelection);
+
+    window_->openDocuments({});
+    EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/c.qsig")) << "no documents change nothing";
+}
+
+TEST_F(MainWindowTest, DocumentsArrivingDuringAJobWaitForItsEnd) {
+    QString inputSeenByTheJob;
+    window_->setJobRunner([&](JobForm& form, JobUi&) {
+        window_->openDocuments({QStringLiteral("/in/late.qsig")});
+        inputSeenByTheJob = QString::fromStdString(form.readValues().input);
+    });
+    window_->openDocuments({QStringLiteral("/in/first.qsig")});
+    QTest::mouseClick(control<QWidget>(window_->form(), formid::verifyDecrypt), Qt::LeftButton);
+    EXPECT_EQ(inputSeenByTheJob, QStringLiteral("/in/first.qsig"));
+    EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/late.qsig"));
+    EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/late"));
+}
+
 // Run in a child process whose offscreen screen has the size under test.
 TEST(PicturesBySizeChild, UsesThePicturesOfTheScreenSize) {
     const QByteArray expected = qgetenv("QUILLBOX_EXPECT_SMALL");

@@ -1,11 +1,15 @@
 // One copy per user: a later copy finds the first (also from another process), asks it forward
-// and ends with "Quillbox Reader is already running"; a socket left by a crashed copy is reused.
-// Start-up fixes the application directory and opens the maximized main window.
+// and ends with "Quillbox Reader is already running", or hands over the documents it was started
+// with; a socket left by a crashed copy is reused. Start-up fixes the application directory,
+// opens the maximized main window and shows the documents it was started with. The program's own
+// --help and --version.
 #include "modal_answerer.h"
 
 #include "app/main_window.h"
 #include "app/quillbox_reader_app.h"
 #include "app/single_instance.h"
+#include "app/task_strip.h"
+#include "app/verify_decrypt_form.h"
 
 #include "support/temp_dir.h"
 
@@ -14,6 +18,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
@@ -31,14 +37,39 @@ QString uniqueName() {
     return QStringLiteral("QUILLBOXREADER-test-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
 }
 
-// Runs this test program as a second copy claiming name; its exit code (0 first copy, 3 found one).
-int claimFromAnotherProcess(const QString& name) {
+using Claim = SingleInstance::Claim;
+
+// Runs this test program as a later copy (mode "--claim-instance" or "--start-reader", see the
+// shared main) in directory; its exit code.
+int runAnotherCopy(const QString& mode, const QString& name, const QStringList& documents = {},
+                   const QString& directory = {}) {
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--claim-instance"), name});
+    child.setWorkingDirectory(directory);
+    child.start(QCoreApplication::applicationFilePath(), QStringList{mode, name} + documents);
     if (!child.waitForFinished(30000)) {
+        child.kill();
+        child.waitForFinished();
         return -1;
     }
     return child.exitCode();
+}
+
+int claimFromAnotherProcess(const QString& name, const QStringList& documents = {}) {
+    return runAnotherCopy(QStringLiteral("--claim-instance"), name, documents);
+}
+
+// Lets events run until done() holds or five seconds have passed; done()'s last answer.
+template <typename Condition> bool waitFor(Condition done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 5000) {
+        QTest::qWait(10);
+    }
+    return done();
+}
+
+QString formText(const MainWindow* window, int id) {
+    return control<QLineEdit>(window->form(), id)->text();
 }
 
 TEST(SingleInstance, TheNameCarriesTheGuidAndTheUser) {
@@ -52,25 +83,75 @@ TEST(SingleInstance, TheNameCarriesTheGuidAndTheUser) {
 TEST(SingleInstance, ASecondCopyInTheSameProcessFindsTheFirst) {
     const QString name = uniqueName();
     SingleInstance first(name);
-    ASSERT_TRUE(first.claim());
+    ASSERT_EQ(first.claim(), Claim::First);
     EXPECT_TRUE(first.isListening());
     QSignalSpy activations(&first, &SingleInstance::activationRequested);
     SingleInstance second(name);
-    EXPECT_FALSE(second.claim());
-    EXPECT_TRUE(activations.wait(5000));
+    EXPECT_EQ(second.claim(), Claim::Found);
+    ASSERT_TRUE(activations.wait(5000));
+    EXPECT_EQ(activations[0][0].toStringList(), QStringList()) << "asked forward, nothing to show";
+}
+
+TEST(SingleInstance, DocumentNamesSurviveTheHandOverInTheirOrder) {
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(), Claim::First);
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+    const QStringList documents = {
+        QStringLiteral("/in/plain.qsig"),       QStringLiteral("/in/with space.qsig"),
+        QStringLiteral("/in/line\nbreak.qsig"), QStringLiteral("/in/100%25 and %.qsig"),
+        QStringLiteral("/in/activate"),         QStringLiteral("/in/\u00dcbersicht \u20ac.qsig"),
+        QStringLiteral("/in/a.qsig"),
+    };
+    SingleInstance second(name);
+    EXPECT_EQ(second.claim(documents), Claim::HandedOver);
+    ASSERT_TRUE(activations.wait(5000));
+    ASSERT_EQ(activations.count(), 1);
+    EXPECT_EQ(activations[0][0].toStringList(), documents);
+}
+
+TEST(SingleInstance, ARequestArrivingInPiecesIsReadWhole) {
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(), Claim::First);
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+    QLocalSocket later;
+    later.connectToServer(name);
+    ASSERT_TRUE(later.waitForConnected(5000));
+    for (const char* piece : {"open %2Fin%2F", "a.qsig\nop", "en %2Fin%2Fb.qsig\nactiv", "ate\n"}) {
+        later.write(piece);
+        ASSERT_TRUE(later.waitForBytesWritten(5000));
+        QTest::qWait(20);
+    }
+    ASSERT_TRUE(activations.count() > 0 || activations.wait(5000));
+    QTest::qWait(20);
+    ASSERT_EQ(activations.count(), 1);
+    EXPECT_EQ(activations[0][0].toStringList(), (QStringList{"/in/a.qsig", "/in/b.qsig"}));
 }
 
 TEST(SingleInstance, ASecondProcessFindsTheFirstAndAsksItForward) {
     const QString name = uniqueName();
     SingleInstance first(name);
-    ASSERT_TRUE(first.claim());
+    ASSERT_EQ(first.claim(), Claim::First);
     QSignalSpy activations(&first, &SingleInstance::activationRequested);
     EXPECT_EQ(claimFromAnotherProcess(name), 3);
     EXPECT_TRUE(activations.count() > 0 || activations.wait(5000));
 }
 
+TEST(SingleInstance, ASecondProcessHandsOverItsDocuments) {
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(), Claim::First);
+    QSignalSpy activations(&first, &SingleInstance::activationRequested);
+    const QStringList documents = {QStringLiteral("/in/a.qsig"), QStringLiteral("/in/b c.qsig")};
+    EXPECT_EQ(claimFromAnotherProcess(name, documents), 4);
+    ASSERT_TRUE(activations.count() > 0 || activations.wait(5000));
+    EXPECT_EQ(activations[0][0].toStringList(), documents);
+}
+
 TEST(SingleInstance, WithNobodyRunningAnotherProcessBecomesTheFirstCopy) {
     EXPECT_EQ(claimFromAnotherProcess(uniqueName()), 0);
+    EXPECT_EQ(claimFromAnotherProcess(uniqueName(), {QStringLiteral("/in/a.qsig")}), 0);
 }
 
 TEST(SingleInstance, ASocketLeftByACrashedCopyIsTakenOver) {
@@ -88,7 +169,7 @@ TEST(SingleInstance, ASocketLeftByACrashedCopyIsTakenOver) {
     ASSERT_TRUE(QFile::exists(QString::fromLocal8Bit(path)));
 
     SingleInstance instance(name);
-    EXPECT_TRUE(instance.claim());
+    EXPECT_EQ(instance.claim(), Claim::First);
     EXPECT_TRUE(instance.isListening());
 }
 
@@ -131,12 +212,128 @@ TEST_F(StartUp, ASecondCopyRestoresTheFirstAndSaysSo) {
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Quillbox Reader is already running"));
     EXPECT_EQ(answerer.seen()[0].icon, 159);
-    QElapsedTimer waited;
-    waited.start();
-    while (first.mainWindow()->isMinimized() && waited.elapsed() < 5000) {
-        QTest::qWait(10);
-    }
-    EXPECT_FALSE(first.mainWindow()->isMinimized());
+    EXPECT_TRUE(waitFor([&] { return !first.mainWindow()->isMinimized(); }));
+    EXPECT_EQ(first.mainWindow()->currentPage(), MainWindow::WelcomePage) << "nothing to show";
 }
+
+struct StartCase {
+    const char* name;
+    QStringList arguments;
+    // "CWD" stands for the current directory.
+    QString input;
+    QString output;
+    bool multiple;
+};
+
+class StartedWithDocuments : public StartUp, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartedWithDocuments, TheFormShowsThemAsBrowseWould) {
+    const StartCase& c = GetParam();
+    const QString cwd = QDir::currentPath();
+    QuillboxReaderApp reader(uniqueName(), c.arguments);
+    ASSERT_TRUE(reader.InitInstance());
+    MainWindow* window = reader.mainWindow();
+    EXPECT_EQ(window->currentPage(), MainWindow::FormPage);
+    EXPECT_EQ(window->taskStrip()->chosenTask(), TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(formText(window, formid::input), QString(c.input).replace(QStringLiteral("CWD"), cwd));
+    EXPECT_EQ(formText(window, formid::output), QString(c.output).replace(QStringLiteral("CWD"), cwd));
+    EXPECT_EQ(window->form()->values().multipleSelection, c.multiple);
+    EXPECT_EQ(control<QLineEdit>(window->form(), formid::output)->isEnabled(), !c.multiple);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, StartedWithDocuments,
+    ::testing::Values(
+        StartCase{"OneRelative", {"report.txt.qsig"}, "CWD/report.txt.qsig", "CWD/report.txt", false},
+        StartCase{"DotsResolved", {"/in/./x/../a.qsig"}, "/in/a.qsig", "/in/a", false},
+        StartCase{"Several", {"/in/a.qsig", "b.qsig"}, "/in/a.qsig;CWD/b.qsig;", "/in/a;CWD/b;", true},
+        StartCase{"EmptyArgumentsNameNothing", {"", "/in/a.qsig", ""}, "/in/a.qsig", "/in/a", false}),
+    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+
+TEST_F(StartUp, ASecondCopyWithDocumentsHandsThemOverWithoutAMessage) {
+    const QString name = uniqueName();
+    QuillboxReaderApp first(name);
+    ASSERT_TRUE(first.InitInstance());
+    first.mainWindow()->showMinimized();
+
+    ModalAnswerer answerer;
+    QuillboxReaderApp second(name, {QStringLiteral("/in/a.qsig")});
+    EXPECT_FALSE(second.InitInstance());
+    EXPECT_EQ(second.mainWindow(), nullptr);
+    MainWindow* window = first.mainWindow();
+    EXPECT_TRUE(waitFor([&] { return formText(window, formid::input) == QStringLiteral("/in/a.qsig"); }));
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_EQ(formText(window, formid::output), QStringLiteral("/in/a"));
+    EXPECT_TRUE(answerer.seen().empty()) << "the hand-over is no error";
+}
+
+TEST_F(StartUp, ASecondProcessWithDocumentsFillsTheFirstsFormAndRaisesIt) {
+    const QString name = uniqueName();
+    QuillboxReaderApp first(name);
+    ASSERT_TRUE(first.InitInstance());
+    MainWindow* window = first.mainWindow();
+    window->showMinimized();
+
+    const QString directory = QString::fromStdString(home_.path());
+    EXPECT_EQ(runAnotherCopy(QStringLiteral("--start-reader"), name,
+                             {QStringLiteral("a.qsig"), QStringLiteral("/in/b.qsig")}, directory),
+              3);
+    const QString input = directory + QStringLiteral("/a.qsig;/in/b.qsig;");
+    EXPECT_TRUE(waitFor([&] { return formText(window, formid::input) == input; }))
+        << formText(window, formid::input).toStdString();
+    EXPECT_EQ(formText(window, formid::output), directory + QStringLiteral("/a;/in/b;"));
+    EXPECT_TRUE(window->form()->values().multipleSelection);
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(waitFor([&] { return window->isActiveWindow(); }));
+}
+
+// The program itself: help and version need no display; a wrong option is a usage error.
+struct ProgramCase {
+    const char* name;
+    QStringList arguments;
+    int status;
+    std::vector<QString> outLines; // the first lines of stdout, each a prefix
+    QString errPart;
+};
+
+class ReaderProgram : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(ReaderProgram, AnswersOnTheTerminal) {
+    const ProgramCase& c = GetParam();
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        environment.remove(QString::fromLatin1(display));
+    }
+    if (c.status != 0) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUILLBOX_READER_PROGRAM), c.arguments);
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), c.status);
+    const QStringList out = QString::fromUtf8(program.readAllStandardOutput()).split(QLatin1Char('\n'));
+    ASSERT_GE(out.size(), static_cast<qsizetype>(c.outLines.size()));
+    for (std::size_t i = 0; i < c.outLines.size(); ++i) {
+        EXPECT_TRUE(out[static_cast<qsizetype>(i)].startsWith(c.outLines[i])) << out.join('|').toStdString();
+    }
+    EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError()).contains(c.errPart));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, ReaderProgram,
+    ::testing::Values(
+        ProgramCase{"Version",
+                    {"--version"},
+                    0,
+                    {"quillbox-reader " QUILLBOX_VERSION, "OpenSSL 3.", "NSS 3.", "Qt 6.", ""},
+                    {}},
+        ProgramCase{"ShortVersion", {"-v"}, 0, {"quillbox-reader " QUILLBOX_VERSION}, {}},
+        ProgramCase{"Help", {"--help"}, 0, {"Usage: ", "Verify and decrypt secured .qsig documents"}, {}},
+        ProgramCase{"UnknownOption", {"--fast", "a.qsig"}, 2, {}, "Unknown option 'fast'"},
+        ProgramCase{
+            "QtOptionsAreNotRunTogetherLetters", {"-reverse", "--bogus"}, 2, {}, "Unknown option 'bogus'"}),
+    [](const ::testing::TestParamInfo<ProgramCase>& info) { return std::string(info.param.name); });
 
 } // namespace
