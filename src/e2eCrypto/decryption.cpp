@@ -5,6 +5,7 @@
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/envelope_opening.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/library_memory.h"
 #include "e2eCrypto/openssl_handles.h"
 
 #include <openssl/pem.h>
@@ -108,9 +109,10 @@ Pkcs7Ptr parseEnvelope(std::string_view der) {
         fail(invalidFormat);
     }
     const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    clearLibraryErrors();
     Pkcs7Ptr envelope(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
     if (!envelope) {
-        fail(invalidFormat);
+        fail(libraryRanOutOfMemory() ? noMemory : invalidFormat);
     }
     return envelope;
 }

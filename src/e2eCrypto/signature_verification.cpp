@@ -2,6 +2,7 @@
 
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/library_memory.h"
 #include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/signer_description.h"
 #include "e2eCrypto/verification_store.h"
@@ -39,8 +40,12 @@ Pkcs7Ptr parseSignedData(const std::string& der) {
         throw errorDef::error_message("Invalid Signature Format");
     }
     const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    clearLibraryErrors();
     Pkcs7Ptr structure(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
     if (!structure) {
+        if (libraryRanOutOfMemory()) {
+            throwOutOfMemory();
+        }
         throw errorDef::error_message("Invalid Signature Format");
     }
     return structure;

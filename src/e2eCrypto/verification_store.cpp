@@ -1,7 +1,62 @@
 #include "e2eCrypto/verification_store.h"
 
+#include <openssl/pem.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+
 namespace {
 constexpr int toleratedDepth = 5;
+
+// A CA file is named by its subject hash and a sequence number, as the library's directory lookup names it.
+bool isHashedName(const std::string& name) {
+    static const std::regex hashed("[0-9a-f]{8}\\.[0-9]+");
+    return std::regex_match(name, hashed);
+}
+
+// Adds every certificate of a regular PEM file. The file is opened without waiting and looked at
+// before it is read, so a FIFO or a device under a CA file's name is passed over instead of
+// blocking the verification.
+void addCertificatesOfFile(X509_STORE* store, const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return;
+    }
+    struct stat status {};
+    std::FILE* file =
+        ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) ? ::fdopen(descriptor, "rb") : nullptr;
+    if (file == nullptr) {
+        ::close(descriptor);
+        return;
+    }
+    const BioPtr channel(BIO_new_fp(file, BIO_CLOSE));
+    if (!channel) {
+        std::fclose(file);
+        return;
+    }
+    while (X509* read = PEM_read_bio_X509_AUX(channel.get(), nullptr, nullptr, nullptr)) {
+        const X509Ptr certificate(read);
+        X509_STORE_add_cert(store, certificate.get());
+    }
+}
+
+// The CA directory is read once, when the store is made, rather than looked up file by file while
+// chains are built.
+void addCertificateDirectory(X509_STORE* store, const char* directory) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (isHashedName(entry->path().filename().string())) {
+            addCertificatesOfFile(store, entry->path().string());
+        }
+    }
+}
+
 } // namespace
 
 int chainVerifyCallback(int ok, X509_STORE_CTX* context) {
@@ -23,7 +78,7 @@ X509StorePtr makeVerificationStore() {
     }
     // Neither location has to exist: a missing one just contributes no certificates.
     X509_STORE_set_default_paths(store.get());
-    X509_STORE_load_path(store.get(), caCertificateDirectory);
+    addCertificateDirectory(store.get(), caCertificateDirectory);
     X509_STORE_set_verify_cb(store.get(), chainVerifyCallback);
     return store;
 }

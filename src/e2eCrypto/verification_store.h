@@ -9,6 +9,7 @@ inline constexpr const char* caCertificateDirectory = "../../certs";
 // check as "chain too long".
 int chainVerifyCallback(int ok, X509_STORE_CTX* context);
 
-// The library's default certificate file and directory plus caCertificateDirectory, with
-// chainVerifyCallback installed. Null when the store cannot be allocated.
+// The library's default certificate file and directory plus the certificates of the regular files
+// under hashed names in caCertificateDirectory, with chainVerifyCallback installed. Null when the
+// store cannot be allocated.
 X509StorePtr makeVerificationStore();

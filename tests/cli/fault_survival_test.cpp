@@ -1,0 +1,187 @@
+// quillbox-cli meeting faults from outside the program: the disk fills while it saves, it is killed
+// in the middle of a save, and its CA certificate directory holds a FIFO under a certificate's name.
+// The old output must stay whole, nothing short may take its place, and nothing may hang.
+#include "support/child_process.h"
+#include "support/document_writer.h"
+#include "support/job_harness.h"
+#include "support/temp_dir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+using ::testing::ElementsAre;
+using ::testing::IsSupersetOf;
+
+namespace {
+
+const std::string oldOutput = "the old output, which must survive";
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> temporaryFilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        if (entry.path().extension() == ".tmp") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+std::string patterned(std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 2654435761U) >> 13);
+    }
+    return bytes;
+}
+
+// The document in dir/doc.qsig, an old output in dir/doc.txt, and the command that opens the one
+// over the other.
+std::vector<std::string> openOverOldOutput(const TempDir& dir, const std::string& document) {
+    dir.write("doc.qsig", document);
+    dir.write("doc.txt", oldOutput);
+    return {cliProgramPath(),    "open", "--yes", "--app-dir", dir.file("app"), "-o", dir.file("doc.txt"),
+            dir.file("doc.qsig")};
+}
+
+TEST(FullDisk, KeepsTheOldOutputAndLeavesNoShortFile) {
+    TempDir dir;
+    const std::vector<std::string> command =
+        openOverOldOutput(dir, testdoc::signedLayer(patterned(1 << 20), testSigner()));
+    const ChildEnd end = runProgram(command, dir.path(), [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{256 << 10, 256 << 10}; // the log stays far below it
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(end.exitStatus, 1);
+    EXPECT_THAT(linesOf(dir.read(".stderr")),
+                IsSupersetOf({"quillbox: warning: Insufficient hard disk space",
+                              "quillbox: error: Could not save file. Check file properties of the file being "
+                              "overwritten."}));
+    EXPECT_EQ(readFile(dir.file("doc.txt")), oldOutput);
+    EXPECT_THAT(temporaryFilesIn(dir.path()), ElementsAre());
+    EXPECT_NE(readFile(dir.file("app/Reader-Log.txt")).find("\tFailed to save to output file\t"),
+              std::string::npos);
+}
+
+// Killed as soon as its temporary file appears, the program has not yet renamed it over the output.
+// A child that finishes first has saved the whole content; a few tries make the kill land mid-save.
+TEST(KilledDuringTheSave, LeavesTheOldOutputWhole) {
+    const std::string content = patterned(std::size_t{96} << 20);
+    const std::string document = testdoc::signedLayer(content, testSigner());
+    bool killedMidSave = false;
+    for (int attempt = 0; attempt < 5 && !killedMidSave; ++attempt) {
+        TempDir dir;
+        const pid_t child = startProgram(openOverOldOutput(dir, document), dir.path());
+        int status = 0;
+        while (::waitpid(child, &status, WNOHANG) == 0) {
+            if (!temporaryFilesIn(dir.path()).empty()) {
+                ::kill(child, SIGKILL);
+                killedMidSave = waitForChild(child).signal == SIGKILL;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        const std::string saved = readFile(dir.file("doc.txt"));
+        EXPECT_TRUE(saved == oldOutput || saved == content)
+            << "the output holds " << saved.size() << " bytes, neither the old output nor the whole content";
+        if (killedMidSave) {
+            EXPECT_EQ(saved, oldOutput);
+        }
+    }
+    EXPECT_TRUE(killedMidSave) << "no kill landed during a save";
+}
+
+// The CA directory is "../../certs" from where the program runs. Its files are named by subject hash.
+class CaDirectory : public testing::Test {
+protected:
+    CaDirectory() {
+        std::filesystem::create_directories(dir.file("run/here"));
+        std::filesystem::create_directories(dir.file("certs"));
+    }
+
+    std::string hashedName(const X509* certificate) const {
+        char name[32];
+        std::snprintf(name, sizeof name, "%08lx.0",
+                      X509_NAME_hash_ex(X509_get_subject_name(certificate), nullptr, nullptr, nullptr));
+        return dir.file("certs/") + name;
+    }
+
+    // Runs the program on document with a CRL; gives up on it after a minute.
+    ChildEnd open(const std::string& document, const std::string& crl) {
+        dir.write("doc.qsig", document);
+        dir.write("list.crl", crl);
+        const pid_t child =
+            startProgram({cliProgramPath(), "open", "--yes", "--app-dir", dir.file("app"), "--crl",
+                          dir.file("list.crl"), "-o", dir.file("doc.txt"), dir.file("doc.qsig")},
+                         dir.file("run/here"));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        siginfo_t ended{};
+        while (::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               ended.si_pid == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(child, SIGKILL); // no effect on a child that has ended
+        return waitForChild(child);
+    }
+
+    TempDir dir;
+};
+
+// A signer issued by an authority whose certificate is only in the CA directory, and a CRL under the
+// authority's name but signed with another key: with the authority's certificate at hand, the CRL's
+// signature fails and the revocation status stays unknown; without it, the CRL decides.
+TEST_F(CaDirectory, AFifoUnderACertificatesNameIsPassedOverAndARegularFileIsRead) {
+    testdoc::CertificateSpec authoritySpec{
+        .subject = "/O=Acme Ltd/CN=Acme CA", .serial = 50, .keyIndex = 4, .keyBits = 1024, .isCa = true};
+    const testdoc::Identity authority = testdoc::makeIdentity(authoritySpec);
+    authoritySpec.keyIndex = 5;
+    const testdoc::Identity impostor = testdoc::makeIdentity(authoritySpec);
+    const testdoc::Identity signer = testdoc::makeIdentity(
+        {.subject = "/O=Acme Ltd/CN=Signer", .serial = 7, .keyIndex = 6, .keyBits = 1024}, &authority);
+    const std::string document = testdoc::signedLayer("content\r\n", signer);
+    const std::string forgedCrl = testdoc::makeCrl(impostor, {.revokedSerials = {7}});
+
+    ASSERT_EQ(::mkfifo(hashedName(authority.certificate.get()).c_str(), 0644), 0);
+    ChildEnd end = open(document, forgedCrl);
+    EXPECT_EQ(end.signal, 0) << "the program hung on the FIFO";
+    EXPECT_THAT(linesOf(dir.read("run/here/.stdout") + dir.read("run/here/.stderr")),
+                testing::Contains("Signer Certificate is REVOKED"));
+
+    std::filesystem::remove(hashedName(authority.certificate.get()));
+    std::ofstream(hashedName(authority.certificate.get()))
+        << testdoc::certificatePem(authority.certificate.get());
+    end = open(document, forgedCrl);
+    EXPECT_EQ(end.signal, 0);
+    EXPECT_EQ(end.exitStatus, 0) << dir.read("run/here/.stderr");
+    EXPECT_THAT(linesOf(dir.read("run/here/.stdout") + dir.read("run/here/.stderr")),
+                testing::Contains("Certificate revocation status unknown"));
+}
+
+} // namespace
