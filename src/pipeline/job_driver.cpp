@@ -9,6 +9,7 @@
 #include "pipeline/path_validation.h"
 
 #include <cstdlib>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -196,6 +197,10 @@ private:
             }
             ui_.terminateApplication(fatalExitStatus);
             return FileEnd::JobEnded;
+        } catch (const std::bad_alloc&) {
+            // A document too large for the memory left ends its file like any failed operation,
+            // instead of taking the program down.
+            return reportError(job, report, "Insufficient System Memory");
         }
     }
 

@@ -338,6 +338,23 @@ TEST_P(FatalTest, LogsShowsAndTerminates) {
     EXPECT_EQ(eventsWhenLogged, GetParam() == JobMode::SingleFile ? messageAt : messageAt + 1);
 }
 
+TEST(OutOfMemory, EndsTheFileWithAMessageInsteadOfEndingTheProgram) {
+    JobHarness harness;
+    harness.settings.openKeyStore = [](const std::string&, StorePasswordPrompt) -> std::unique_ptr<KeyStore> {
+        throw std::bad_alloc();
+    };
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    const std::string output = harness.path("doc.txt");
+
+    harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Insufficient System Memory", IconKind::Error, Buttons::Ok}));
+    EXPECT_FALSE(harness.ui.terminatedWith());
+    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", "Insufficient System Memory", pairOf(input, output)}}));
+    EXPECT_FALSE(harness.exists("doc.txt"));
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, FatalTest, testing::Values(JobMode::SingleFile, JobMode::Batch),
                          [](const testing::TestParamInfo<JobMode>& info) {
                              return std::string(info.param == JobMode::SingleFile ? "SingleFile" : "Batch");
