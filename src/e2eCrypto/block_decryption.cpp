@@ -102,6 +102,7 @@ bool decryptWholeBlocks(EVP_CIPHER_CTX& cipher, const unsigned char* in, unsigne
         work.push_back(std::move(run));
     }
     std::vector<std::thread> started;
+    started.reserve(work.size()); // so that only starting a thread can fail once one has started
     for (Run& run : work) {
         try {
             started.emplace_back([&run, in, out] {
