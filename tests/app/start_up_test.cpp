@@ -176,9 +176,18 @@ TEST(SingleInstance, ASocketLeftByACrashedCopyIsTakenOver) {
 class StartUp : public ::testing::Test {
 protected:
     void SetUp() override { qputenv("QUILLBOX_HOME", QByteArray::fromStdString(home_.path())); }
-    void TearDown() override { qunsetenv("QUILLBOX_HOME"); }
+    void TearDown() override {
+        qunsetenv("QUILLBOX_HOME");
+        for (const SeenDialog& seen : answerer_.seen()) {
+            EXPECT_TRUE(seen.expected) << "unexpected dialog: " << seen.text.toStdString();
+        }
+    }
 
     TempDir home_;
+    // Watches from before the first copy starts: a start-up dialog nobody expected (such as
+    // "Illegal path!" when the program's own file cannot be found) fails the test at once
+    // instead of waiting for an answer forever.
+    ModalAnswerer answerer_;
 };
 
 TEST_F(StartUp, OpensTheMaximizedWindowAndFixesTheApplicationDirectory) {
@@ -204,14 +213,13 @@ TEST_F(StartUp, ASecondCopyRestoresTheFirstAndSaysSo) {
     first.mainWindow()->showMinimized();
     ASSERT_TRUE(first.mainWindow()->isMinimized());
 
-    ModalAnswerer answerer;
-    answerer.expect(clickControl(1));
+    answerer_.expect(clickControl(1));
     QuillboxReaderApp second(name);
     EXPECT_FALSE(second.InitInstance());
     EXPECT_EQ(second.mainWindow(), nullptr) << "no window of its own";
-    ASSERT_EQ(answerer.seen().size(), 1u);
-    EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Quillbox Reader is already running"));
-    EXPECT_EQ(answerer.seen()[0].icon, 159);
+    ASSERT_EQ(answerer_.seen().size(), 1u);
+    EXPECT_EQ(answerer_.seen()[0].text, QStringLiteral("Quillbox Reader is already running"));
+    EXPECT_EQ(answerer_.seen()[0].icon, 159);
     EXPECT_TRUE(waitFor([&] { return !first.mainWindow()->isMinimized(); }));
     EXPECT_EQ(first.mainWindow()->currentPage(), MainWindow::WelcomePage) << "nothing to show";
 }
@@ -224,6 +232,10 @@ struct StartCase {
     QString output;
     bool multiple;
 };
+
+void PrintTo(const StartCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StartedWithDocuments : public StartUp, public ::testing::WithParamInterface<StartCase> {};
 
@@ -256,7 +268,6 @@ TEST_F(StartUp, ASecondCopyWithDocumentsHandsThemOverWithoutAMessage) {
     ASSERT_TRUE(first.InitInstance());
     first.mainWindow()->showMinimized();
 
-    ModalAnswerer answerer;
     QuillboxReaderApp second(name, {QStringLiteral("/in/a.qsig")});
     EXPECT_FALSE(second.InitInstance());
     EXPECT_EQ(second.mainWindow(), nullptr);
@@ -264,7 +275,7 @@ TEST_F(StartUp, ASecondCopyWithDocumentsHandsThemOverWithoutAMessage) {
     EXPECT_TRUE(waitFor([&] { return formText(window, formid::input) == QStringLiteral("/in/a.qsig"); }));
     EXPECT_FALSE(window->isMinimized());
     EXPECT_EQ(formText(window, formid::output), QStringLiteral("/in/a"));
-    EXPECT_TRUE(answerer.seen().empty()) << "the hand-over is no error";
+    EXPECT_TRUE(answerer_.seen().empty()) << "the hand-over is no error";
 }
 
 TEST_F(StartUp, ASecondProcessWithDocumentsFillsTheFirstsFormAndRaisesIt) {
@@ -295,6 +306,10 @@ struct ProgramCase {
     std::vector<QString> outLines; // the first lines of stdout, each a prefix
     QString errPart;
 };
+
+void PrintTo(const ProgramCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ReaderProgram : public ::testing::TestWithParam<ProgramCase> {};
 

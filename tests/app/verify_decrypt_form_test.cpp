@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <cctype>
 #include <memory>
 
 namespace {
@@ -60,6 +61,10 @@ struct BrowseCase {
     bool multiple;
 };
 
+void PrintTo(const BrowseCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class BrowseInput : public FormTest, public ::testing::WithParamInterface<BrowseCase> {};
 
 TEST_P(BrowseInput, SuggestsOutputsAndSetsTheSelectionMode) {
@@ -89,7 +94,21 @@ INSTANTIATE_TEST_SUITE_P(
         BrowseCase{"extension inside a directory name", {"/x.qsig/a.qsig"}, "/x.qsig/a.qsig", "/x/a", false},
         BrowseCase{"capitals are not the extension", {"/in/a.QSIG"}, "/in/a.QSIG", "/in/a.QSIG", false},
         BrowseCase{"every occurrence goes", {"/in/a.qsig.qsig"}, "/in/a.qsig.qsig", "/in/a", false},
-        BrowseCase{"no extension at all", {"/in/plain.txt"}, "/in/plain.txt", "/in/plain.txt", false}));
+        BrowseCase{"no extension at all", {"/in/plain.txt"}, "/in/plain.txt", "/in/plain.txt", false}),
+    // "two files" -> TwoFiles
+    [](const ::testing::TestParamInfo<BrowseCase>& info) {
+        std::string name;
+        bool capital = true;
+        for (const char* c = info.param.name; *c != '\0'; ++c) {
+            if (std::isalnum(static_cast<unsigned char>(*c)) == 0) {
+                capital = true;
+            } else {
+                name += capital ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+                capital = false;
+            }
+        }
+        return name;
+    });
 
 TEST_F(FormTest, CancellingInputBrowseEmptiesBothTextsButKeepsTheSelectionMode) {
     browseInput({"/in/a.qsig", "/in/b.qsig"});
