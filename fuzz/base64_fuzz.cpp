@@ -1,5 +1,5 @@
 // The document Base64 codec on arbitrary text: decoding never misbehaves, a text decodes the same
-// whole or in two pieces, and any bytes survive encoding and decoding.
+// whole or in two pieces, in a new buffer or in its own, and any bytes survive encoding and decoding.
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/error_records.h"
 
@@ -35,6 +35,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!whole || whole->size() <= 3 * (size / 4) + 2);
     const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
     check(decodeOrReject(input.substr(0, cut), input.substr(cut)) == whole);
+
+    // Checking and decoding in the text's own buffer agree with decoding into a new one.
+    bool checked = true;
+    try {
+        checkBase64(input.substr(0, cut), input.substr(cut));
+    } catch (const errorDef::error_message&) {
+        checked = false;
+    }
+    check(checked == whole.has_value());
+    std::string buffer(input);
+    const std::string_view text(buffer);
+    try {
+        decodeBase64Within(buffer, text.substr(0, cut), text.substr(cut));
+        check(whole && buffer == *whole);
+    } catch (const errorDef::error_message&) {
+        check(!whole && buffer.empty());
+    }
 
     const std::string encoded = encodeBase64(input);
     const std::size_t groups = size / 3;

@@ -1,5 +1,6 @@
 // Layer recognition on arbitrary bytes: only the two documented failures, results that agree with
-// the armour reader, and pass-phrase fields that lie inside the layer.
+// the armour reader (in a new buffer or in the layer's own), and pass-phrase fields that lie inside
+// the layer.
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 
@@ -51,6 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!classifyError.empty()) {
         check(armourError == (classifyError == "Invalid PKCS7 format" ? "no end" : classifyError));
     }
+
+    // Decoding the armour in the layer's own buffer agrees with decoding it into a new one.
+    std::string decoded;
+    thrownBy([&] { decoded = decodePkcs7Armour(layer, "no begin", "no end"); });
+    std::string buffer(layer);
+    const std::string withinError =
+        thrownBy([&] { decodePkcs7ArmourWithin(buffer, buffer, "no begin", "no end"); });
+    check(withinError == armourError);
+    check(withinError.empty()                                      ? buffer == decoded
+          : (withinError == "no begin" || withinError == "no end") ? buffer == layer
+                                                                   : buffer.empty());
 
     const SymmetricLayer fields = splitSymmetricLayer(layer);
     check(inside(fields.checkField, layer) && inside(fields.body, layer));
