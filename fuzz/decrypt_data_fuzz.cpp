@@ -1,7 +1,8 @@
 // decryptData in both modes with fixed keys. The first byte chooses the mode and, for the
 // certificate-encrypted mode, whether the rest is DER to be armoured (which reaches the PKCS#7 reader
 // at once) or the armour text itself. Only the documented records may leave, and a result is never
-// empty nor longer than what it came from.
+// empty nor longer than what it came from, and decrypting in place agrees with decrypting into a
+// buffer of its own.
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/decryption.h"
 #include "e2eCrypto/envelope_format.h"
@@ -36,20 +37,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const bool privateKey = (choice & 1) != 0;
     const std::string input = privateKey && (choice & 2) != 0 ? armoured(rest) : std::string(rest);
+    const SecretString key(privateKey ? fuzzkey::fixedKeyPem : fixedPassPhrase);
+    const int mode = privateKey ? PrivateKeyMode : PassPhraseMode;
     std::string output = "before";
+    std::string failure;
     try {
-        if (privateKey) {
-            decryptData(input, output, SecretString(fuzzkey::fixedKeyPem), SecretString(), PrivateKeyMode,
-                        supportedKeyFormat);
-        } else {
-            decryptData(input, output, SecretString(fixedPassPhrase), SecretString(), PassPhraseMode,
-                        supportedKeyFormat);
-        }
+        decryptData(input, output, key, SecretString(), mode, supportedKeyFormat);
         check(!output.empty() && output.size() <= input.size());
     } catch (const errorDef::error_message& error) {
         check(!error.message.empty() && output == "before");
+        failure = error.message;
     } catch (const e2eError::error_message& error) {
         check(!error.message.empty() && output == "before");
+        failure = error.message;
+    }
+    // Decrypting inside the buffer that holds the input, behind a few bytes of something else, gives
+    // the same plaintext or the same refusal, and leaves nothing behind when it refuses.
+    std::string buffer = "lead" + input;
+    try {
+        decryptDataWithin(buffer, std::string_view(buffer).substr(4), key, SecretString(), mode,
+                          supportedKeyFormat);
+        check(failure.empty() && buffer == output);
+    } catch (const errorDef::error_message& error) {
+        check(error.message == failure && buffer.empty());
+    } catch (const e2eError::error_message& error) {
+        check(error.message == failure && buffer.empty());
     }
     return 0;
 }
