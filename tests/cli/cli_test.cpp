@@ -1,5 +1,6 @@
 // quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
 // checked by the bytes it saves, its exit status and its exact stderr lines.
+#include "support/text_lines.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
 #include "support/nss_test_store.h"
@@ -29,15 +30,6 @@ struct CliRun {
 std::string cliPath() {
     const char* binaryDirectory = std::getenv("QUILLBOX_BINARY_DIR");
     return std::string(binaryDirectory != nullptr ? binaryDirectory : ".") + "/src/cli/quillbox-cli";
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 // A session of its own (so no controlling terminal), stdin from /dev/null.

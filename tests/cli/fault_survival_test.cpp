@@ -1,6 +1,7 @@
 // quillbox-cli meeting faults from outside the program: the disk fills while it saves, it is killed
 // in the middle of a save, and its CA certificate directory holds a FIFO under a certificate's name.
 // The old output must stay whole, nothing short may take its place, and nothing may hang.
+#include "support/text_lines.h"
 #include "support/child_process.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
@@ -28,15 +29,6 @@ using ::testing::IsSupersetOf;
 namespace {
 
 const std::string oldOutput = "the old output, which must survive";
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
