@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CRLChecker checker;
     checker.setCertificate(holder().certificate.get());
     if ((data[0] & 1) != 0) {
-        checker.setIssuerCertificate(authority().certificate.get());
+        checker.addIssuerCertificate(authority().certificate.get());
     }
     try {
         check(checker.setCRL(source, false));

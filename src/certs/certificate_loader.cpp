@@ -10,20 +10,16 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <string_view>
 
 namespace {
 
 constexpr std::string_view pemBegin = "-----BEGIN CERTIFICATE-----";
 constexpr std::string_view pemEnd = "-----END CERTIFICATE-----";
-// How the Base64 of a DER certificate of 256 bytes or more begins.
+// How the Base64 of a DER certificate of 256 bytes up to 64 KiB begins.
 constexpr std::string_view derBase64Start = "MII";
 constexpr std::size_t netscapeReadStep = 10240;
-
-struct CertificateStackFree {
-    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
-};
-using CertificateStackPtr = std::unique_ptr<STACK_OF(X509), CertificateStackFree>;
 
 // Certificates are never encrypted; refusing a pass phrase keeps the library from asking on the terminal.
 int noPassPhrase(char*, int, int, void*) {
@@ -51,9 +47,41 @@ X509Ptr readPkcs12(BIO* channel) {
     return result;
 }
 
-bool isBareBase64Certificate(std::string_view text) {
-    return text.find(pemBegin) == std::string_view::npos && text.find(pemEnd) == std::string_view::npos &&
-           text.find(derBase64Start) != std::string_view::npos;
+bool hasPemMarkers(std::string_view text) {
+    return text.find(pemBegin) != std::string_view::npos || text.find(pemEnd) != std::string_view::npos;
+}
+
+// A DER SEQUENCE header with its length in short form or in up to four long-form bytes: the first
+// bytes of every certificate, whatever its size.
+bool startsWithDerSequence(std::string_view der) {
+    if (der.size() < 2 || static_cast<unsigned char>(der[0]) != 0x30) {
+        return false;
+    }
+    const auto lengthByte = static_cast<unsigned char>(der[1]);
+    const std::size_t lengthBytes = lengthByte & 0x7F;
+    return lengthByte < 0x80 || (lengthBytes >= 1 && lengthBytes <= 4 && der.size() >= 2 + lengthBytes);
+}
+
+// The DER certificate that the Base64 text holds, or nothing when the text is no Base64 of one.
+// Text holding "MII", the start of every certificate from 256 bytes to 64 KiB, is decoded as Base64
+// whatever else it holds, and a decoding error passes through; other text is taken only when it
+// decodes cleanly to a DER SEQUENCE, which admits certificates of 64 KiB and more.
+std::optional<std::string> decodeBareBase64(std::string_view text) {
+    if (hasPemMarkers(text)) {
+        return std::nullopt;
+    }
+    if (text.find(derBase64Start) != std::string_view::npos) {
+        return decodeBase64(text);
+    }
+    try {
+        std::string der = decodeBase64(text);
+        if (startsWithDerSequence(der)) {
+            return der;
+        }
+    } catch (const errorDef::error_message&) {
+        // Not Base64: the Netscape step may still read it.
+    }
+    return std::nullopt;
 }
 
 X509Ptr readBareBase64(const std::string& source, bool sourceIsFile) {
@@ -61,11 +89,12 @@ X509Ptr readBareBase64(const std::string& source, bool sourceIsFile) {
     if (sourceIsFile && !ReadWholeFile(source, fileText)) {
         throw errorDef::error_message("failed loading file");
     }
-    const std::string_view text = sourceIsFile ? std::string_view(fileText) : std::string_view(source);
-    if (!isBareBase64Certificate(text)) {
+    const std::optional<std::string> decoded =
+        decodeBareBase64(sourceIsFile ? std::string_view(fileText) : std::string_view(source));
+    if (!decoded) {
         return nullptr;
     }
-    const std::string der = decodeBase64(text);
+    const std::string& der = *decoded;
     if (!fitsMemoryChannel(der)) {
         throw errorDef::error_message(sourceIsFile ? "CertExpired:Cannot write to bio"
                                                    : "Cannot read certificate to\ncheck agains CRL");

@@ -5,6 +5,8 @@
 
 #include <openssl/pem.h>
 
+#include <algorithm>
+
 namespace {
 
 X509Ptr duplicate(const X509* certificate) {
@@ -35,8 +37,8 @@ void CRLChecker::setCertificate(const X509* certificate) {
     certificate_ = duplicate(certificate);
 }
 
-void CRLChecker::setIssuerCertificate(const X509* issuer) {
-    issuer_ = duplicate(issuer);
+void CRLChecker::addIssuerCertificate(const X509* issuer) {
+    issuers_.push_back(duplicate(issuer));
 }
 
 bool CRLChecker::setCRL(const std::string& source, bool sourceIsFile) {
@@ -52,6 +54,12 @@ bool CRLChecker::setCRL(const std::string& source, bool sourceIsFile) {
     return true;
 }
 
+bool CRLChecker::signedByAnIssuer() const {
+    return std::any_of(issuers_.begin(), issuers_.end(), [this](const X509Ptr& issuer) {
+        return X509_CRL_verify(crl_.get(), X509_get0_pubkey(issuer.get())) == 1;
+    });
+}
+
 bool CRLChecker::isRevoked() const {
     if (!certificate_ || !crl_) {
         throw errorDef::error_message(
@@ -61,7 +69,7 @@ bool CRLChecker::isRevoked() const {
     if (X509_NAME_cmp(X509_CRL_get_issuer(crl_.get()), X509_get_issuer_name(certificate_.get())) != 0) {
         throw errorDef::error_message("CRL was not issued by the authority of the certificate");
     }
-    if (issuer_ && X509_CRL_verify(crl_.get(), X509_get0_pubkey(issuer_.get())) != 1) {
+    if (!issuers_.empty() && !signedByAnIssuer()) {
         throw errorDef::error_message("CRL signature does not match the certificate of its issuer");
     }
     STACK_OF(X509_REVOKED)* revoked = X509_CRL_get_REVOKED(crl_.get());

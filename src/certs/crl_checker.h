@@ -3,6 +3,7 @@
 #include "e2eCrypto/openssl_handles.h"
 
 #include <string>
+#include <vector>
 
 class CRLChecker {
 public:
@@ -12,9 +13,9 @@ public:
 
     // Keeps its own copy; the caller keeps the original.
     void setCertificate(const X509* certificate);
-    // The certificate of the authority that issued the certificate, when it is at hand: the CRL's
-    // signature is then checked with it.
-    void setIssuerCertificate(const X509* issuer);
+    // A certificate of the authority that issued the certificate, when one is at hand: the CRL's
+    // signature must then verify with one of those added.
+    void addIssuerCertificate(const X509* issuer);
     // Loads the CRL (DER, else PEM) from the file at source or from the bytes in source. Returns true
     // or throws; after a throw no CRL is held.
     bool setCRL(const std::string& source, bool sourceIsFile);
@@ -23,7 +24,9 @@ public:
     bool isRevoked() const;
 
 private:
+    bool signedByAnIssuer() const;
+
     X509Ptr certificate_;
-    X509Ptr issuer_;
+    std::vector<X509Ptr> issuers_;
     X509CrlPtr crl_; // declared last so that it is released first
 };

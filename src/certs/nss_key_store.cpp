@@ -8,7 +8,8 @@
 
 namespace {
 
-// The user's NSS shared database; it is opened afresh for every fetch and closed after it.
+// The user's NSS shared database: opened at the first fetch and closed with the store, so a job
+// with many certificate layers starts and shuts NSS down once.
 class NssKeyStore final : public KeyStore {
 public:
     NssKeyStore(std::string storeDirectory, StorePasswordPrompt prompt)
@@ -24,13 +25,17 @@ public:
         if (!certificate) {
             throw errorDef::error_message("Decryption Certificate of \"" + name + "\" not found");
         }
-        StoreKeyAccess access(directory_, prompt_);
+        if (!database_) {
+            database_ = openNssDatabase(directory_);
+        }
+        StoreKeyAccess access(prompt_);
         return access.exportPrivateKey(certificateDer.substr(0, static_cast<std::size_t>(cursor - start)), name);
     }
 
 private:
     std::string directory_;
     StorePasswordPrompt prompt_;
+    NssDatabase database_;
 };
 
 } // namespace

@@ -4,20 +4,28 @@
 
 #include <openssl/x509v3.h>
 
+#include <vector>
+
 namespace {
 
-X509Ptr issuerAmong(X509* certificate, STACK_OF(X509) * certificates) {
-    const int count = certificates == nullptr ? 0 : sk_X509_num(certificates);
-    for (int i = 0; i < count; ++i) {
-        X509* candidate = sk_X509_value(certificates, i);
-        if (X509_check_issued(candidate, certificate) == X509_V_OK && X509_up_ref(candidate) == 1) {
-            return X509Ptr(candidate);
-        }
-    }
-    return nullptr;
+// Only a certificate whose key verifies the signer certificate's own signature is its issuer: a name
+// and key identifier can be copied into a certificate by anyone, a signature cannot.
+bool issued(X509* certificate, X509* candidate) {
+    return X509_NAME_cmp(X509_get_subject_name(candidate), X509_get_issuer_name(certificate)) == 0 &&
+           X509_verify(certificate, X509_get0_pubkey(candidate)) == 1;
 }
 
-X509Ptr issuerInStore(X509* certificate, X509_STORE* store) {
+void addIssuersAmong(X509* certificate, STACK_OF(X509) * candidates, std::vector<X509Ptr>& issuers) {
+    const int count = candidates == nullptr ? 0 : sk_X509_num(candidates);
+    for (int i = 0; i < count; ++i) {
+        X509* candidate = sk_X509_value(candidates, i);
+        if (issued(certificate, candidate) && X509_up_ref(candidate) == 1) {
+            issuers.emplace_back(candidate);
+        }
+    }
+}
+
+CertificateStackPtr storeCertificatesNamed(X509* certificate, X509_STORE* store) {
     if (store == nullptr) {
         return nullptr;
     }
@@ -25,11 +33,16 @@ X509Ptr issuerInStore(X509* certificate, X509_STORE* store) {
     if (!context || X509_STORE_CTX_init(context.get(), store, certificate, nullptr) != 1) {
         return nullptr;
     }
-    X509* issuer = nullptr;
-    if (X509_STORE_CTX_get1_issuer(&issuer, context.get(), certificate) != 1) {
-        return nullptr;
-    }
-    return X509Ptr(issuer);
+    return CertificateStackPtr(X509_STORE_CTX_get1_certs(context.get(), X509_get_issuer_name(certificate)));
+}
+
+// The trusted store is asked first, then the certificates the document brings.
+std::vector<X509Ptr> verifiedIssuers(const RevocationSubject& subject) {
+    std::vector<X509Ptr> issuers;
+    const CertificateStackPtr trusted = storeCertificatesNamed(subject.certificate, subject.caStore);
+    addIssuersAmong(subject.certificate, trusted.get(), issuers);
+    addIssuersAmong(subject.certificate, subject.bundledCertificates, issuers);
+    return issuers;
 }
 
 } // namespace
@@ -37,12 +50,8 @@ X509Ptr issuerInStore(X509* certificate, X509_STORE* store) {
 bool checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath) {
     CRLChecker checker;
     checker.setCertificate(subject.certificate);
-    X509Ptr issuer = issuerAmong(subject.certificate, subject.bundledCertificates);
-    if (!issuer) {
-        issuer = issuerInStore(subject.certificate, subject.caStore);
-    }
-    if (issuer) {
-        checker.setIssuerCertificate(issuer.get());
+    for (const X509Ptr& issuer : verifiedIssuers(subject)) {
+        checker.addIssuerCertificate(issuer.get());
     }
     checker.setCRL(crlPath, true);
     return checker.isRevoked();

@@ -73,17 +73,20 @@ EvpPkeyPtr exportKey(SECKEYPrivateKey& key, void* passwordState) {
 
 } // namespace
 
-StoreKeyAccess::StoreKeyAccess(const std::string& storeDirectory, const StorePasswordPrompt& prompt)
-    : password_{&prompt} {
+NssDatabase openNssDatabase(const std::string& storeDirectory) {
     const std::string configuration = "sql:" + storeDirectory;
-    context_.reset(NSS_InitContext(configuration.c_str(), "", "", "", nullptr,
-                                   NSS_INIT_READONLY | NSS_INIT_NOROOTINIT));
-    if (!context_) {
+    NssDatabase database(
+        NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_READONLY | NSS_INIT_NOROOTINIT));
+    if (!database) {
         char message[64];
         std::snprintf(message, sizeof message, "Error %x in getting CertList from IE Store",
                       static_cast<unsigned int>(PR_GetError()));
         fail(message);
     }
+    return database;
+}
+
+StoreKeyAccess::StoreKeyAccess(const StorePasswordPrompt& prompt) : password_{&prompt} {
     PK11_SetPasswordFunc(askPassword);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// The NSS resources of one key fetch from the user's store: the opened database, the certificate
-// found in it and its private key. When the holder goes, whichever way the fetch ended, the token is
-// logged out (so the next fetch asks for the password again), every reference is dropped and the
-// database is closed.
+// The NSS resources of one key fetch from the user's opened store: the certificate found in it and
+// its private key. When the holder goes, whichever way the fetch ended, the token is logged out (so
+// the next fetch asks for the password again) and every reference is dropped; the database stays
+// open for the next fetch.
 #include "certs/key_store.h"
 
 #include <cert.h>
@@ -17,11 +17,16 @@ template <auto FreeFunction> struct NssDeleter {
     template <typename T> void operator()(T* object) const { FreeFunction(object); }
 };
 
+using NssDatabase = std::unique_ptr<NSSInitContext, NssDeleter<NSS_ShutdownContext>>;
+
+// Opens the database in storeDirectory read-only; throws errorDef::error_message
+// "Error %x in getting CertList from IE Store" with NSS's error code when it cannot be opened.
+NssDatabase openNssDatabase(const std::string& storeDirectory);
+
 class StoreKeyAccess {
 public:
-    // Opens the database in storeDirectory read-only; throws errorDef::error_message
-    // "Error %x in getting CertList from IE Store" with NSS's error code when it cannot be opened.
-    StoreKeyAccess(const std::string& storeDirectory, const StorePasswordPrompt& prompt);
+    // The database must be open for as long as the holder lives.
+    explicit StoreKeyAccess(const StorePasswordPrompt& prompt);
     StoreKeyAccess(const StoreKeyAccess&) = delete;
     StoreKeyAccess& operator=(const StoreKeyAccess&) = delete;
     ~StoreKeyAccess();
@@ -46,7 +51,6 @@ private:
 
     PasswordState password_;
     // Declared in the order they are taken, so they are released in the reverse one.
-    std::unique_ptr<NSSInitContext, NssDeleter<NSS_ShutdownContext>> context_;
     std::unique_ptr<CERTCertificate, NssDeleter<CERT_DestroyCertificate>> certificate_;
     std::unique_ptr<SECKEYPrivateKey, NssDeleter<SECKEY_DestroyPrivateKey>> key_;
     std::unique_ptr<PK11SlotInfo, NssDeleter<PK11_FreeSlot>> slot_;

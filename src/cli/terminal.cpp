@@ -1,6 +1,6 @@
 #include "terminal.h"
 
-#include "e2eCrypto/file_descriptor.h"
+#include "platform/posix/file_descriptor.h"
 
 #include <fcntl.h>
 #include <termios.h>

@@ -25,3 +25,9 @@ using X509Ptr = std::unique_ptr<X509, OpenSslDeleter<X509_free>>;
 using X509CrlPtr = std::unique_ptr<X509_CRL, OpenSslDeleter<X509_CRL_free>>;
 using X509StorePtr = std::unique_ptr<X509_STORE, OpenSslDeleter<X509_STORE_free>>;
 using X509StoreCtxPtr = std::unique_ptr<X509_STORE_CTX, OpenSslDeleter<X509_STORE_CTX_free>>;
+
+// A stack that owns its certificates.
+struct CertificateStackFree {
+    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
+};
+using CertificateStackPtr = std::unique_ptr<STACK_OF(X509), CertificateStackFree>;

@@ -1,6 +1,6 @@
 #include "e2eCrypto/whole_file.h"
 
-#include "e2eCrypto/file_descriptor.h"
+#include "platform/posix/file_descriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

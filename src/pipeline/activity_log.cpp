@@ -1,6 +1,6 @@
 #include "pipeline/activity_log.h"
 
-#include "e2eCrypto/file_descriptor.h"
+#include "platform/posix/file_descriptor.h"
 
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
@@ -53,6 +53,38 @@ std::int64_t readCounter(const std::string& path) {
 void writeCounter(const std::string& path, std::int64_t count) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << count;
+}
+
+// A field never carries a raw tab or line break, so a path or message cannot forge a record; the
+// backslash is escaped too, so the escapes read back unambiguously.
+std::string escapedField(const std::string& field) {
+    static constexpr char hexDigits[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(field.size());
+    for (const char c : field) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7F) {
+                escaped += {'\\', 'x', hexDigits[byte >> 4], hexDigits[byte & 0x0F]};
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
 }
 
 } // namespace
@@ -127,8 +159,14 @@ void ActivityLog::Write(int kind, const std::string& message, const std::string&
     }
 }
 
+bool ActivityLog::createLog() {
+    // A log that another job created meanwhile is as good as one this job created.
+    const SaveStatus created = WriteWholeFile(logPath_, "\n", ui_, ExistingFile::Keep);
+    return created == SaveStatus::Saved || created == SaveStatus::Exists;
+}
+
 void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
-    if (::access(logPath_.c_str(), F_OK) != 0 && !WriteWholeFile(logPath_, "\n", ui_)) {
+    if (::access(logPath_.c_str(), F_OK) != 0 && !createLog()) {
         ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
                         Buttons::Ok);
         return;
@@ -139,7 +177,7 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
     }
     const std::tm when = clock_();
     const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
-                               message + "\t" + files + "\n";
+                               escapedField(message) + "\t" + escapedField(files) + "\n";
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {

@@ -25,6 +25,7 @@ public:
     static std::string FormatTime(const std::tm& when);
 
 private:
+    bool createLog();
     void append(int kind, const std::string& message, const std::string& files);
 
     std::string logPath_;

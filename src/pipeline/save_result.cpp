@@ -31,14 +31,30 @@ void reportSaveFailure(JobContext& job, bool furtherPasses) {
 
 } // namespace
 
-SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
-    const std::string& output = job.pair.output;
-    if (::access(output.c_str(), F_OK) == 0 &&
-        !job.ui.showMessage(output + " file already exists. Do you want to overwrite it?", IconKind::Warning,
-                            Buttons::YesNo)) {
+namespace {
+
+void declineUnlessConfirmed(JobContext& job) {
+    if (!job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
+                            IconKind::Warning, Buttons::YesNo)) {
         throw errorDef::error_message("");
     }
-    if (!WriteWholeFile(output, content, job.ui)) {
+}
+
+} // namespace
+
+SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
+    const std::string& output = job.pair.output;
+    const bool exists = ::access(output.c_str(), F_OK) == 0;
+    if (exists) {
+        declineUnlessConfirmed(job);
+    }
+    SaveStatus status =
+        WriteWholeFile(output, content, job.ui, exists ? ExistingFile::Replace : ExistingFile::Keep);
+    if (status == SaveStatus::Exists) {
+        declineUnlessConfirmed(job);
+        status = WriteWholeFile(output, content, job.ui, ExistingFile::Replace);
+    }
+    if (status != SaveStatus::Saved) {
         reportSaveFailure(job, furtherPasses);
         return SaveOutcome::Failed;
     }

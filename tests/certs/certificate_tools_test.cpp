@@ -101,6 +101,19 @@ INSTANTIATE_TEST_SUITE_P(
                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(LoadCertificate, CertificateOf64KiBAndMoreLoadsInEveryForm) {
+    const CertificateTools tools;
+    const Identity large = makeIdentity({.commentBytes = 70000});
+    const std::string der = certificateDer(large.certificate.get());
+    ASSERT_GT(der.size(), 65536U);
+    for (const std::string& source :
+         {der, certificatePem(large.certificate.get()), pkcs12(large), encodeBase64(der)}) {
+        const X509Ptr loaded = tools.loadCertificate(source, false);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(X509_cmp(loaded.get(), large.certificate.get()), 0);
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::function<std::string(const TempDir&)> source;

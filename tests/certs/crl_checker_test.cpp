@@ -48,7 +48,7 @@ std::string answer(const Identity& holder, const std::string& source, bool sourc
     CRLChecker checker;
     checker.setCertificate(holder.certificate.get());
     if (issuer != nullptr) {
-        checker.setIssuerCertificate(issuer->certificate.get());
+        checker.addIssuerCertificate(issuer->certificate.get());
     }
     try {
         EXPECT_TRUE(checker.setCRL(source, sourceIsFile));
@@ -190,6 +190,20 @@ TEST_F(RevocationWithCrlFile, IssuerAmongTheBundledCertificates) {
     sk_X509_push(bundled, authority().certificate.get());
     EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {9}}), bundled, nullptr), "revoked");
     EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, nullptr), badSignature);
+    sk_X509_free(bundled);
+}
+
+TEST_F(RevocationWithCrlFile, CertificateWithTheIssuersNameButAnotherKeyIsNoIssuer) {
+    const std::string genuine = makeCrl(authority(), {.revokedSerials = {9}});
+    const X509StorePtr store(X509_STORE_new());
+    X509_STORE_add_cert(store.get(), authority().certificate.get());
+    STACK_OF(X509)* bundled = sk_X509_new_null();
+    sk_X509_push(bundled, impostor.certificate.get());
+    EXPECT_EQ(check(genuine, bundled, nullptr), "revoked");
+    EXPECT_EQ(check(genuine, bundled, store.get()), "revoked");
+    sk_X509_push(bundled, authority().certificate.get());
+    EXPECT_EQ(check(genuine, bundled, nullptr), "revoked");
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, store.get()), badSignature);
     sk_X509_free(bundled);
 }
 

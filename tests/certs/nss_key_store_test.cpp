@@ -8,6 +8,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <nss.h>
 
 #include <openssl/pem.h>
 
@@ -102,12 +103,18 @@ TEST_F(NssKeyStoreTest, ExportsExactlyTheStoredKeyAsABlob) {
     EXPECT_EQ(blob, privateKeyBlobFromKey(*user.key));
 }
 
-TEST_F(NssKeyStoreTest, AsksForTheStorePasswordAtEveryFetch) {
+TEST_F(NssKeyStoreTest, OpensOncePerJobAndAsksForThePasswordAtEveryFetch) {
     NssTestStore store(directory.path(), storePassword);
     store.importPkcs12(testdoc::pkcs12(user, "p12"), "p12");
     ScriptedPrompt prompt{storePassword, storePassword};
-    expectKeyOpensDocument(fetch(store, prompt));
-    expectKeyOpensDocument(fetch(store, prompt));
+    // One store serves every certificate layer of a job; NSS is started once and shut down with it.
+    auto keyStore = openUserKeyStore(store.directory(), prompt.prompt());
+    for (int layer = 0; layer < 2; ++layer) {
+        expectKeyOpensDocument(fetchDecryptionKey(certificateText(), SecretString("transient"), *keyStore));
+        EXPECT_TRUE(NSS_IsInitialized());
+    }
+    keyStore.reset();
+    EXPECT_FALSE(NSS_IsInitialized());
     ASSERT_EQ(prompt.calls.size(), 2u);
     EXPECT_EQ(prompt.calls[0].token, "NSS Certificate DB");
     EXPECT_FALSE(prompt.calls[0].retry);

@@ -13,8 +13,12 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <openssl/core_names.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 extern char** environ;
@@ -178,16 +182,46 @@ TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
                            "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"\"}\n");
 }
 
+// The private key's secret components in both byte orders, as a key file or a blob would hold them.
+std::vector<std::string> secretKeyPatterns(const EVP_PKEY& key) {
+    std::vector<std::string> patterns;
+    for (const char* name :
+         {OSSL_PKEY_PARAM_RSA_D, OSSL_PKEY_PARAM_RSA_FACTOR1, OSSL_PKEY_PARAM_RSA_FACTOR2}) {
+        BIGNUM* number = nullptr;
+        EVP_PKEY_get_bn_param(&key, name, &number);
+        const BignumPtr held(number);
+        std::string bytes(static_cast<std::size_t>(BN_num_bytes(number)), '\0');
+        BN_bn2bin(number, reinterpret_cast<unsigned char*>(bytes.data()));
+        patterns.push_back(bytes.substr(0, 16));
+        patterns.push_back(std::string(bytes.rbegin(), bytes.rbegin() + 16));
+    }
+    return patterns;
+}
+
 TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
     const std::string store = makeStore();
     dir.write("doc.qsig", testdoc::asymmetricLayer(plain, testRecipient().certificate.get()));
+    std::filesystem::create_directory(dir.file("tmp"));
+    ::setenv("TMPDIR", dir.file("tmp").c_str(), 1);
 
     const CliRun run = open({"--store", store, "doc.qsig"});
+    ::unsetenv("TMPDIR");
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("doc"), plain);
     EXPECT_EQ(run.errLines,
               (std::vector<std::string>{keyNotice, "quillbox: success: Decryption complete and File Saved"}));
+    // The key went from the store to memory only: no file outside the store holds any part of it.
+    const std::vector<std::string> secrets = secretKeyPatterns(*testRecipient().key);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+        if (entry.is_regular_file() && entry.path().parent_path() != store) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            for (const std::string& secret : secrets) {
+                EXPECT_EQ(bytes.find(secret), std::string::npos) << entry.path();
+            }
+        }
+    }
 }
 
 TEST_F(CliTest, AStorePasswordWithoutTerminalOrFileIsACancel) {

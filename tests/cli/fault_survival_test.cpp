@@ -66,8 +66,8 @@ TEST(FullDisk, KeepsTheOldOutputAndLeavesNoShortFile) {
     TempDir dir;
     const std::vector<std::string> command =
         openOverOldOutput(dir, testdoc::signedLayer(patterned(1 << 20), testSigner()));
+    // SIGXFSZ keeps its default action: the program itself must turn the limit into a failed write.
     const ChildEnd end = runProgram(command, dir.path(), [] {
-        std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{256 << 10, 256 << 10}; // the log stays far below it
         ::setrlimit(RLIMIT_FSIZE, &limit);
     });
@@ -82,9 +82,32 @@ TEST(FullDisk, KeepsTheOldOutputAndLeavesNoShortFile) {
               std::string::npos);
 }
 
-// Killed as soon as its temporary file appears, the program has not yet renamed it over the output.
+// The descriptor through which the child writes a staged output in directory: an unnamed file shows
+// as "directory/#inode (deleted)", a named one as a hidden ".tmp" file. Empty when there is none.
+std::string stagedOutputOf(pid_t child, const std::string& directory) {
+    std::error_code error;
+    for (const auto& fd :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(child) + "/fd", error)) {
+        const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+        if (target.rfind(directory + "/#", 0) == 0 || target.rfind(directory + "/.quillbox-", 0) == 0) {
+            return fd.path().string();
+        }
+    }
+    return {};
+}
+
+struct KillCase {
+    const char* name;
+    int signal;
+    double writtenShare; // how much of the content the staged output holds when the signal is sent
+};
+
+class KilledDuringTheSave : public testing::TestWithParam<KillCase> {};
+
+// Whatever the moment and the signal, the directory holds the document, the old output (or, when the
+// child finished first, the whole content) and nothing else: no decrypted byte outside the output.
 // A child that finishes first has saved the whole content; a few tries make the kill land mid-save.
-TEST(KilledDuringTheSave, LeavesTheOldOutputWhole) {
+TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
     const std::string content = patterned(std::size_t{96} << 20);
     const std::string document = testdoc::signedLayer(content, testSigner());
     bool killedMidSave = false;
@@ -93,12 +116,16 @@ TEST(KilledDuringTheSave, LeavesTheOldOutputWhole) {
         const pid_t child = startProgram(openOverOldOutput(dir, document), dir.path());
         int status = 0;
         while (::waitpid(child, &status, WNOHANG) == 0) {
-            if (!temporaryFilesIn(dir.path()).empty()) {
-                ::kill(child, SIGKILL);
-                killedMidSave = waitForChild(child).signal == SIGKILL;
+            const std::string staged = stagedOutputOf(child, dir.path());
+            struct stat written {};
+            if (!staged.empty() && ::stat(staged.c_str(), &written) == 0 &&
+                static_cast<double>(written.st_size) >=
+                    GetParam().writtenShare * static_cast<double>(content.size())) {
+                ::kill(child, GetParam().signal);
+                killedMidSave = waitForChild(child).signal == GetParam().signal;
                 break;
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
         const std::string saved = readFile(dir.file("doc.txt"));
         EXPECT_TRUE(saved == oldOutput || saved == content)
@@ -106,9 +133,22 @@ TEST(KilledDuringTheSave, LeavesTheOldOutputWhole) {
         if (killedMidSave) {
             EXPECT_EQ(saved, oldOutput);
         }
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        EXPECT_THAT(names, testing::IsSubsetOf({".stdout", ".stderr", "app", "doc.qsig", "doc.txt"}));
     }
     EXPECT_TRUE(killedMidSave) << "no kill landed during a save";
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, KilledDuringTheSave,
+                         testing::Values(KillCase{"KillAtTheStart", SIGKILL, 0.0},
+                                         KillCase{"KillHalfway", SIGKILL, 0.5},
+                                         KillCase{"TermHalfway", SIGTERM, 0.5},
+                                         KillCase{"HangUpAtTheStart", SIGHUP, 0.0},
+                                         KillCase{"InterruptHalfway", SIGINT, 0.5}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The CA directory is "../../certs" from where the program runs. Its files are named by subject hash.
 class CaDirectory : public testing::Test {

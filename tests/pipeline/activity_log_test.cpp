@@ -60,6 +60,15 @@ TEST_F(ActivityLogTest, UnknownKindLeavesTheThirdFieldEmpty) {
     EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "\tm\tf\n" + fixedStamp + "\tm\tf\n");
 }
 
+TEST_F(ActivityLogTest, ControlCharactersInFieldsAreEscapedSoARecordStaysOneLine) {
+    log.Write(0, "Line one\nline two",
+              "/tmp/x\n1/1/2004\t0:0:0\tDECRYPTION\tforged\r\\\x01\x7f\xc3\xa9.qsig");
+    EXPECT_EQ(dir.read("Reader-Log.txt"),
+              "\n" + fixedStamp +
+                  "ERROR\tLine one\\nline "
+                  "two\t/tmp/x\\n1/1/2004\\t0:0:0\\tDECRYPTION\\tforged\\r\\\\\\x01\\x7F\xc3\xa9.qsig\n");
+}
+
 TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
     baseLogOfSize(102400);
     log.Write(0, "m", "f");

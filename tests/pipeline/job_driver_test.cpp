@@ -193,6 +193,28 @@ TEST(JobDriver, SignersAreCheckedAgainstTheCrlWhenTheChoiceIsYes) {
     EXPECT_EQ(harness.read("doc.txt"), plain) << "a verdict never stops the file";
 }
 
+TEST(JobDriver, ACertificateForgedInTheIssuersNameCannotSilenceTheCrl) {
+    using namespace testdoc;
+    const Identity authority =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 2, .isCa = true});
+    const Identity forged =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
+    const Identity signer = makeIdentity({.serial = 9}, &authority);
+    JobHarness harness;
+    FormValues values;
+    values.input = harness.write(
+        "doc.qsig", signedLayer(plain, signer, {.extraCertificates = {forged.certificate.get()}}));
+    values.output = harness.path("doc.txt");
+    values.crlChoice = 0;
+    values.crlPath = harness.write("list.crl", makeCrl(authority, {.revokedSerials = {9}}));
+
+    harness.run(values);
+
+    ASSERT_EQ(harness.ui.verdicts().size(), 1u);
+    EXPECT_EQ(harness.ui.verdicts()[0].header, "FAILED");
+    EXPECT_EQ(harness.ui.verdicts()[0].revocationText, "Signer Certificate is REVOKED");
+}
+
 // A batch of three around one odd file in the middle.
 class BatchTest : public testing::Test {
 protected:

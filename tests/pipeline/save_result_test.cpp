@@ -3,6 +3,7 @@
 #include "e2eCrypto/error_records.h"
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
+#include "support/child_process.h"
 #include "support/fake_job_form.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
@@ -13,8 +14,19 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <thread>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -210,7 +222,7 @@ TEST(WriteWholeFile, FollowsASymbolicLinkToItsTarget) {
     ScriptedJobUi ui;
     const std::string target = dir.write("target.txt", "old");
     std::filesystem::create_symlink(target, dir.file("link.txt"));
-    EXPECT_TRUE(WriteWholeFile(dir.file("link.txt"), "new", ui));
+    EXPECT_EQ(WriteWholeFile(dir.file("link.txt"), "new", ui), SaveStatus::Saved);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
     EXPECT_EQ(dir.read("target.txt"), "new");
 }
@@ -219,7 +231,7 @@ TEST(WriteWholeFile, SavesANameAtTheFileSystemsLengthLimit) {
     TempDir dir;
     ScriptedJobUi ui;
     const std::string longest(255, 'n');
-    EXPECT_TRUE(WriteWholeFile(dir.file(longest), "bytes", ui));
+    EXPECT_EQ(WriteWholeFile(dir.file(longest), "bytes", ui), SaveStatus::Saved);
     EXPECT_EQ(dir.read(longest), "bytes");
 }
 
@@ -227,9 +239,182 @@ TEST(WriteWholeFile, RefusesADirectory) {
     TempDir dir;
     ScriptedJobUi ui;
     std::filesystem::create_directory(dir.file("sub"));
-    EXPECT_FALSE(WriteWholeFile(dir.file("sub"), "x", ui));
+    EXPECT_EQ(WriteWholeFile(dir.file("sub"), "x", ui), SaveStatus::Failed);
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("sub")));
     EXPECT_THAT(ui.events, IsEmpty());
+}
+
+// What a save must leave of the file it replaces, in situations a rename cannot handle by itself.
+struct ReplaceCase {
+    const char* name;
+    bool asNobody;        // run the save as an unprivileged user (needs root to set up)
+    mode_t directoryMode; // of the directory that holds the output
+    // Makes the output in directory and returns the path to save to.
+    std::function<std::string(const std::string& directory)> prepare;
+    // Checks what was saved; returns what is wrong, or nothing.
+    std::function<std::string(const std::string& directory)> check;
+};
+
+std::string fileAt(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct stat statusOf(const std::string& path) {
+    struct stat status {};
+    ::stat(path.c_str(), &status);
+    return status;
+}
+
+std::string expect(bool condition, const std::string& otherwise) {
+    return condition ? std::string() : otherwise;
+}
+
+const uid_t nobody = 65534;
+
+void setOwnerAndMode(const std::string& path, uid_t owner, gid_t group, mode_t mode) {
+    if (::chown(path.c_str(), owner, group) != 0 || ::chmod(path.c_str(), mode) != 0) {
+        throw std::runtime_error("cannot set the owner of " + path);
+    }
+}
+
+class ReplacingAFile : public ::testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(ReplacingAFile, KeepsWhatTheFileWasAndTakesTheNewContent) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "setting owners and dropping privileges needs root";
+    }
+    TempDir dir;
+    const std::string directory = dir.file("out");
+    std::filesystem::create_directory(directory);
+    const std::string path = GetParam().prepare(directory);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(directory.c_str(), GetParam().directoryMode), 0);
+    const auto save = [&]() -> std::string {
+        ScriptedJobUi ui;
+        return expect(WriteWholeFile(path, "new content", ui) == SaveStatus::Saved, "not saved");
+    };
+    EXPECT_EQ(GetParam().asNobody ? runUnprivileged(save) : save(), "");
+    EXPECT_EQ(GetParam().check(directory), "");
+    std::vector<std::string> leftOver = namesIn(directory);
+    EXPECT_EQ(std::count_if(leftOver.begin(), leftOver.end(),
+                            [](const std::string& name) { return name[0] == '.'; }),
+              0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReplacingAFile,
+    ::testing::Values(
+        ReplaceCase{"OwnerGroupModeAndAttributes", false, 0755,
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        std::ofstream(path) << "old";
+                        setOwnerAndMode(path, 1234, 5678, 0640);
+                        ::setxattr(path.c_str(), "user.origin", "kept", 4, 0);
+                        return path;
+                    },
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        const struct stat status = statusOf(path);
+                        char origin[8] = {};
+                        return expect(fileAt(path) == "new content", "content") +
+                               expect(status.st_uid == 1234 && status.st_gid == 5678, " owner") +
+                               expect((status.st_mode & 07777) == 0640, " mode") +
+                               expect(::getxattr(path.c_str(), "user.origin", origin, sizeof origin) == 4 &&
+                                          std::string(origin) == "kept",
+                                      " attribute");
+                    }},
+        ReplaceCase{"HardLinks", false, 0755,
+                    [](const std::string& directory) {
+                        std::ofstream(directory + "/a.txt") << "old";
+                        std::filesystem::create_hard_link(directory + "/a.txt",
+                                                          directory + "/other-name.txt");
+                        return directory + "/a.txt";
+                    },
+                    [](const std::string& directory) {
+                        return expect(fileAt(directory + "/other-name.txt") == "new content", "link lost") +
+                               expect(statusOf(directory + "/a.txt").st_nlink == 2, " link count");
+                    }},
+        // Shared with its group by another owner: replacing it would hand it to the one who saves.
+        ReplaceCase{"GroupSharedFileOfAnotherOwner", true, 0777,
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        std::ofstream(path) << "a longer old content";
+                        setOwnerAndMode(path, 0, nobody, 0660);
+                        return path;
+                    },
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        const struct stat status = statusOf(path);
+                        return expect(fileAt(path) == "new content", "content") +
+                               expect(status.st_uid == 0 && status.st_gid == nobody, " owner") +
+                               expect((status.st_mode & 07777) == 0660, " mode");
+                    }},
+        ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555,
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        std::ofstream(path) << "old";
+                        ::chmod(path.c_str(), 0666);
+                        return path;
+                    },
+                    [](const std::string& directory) {
+                        return expect(fileAt(directory + "/a.txt") == "new content", "content");
+                    }},
+        ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777,
+                    [](const std::string& directory) {
+                        const std::string path = directory + "/a.txt";
+                        std::ofstream(path) << "old";
+                        ::chmod(path.c_str(), 0666);
+                        return path;
+                    },
+                    [](const std::string& directory) {
+                        return expect(fileAt(directory + "/a.txt") == "new content", "content") +
+                               expect(statusOf(directory + "/a.txt").st_uid == 0, " owner");
+                    }},
+        ReplaceCase{"DanglingLinkCreatesTheFileItNames", true, 0777,
+                    [](const std::string& directory) {
+                        std::filesystem::create_symlink("named.txt", directory + "/link.txt");
+                        return directory + "/link.txt";
+                    },
+                    [](const std::string& directory) {
+                        return expect(fileAt(directory + "/named.txt") == "new content", "content") +
+                               expect(std::filesystem::is_symlink(directory + "/link.txt"), " link");
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Two jobs creating one new output: exactly one saves without asking; the other is asked, and its
+// No leaves the first one's content.
+TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
+    for (int round = 0; round < 50; ++round) {
+        TempDir dir;
+        const std::string output = dir.file("a.txt");
+        std::array<std::string, 2> outcomes;
+        std::atomic<int> ready{0};
+        const auto create = [&](int which) {
+            ScriptedJobUi ui;
+            ui.answer(false);
+            FakeJobForm form{FormValues{}};
+            ActivityLog log{dir.file("Reader-Log.txt"), ui};
+            JobContext job{ui, form, log, JobMode::Batch, {"/in/a.qsig", output}};
+            ++ready;
+            while (ready < 2) {
+            }
+            try {
+                outcomes[which] = SaveResult(job, std::string(4096, static_cast<char>('0' + which)), 2,
+                                             false) == SaveOutcome::Saved
+                                      ? "saved"
+                                      : "failed";
+            } catch (const errorDef::error_message&) {
+                outcomes[which] = ui.messages().empty() ? "declined unasked" : "declined";
+            }
+        };
+        std::thread first(create, 0);
+        std::thread second(create, 1);
+        first.join();
+        second.join();
+        std::sort(outcomes.begin(), outcomes.end());
+        ASSERT_EQ(outcomes, (std::array<std::string, 2>{"declined", "saved"})) << "round " << round;
+    }
 }
 
 struct CompletionCase {

@@ -29,6 +29,8 @@ struct CertificateSpec {
     int keyIndex = 0;
     int keyBits = 2048;
     bool isCa = false;
+    // A comment extension of this many bytes makes a certificate as large as needed.
+    std::size_t commentBytes = 0;
 };
 
 struct Identity {
@@ -68,6 +70,7 @@ struct SignOptions {
     const EVP_MD* digest = nullptr;  // SHA-1 when null
     std::vector<const Identity*> extraSigners{}; // signed by these too, in order, after the first
     bool extraSignersTampered = false;           // the last extra signer's signature is broken
+    std::vector<const X509*> extraCertificates{}; // carried in the signedData besides the signers'
 };
 // The DER of a signedData over content.
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options = {});

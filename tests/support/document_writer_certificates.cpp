@@ -123,6 +123,10 @@ Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
         addExtension(certificate, signerCertificate, NID_basic_constraints, "critical,CA:TRUE");
         addExtension(certificate, signerCertificate, NID_key_usage, "critical,keyCertSign,cRLSign");
     }
+    if (spec.commentBytes > 0) {
+        addExtension(certificate, signerCertificate, NID_netscape_comment,
+                     std::string(spec.commentBytes, 'c').c_str());
+    }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
     require(X509_sign(certificate, signingKey, EVP_sha256()) > 0, "X509_sign");
     return identity;

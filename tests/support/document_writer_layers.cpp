@@ -144,6 +144,9 @@ std::string signedDataDer(std::string_view content, const Identity& signer, cons
                     "PKCS7_sign_add_signer");
         }
     }
+    for (const X509* extra : options.extraCertificates) {
+        require(PKCS7_add_certificate(p7.get(), const_cast<X509*>(extra)) == 1, "PKCS7_add_certificate");
+    }
     if (options.detached) {
         require(PKCS7_set_detached(p7.get(), 1) == 1, "PKCS7_set_detached");
     }

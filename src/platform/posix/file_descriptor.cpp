@@ -1,4 +1,4 @@
-#include "e2eCrypto/file_descriptor.h"
+#include "platform/posix/file_descriptor.h"
 
 #include <unistd.h>
 

@@ -1,0 +1,28 @@
+#pragma once
+// Saving the whole content of a file so that a failure never costs the old content and no byte of
+// the new content is ever in a file other than the one named.
+#include <string>
+#include <string_view>
+
+enum class SaveStatus {
+    Saved,
+    Exists,   // the file exists, or appeared during the save, and was to be kept: nothing was written
+    DiskFull, // no space, a quota or a file-size limit; the old content is whole
+    Failed,   // any other failure; the old content is whole
+};
+
+// What becomes of a file that already has the name.
+enum class ExistingFile { Keep, Replace };
+
+// Writes bytes as the whole content of path and makes sure they reached the disk. A symbolic link is
+// followed to the file it names, which is created when it does not exist. A replaced file keeps its
+// owner, group, mode, hard links and extended attributes; where putting a new file in its place
+// cannot keep them, its content is overwritten in place once the space for it is reserved.
+SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing);
+
+// True for an existing file that must not be written: no write permission bit set for anyone, or the
+// system refuses writing. The bits matter because root may write anything.
+bool isReadOnlyFile(const std::string& path);
+
+// From now on a file-size limit makes writes fail instead of ending the process with a signal.
+void treatFileSizeLimitAsWriteError();

@@ -1,0 +1,48 @@
+#include "platform/posix/file_attributes.h"
+
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The value of one extended attribute, or false when it cannot be read whole.
+bool readAttribute(const std::string& path, const char* name, std::string& value) {
+    const ssize_t size = ::getxattr(path.c_str(), name, nullptr, 0);
+    if (size < 0) {
+        return false;
+    }
+    value.assign(static_cast<std::size_t>(size), '\0');
+    return ::getxattr(path.c_str(), name, value.data(), value.size()) == size;
+}
+
+bool copyExtendedAttributes(const std::string& path, int fd) {
+    const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
+    if (size <= 0) {
+        // A file system without extended attributes has none to keep.
+        return size == 0 || errno == ENOTSUP;
+    }
+    std::string names(static_cast<std::size_t>(size), '\0');
+    if (::listxattr(path.c_str(), names.data(), names.size()) != size) {
+        return false;
+    }
+    std::string value;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* name = names.c_str() + at;
+        if (!readAttribute(path, name, value) || ::fsetxattr(fd, name, value.data(), value.size(), 0) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool takeOverAttributes(int fd, const struct stat& old, const std::string& path) {
+    // The mode comes after the owner, as a change of owner clears the set-id bits; the attributes
+    // last, as an access list sets the mode's group bits.
+    return ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0 &&
+           copyExtendedAttributes(path, fd);
+}
