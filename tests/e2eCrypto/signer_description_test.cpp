@@ -52,8 +52,13 @@ INSTANTIATE_TEST_SUITE_P(
         SubjectCase{"OrganisationHoldingOU", "/O=HOUSE/CN=Test Signer", "CN=Test Signer\n\n\nO=HOUSE\n"},
         SubjectCase{"TwoCommonNamesTakeTheLast", "/CN=First/CN=Second", "CN=Second\n\n\n\n"},
         SubjectCase{"TwoUnitsTakeTheFirst", "/O=Acme/OU=One/OU=Two/CN=x", "CN=x\n\nO=Acme\nOU=One\n"},
-        SubjectCase{"Empty", "", "\n\n\n\n"}),
+        SubjectCase{"Empty", "", "\n\n\n\n"},
+        SubjectCase{"Utf8NamesAsWritten", "/C=PL/O=Zakład Łódź/CN=Łukasz Żółć/emailAddress=lz@example.pl",
+                    "CN=Łukasz Żółć\nEmail=lz@example.pl\nO=Zakład Łódź\n\n"},
+        SubjectCase{"ControlCharactersStayEscaped", "/O=Two\nLines/CN=Tab\tName", "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslDeleter<X509_NAME_free>>;
 
 X509_NAME* nameOf(const Identity& identity) {
     return X509_get_subject_name(identity.certificate.get());
@@ -62,6 +67,19 @@ X509_NAME* nameOf(const Identity& identity) {
 TEST(SubjectOneLine, WritesTheEmailAttributeShort) {
     const Identity identity = makeIdentity({.subject = "/CN=a/emailAddress=x@y/OU=emailAddress=z"});
     EXPECT_EQ(subjectOneLine(nameOf(identity)), "/CN=a/Email=x@y/OU=emailAddress=z");
+}
+
+TEST(SubjectOneLine, ShowsEveryStringTypeAsUtf8AndEscapesWhatIsNotWellFormed) {
+    X509NamePtr name(X509_NAME_new());
+    const auto add = [&name](int type, std::string_view bytes) {
+        ASSERT_EQ(X509_NAME_add_entry_by_txt(name.get(), "CN", type, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             static_cast<int>(bytes.size()), -1, 0),
+                  1);
+    };
+    add(V_ASN1_BMPSTRING, std::string_view("\x01\x41\x00z", 4));
+    add(V_ASN1_T61STRING, "Jos\xE9");
+    add(V_ASN1_UTF8STRING, "bad \xC5 byte");
+    EXPECT_EQ(subjectOneLine(name.get()), "/CN=Łz/CN=José/CN=bad \\xC5 byte");
 }
 
 TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {

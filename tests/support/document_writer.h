@@ -15,7 +15,7 @@ namespace testdoc {
 EVP_PKEY* testKey(int index, int bits = 2048);
 
 struct CertificateSpec {
-    // One-line subject as OpenSSL prints it; "emailAddress" is the attribute for e-mail.
+    // One-line subject as OpenSSL prints it, values in UTF-8; "emailAddress" is the attribute for e-mail.
     std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
     long serial = 1;
     // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.

@@ -23,7 +23,7 @@ using Asn1IntegerPtr = std::unique_ptr<ASN1_INTEGER, OpenSslDeleter<ASN1_INTEGER
 
 constexpr std::int64_t crlValidity = 30 * 24 * 3600;
 
-// "/C=US/O=Acme Ltd/CN=x" -> X509_NAME; each "/"-separated piece is one attribute.
+// "/C=US/O=Acme Ltd/CN=x" -> X509_NAME; each "/"-separated piece is one attribute, its value UTF-8.
 void fillName(X509_NAME* name, const std::string& oneLine) {
     std::size_t start = 0;
     while (start < oneLine.size()) {
@@ -40,7 +40,7 @@ void fillName(X509_NAME* name, const std::string& oneLine) {
         require(equals != std::string::npos, "subject attribute without '='");
         const std::string field = piece.substr(0, equals);
         const std::string value = piece.substr(equals + 1);
-        require(X509_NAME_add_entry_by_txt(name, field.c_str(), MBSTRING_ASC,
+        require(X509_NAME_add_entry_by_txt(name, field.c_str(), MBSTRING_UTF8,
                                            reinterpret_cast<const unsigned char*>(value.data()),
                                            static_cast<int>(value.size()), -1, 0) == 1,
                 "X509_NAME_add_entry_by_txt");
