@@ -86,21 +86,32 @@ void addExtension(X509* certificate, X509* issuer, int nid, const char* value) {
 
 } // namespace
 
-EVP_PKEY* testKey(int index, int bits) {
+namespace {
+
+// Keys by (index, bits); bits 0 stands for a P-256 key.
+EVP_PKEY* cachedKey(int index, int bits) {
     static std::mutex mutex;
     static std::map<std::pair<int, int>, EvpPkeyPtr> keys;
     const std::lock_guard lock(mutex);
     auto& key = keys[{index, bits}];
     if (!key) {
-        key.reset(EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
-        require(key != nullptr, "RSA key generation");
+        key.reset(bits == 0 ? EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256")
+                            : EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
+        require(key != nullptr, "key generation");
     }
     return key.get();
 }
 
+} // namespace
+
+EVP_PKEY* testKey(int index, int bits) {
+    require(bits > 0, "RSA key size");
+    return cachedKey(index, bits);
+}
+
 Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     Identity identity;
-    identity.key = testKey(spec.keyIndex, spec.keyBits);
+    identity.key = spec.ellipticCurve ? cachedKey(spec.keyIndex, 0) : testKey(spec.keyIndex, spec.keyBits);
     identity.certificate.reset(X509_new());
     X509* certificate = identity.certificate.get();
     require(certificate != nullptr, "X509_new");
@@ -122,6 +133,9 @@ Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     if (spec.isCa) {
         addExtension(certificate, signerCertificate, NID_basic_constraints, "critical,CA:TRUE");
         addExtension(certificate, signerCertificate, NID_key_usage, "critical,keyCertSign,cRLSign");
+    }
+    if (spec.subjectKeyIdentifier) {
+        addExtension(certificate, signerCertificate, NID_subject_key_identifier, "hash");
     }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
     require(X509_sign(certificate, signingKey, EVP_sha256()) > 0, "X509_sign");
