@@ -6,11 +6,7 @@
 // fit, which must never pass as a decrypted document.
 #include "e2eCrypto/openssl_handles.h"
 
-#include <openssl/cms.h>
-
 #include <string>
-
-using CmsPtr = std::unique_ptr<CMS_ContentInfo, OpenSslDeleter<CMS_ContentInfo_free>>;
 
 // Replaces plaintext with the content of envelopedData. The key-transport recipients that
 // recipientCertificate names are tried, or every one in turn when none matches or no certificate is

@@ -5,7 +5,6 @@
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/envelope_format.h"
 
-#include <openssl/cms.h>
 #include <openssl/provider.h>
 #include <openssl/rsa.h>
 #include <openssl/sha.h>
@@ -25,7 +24,6 @@ struct X509StackDeleter {
 };
 using X509StackPtr = std::unique_ptr<STACK_OF(X509), X509StackDeleter>;
 using EvpCipherPtr = std::unique_ptr<EVP_CIPHER, OpenSslDeleter<EVP_CIPHER_free>>;
-using CmsPtr = std::unique_ptr<CMS_ContentInfo, OpenSslDeleter<CMS_ContentInfo_free>>;
 
 std::string replaceLineBreaks(std::string_view text, std::string_view lineBreak) {
     std::string out;
