@@ -104,13 +104,13 @@ X509Ptr recipientCertificate(std::string_view der) {
     return X509Ptr(d2i_X509(nullptr, &cursor, static_cast<long>(der.size())));
 }
 
-Pkcs7Ptr parseEnvelope(std::string_view der) {
+CmsPtr parseEnvelope(std::string_view der) {
     if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
         fail(invalidFormat);
     }
     const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
     clearLibraryErrors();
-    Pkcs7Ptr envelope(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+    CmsPtr envelope(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())));
     if (!envelope) {
         fail(libraryRanOutOfMemory() ? noMemory : invalidFormat);
     }
@@ -118,7 +118,7 @@ Pkcs7Ptr parseEnvelope(std::string_view der) {
 }
 
 // Opens the envelope into plaintext, whose storage is reused when it is large enough.
-void openEnvelopeInto(const PKCS7& envelope, EVP_PKEY& key, std::string_view recipientCertificateDer,
+void openEnvelopeInto(CMS_ContentInfo& envelope, EVP_PKEY& key, std::string_view recipientCertificateDer,
                       std::string& plaintext) {
     const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
     if (!decryptEnvelope(envelope, key, recipient.get(), plaintext)) {
@@ -129,7 +129,7 @@ void openEnvelopeInto(const PKCS7& envelope, EVP_PKEY& key, std::string_view rec
 std::string decryptWithPrivateKey(std::string_view armour, const SecretString& pemKey,
                                   const SecretString& password, std::string_view recipientCertificateDer) {
     const EvpPkeyPtr key = readPrivateKey(pemKey, password);
-    const Pkcs7Ptr envelope = parseEnvelope(decodePkcs7Armour(armour, invalidFormat, invalidFormat));
+    const CmsPtr envelope = parseEnvelope(decodePkcs7Armour(armour, invalidFormat, invalidFormat));
     std::string plaintext;
     openEnvelopeInto(*envelope, *key, recipientCertificateDer, plaintext);
     return plaintext;
@@ -152,7 +152,7 @@ void decryptWithin(std::string& buffer, std::string_view input, const SecretStri
     }
     const EvpPkeyPtr privateKey = readPrivateKey(key, keyPassword);
     decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
-    const Pkcs7Ptr envelope = parseEnvelope(buffer);
+    const CmsPtr envelope = parseEnvelope(buffer);
     // The parsed structure holds the ciphertext; the DER's storage receives the plaintext.
     buffer.clear();
     openEnvelopeInto(*envelope, *privateKey, recipientCertificateDer, buffer);

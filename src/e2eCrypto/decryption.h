@@ -10,8 +10,9 @@ inline constexpr int supportedKeyFormat = 3;
 
 // Mode 1: input is the raw ciphertext, key the pass phrase. Mode 3: input is the PKCS#7 armour of
 // envelopedData, key the encrypted PEM private key, keyPassword its password, and
-// recipientCertificateDer the certificate the layer names (DER, may be empty): the recipient whose
-// issuer and serial number match it is opened, else each recipient in turn.
+// recipientCertificateDer the certificate the layer names (DER, may be empty): the recipient it names
+// (by issuer and serial number or by subject key identifier) is opened, else each key-transport
+// recipient in turn.
 // output is replaced by the plaintext on success and untouched on failure; failures throw.
 void decryptData(std::string_view input, std::string& output, const SecretString& key,
                  const SecretString& keyPassword, int decryptMode, int keyFormat,

@@ -2,110 +2,136 @@
 
 #include "e2eCrypto/block_decryption.h"
 #include "e2eCrypto/error_records.h"
-#include "e2eCrypto/secret_string.h"
 
 #include <openssl/err.h>
 #include <openssl/objects.h>
-#include <openssl/rsa.h>
 
 #include <string_view>
 #include <vector>
 
 namespace {
 
-const EVP_CIPHER* contentCipher(const X509_ALGOR& algorithm) {
-    switch (OBJ_obj2nid(algorithm.algorithm)) {
+[[noreturn]] void unsupportedAlgorithm() {
+    throw e2eError::error_message("This encryption algorithm is not supported in this version");
+}
+
+// The library's content decryption: a cipher stream over the encrypted content, keyed with the key of
+// the recipient opened last (or a throwaway key when none was). Null when the cipher or its
+// parameters cannot be set up.
+BioPtr contentStream(CMS_ContentInfo& envelope) {
+    return BioPtr(CMS_dataInit(&envelope, nullptr));
+}
+
+EVP_CIPHER_CTX* streamCipher(BIO& stream) {
+    EVP_CIPHER_CTX* context = nullptr;
+    BIO* cipher = BIO_find_type(&stream, BIO_TYPE_CIPHER);
+    return cipher != nullptr && BIO_get_cipher_ctx(cipher, &context) == 1 ? context : nullptr;
+}
+
+bool supportedCipher(const EVP_CIPHER_CTX& context) {
+    switch (EVP_CIPHER_get_nid(EVP_CIPHER_CTX_get0_cipher(&context))) {
     case NID_des_ede3_cbc:
-        return fetchedCipher("DES-EDE3-CBC");
     case NID_aes_128_cbc:
-        return fetchedCipher("AES-128-CBC");
     case NID_aes_192_cbc:
-        return fetchedCipher("AES-192-CBC");
     case NID_aes_256_cbc:
-        return fetchedCipher("AES-256-CBC");
+        return true;
     default:
-        return nullptr;
+        return false;
     }
 }
 
-bool namesCertificate(const PKCS7_RECIP_INFO& recipient, const X509& certificate) {
-    const PKCS7_ISSUER_AND_SERIAL* id = recipient.issuer_and_serial;
-    return id != nullptr && X509_NAME_cmp(id->issuer, X509_get_issuer_name(&certificate)) == 0 &&
-           ASN1_INTEGER_cmp(id->serial, X509_get0_serialNumber(&certificate)) == 0;
+// Refuses a content cipher other than the supported ones before any recipient is opened. False when
+// the cipher is one of them but its parameters (the IV) are unusable.
+bool checkContentCipher(CMS_ContentInfo& envelope) {
+    ERR_clear_error();
+    const BioPtr stream = contentStream(envelope);
+    if (!stream) {
+        const bool badParameters =
+            ERR_GET_REASON(ERR_peek_last_error()) == CMS_R_CIPHER_PARAMETER_INITIALISATION_ERROR;
+        ERR_clear_error();
+        if (badParameters) {
+            return false;
+        }
+        unsupportedAlgorithm();
+    }
+    const EVP_CIPHER_CTX* context = streamCipher(*stream);
+    if (context == nullptr || !supportedCipher(*context)) {
+        unsupportedAlgorithm();
+    }
+    return true;
 }
 
-std::vector<const PKCS7_RECIP_INFO*> recipientsToTry(const PKCS7_ENVELOPE& envelope, const X509* certificate) {
-    std::vector<const PKCS7_RECIP_INFO*> all;
-    std::vector<const PKCS7_RECIP_INFO*> matching;
-    for (int i = 0; i < sk_PKCS7_RECIP_INFO_num(envelope.recipientinfo); ++i) {
-        const PKCS7_RECIP_INFO* recipient = sk_PKCS7_RECIP_INFO_value(envelope.recipientinfo, i);
+// The key-transport recipients to try. Throws when there are recipients but none of that kind: the
+// key of a certificate store opens no other.
+std::vector<CMS_RecipientInfo*> recipientsToTry(CMS_ContentInfo& envelope, X509* certificate) {
+    std::vector<CMS_RecipientInfo*> all;
+    std::vector<CMS_RecipientInfo*> matching;
+    STACK_OF(CMS_RecipientInfo)* recipients = CMS_get0_RecipientInfos(&envelope);
+    const int count = sk_CMS_RecipientInfo_num(recipients);
+    for (int i = 0; i < count; ++i) {
+        CMS_RecipientInfo* recipient = sk_CMS_RecipientInfo_value(recipients, i);
+        if (CMS_RecipientInfo_type(recipient) != CMS_RECIPINFO_TRANS) {
+            continue;
+        }
         all.push_back(recipient);
-        if (certificate != nullptr && namesCertificate(*recipient, *certificate)) {
+        if (certificate != nullptr && CMS_RecipientInfo_ktri_cert_cmp(recipient, certificate) == 0) {
             matching.push_back(recipient);
         }
+    }
+    if (count > 0 && all.empty()) {
+        unsupportedAlgorithm();
     }
     return matching.empty() ? all : matching;
 }
 
-} // namespace
-
-EvpCipherCtxPtr openEnvelope(const EVP_CIPHER& cipher, const X509_ALGOR& algorithm, const PKCS7_RECIP_INFO& recipient,
-                             EVP_PKEY& privateKey) {
-    const ASN1_TYPE* parameter = algorithm.parameter;
-    if (parameter == nullptr || parameter->type != V_ASN1_OCTET_STRING ||
-        ASN1_STRING_length(parameter->value.octet_string) != EVP_CIPHER_get_iv_length(&cipher) ||
-        recipient.enc_key == nullptr) {
-        return nullptr;
-    }
-    EvpPkeyCtxPtr keyContext(EVP_PKEY_CTX_new(&privateKey, nullptr));
-    if (!keyContext || EVP_PKEY_decrypt_init(keyContext.get()) != 1 ||
-        EVP_PKEY_CTX_set_rsa_padding(keyContext.get(), RSA_PKCS1_PADDING) != 1) {
-        return nullptr;
-    }
-    // Newer libraries answer a wrong key with a random content key unless told not to; older ones
-    // do not know the setting and fail plainly anyway, so its refusal is no error.
-    if (EVP_PKEY_CTX_ctrl_str(keyContext.get(), "rsa_pkcs1_implicit_rejection", "0") <= 0) {
-        ERR_clear_error();
-    }
-    // The buffer is wiped whole when it goes, whatever length the key turns out to have.
-    SecretString contentKey(std::string(static_cast<std::size_t>(EVP_PKEY_get_size(&privateKey)), '\0'));
-    auto* keyBytes = reinterpret_cast<unsigned char*>(contentKey.mutableStr().data());
-    std::size_t keyLength = contentKey.size();
-    if (EVP_PKEY_decrypt(keyContext.get(), keyBytes, &keyLength, recipient.enc_key->data,
-                         static_cast<std::size_t>(recipient.enc_key->length)) != 1 ||
-        keyLength != static_cast<std::size_t>(EVP_CIPHER_get_key_length(&cipher))) {
-        return nullptr;
-    }
-    EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
-    if (!context || EVP_DecryptInit_ex2(context.get(), &cipher, keyBytes,
-                                        ASN1_STRING_get0_data(parameter->value.octet_string), nullptr) != 1) {
-        return nullptr;
-    }
-    return context;
-}
-
-bool decryptEnvelope(const PKCS7& envelope, EVP_PKEY& privateKey, const X509* recipientCertificate,
-                     std::string& plaintext) {
-    if (OBJ_obj2nid(envelope.type) != NID_pkcs7_enveloped || envelope.d.enveloped == nullptr ||
-        envelope.d.enveloped->enc_data == nullptr || envelope.d.enveloped->enc_data->algorithm == nullptr) {
+// The recipient holds the key only while its content key is unwrapped.
+bool unwrapContentKey(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, EVP_PKEY& privateKey) {
+    if (EVP_PKEY_up_ref(&privateKey) != 1) {
         return false;
     }
-    const PKCS7_ENVELOPE& enveloped = *envelope.d.enveloped;
-    const X509_ALGOR& algorithm = *enveloped.enc_data->algorithm;
-    const EVP_CIPHER* cipher = contentCipher(algorithm);
-    if (cipher == nullptr) {
-        throw e2eError::error_message("This encryption algorithm is not supported in this version");
+    CMS_RecipientInfo_set0_pkey(&recipient, &privateKey);
+    const bool unwrapped = CMS_RecipientInfo_decrypt(&envelope, &recipient) == 1;
+    CMS_RecipientInfo_set0_pkey(&recipient, nullptr);
+    return unwrapped;
+}
+
+bool openRecipient(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, EVP_PKEY& privateKey,
+                   std::string_view ciphertext, std::string& plaintext) {
+    if (!unwrapContentKey(envelope, recipient, privateKey)) {
+        return false;
     }
-    const ASN1_OCTET_STRING* content = enveloped.enc_data->enc_data;
-    const std::string_view ciphertext =
-        content == nullptr ? std::string_view()
-                           : std::string_view(reinterpret_cast<const char*>(content->data),
-                                              static_cast<std::size_t>(content->length));
-    for (const PKCS7_RECIP_INFO* recipient : recipientsToTry(enveloped, recipientCertificate)) {
-        const EvpCipherCtxPtr context = openEnvelope(*cipher, algorithm, *recipient, privateKey);
-        if (context && decryptBlocks(*context, ciphertext, plaintext)) {
+    const BioPtr stream = contentStream(envelope);
+    EVP_CIPHER_CTX* context = stream ? streamCipher(*stream) : nullptr;
+    return context != nullptr && decryptBlocks(*context, ciphertext, plaintext);
+}
+
+} // namespace
+
+bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+                     std::string& plaintext) {
+    const int type = OBJ_obj2nid(CMS_get0_type(&envelope));
+    if (type == NID_id_smime_ct_authEnvelopedData) {
+        unsupportedAlgorithm();
+    }
+    ASN1_OCTET_STRING** content = type == NID_pkcs7_enveloped ? CMS_get0_content(&envelope) : nullptr;
+    if (content == nullptr || *content == nullptr || !checkContentCipher(envelope)) {
+        ERR_clear_error();
+        return false;
+    }
+    const std::vector<CMS_RecipientInfo*> recipients = recipientsToTry(envelope, recipientCertificate);
+    // A content key of the wrong length, or one that cannot be unwrapped, is an error rather than a
+    // quiet switch to a random key.
+    if (CMS_decrypt(&envelope, nullptr, nullptr, nullptr, nullptr, CMS_DEBUG_DECRYPT) != 1) {
+        ERR_clear_error();
+        return false;
+    }
+    const std::string_view ciphertext(reinterpret_cast<const char*>(ASN1_STRING_get0_data(*content)),
+                                      static_cast<std::size_t>(ASN1_STRING_length(*content)));
+    for (CMS_RecipientInfo* recipient : recipients) {
+        if (openRecipient(envelope, *recipient, privateKey, ciphertext, plaintext)) {
             return true;
         }
     }
+    ERR_clear_error();
     return false;
 }

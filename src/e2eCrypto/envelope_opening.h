@@ -1,21 +1,19 @@
 #pragma once
-// Opening envelopedData by hand on the library's public structures: the library's own decoder hands
-// back garbage instead of failing when the private key does not fit, which must never pass as a
-// decrypted document.
+// Opening envelopedData. The library's CMS code names the recipients (by issuer and serial number or by
+// subject key identifier) and unwraps the content key (RSA with PKCS#1 v1.5 or OAEP padding); the
+// content is decrypted here, straight into the caller's buffer, with its last block checked. The
+// library is told to fail plainly where it would otherwise hand back garbage for a key that does not
+// fit, which must never pass as a decrypted document.
 #include "e2eCrypto/openssl_handles.h"
 
 #include <string>
 
-// The content cipher keyed for decryption with the content key of one recipient: the key is
-// decrypted with privateKey (RSA, PKCS#1 v1.5) and must have the cipher's key length, and the IV is
-// the algorithm parameter, an OCTET STRING of the cipher's IV length. Null when any of that fails.
-EvpCipherCtxPtr openEnvelope(const EVP_CIPHER& cipher, const X509_ALGOR& algorithm, const PKCS7_RECIP_INFO& recipient,
-                             EVP_PKEY& privateKey);
-
-// Replaces plaintext with the content of envelopedData. The recipients whose issuer and serial
-// number match recipientCertificate are tried, or every recipient in turn when none matches or no
-// certificate is given. False when the structure is no envelopedData, has no recipient, or no tried
-// recipient yields the content with a sound last block. A content cipher other than DES-EDE3-CBC and
-// AES-128/192/256-CBC throws e2eError::error_message.
-bool decryptEnvelope(const PKCS7& envelope, EVP_PKEY& privateKey, const X509* recipientCertificate,
+// Replaces plaintext with the content of envelopedData. The key-transport recipients that
+// recipientCertificate names are tried, or every one in turn when none matches or no certificate is
+// given. False when the structure is no envelopedData or carries no encrypted content, or no tried
+// recipient yields the content with a sound last block. Throws e2eError::error_message "This
+// encryption algorithm is not supported in this version" for a content cipher other than
+// DES-EDE3-CBC and AES-128/192/256-CBC, and for an envelope without any recipient a private key
+// opens (key agreement, key-encryption key, password only).
+bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
                      std::string& plaintext);

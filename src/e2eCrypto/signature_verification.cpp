@@ -35,13 +35,13 @@ void checkDigestSelector(int digestSelector) {
     }
 }
 
-Pkcs7Ptr parseSignedData(const std::string& der) {
+CmsPtr parseSignedData(const std::string& der) {
     if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
         throw errorDef::error_message("Invalid Signature Format");
     }
     const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
     clearLibraryErrors();
-    Pkcs7Ptr structure(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
+    CmsPtr structure(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())));
     if (!structure) {
         if (libraryRanOutOfMemory()) {
             throwOutOfMemory();
@@ -72,10 +72,68 @@ void readContent(BIO* stream, std::string& buffer) {
     }
 }
 
+struct X509StackFree {
+    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
+};
+using X509StackPtr = std::unique_ptr<STACK_OF(X509), X509StackFree>;
+
+// Signed content, and the plain or digested content that earlier readers also gave back (unverified).
+// Other structures, envelopes above all, have no content the digesting stream can give.
+bool carriesReadableContent(const CMS_ContentInfo& structure) {
+    switch (OBJ_obj2nid(CMS_get0_type(&structure))) {
+    case NID_pkcs7_signed:
+    case NID_pkcs7_data:
+    case NID_pkcs7_digest:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The signer certificate the signedData carries for signer, named by issuer and serial number or by
+// subject key identifier; null when it carries none.
+X509* signerCertificate(CMS_SignerInfo* signer) {
+    X509* certificate = nullptr;
+    CMS_SignerInfo_get0_algs(signer, nullptr, &certificate, nullptr, nullptr);
+    return certificate;
+}
+
+bool signerVerifies(X509_STORE* store, X509_STORE_CTX* context, BIO* stream, CMS_SignerInfo* signer,
+                    STACK_OF(X509) * certificates) {
+    X509* certificate = signerCertificate(signer);
+    if (certificate == nullptr || X509_STORE_CTX_init(context, store, certificate, certificates) != 1) {
+        return false;
+    }
+    X509_STORE_CTX_set_purpose(context, X509_PURPOSE_SMIME_SIGN);
+    const bool chained = X509_verify_cert(context) > 0;
+    X509_STORE_CTX_cleanup(context);
+    if (!chained) {
+        return false;
+    }
+    // With signed attributes the signature covers them and they hold the content's digest; without
+    // any, it covers the content's digest itself.
+    if (CMS_signed_get_attr_count(signer) >= 0 && CMS_SignerInfo_verify(signer) != 1) {
+        return false;
+    }
+    return CMS_SignerInfo_verify_content(signer, stream) == 1;
+}
+
+// The digesting stream over the content. A signedData without signers may name no digest either, and
+// the library makes no stream for it then: its content is read as it stands.
+BioPtr contentStream(CMS_ContentInfo& structure, int signerCount) {
+    BioPtr stream(CMS_dataInit(&structure, nullptr));
+    ASN1_OCTET_STRING** content = CMS_get0_content(&structure);
+    if (stream || signerCount > 0 || content == nullptr || *content == nullptr ||
+        ASN1_STRING_length(*content) <= 0) {
+        return stream;
+    }
+    return BioPtr(BIO_new_mem_buf(ASN1_STRING_get0_data(*content), ASN1_STRING_length(*content)));
+}
+
 // Every signer must verify; a signedData without any signer proves nothing and fails too.
-bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure,
-                      STACK_OF(PKCS7_SIGNER_INFO) * signers) {
-    const int count = signers == nullptr ? 0 : sk_PKCS7_SIGNER_INFO_num(signers);
+bool allSignersVerify(X509_STORE* store, BIO* stream, STACK_OF(CMS_SignerInfo) * signers,
+                      STACK_OF(X509) * certificates) {
+    const int count = signers == nullptr ? 0 : sk_CMS_SignerInfo_num(signers);
     if (count <= 0) {
         return false;
     }
@@ -84,8 +142,7 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, PKCS7* structure,
         throwOutOfMemory();
     }
     for (int i = 0; i < count; ++i) {
-        if (PKCS7_dataVerify(store, context.get(), stream, structure,
-                             sk_PKCS7_SIGNER_INFO_value(signers, i)) < 1) {
+        if (!signerVerifies(store, context.get(), stream, sk_CMS_SignerInfo_value(signers, i), certificates)) {
             return false;
         }
     }
@@ -104,7 +161,7 @@ void checkSignedLayer(std::string_view content, int digestSelector) {
 
 SignedContent verifyDer(std::string buffer, int skipRevocation, const std::string& crlPath,
                         const RevocationCheck& revocationCheck, X509_STORE* caStore) {
-    const Pkcs7Ptr structure = parseSignedData(buffer);
+    const CmsPtr structure = parseSignedData(buffer);
     X509StorePtr ownStore;
     if (caStore == nullptr) {
         ownStore = makeVerificationStore();
@@ -114,11 +171,15 @@ SignedContent verifyDer(std::string buffer, int skipRevocation, const std::strin
         caStore = ownStore.get();
     }
     ERR_clear_error();
-    if (PKCS7_get_detached(structure.get()) != 0) {
+    if (!carriesReadableContent(*structure)) {
+        throwIncompatible();
+    }
+    if (CMS_is_detached(structure.get()) == 1) {
         throw e2eError::error_message("Invalid Signature Format");
     }
-    // Null for a structure that carries no readable content, such as envelopedData.
-    const BioPtr stream(PKCS7_dataInit(structure.get(), nullptr));
+    STACK_OF(CMS_SignerInfo)* signers = CMS_get0_SignerInfos(structure.get());
+    const int signerCount = signers == nullptr ? 0 : sk_CMS_SignerInfo_num(signers);
+    const BioPtr stream = contentStream(*structure, signerCount);
     if (!stream) {
         throwIncompatible();
     }
@@ -127,12 +188,15 @@ SignedContent verifyDer(std::string buffer, int skipRevocation, const std::strin
     readContent(stream.get(), buffer);
 
     VerificationState state;
-    STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(structure.get());
-    state.signatureFailed = !allSignersVerify(caStore, stream.get(), structure.get(), signers);
+    const X509StackPtr certificates(CMS_get1_certs(structure.get()));
+    if (signerCount > 0) {
+        CMS_set1_signers_certs(structure.get(), nullptr, 0);
+    }
+    state.signatureFailed = !allSignersVerify(caStore, stream.get(), signers, certificates.get());
 
     std::string description;
-    if (signers != nullptr && sk_PKCS7_SIGNER_INFO_num(signers) > 0) {
-        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(signers, 0),
+    if (signerCount > 0) {
+        describeSigner(signerCertificate(sk_CMS_SignerInfo_value(signers, 0)), certificates.get(),
                        RevocationRequest{skipRevocation, crlPath, revocationCheck, caStore}, state,
                        description);
     }

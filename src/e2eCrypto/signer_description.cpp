@@ -12,17 +12,6 @@ namespace {
 
 constexpr std::string_view unknownFormat = "UNKNOWN FORMAT";
 
-STACK_OF(X509) * bundledCertificates(const PKCS7* structure) {
-    const int type = OBJ_obj2nid(structure->type);
-    if (type == NID_pkcs7_signed && structure->d.sign != nullptr) {
-        return structure->d.sign->cert;
-    }
-    if (type == NID_pkcs7_signedAndEnveloped && structure->d.signed_and_enveloped != nullptr) {
-        return structure->d.signed_and_enveloped->cert;
-    }
-    return nullptr;
-}
-
 // The name, e-mail, organisation and unit lines of a one-line subject. The tests are loose on
 // purpose and the first that matches decides: "ST=ONTARIO" counts as an organisation and
 // "O=HOUSE" as a unit.
@@ -89,14 +78,8 @@ bool checkRevocation(X509* signer, STACK_OF(X509) * certificates, const Revocati
 
 } // namespace
 
-int describeSigner(PKCS7* structure, PKCS7_SIGNER_INFO* signerInfo, const RevocationRequest& revocation,
+int describeSigner(X509* signer, STACK_OF(X509) * certificates, const RevocationRequest& revocation,
                    VerificationState& state, std::string& description) {
-    STACK_OF(X509)* certificates = bundledCertificates(structure);
-    if (certificates == nullptr || signerInfo->issuer_and_serial == nullptr) {
-        return -1;
-    }
-    X509* signer = X509_find_by_issuer_and_serial(certificates, signerInfo->issuer_and_serial->issuer,
-                                                  signerInfo->issuer_and_serial->serial);
     if (signer == nullptr) {
         return -1;
     }

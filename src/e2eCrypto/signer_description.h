@@ -4,8 +4,6 @@
 #include "e2eCrypto/signature_verification.h"
 #include "e2eCrypto/verification_state.h"
 
-#include <openssl/pkcs7.h>
-
 #include <string>
 
 struct RevocationRequest {
@@ -15,10 +13,11 @@ struct RevocationRequest {
     X509_STORE* caStore;          // handed to the check; may be null
 };
 
-// Describes the signer of signerInfo: name, e-mail, organisation and unit lines, then the expiry
-// line; sets the date and revocation flags of state. Returns 0 when it ran to its end, -1 otherwise.
-// description is left untouched when the signer certificate is missing or its end date unreadable,
-// and receives the text built so far when the revocation check cannot answer (errorDef::error_message
-// and errorDef::Warning are absorbed; errorDef::Fatal passes).
-int describeSigner(PKCS7* structure, PKCS7_SIGNER_INFO* signerInfo, const RevocationRequest& revocation,
+// Describes the signer whose certificate is signer (null when the signedData does not carry it), with
+// certificates those the signedData carries: name, e-mail, organisation and unit lines, then the
+// expiry line; sets the date and revocation flags of state. Returns 0 when it ran to its end, -1
+// otherwise. description is left untouched when the signer certificate is missing or its end date
+// unreadable, and receives the text built so far when the revocation check cannot answer
+// (errorDef::error_message and errorDef::Warning are absorbed; errorDef::Fatal passes).
+int describeSigner(X509* signer, STACK_OF(X509) * certificates, const RevocationRequest& revocation,
                    VerificationState& state, std::string& description);

@@ -2,6 +2,8 @@
 
 #include "e2eCrypto/openssl_handles.h"
 
+#include <openssl/objects.h>
+
 #include <memory>
 #include <string_view>
 
@@ -9,26 +11,55 @@ namespace {
 
 using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslDeleter<X509_NAME_free>>;
 
-struct LibraryStringFree {
-    void operator()(char* text) const { OPENSSL_free(text); }
+struct LibraryFree {
+    template <typename T> void operator()(T* bytes) const { OPENSSL_free(bytes); }
 };
+using LibraryString = std::unique_ptr<char, LibraryFree>;
 
 constexpr std::string_view longEmail = "/emailAddress=";
 constexpr std::string_view shortEmail = "/Email=";
 
-// "/attribute=value" of one entry, with the library's escaping of the value.
-std::string entryText(const X509_NAME_ENTRY* entry) {
+// "/attribute=value" with the library's own escaping, for a value that is no character string or
+// not well-formed in its string type: every byte outside printable ASCII becomes "\xHH".
+std::string escapedEntryText(const X509_NAME_ENTRY* entry) {
     X509NamePtr single(X509_NAME_new());
     if (!single || X509_NAME_add_entry(single.get(), entry, -1, 0) != 1) {
         return {};
     }
-    std::unique_ptr<char, LibraryStringFree> line(X509_NAME_oneline(single.get(), nullptr, 0));
-    if (!line) {
-        return {};
+    const LibraryString line(X509_NAME_oneline(single.get(), nullptr, 0));
+    return line ? std::string(line.get()) : std::string();
+}
+
+// The attribute's short name, or its dotted number when the library has no name for it.
+std::string attributeName(const ASN1_OBJECT* object) {
+    const int nid = OBJ_obj2nid(object);
+    const char* shortName = nid == NID_undef ? nullptr : OBJ_nid2sn(nid);
+    if (shortName != nullptr) {
+        return shortName;
     }
-    std::string text(line.get());
-    if (text.starts_with(longEmail)) {
-        text.replace(0, longEmail.size(), shortEmail);
+    char number[128];
+    const int length = OBJ_obj2txt(number, sizeof number, object, 1);
+    return length > 0 && static_cast<std::size_t>(length) < sizeof number ? std::string(number) : std::string();
+}
+
+// "/attribute=value" with the value as UTF-8 text whatever its string type; control characters are
+// still written "\xHH", so that a name never breaks a line. Falls back to the escaped form.
+std::string entryText(const X509_NAME_ENTRY* entry) {
+    unsigned char* converted = nullptr;
+    const int length = ASN1_STRING_to_UTF8(&converted, X509_NAME_ENTRY_get_data(entry));
+    if (length < 0) {
+        return escapedEntryText(entry);
+    }
+    const std::unique_ptr<unsigned char, LibraryFree> utf8(converted);
+    std::string text = "/" + attributeName(X509_NAME_ENTRY_get_object(entry)) + "=";
+    for (int i = 0; i < length; ++i) {
+        const unsigned char byte = converted[i];
+        if (byte < 0x20 || byte == 0x7F) {
+            constexpr char hex[] = "0123456789ABCDEF";
+            text += {'\\', 'x', hex[byte >> 4], hex[byte & 0x0F]};
+        } else {
+            text += static_cast<char>(byte);
+        }
     }
     return text;
 }
@@ -42,7 +73,10 @@ std::string subjectOneLine(const X509_NAME* name, std::size_t maxLength) {
     }
     const int count = X509_NAME_entry_count(name);
     for (int i = 0; i < count; ++i) {
-        const std::string entry = entryText(X509_NAME_get_entry(name, i));
+        std::string entry = entryText(X509_NAME_get_entry(name, i));
+        if (entry.starts_with(longEmail)) {
+            entry.replace(0, longEmail.size(), shortEmail);
+        }
         if (line.size() + entry.size() > maxLength) {
             break;
         }

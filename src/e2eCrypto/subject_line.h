@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+// Values are UTF-8 text whatever their string type, with control characters written "\xHH"; a value
+// that is not well-formed in its type is written with every byte outside printable ASCII as "\xHH".
 // The e-mail attribute is written "Email=" (not "emailAddress="), and the line holds only the
-// attributes that fit whole into maxLength characters.
+// attributes that fit whole into maxLength bytes.
 std::string subjectOneLine(const X509_NAME* name, std::size_t maxLength = 255);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 
 namespace {
@@ -286,5 +287,95 @@ TEST_F(EnvelopeDecryption, ReportsABrokenArmourByItsKind) {
     expectDecryptFailure(testdoc::armour("not DER"), user, "Invalid Encryption Format");
     expectDecryptFailure(testdoc::armour(der.substr(0, der.size() / 2)), user, "Invalid Encryption Format");
 }
+
+} // namespace
+
+namespace {
+
+// Who an envelope is for, and which certificate the layer names.
+enum class For { Reader, ReaderAndOther, Other, EllipticCurveKey, NoCertificate };
+enum class Names { Nothing, Reader, Other };
+
+struct CmsCase {
+    const char* name;
+    testdoc::CmsEnvelopeSpec spec;
+    For recipients;
+    Names layerCertificate;
+    const char* message; // null when the reader's key opens it
+};
+
+class CmsEnvelopes : public testing::TestWithParam<CmsCase> {};
+
+const testdoc::Identity& withKeyIdentifier(int keyIndex, const char* commonName, bool ellipticCurve = false) {
+    static std::map<int, testdoc::Identity> identities;
+    auto [entry, added] = identities.try_emplace(keyIndex);
+    if (added) {
+        entry->second = testdoc::makeIdentity({.subject = std::string("/CN=") + commonName, .serial = keyIndex,
+                                               .keyIndex = keyIndex, .keyBits = 1024,
+                                               .subjectKeyIdentifier = true, .ellipticCurve = ellipticCurve});
+    }
+    return entry->second;
+}
+
+TEST_P(CmsEnvelopes, OpenWithTheKeyOfAKeyTransportRecipient) {
+    const CmsCase& test = GetParam();
+    const testdoc::Identity& reader = withKeyIdentifier(1, "Reader");
+    const testdoc::Identity& other = withKeyIdentifier(2, "Other");
+    const std::map<For, std::vector<const X509*>> recipients{
+        {For::Reader, {reader.certificate.get()}},
+        {For::ReaderAndOther, {other.certificate.get(), reader.certificate.get()}},
+        {For::Other, {other.certificate.get()}},
+        {For::EllipticCurveKey, {withKeyIdentifier(3, "Curve", true).certificate.get()}},
+        {For::NoCertificate, {}}};
+    const std::string named = test.layerCertificate == Names::Nothing ? std::string()
+                              : testdoc::certificateDer((test.layerCertificate == Names::Reader ? reader : other)
+                                                            .certificate.get());
+    const std::string content = patterned(100003);
+    const std::string armour =
+        testdoc::armour(testdoc::cmsEnvelopedDataDer(content, recipients.at(test.recipients), test.spec));
+    const auto open = [&](std::string& output) {
+        decryptData(armour, output, SecretString(testdoc::encryptedPrivateKeyPem(reader.key, keyPassword)),
+                    SecretString(keyPassword), PrivateKeyMode, supportedKeyFormat, named);
+    };
+    if (test.message == nullptr) {
+        std::string output;
+        open(output);
+        EXPECT_EQ(output, content);
+    } else {
+        expectFailure<e2eError::error_message>(open, test.message);
+    }
+}
+
+using Spec = testdoc::CmsEnvelopeSpec;
+
+INSTANTIATE_TEST_SUITE_P(
+    Decryption, CmsEnvelopes,
+    testing::Values(
+        CmsCase{"IssuerAndSerial", Spec{.cipher = ContentCipher::DesEde3Cbc}, For::Reader, Names::Reader, nullptr},
+        CmsCase{"KeyIdentifier", Spec{.bySubjectKeyIdentifier = true}, For::Reader, Names::Nothing, nullptr},
+        CmsCase{"OaepSha1", Spec{.oaepDigest = EVP_sha1()}, For::Reader, Names::Reader, nullptr},
+        CmsCase{"OaepSha256WithLabel", Spec{.oaepDigest = EVP_sha256(), .oaepLabel = "quillbox"}, For::Reader,
+                Names::Nothing, nullptr},
+        CmsCase{"OaepSha384KeyIdentifierAes128",
+                Spec{.cipher = ContentCipher::Aes128Cbc, .bySubjectKeyIdentifier = true, .oaepDigest = EVP_sha384()},
+                For::Reader, Names::Reader, nullptr},
+        CmsCase{"KeyIdentifierMatchedAmongSeveral", Spec{.bySubjectKeyIdentifier = true, .oaepDigest = EVP_sha256()},
+                For::ReaderAndOther, Names::Reader, nullptr},
+        CmsCase{"KeyIdentifierTriedInTurn", Spec{.bySubjectKeyIdentifier = true}, For::ReaderAndOther, Names::Nothing,
+                nullptr},
+        CmsCase{"OnlyTheNamedRecipientIsOpened", Spec{.bySubjectKeyIdentifier = true}, For::ReaderAndOther,
+                Names::Other, notDecrypted},
+        CmsCase{"OaepForSomeoneElse", Spec{.oaepDigest = EVP_sha256()}, For::Other, Names::Nothing, notDecrypted},
+        CmsCase{"KeyEncryptionKeyBesideTheReader", Spec{.keyEncryptionKeyRecipient = true}, For::Reader,
+                Names::Nothing, nullptr},
+        CmsCase{"KeyEncryptionKeyOnly", Spec{.keyEncryptionKeyRecipient = true}, For::NoCertificate, Names::Nothing,
+                unsupported},
+        CmsCase{"PasswordOnly", Spec{.passwordRecipient = "secret"}, For::NoCertificate, Names::Nothing, unsupported},
+        CmsCase{"KeyAgreementOnly", Spec{}, For::EllipticCurveKey, Names::Nothing, unsupported},
+        CmsCase{"AuthenticatedCipher", Spec{.cipher = ContentCipher::Aes256Gcm}, For::Reader, Names::Reader,
+                unsupported},
+        CmsCase{"SingleDes", Spec{.cipher = ContentCipher::DesCbc, .oaepDigest = EVP_sha256()}, For::Reader,
+                Names::Reader, unsupported}),
+    [](const testing::TestParamInfo<CmsCase>& info) { return info.param.name; });
 
 } // namespace

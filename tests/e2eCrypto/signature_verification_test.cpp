@@ -16,7 +16,7 @@ using namespace testdoc;
 const std::string document = std::string("Quarterly figures\r\n\0binary\xff tail", 33);
 
 const Identity& signer() {
-    static const Identity identity = makeIdentity({});
+    static const Identity identity = makeIdentity({.subjectKeyIdentifier = true});
     return identity;
 }
 
@@ -116,6 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
                                  false, true},
                       SignerCase{"SignerCertificateAbsent",
                                  [] { return SignOptions{.includeSignerCertificate = false}; }, false, false},
+                      SignerCase{"KeyIdentifier", [] { return SignOptions{.bySubjectKeyIdentifier = true}; }, true,
+                                 true},
+                      SignerCase{"KeyIdentifierSha256",
+                                 [] { return SignOptions{.digest = EVP_sha256(), .bySubjectKeyIdentifier = true}; },
+                                 true, true},
+                      SignerCase{"KeyIdentifierCertificateAbsent",
+                                 [] {
+                                     return SignOptions{.includeSignerCertificate = false,
+                                                        .bySubjectKeyIdentifier = true};
+                                 },
+                                 false, false},
                       // An empty signer list proves nothing.
                       SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -325,6 +336,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "Invalid Signature Format"},
         BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); }, 1,
                    Record::E2e, "Invalid Signature Format"},
+        BrokenCase{"KeyIdentifierDetached",
+                   [] { return signedLayer(document, signer(), {.detached = true, .bySubjectKeyIdentifier = true}); },
+                   1, Record::E2e, "Invalid Signature Format"},
         BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); }, 1,
                    Record::E2e, "Incompatible Signature Format. Cannot Verify"},
         // envelopedData has no content the digesting stream can give

@@ -17,21 +17,12 @@ struct SubjectCase {
 
 class SignerLines : public ::testing::TestWithParam<SubjectCase> {};
 
-Pkcs7Ptr parse(const std::string& der) {
-    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
-    return Pkcs7Ptr(d2i_PKCS7(nullptr, &cursor, static_cast<long>(der.size())));
-}
-
 TEST_P(SignerLines, FirstMatchingRuleDecides) {
     const Identity identity = makeIdentity({.subject = GetParam().subject, .notAfter = "491231235959Z"});
-    const Pkcs7Ptr structure = parse(signedDataDer("x", identity));
-    ASSERT_NE(structure, nullptr);
     VerificationState state;
     std::string description;
     const RevocationCheck noCheck;
-    const int result =
-        describeSigner(structure.get(), sk_PKCS7_SIGNER_INFO_value(PKCS7_get_signer_info(structure.get()), 0),
-                       {1, "", noCheck, nullptr}, state, description);
+    const int result = describeSigner(identity.certificate.get(), nullptr, {1, "", noCheck, nullptr}, state, description);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(description, GetParam().lines + "Certificate expires on: Dec 31 23:59:59 2049 GMT\n");
     EXPECT_FALSE(state.certificateExpired);
@@ -52,8 +43,13 @@ INSTANTIATE_TEST_SUITE_P(
         SubjectCase{"OrganisationHoldingOU", "/O=HOUSE/CN=Test Signer", "CN=Test Signer\n\n\nO=HOUSE\n"},
         SubjectCase{"TwoCommonNamesTakeTheLast", "/CN=First/CN=Second", "CN=Second\n\n\n\n"},
         SubjectCase{"TwoUnitsTakeTheFirst", "/O=Acme/OU=One/OU=Two/CN=x", "CN=x\n\nO=Acme\nOU=One\n"},
-        SubjectCase{"Empty", "", "\n\n\n\n"}),
+        SubjectCase{"Empty", "", "\n\n\n\n"},
+        SubjectCase{"Utf8NamesAsWritten", "/C=PL/O=Zakład Łódź/CN=Łukasz Żółć/emailAddress=lz@example.pl",
+                    "CN=Łukasz Żółć\nEmail=lz@example.pl\nO=Zakład Łódź\n\n"},
+        SubjectCase{"ControlCharactersStayEscaped", "/O=Two\nLines/CN=Tab\tName", "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslDeleter<X509_NAME_free>>;
 
 X509_NAME* nameOf(const Identity& identity) {
     return X509_get_subject_name(identity.certificate.get());
@@ -62,6 +58,19 @@ X509_NAME* nameOf(const Identity& identity) {
 TEST(SubjectOneLine, WritesTheEmailAttributeShort) {
     const Identity identity = makeIdentity({.subject = "/CN=a/emailAddress=x@y/OU=emailAddress=z"});
     EXPECT_EQ(subjectOneLine(nameOf(identity)), "/CN=a/Email=x@y/OU=emailAddress=z");
+}
+
+TEST(SubjectOneLine, ShowsEveryStringTypeAsUtf8AndEscapesWhatIsNotWellFormed) {
+    X509NamePtr name(X509_NAME_new());
+    const auto add = [&name](int type, std::string_view bytes) {
+        ASSERT_EQ(X509_NAME_add_entry_by_txt(name.get(), "CN", type, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                             static_cast<int>(bytes.size()), -1, 0),
+                  1);
+    };
+    add(V_ASN1_BMPSTRING, std::string_view("\x01\x41\x00z", 4));
+    add(V_ASN1_T61STRING, "Jos\xE9");
+    add(V_ASN1_UTF8STRING, "bad \xC5 byte");
+    EXPECT_EQ(subjectOneLine(name.get()), "/CN=Łz/CN=José/CN=bad \\xC5 byte");
 }
 
 TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {

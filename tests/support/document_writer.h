@@ -15,7 +15,7 @@ namespace testdoc {
 EVP_PKEY* testKey(int index, int bits = 2048);
 
 struct CertificateSpec {
-    // One-line subject as OpenSSL prints it; "emailAddress" is the attribute for e-mail.
+    // One-line subject as OpenSSL prints it, values in UTF-8; "emailAddress" is the attribute for e-mail.
     std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
     long serial = 1;
     // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.
@@ -31,6 +31,8 @@ struct CertificateSpec {
     bool isCa = false;
     // A comment extension of this many bytes makes a certificate as large as needed.
     std::size_t commentBytes = 0;
+    bool subjectKeyIdentifier = false; // carries the extension that lets CMS name it by key identifier
+    bool ellipticCurve = false;        // a P-256 key (keyBits unused) instead of RSA
 };
 
 struct Identity {
@@ -71,16 +73,32 @@ struct SignOptions {
     std::vector<const Identity*> extraSigners{}; // signed by these too, in order, after the first
     bool extraSignersTampered = false;           // the last extra signer's signature is broken
     std::vector<const X509*> extraCertificates{}; // carried in the signedData besides the signers'
+    // Made by the CMS code with the signer named by subject key identifier (its certificate needs one);
+    // only detached, includeSignerCertificate and digest apply then.
+    bool bySubjectKeyIdentifier = false;
 };
 // The DER of a signedData over content.
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options = {});
 // A signed layer: the armour of signedDataDer.
 std::string signedLayer(std::string_view content, const Identity& signer, const SignOptions& options = {});
 
-enum class ContentCipher { DesEde3Cbc, Aes128Cbc, Aes192Cbc, Aes256Cbc, DesCbc };
+// AES-256-GCM makes authEnvelopedData, so only cmsEnvelopedDataDer takes it.
+enum class ContentCipher { DesEde3Cbc, Aes128Cbc, Aes192Cbc, Aes256Cbc, DesCbc, Aes256Gcm };
 // The DER of an envelopedData over content, one RecipientInfo per certificate, in order.
 std::string envelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
                              ContentCipher cipher = ContentCipher::DesEde3Cbc);
+struct CmsEnvelopeSpec {
+    ContentCipher cipher = ContentCipher::Aes256Cbc;
+    bool bySubjectKeyIdentifier = false; // recipients named by key identifier (their certificates need one)
+    const EVP_MD* oaepDigest = nullptr;  // RSA-OAEP with this digest (and MGF1 with it); PKCS#1 v1.5 when null
+    std::string oaepLabel{};
+    bool keyEncryptionKeyRecipient = false; // one more recipient, for a symmetric key-encryption key
+    std::string passwordRecipient{};        // one more recipient, for this password, when not empty
+};
+// The DER of an envelopedData as the CMS code of current tools makes it, for the certificates (RSA keys
+// get key transport, elliptic-curve keys key agreement); DER puts the recipients in its own order.
+std::string cmsEnvelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
+                                const CmsEnvelopeSpec& spec = {});
 // A certificate-encrypted layer: "-----ID353-3CBC-----@@", Base64 of the certificate DER (CR LF
 // lines), "@@", then the armour of envelopedDataDer for the recipients (the certificate's own first
 // unless listed otherwise).

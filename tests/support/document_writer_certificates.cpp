@@ -23,7 +23,7 @@ using Asn1IntegerPtr = std::unique_ptr<ASN1_INTEGER, OpenSslDeleter<ASN1_INTEGER
 
 constexpr std::int64_t crlValidity = 30 * 24 * 3600;
 
-// "/C=US/O=Acme Ltd/CN=x" -> X509_NAME; each "/"-separated piece is one attribute.
+// "/C=US/O=Acme Ltd/CN=x" -> X509_NAME; each "/"-separated piece is one attribute, its value UTF-8.
 void fillName(X509_NAME* name, const std::string& oneLine) {
     std::size_t start = 0;
     while (start < oneLine.size()) {
@@ -40,7 +40,7 @@ void fillName(X509_NAME* name, const std::string& oneLine) {
         require(equals != std::string::npos, "subject attribute without '='");
         const std::string field = piece.substr(0, equals);
         const std::string value = piece.substr(equals + 1);
-        require(X509_NAME_add_entry_by_txt(name, field.c_str(), MBSTRING_ASC,
+        require(X509_NAME_add_entry_by_txt(name, field.c_str(), MBSTRING_UTF8,
                                            reinterpret_cast<const unsigned char*>(value.data()),
                                            static_cast<int>(value.size()), -1, 0) == 1,
                 "X509_NAME_add_entry_by_txt");
@@ -86,21 +86,32 @@ void addExtension(X509* certificate, X509* issuer, int nid, const char* value) {
 
 } // namespace
 
-EVP_PKEY* testKey(int index, int bits) {
+namespace {
+
+// Keys by (index, bits); bits 0 stands for a P-256 key.
+EVP_PKEY* cachedKey(int index, int bits) {
     static std::mutex mutex;
     static std::map<std::pair<int, int>, EvpPkeyPtr> keys;
     const std::lock_guard lock(mutex);
     auto& key = keys[{index, bits}];
     if (!key) {
-        key.reset(EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
-        require(key != nullptr, "RSA key generation");
+        key.reset(bits == 0 ? EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256")
+                            : EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
+        require(key != nullptr, "key generation");
     }
     return key.get();
 }
 
+} // namespace
+
+EVP_PKEY* testKey(int index, int bits) {
+    require(bits > 0, "RSA key size");
+    return cachedKey(index, bits);
+}
+
 Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     Identity identity;
-    identity.key = testKey(spec.keyIndex, spec.keyBits);
+    identity.key = spec.ellipticCurve ? cachedKey(spec.keyIndex, 0) : testKey(spec.keyIndex, spec.keyBits);
     identity.certificate.reset(X509_new());
     X509* certificate = identity.certificate.get();
     require(certificate != nullptr, "X509_new");
@@ -126,6 +137,9 @@ Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     if (spec.commentBytes > 0) {
         addExtension(certificate, signerCertificate, NID_netscape_comment,
                      std::string(spec.commentBytes, 'c').c_str());
+    }
+    if (spec.subjectKeyIdentifier) {
+        addExtension(certificate, signerCertificate, NID_subject_key_identifier, "hash");
     }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
     require(X509_sign(certificate, signingKey, EVP_sha256()) > 0, "X509_sign");

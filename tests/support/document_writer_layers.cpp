@@ -6,6 +6,7 @@
 #include "e2eCrypto/envelope_format.h"
 
 #include <openssl/provider.h>
+#include <openssl/rsa.h>
 #include <openssl/sha.h>
 
 #include <algorithm>
@@ -124,7 +125,28 @@ std::string armour(std::string_view der, std::string_view lineBreak) {
            std::string(envelope::pkcs7End) + std::string(lineBreak);
 }
 
+namespace {
+
+std::string cmsSignedDataDer(std::string_view content, const Identity& signer, const SignOptions& options) {
+    BioPtr data = readOnlyBio(content);
+    CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr,
+                        CMS_PARTIAL | CMS_BINARY | (options.detached ? CMS_DETACHED : 0)));
+    require(cms != nullptr, "CMS_sign");
+    const unsigned int flags = CMS_USE_KEYID | CMS_BINARY | CMS_NOSMIMECAP |
+                               (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
+    require(CMS_add1_signer(cms.get(), signer.certificate.get(), signer.key,
+                            options.digest != nullptr ? options.digest : EVP_sha1(), flags) != nullptr,
+            "CMS_add1_signer");
+    require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");
+    return detail::toDer(cms.get(), i2d_CMS_ContentInfo);
+}
+
+} // namespace
+
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options) {
+    if (options.bySubjectKeyIdentifier) {
+        return cmsSignedDataDer(content, signer, options);
+    }
     const EVP_MD* digest = options.digest != nullptr ? options.digest : EVP_sha1();
     Pkcs7Ptr p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, PKCS7_PARTIAL | PKCS7_BINARY));
     require(p7 != nullptr, "PKCS7_sign");
@@ -181,6 +203,49 @@ std::string signedLayer(std::string_view content, const Identity& signer, const 
     return armour(signedDataDer(content, signer, options));
 }
 
+namespace {
+
+// The cipher, and the library context it comes from (null for the default one).
+std::pair<const EVP_CIPHER*, OSSL_LIB_CTX*> evpCipher(ContentCipher cipher) {
+    switch (cipher) {
+    case ContentCipher::DesEde3Cbc:
+        return {EVP_des_ede3_cbc(), nullptr};
+    case ContentCipher::Aes128Cbc:
+        return {EVP_aes_128_cbc(), nullptr};
+    case ContentCipher::Aes192Cbc:
+        return {EVP_aes_192_cbc(), nullptr};
+    case ContentCipher::Aes256Cbc:
+        return {EVP_aes_256_cbc(), nullptr};
+    case ContentCipher::DesCbc:
+        return {legacyContext().desCbc(), legacyContext().context()};
+    case ContentCipher::Aes256Gcm:
+        return {EVP_aes_256_gcm(), nullptr};
+    }
+    return {nullptr, nullptr};
+}
+
+// A copy the CMS code takes over and frees.
+unsigned char* libraryCopy(std::string_view bytes) {
+    auto* copy = static_cast<unsigned char*>(OPENSSL_memdup(bytes.data(), bytes.size()));
+    require(copy != nullptr, "OPENSSL_memdup");
+    return copy;
+}
+
+void useOaep(CMS_RecipientInfo* recipient, const CmsEnvelopeSpec& spec) {
+    EVP_PKEY_CTX* context = CMS_RecipientInfo_get0_pkey_ctx(recipient);
+    require(context != nullptr && EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_OAEP_PADDING) > 0 &&
+                EVP_PKEY_CTX_set_rsa_oaep_md(context, spec.oaepDigest) > 0 &&
+                EVP_PKEY_CTX_set_rsa_mgf1_md(context, spec.oaepDigest) > 0,
+            "OAEP parameters");
+    if (!spec.oaepLabel.empty()) {
+        require(EVP_PKEY_CTX_set0_rsa_oaep_label(context, libraryCopy(spec.oaepLabel),
+                                                 static_cast<int>(spec.oaepLabel.size())) > 0,
+                "OAEP label");
+    }
+}
+
+} // namespace
+
 std::string envelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
                              ContentCipher cipher) {
     X509StackPtr stack(sk_X509_new_null());
@@ -188,28 +253,9 @@ std::string envelopedDataDer(std::string_view content, const std::vector<const X
     for (const X509* recipient : recipients) {
         require(sk_X509_push(stack.get(), const_cast<X509*>(recipient)) > 0, "sk_X509_push");
     }
-    const EVP_CIPHER* evpCipher = nullptr;
-    OSSL_LIB_CTX* context = nullptr;
-    switch (cipher) {
-    case ContentCipher::DesEde3Cbc:
-        evpCipher = EVP_des_ede3_cbc();
-        break;
-    case ContentCipher::Aes128Cbc:
-        evpCipher = EVP_aes_128_cbc();
-        break;
-    case ContentCipher::Aes192Cbc:
-        evpCipher = EVP_aes_192_cbc();
-        break;
-    case ContentCipher::Aes256Cbc:
-        evpCipher = EVP_aes_256_cbc();
-        break;
-    case ContentCipher::DesCbc:
-        evpCipher = legacyContext().desCbc();
-        context = legacyContext().context();
-        break;
-    }
+    const auto [evp, context] = evpCipher(cipher);
     BioPtr data = readOnlyBio(content);
-    Pkcs7Ptr p7(PKCS7_encrypt_ex(stack.get(), data.get(), evpCipher, PKCS7_BINARY, context, nullptr));
+    Pkcs7Ptr p7(PKCS7_encrypt_ex(stack.get(), data.get(), evp, PKCS7_BINARY, context, nullptr));
     require(p7 != nullptr, "PKCS7_encrypt_ex");
     STACK_OF(PKCS7_RECIP_INFO)* infos = p7->d.enveloped->recipientinfo;
     return inStackOrder(detail::toDer(p7.get(), i2d_PKCS7),
@@ -217,6 +263,38 @@ std::string envelopedDataDer(std::string_view content, const std::vector<const X
                             sk_PKCS7_RECIP_INFO_num(infos),
                             [infos](int i) { return sk_PKCS7_RECIP_INFO_value(infos, i); },
                             i2d_PKCS7_RECIP_INFO));
+}
+
+std::string cmsEnvelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
+                                const CmsEnvelopeSpec& spec) {
+    const auto [evp, context] = evpCipher(spec.cipher);
+    BioPtr data = readOnlyBio(content);
+    CmsPtr cms(CMS_encrypt_ex(nullptr, data.get(), evp, CMS_BINARY | CMS_PARTIAL, context, nullptr));
+    require(cms != nullptr, "CMS_encrypt_ex");
+    const unsigned int flags = CMS_KEY_PARAM | (spec.bySubjectKeyIdentifier ? CMS_USE_KEYID : 0);
+    for (const X509* recipient : recipients) {
+        CMS_RecipientInfo* info = CMS_add1_recipient_cert(cms.get(), const_cast<X509*>(recipient), flags);
+        require(info != nullptr, "CMS_add1_recipient_cert");
+        if (spec.oaepDigest != nullptr && CMS_RecipientInfo_type(info) == CMS_RECIPINFO_TRANS) {
+            useOaep(info, spec);
+        }
+    }
+    if (spec.keyEncryptionKeyRecipient) {
+        constexpr std::string_view key = "0123456789abcdef";
+        constexpr std::string_view id = "key-encryption key";
+        require(CMS_add0_recipient_key(cms.get(), NID_undef, libraryCopy(key), key.size(), libraryCopy(id),
+                                       id.size(), nullptr, nullptr, nullptr) != nullptr,
+                "CMS_add0_recipient_key");
+    }
+    if (!spec.passwordRecipient.empty()) {
+        require(CMS_add0_recipient_password(cms.get(), -1, NID_undef, NID_undef,
+                                            libraryCopy(spec.passwordRecipient),
+                                            static_cast<ossl_ssize_t>(spec.passwordRecipient.size()),
+                                            nullptr) != nullptr,
+                "CMS_add0_recipient_password");
+    }
+    require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");
+    return detail::toDer(cms.get(), i2d_CMS_ContentInfo);
 }
 
 std::string asymmetricLayer(std::string_view content, const X509* certificate,
