@@ -1,8 +1,8 @@
 #include "inspect_command.h"
 
-#include "argument_reader.h"
 #include "cli_paths.h"
 #include "exit_status.h"
+#include "parsed_arguments.h"
 
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/envelope_format.h"
@@ -89,13 +89,9 @@ bool reportError(const char* kind, const std::string& message) {
 } // namespace
 
 int InspectCommand::run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> inputs;
-    ArgumentReader reader(arguments);
-    while (reader.next()) {
-        if (!reader.isOperand()) {
-            throw UsageError("unknown option " + reader.current());
-        }
-        inputs.push_back(absolutePath(reader.current()));
+    std::vector<std::string> inputs = parseArguments(inspectSpec(), arguments).operands;
+    for (std::string& input : inputs) {
+        input = absolutePath(input);
     }
     if (inputs.empty()) {
         throw UsageError("inspect needs at least one INPUT");

@@ -1,10 +1,10 @@
 #include "open_command.h"
 
-#include "argument_reader.h"
 #include "cli_job_form.h"
 #include "cli_paths.h"
 #include "exit_status.h"
 #include "json_lines.h"
+#include "parsed_arguments.h"
 #include "terminal_job_ui.h"
 
 #include "certs/key_store.h"
@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <deque>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -33,35 +34,19 @@ struct OpenOptions {
 };
 
 OpenOptions parse(const std::vector<std::string>& arguments) {
+    const ParsedArguments parsed = parseArguments(openSpec(), arguments);
     OpenOptions options;
-    ArgumentReader reader(arguments);
-    while (reader.next()) {
-        if (reader.isOperand()) {
-            options.inputs.push_back(reader.current());
-        } else if (auto output = reader.value("--output", "-o")) {
-            options.outputs.push_back(*output);
-        } else if (auto crl = reader.value("--crl")) {
-            options.crl = *crl;
-        } else if (auto file = reader.value("--passphrase-file")) {
-            options.passPhraseFile = *file;
-        } else if (auto store = reader.value("--store")) {
-            options.store = *store;
-        } else if (auto passwordFile = reader.value("--store-password-file")) {
-            options.storePasswordFile = *passwordFile;
-        } else if (auto appDirectory = reader.value("--app-dir")) {
-            options.appDirectory = *appDirectory;
-        } else if (reader.flag("--yes") || reader.flag("--no")) {
-            const bool yes = reader.current() == "--yes";
-            if (options.everyAnswer && *options.everyAnswer != yes) {
-                throw UsageError("--yes and --no exclude each other");
-            }
-            options.everyAnswer = yes;
-        } else if (reader.flag("--json")) {
-            options.json = true;
-        } else {
-            throw UsageError("unknown option " + reader.current());
-        }
+    options.inputs = parsed.operands;
+    options.outputs = parsed.all("--output");
+    options.crl = parsed.last("--crl");
+    options.passPhraseFile = parsed.last("--passphrase-file");
+    options.store = parsed.last("--store");
+    options.storePasswordFile = parsed.last("--store-password-file");
+    options.appDirectory = parsed.last("--app-dir");
+    if (const std::optional<std::string> answer = parsed.last("--yes")) {
+        options.everyAnswer = *answer == "--yes";
     }
+    options.json = parsed.last("--json").has_value();
     if (options.inputs.empty()) {
         throw UsageError("open needs at least one INPUT");
     }
@@ -105,14 +90,6 @@ std::deque<SecretString> secretLines(const std::string& path) {
     return lines;
 }
 
-std::string joined(const std::vector<std::string>& paths) {
-    std::string text;
-    for (const std::string& path : paths) {
-        text += (text.empty() ? "" : ";") + path;
-    }
-    return text;
-}
-
 FormValues formValues(OpenOptions& options) {
     for (std::string& input : options.inputs) {
         input = absolutePath(input);
@@ -126,14 +103,12 @@ FormValues formValues(OpenOptions& options) {
     FormValues values;
     values.multipleSelection = options.inputs.size() > 1;
     if (values.multipleSelection) {
-        const auto hasSemicolon = [](const std::string& path) { return path.find(';') != std::string::npos; };
-        if (std::any_of(options.inputs.begin(), options.inputs.end(), hasSemicolon) ||
-            std::any_of(options.outputs.begin(), options.outputs.end(), hasSemicolon)) {
-            throw UsageError("the paths of several inputs cannot contain \";\"");
-        }
+        values.inputs = options.inputs;
+        values.outputs = options.outputs;
+    } else {
+        values.input = options.inputs.front();
+        values.output = options.outputs.front();
     }
-    values.input = joined(options.inputs);
-    values.output = joined(options.outputs);
     values.crlChoice = options.crl ? 0 : 1;
     values.crlPath = options.crl ? absolutePath(*options.crl) : std::string();
     return values;

@@ -227,13 +227,14 @@ TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
 }
 
 TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
-    dir.write("a.qsig", testdoc::signedLayer(plain + "a", cliSigner()));
+    // A ";" in a name is an ordinary character: the inputs reach the job as a list.
+    dir.write("a;1.qsig", testdoc::signedLayer(plain + "a", cliSigner()));
     dir.write("b.qsig", "not a secured document");
     dir.write("c.qsig", testdoc::symmetricLayer(plain + "c", passPhrase));
     dir.write("answers", passPhrase + "\n");
 
     const CliRun run =
-        open({"--yes", "--json", "--passphrase-file", "answers", "a.qsig", "b.qsig", "c.qsig"});
+        open({"--yes", "--json", "--passphrase-file", "answers", "a;1.qsig", "b.qsig", "c.qsig"});
 
     const auto notice = [&](const std::string& name) {
         return "quillbox: notice: Now processing file " + dir.file(name) +
@@ -242,13 +243,13 @@ TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
     EXPECT_EQ(run.status, 1) << "one file was skipped";
     EXPECT_EQ(
         run.errLines,
-        concat(concat({notice("a.qsig")}, verdictBlock),
+        concat(concat({notice("a;1.qsig")}, verdictBlock),
                {notice("b.qsig"),
                 "quillbox: warning: " + dir.file("b.qsig") +
                     ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. "
                     "Do you want to continue with the next file?",
                 notice("c.qsig"), "quillbox: success: Processing completed"}));
-    EXPECT_EQ(dir.read("a"), plain + "a");
+    EXPECT_EQ(dir.read("a;1"), plain + "a");
     EXPECT_EQ(dir.read("c"), plain + "c");
     const std::vector<std::string> json = linesOf(run.out);
     ASSERT_EQ(json.size(), 3u);
