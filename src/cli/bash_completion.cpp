@@ -52,8 +52,8 @@ std::string commandCase(const CommandSpec& command) {
     if (!order.empty()) {
         text += "        case $prev in\n";
         for (const std::string& completion : order) {
-            text += "        " + joined(namesByCompletion[completion], " | ") + ")\n            " + completion +
-                    "\n            return\n            ;;\n";
+            text += "        " + joined(namesByCompletion[completion], " | ") + ")\n            " +
+                    completion + "\n            return\n            ;;\n";
         }
         text += "        esac\n";
     }
@@ -102,7 +102,8 @@ _quillbox_cli() {
     fi
 
     case ${COMP_WORDS[1]} in
-)" + cases + R"(    esac
+)" + cases +
+           R"(    esac
 }
 complete -F _quillbox_cli quillbox-cli
 )";

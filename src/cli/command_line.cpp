@@ -4,6 +4,7 @@
 #include "exit_status.h"
 #include "help_text.h"
 #include "inspect_command.h"
+#include "one_line.h"
 #include "open_command.h"
 
 #include "certs/library_versions.h"
@@ -24,7 +25,7 @@ std::unique_ptr<Command> commandNamed(const std::string& name) {
 }
 
 int usageError(const std::string& problem) {
-    std::fprintf(stderr, "quillbox: usage: %s\nTry 'quillbox-cli --help'.\n", problem.c_str());
+    std::fprintf(stderr, "quillbox: usage: %s\nTry 'quillbox-cli --help'.\n", oneLine(problem).c_str());
     return exitstatus::usage;
 }
 

@@ -36,40 +36,47 @@ std::string helpText() {
     return R"(quillbox-cli - open secured .qsig documents from the command line
 
 Usage:
-)" + usageLines() + R"(
+)" + usageLines() +
+           R"(
 open removes every layer of each INPUT: it verifies signatures (and prints their verdicts),
 decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers with your private
 key from the certificate store, and saves the plain content. One INPUT is a single-file job,
 several are a batch job, exactly as with the desktop program's form. Relative paths are made
-absolute first.
+absolute first; a path that begins or ends with white space is a usage error (the form trims its
+boxes, a command line does not guess).
 
 Options of open:
-)" + optionLines(openSpec()) + R"(
+)" + optionLines(openSpec()) +
+           R"(
 inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
 their verdict, and for a certificate-encrypted layer the recipient's common name and validity.
 
 --help prints this text. --version prints the version of quillbox-cli on its first line, then
 those of the OpenSSL and NSS libraries it runs with.
 
-Pass phrases and store passwords are read from the terminal with echo off, never from the
-command line. Without a terminal, a prompt that has no answer counts as cancelled.
+Pass phrases and store passwords are read from the terminal with echo off (turned off before
+the prompt shows, so nothing typed ahead is shown or lost), never from the command line. Without
+a terminal, a prompt that has no answer counts as cancelled.
 
-Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>", where
-<kind> tells what the desktop program shows it as:
+Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line
+breaks inside a message become spaces), where <kind> tells what the desktop program shows it as:
   error        an error (red cross)
   warning      a warning or a question (yellow triangle)
   information  a notice on the way (speech bubble)
   success      a completed job (green tick)
   notice       the file about to be processed, the private-key notice (padlock)
-  fatal        a fatal error; the program ends at once
+  fatal        a fatal error; the program ends at once (with --json, after the objects of
+               the documents so far, the last saying what the fatal error was)
 A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
 and the integrity, validity and revocation texts.
 
 Exit status:
-  0    every input was saved (inspect: every input is a secured document)
-  1    an input failed or was skipped, or the paths were refused
   2    usage error
+  1    an input failed or was skipped, or the paths were refused
   130  a pass-phrase or store-password prompt was cancelled (or had no answer)
+  3    every input was saved, but a signature verdict was FAILED
+  0    every input was saved (inspect: every input is a secured document)
+  The first of these that applies is the exit status.
 
 Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,

@@ -3,6 +3,7 @@
 #include "command.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -32,6 +33,17 @@ Match findOption(const CommandSpec& spec, const std::string& argument) {
     throw UsageError("unknown option " + argument);
 }
 
+// Every value and operand is a path. The form trims its boxes, but a command line does not guess
+// which file was meant: "out.txt " and "out.txt" are different names.
+const std::string& checkedPath(const std::string& argument, const std::string& path) {
+    const std::string_view whiteSpace = " \t\n\v\f\r";
+    if (whiteSpace.find(path.front()) != std::string_view::npos ||
+        whiteSpace.find(path.back()) != std::string_view::npos) {
+        throw UsageError(argument + " '" + path + "': a path cannot begin or end with white space");
+    }
+    return path;
+}
+
 } // namespace
 
 const std::vector<std::string>& ParsedArguments::all(const std::string& key) const {
@@ -55,7 +67,7 @@ ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::s
             continue;
         }
         if (optionsEnded || argument == "-" || argument.empty() || argument[0] != '-') {
-            parsed.operands.push_back(argument);
+            parsed.operands.push_back(argument.empty() ? argument : checkedPath("INPUT", argument));
             continue;
         }
         const Match match = findOption(spec, argument);
@@ -72,14 +84,14 @@ ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::s
             given.push_back(match.name);
             continue;
         }
-        std::string value = match.inlineValue ? *match.inlineValue
+        std::string value = match.inlineValue          ? *match.inlineValue
                             : i + 1 < arguments.size() ? arguments[++i]
                                                        : std::string();
-        // Every value is a path; an empty one would silently mean the current or root directory.
+        // An empty path would silently mean the current or root directory.
         if (value.empty()) {
             throw UsageError(key + " needs a value");
         }
-        given.push_back(std::move(value));
+        given.push_back(checkedPath(key, value));
     }
     return parsed;
 }

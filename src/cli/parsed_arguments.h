@@ -20,5 +20,6 @@ struct ParsedArguments {
 };
 
 // Throws UsageError for an unknown option, a flag given a value, an option without (or with an
-// empty) value, and two alternatives of one choice.
+// empty) value, two alternatives of one choice, and a path (value or operand) that begins or ends
+// with white space.
 ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::string>& arguments);

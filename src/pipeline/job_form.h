@@ -16,8 +16,8 @@ struct FormValues {
     // A multiple selection's inputs and their outputs, in order. The desktop form splits them from
     // its boxes' ";"-separated texts (splitPathList); the command line hands over its arguments, so
     // a ";" in a file name is an ordinary character there.
-    std::vector<std::string> inputs;
-    std::vector<std::string> outputs;
+    std::vector<std::string> inputs = {};
+    std::vector<std::string> outputs = {};
 };
 
 class JobForm {

@@ -38,12 +38,12 @@ void PrintTo(const RuleCase& c, std::ostream* out) {
 }
 
 FormValues single(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
-    return {std::move(input), std::move(output), crlChoice, std::move(crl), false, {}, {}};
+    return {std::move(input), std::move(output), crlChoice, std::move(crl), false};
 }
 
 // A multiple selection as the desktop form hands it over: its box texts and the lists split from them.
 FormValues batch(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
-    FormValues values{std::move(input), std::move(output), crlChoice, std::move(crl), true, {}, {}};
+    FormValues values{std::move(input), std::move(output), crlChoice, std::move(crl), true};
     values.inputs = splitPathList(values.input);
     values.outputs = splitPathList(values.output);
     return values;
