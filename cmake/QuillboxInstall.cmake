@@ -31,7 +31,14 @@ install(TARGETS quillbox-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${quillbox_doc_dir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${quillbox_doc_dir}/manual
         PATTERN "*.qrc" EXCLUDE PATTERN "CMakeLists.txt" EXCLUDE)
-install(FILES ${quillbox_packaging_dir}/quillbox-cli.bash-completion
+
+# The bash completion is made from the same option declarations as --help.
+add_custom_command(OUTPUT ${quillbox_generated_dir}/quillbox-cli.bash-completion
+                   COMMAND quillbox-cli-bash-completion > ${quillbox_generated_dir}/quillbox-cli.bash-completion
+                   DEPENDS quillbox-cli-bash-completion
+                   VERBATIM)
+add_custom_target(quillbox_cli_bash_completion ALL DEPENDS ${quillbox_generated_dir}/quillbox-cli.bash-completion)
+install(FILES ${quillbox_generated_dir}/quillbox-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillbox-cli)
 
 # The man page of quillbox-cli is its own --help, so the two always agree.

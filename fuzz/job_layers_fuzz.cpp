@@ -114,6 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         values.input += input + (scene.batch ? ";" : "");
         values.output += output + (scene.batch ? ";" : "");
     }
+    if (scene.batch) {
+        values.inputs.assign(outputs.size(), input);
+        values.outputs = outputs;
+    }
     if (scene.checkRevocation) {
         values.crlChoice = 0;
         values.crlPath = harness.path("list.crl");

@@ -6,6 +6,7 @@
 // What must hold: paths that pass show nothing, and a refusal shows exactly one warning. Passed
 // single-file paths hold a separator, neither the refused separator nor a special character, and
 // name a file; a passed batch has as many outputs as inputs, none empty; a passed CRL ends in ".crl".
+#include "pipeline/form_text.h"
 #include "pipeline/path_validation.h"
 #include "support/fake_job_form.h"
 #include "support/scripted_job_ui.h"
@@ -77,6 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     values.crlPath = nextField(rest);
     values.crlChoice = (bits & 2) != 0 ? 0 : 1;
     values.multipleSelection = (bits & 4) != 0;
+    if (values.multipleSelection) {
+        // As the desktop form hands a multiple selection over.
+        values.inputs = splitPathList(trimmedBoxText(values.input));
+        values.outputs = splitPathList(trimmedBoxText(values.output));
+    }
 
     const MadeUpDisk disk(style.separator, (bits & 8) != 0, (bits & 16) != 0);
     FakeJobForm form(values);

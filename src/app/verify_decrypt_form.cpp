@@ -5,6 +5,8 @@
 #include "app/resource_layout.h"
 #include "app/text_bytes.h"
 
+#include "pipeline/form_text.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,11 @@ FormValues initialValues() {
     FormValues values;
     values.crlChoice = 0;
     return values;
+}
+
+// The paths of a box as the job reads them in a multiple selection; a single file has no list.
+std::vector<std::string> selectionList(bool multipleSelection, const std::string& boxText) {
+    return multipleSelection ? splitPathList(trimmedBoxText(boxText)) : std::vector<std::string>();
 }
 
 } // namespace
@@ -89,6 +96,8 @@ FormValues VerifyDecryptForm::readValues() {
     values_.output = toBytes(output_->text());
     values_.crlPath = toBytes(crlPath_->text());
     values_.crlChoice = no_->isChecked() ? 1 : 0;
+    values_.inputs = selectionList(values_.multipleSelection, values_.input);
+    values_.outputs = selectionList(values_.multipleSelection, values_.output);
     return values_;
 }
 

@@ -1,62 +1,82 @@
 #include "help_text.h"
 
+#include "command_spec.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t tagWidth = 23;
+
+std::string usageLines() {
+    std::string lines;
+    for (const CommandSpec* command : commandSpecs()) {
+        lines += "  quillbox-cli " + command->name + " " + command->synopsis + "\n";
+    }
+    return lines + "  quillbox-cli --help | --version\n";
+}
+
+// Each option's tag in a column, its text beside it, continued lines under the text.
+std::string optionLines(const CommandSpec& command) {
+    const std::string indent(2 + tagWidth + 2, ' ');
+    std::string lines;
+    for (const OptionSpec& option : command.options) {
+        const std::string tag = optionTag(option);
+        lines += "  " + tag + std::string(std::max<std::size_t>(2, tagWidth + 2 - tag.size()), ' ');
+        for (std::size_t i = 0; i < option.help.size(); ++i) {
+            lines += (i == 0 ? "" : indent) + option.help[i] + "\n";
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
 std::string helpText() {
     return R"(quillbox-cli - open secured .qsig documents from the command line
 
 Usage:
-  quillbox-cli open [options] INPUT...
-  quillbox-cli inspect INPUT...
-  quillbox-cli --help | --version
-
+)" + usageLines() +
+           R"(
 open removes every layer of each INPUT: it verifies signatures (and prints their verdicts),
 decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers with your private
 key from the certificate store, and saves the plain content. One INPUT is a single-file job,
 several are a batch job, exactly as with the desktop program's form. Relative paths are made
-absolute first.
+absolute first; a path that begins or ends with white space is a usage error (the form trims its
+boxes, a command line does not guess).
 
 Options of open:
-  -o, --output PATH        output for the input in the same position (repeatable);
-                           default: the input path with every ".qsig" removed from its name
-  --crl PATH               check signers against this CRL file (ending in ".crl");
-                           without it, no revocation check
-  --passphrase-file FILE   answers to pass-phrase prompts, one per line, in order; when they
-                           run out, a prompt counts as cancelled
-  --store DIR              the personal certificate store, an NSS database directory
-                           (default: $QUILLBOX_STORE, else ~/.pki/nssdb)
-  --store-password-file F  the store's password (first line), when it has one
-  --yes | --no             answer every question (such as overwriting an existing output)
-                           Yes / No; default: ask on the terminal, and with no terminal, No
-  --json                   one JSON object per document, one per line, on stdout: input,
-                           output, status (saved, failed, skipped, declined, cancelled,
-                           not-processed), layers removed, signature verdicts, outcome text
-  --app-dir DIR            where the activity log (Reader-Log.txt) and the key-notice marker
-                           (askag) live (default: the program's application directory)
-
+)" + optionLines(openSpec()) +
+           R"(
 inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
 their verdict, and for a certificate-encrypted layer the recipient's common name and validity.
 
 --help prints this text. --version prints the version of quillbox-cli on its first line, then
 those of the OpenSSL and NSS libraries it runs with.
 
-Pass phrases and store passwords are read from the terminal with echo off, never from the
-command line. Without a terminal, a prompt that has no answer counts as cancelled.
+Pass phrases and store passwords are read from the terminal with echo off (turned off before
+the prompt shows, so nothing typed ahead is shown or lost), never from the command line. Without
+a terminal, a prompt that has no answer counts as cancelled.
 
-Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>", where
-<kind> tells what the desktop program shows it as:
+Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line
+breaks inside a message become spaces), where <kind> tells what the desktop program shows it as:
   error        an error (red cross)
   warning      a warning or a question (yellow triangle)
   information  a notice on the way (speech bubble)
   success      a completed job (green tick)
   notice       the file about to be processed, the private-key notice (padlock)
-  fatal        a fatal error; the program ends at once
+  fatal        a fatal error; the program ends at once (with --json, after the objects of
+               the documents so far, the last saying what the fatal error was)
 A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
 and the integrity, validity and revocation texts.
 
 Exit status:
-  0    every input was saved (inspect: every input is a secured document)
-  1    an input failed or was skipped, or the paths were refused
   2    usage error
+  1    an input failed or was skipped, or the paths were refused
   130  a pass-phrase or store-password prompt was cancelled (or had no answer)
+  3    every input was saved, but a signature verdict was FAILED
+  0    every input was saved (inspect: every input is a secured document)
+  The first of these that applies is the exit status.
 
 Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,

@@ -1,8 +1,9 @@
 #include "inspect_command.h"
 
-#include "argument_reader.h"
 #include "cli_paths.h"
 #include "exit_status.h"
+#include "one_line.h"
+#include "parsed_arguments.h"
 
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/envelope_format.h"
@@ -49,10 +50,10 @@ std::string recipientLine(const CertificateTools& tools, const std::string& cert
 bool inspect(const CertificateTools& tools, const std::string& path) {
     std::string content;
     if (!ReadWholeFile(path, content)) {
-        std::fprintf(stderr, "quillbox: error: %s file could not be read\n", path.c_str());
+        std::fprintf(stderr, "quillbox: error: %s file could not be read\n", oneLine(path).c_str());
         return false;
     }
-    std::printf("%s\n", path.c_str());
+    std::printf("%s\n", oneLine(path).c_str());
     for (int depth = 1;; ++depth) {
         switch (classifyEnvelope(content)) {
         case EnvelopeKind::Unrecognised:
@@ -66,14 +67,16 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
             std::printf("  %d. pass-phrase layer (what it holds needs the pass phrase)\n", depth);
             return true;
         case EnvelopeKind::Asymmetric:
-            std::printf("  %d. %s\n", depth,
-                        recipientLine(tools, splitCertificateLayer(content).certificateText).c_str());
+            std::printf(
+                "  %d. %s\n", depth,
+                oneLine(recipientLine(tools, splitCertificateLayer(content).certificateText)).c_str());
             return true;
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
                 tools.verifySignature(content, sha1DigestSelector, noRevocationCheck, std::string());
             std::printf("  %d. signed layer: %s, Signature: %s\n", depth,
-                        signedContent.verdict.header.c_str(), signedContent.verdict.signatureText.c_str());
+                        oneLine(signedContent.verdict.header).c_str(),
+                        oneLine(signedContent.verdict.signatureText).c_str());
             content = std::move(signedContent.content);
             break;
         }
@@ -82,20 +85,16 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
 }
 
 bool reportError(const char* kind, const std::string& message) {
-    std::fprintf(stderr, "quillbox: %s: %s\n", kind, message.c_str());
+    std::fprintf(stderr, "quillbox: %s: %s\n", kind, oneLine(message).c_str());
     return false;
 }
 
 } // namespace
 
 int InspectCommand::run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> inputs;
-    ArgumentReader reader(arguments);
-    while (reader.next()) {
-        if (!reader.isOperand()) {
-            throw UsageError("unknown option " + reader.current());
-        }
-        inputs.push_back(absolutePath(reader.current()));
+    std::vector<std::string> inputs = parseArguments(inspectSpec(), arguments).operands;
+    for (std::string& input : inputs) {
+        input = absolutePath(input);
     }
     if (inputs.empty()) {
         throw UsageError("inspect needs at least one INPUT");

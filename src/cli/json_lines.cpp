@@ -39,14 +39,24 @@ std::size_t utf8Length(const std::string& text, std::size_t i) {
     return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
 }
 
-// A JSON string; bytes that are not UTF-8 become U+FFFD so that the line stays valid JSON.
-std::string quoted(const std::string& text) {
+} // namespace
+
+// A byte that is no part of valid UTF-8 (0x80 to 0xFF) becomes the escape of the lone surrogate
+// U+DC80 to U+DCFF, so the line stays JSON and the byte can be recovered (the "surrogateescape"
+// convention).
+std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const std::size_t length = utf8Length(text, i);
-            out += length == 0 ? "\\ufffd" : text.substr(i, length);
+            if (length == 0) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\udc%02x", c);
+                out += escaped;
+            } else {
+                out += text.substr(i, length);
+            }
             i += length == 0 ? 1 : length;
             continue;
         }
@@ -80,12 +90,14 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
+namespace {
+
 std::string verdictObject(const SignatureVerdict& verdict) {
-    return "{\"header\":" + quoted(verdict.header) + ",\"signer\":" + quoted(verdict.description) +
-           ",\"signature\":" + quoted(verdict.signatureText) +
-           ",\"integrity\":" + quoted(verdict.integrityText) +
-           ",\"validity\":" + quoted(verdict.validityText) +
-           ",\"revocation\":" + quoted(verdict.revocationText) + "}";
+    return "{\"header\":" + jsonString(verdict.header) + ",\"signer\":" + jsonString(verdict.description) +
+           ",\"signature\":" + jsonString(verdict.signatureText) +
+           ",\"integrity\":" + jsonString(verdict.integrityText) +
+           ",\"validity\":" + jsonString(verdict.validityText) +
+           ",\"revocation\":" + jsonString(verdict.revocationText) + "}";
 }
 
 } // namespace
@@ -125,13 +137,13 @@ std::string layerName(EnvelopeKind kind) {
 std::string jsonLine(const FileReport& report) {
     std::string layers;
     for (EnvelopeKind kind : report.layersRemoved) {
-        layers += (layers.empty() ? "" : ",") + quoted(layerName(kind));
+        layers += (layers.empty() ? "" : ",") + jsonString(layerName(kind));
     }
     std::string verdicts;
     for (const SignatureVerdict& verdict : report.verdicts) {
         verdicts += (verdicts.empty() ? "" : ",") + verdictObject(verdict);
     }
-    return "{\"input\":" + quoted(report.input) + ",\"output\":" + quoted(report.output) +
-           ",\"status\":" + quoted(statusName(report.status)) + ",\"layers\":[" + layers +
-           "],\"verdicts\":[" + verdicts + "],\"outcome\":" + quoted(report.outcome) + "}";
+    return "{\"input\":" + jsonString(report.input) + ",\"output\":" + jsonString(report.output) +
+           ",\"status\":" + jsonString(statusName(report.status)) + ",\"layers\":[" + layers +
+           "],\"verdicts\":[" + verdicts + "],\"outcome\":" + jsonString(report.outcome) + "}";
 }

@@ -6,5 +6,7 @@
 
 // {"input":..,"output":..,"status":"saved","layers":["signed"],"verdicts":[..],"outcome":".."}
 std::string jsonLine(const FileReport& report);
+// text as a JSON string; a byte that is not part of valid UTF-8 becomes "\udcXX" (XX its value).
+std::string jsonString(const std::string& text);
 std::string statusName(FileStatus status);
 std::string layerName(EnvelopeKind kind);

@@ -1,60 +1,7 @@
 // quillbox-cli: opens secured documents with the same job as the desktop program, the terminal
 // standing in for its dialogs.
-#include "command.h"
-#include "exit_status.h"
-#include "help_text.h"
-#include "inspect_command.h"
-#include "open_command.h"
-
-#include "certs/library_versions.h"
-
-#include <cstdio>
-#include <memory>
-
-namespace {
-
-std::unique_ptr<Command> commandNamed(const std::string& name) {
-    if (name == "open") {
-        return std::make_unique<OpenCommand>();
-    }
-    if (name == "inspect") {
-        return std::make_unique<InspectCommand>();
-    }
-    return nullptr;
-}
-
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "quillbox: usage: %s\nTry 'quillbox-cli --help'.\n", problem.c_str());
-    return exitstatus::usage;
-}
-
-} // namespace
+#include "command_line.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.empty()) {
-        return usageError("a command is needed: open, inspect, --help or --version");
-    }
-    const std::string& first = arguments.front();
-    if (first == "--help" || first == "-h" || first == "help") {
-        std::fputs(helpText().c_str(), stdout);
-        return exitstatus::saved;
-    }
-    if (first == "--version") {
-        // The first line alone names the program; packaging reads it.
-        std::printf("quillbox-cli %s\n", QUILLBOX_VERSION);
-        for (const std::string& library : cryptoLibraryVersions()) {
-            std::printf("%s\n", library.c_str());
-        }
-        return exitstatus::saved;
-    }
-    const std::unique_ptr<Command> command = commandNamed(first);
-    if (!command) {
-        return usageError("unknown command " + first);
-    }
-    try {
-        return command->run({arguments.begin() + 1, arguments.end()});
-    } catch (const UsageError& error) {
-        return usageError(error.what());
-    }
+    return runCommandLine({argv + 1, argv + argc}, QUILLBOX_VERSION);
 }

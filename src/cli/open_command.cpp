@@ -1,20 +1,19 @@
 #include "open_command.h"
 
-#include "argument_reader.h"
+#include "answer_file.h"
 #include "cli_job_form.h"
 #include "cli_paths.h"
 #include "exit_status.h"
 #include "json_lines.h"
+#include "parsed_arguments.h"
 #include "terminal_job_ui.h"
 
 #include "certs/key_store.h"
-#include "e2eCrypto/whole_file.h"
 #include "pipeline/job_driver.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <system_error>
 
@@ -33,35 +32,19 @@ struct OpenOptions {
 };
 
 OpenOptions parse(const std::vector<std::string>& arguments) {
+    const ParsedArguments parsed = parseArguments(openSpec(), arguments);
     OpenOptions options;
-    ArgumentReader reader(arguments);
-    while (reader.next()) {
-        if (reader.isOperand()) {
-            options.inputs.push_back(reader.current());
-        } else if (auto output = reader.value("--output", "-o")) {
-            options.outputs.push_back(*output);
-        } else if (auto crl = reader.value("--crl")) {
-            options.crl = *crl;
-        } else if (auto file = reader.value("--passphrase-file")) {
-            options.passPhraseFile = *file;
-        } else if (auto store = reader.value("--store")) {
-            options.store = *store;
-        } else if (auto passwordFile = reader.value("--store-password-file")) {
-            options.storePasswordFile = *passwordFile;
-        } else if (auto appDirectory = reader.value("--app-dir")) {
-            options.appDirectory = *appDirectory;
-        } else if (reader.flag("--yes") || reader.flag("--no")) {
-            const bool yes = reader.current() == "--yes";
-            if (options.everyAnswer && *options.everyAnswer != yes) {
-                throw UsageError("--yes and --no exclude each other");
-            }
-            options.everyAnswer = yes;
-        } else if (reader.flag("--json")) {
-            options.json = true;
-        } else {
-            throw UsageError("unknown option " + reader.current());
-        }
+    options.inputs = parsed.operands;
+    options.outputs = parsed.all("--output");
+    options.crl = parsed.last("--crl");
+    options.passPhraseFile = parsed.last("--passphrase-file");
+    options.store = parsed.last("--store");
+    options.storePasswordFile = parsed.last("--store-password-file");
+    options.appDirectory = parsed.last("--app-dir");
+    if (const std::optional<std::string> answer = parsed.last("--yes")) {
+        options.everyAnswer = *answer == "--yes";
     }
+    options.json = parsed.last("--json").has_value();
     if (options.inputs.empty()) {
         throw UsageError("open needs at least one INPUT");
     }
@@ -84,35 +67,6 @@ std::string defaultOutput(const std::string& input) {
     return input.substr(0, nameStart) + name;
 }
 
-// The lines of a file, each without its line end ("\n" or "\r\n"), kept in wiped buffers.
-std::deque<SecretString> secretLines(const std::string& path) {
-    if (access(path.c_str(), R_OK) != 0) {
-        throw UsageError("cannot read " + path);
-    }
-    SecretString text;
-    ReadWholeFile(path, text.mutableStr()); // an empty file simply holds no lines
-    std::deque<SecretString> lines;
-    std::string_view rest = text.view();
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        lines.emplace_back(line);
-    }
-    return lines;
-}
-
-std::string joined(const std::vector<std::string>& paths) {
-    std::string text;
-    for (const std::string& path : paths) {
-        text += (text.empty() ? "" : ";") + path;
-    }
-    return text;
-}
-
 FormValues formValues(OpenOptions& options) {
     for (std::string& input : options.inputs) {
         input = absolutePath(input);
@@ -126,14 +80,12 @@ FormValues formValues(OpenOptions& options) {
     FormValues values;
     values.multipleSelection = options.inputs.size() > 1;
     if (values.multipleSelection) {
-        const auto hasSemicolon = [](const std::string& path) { return path.find(';') != std::string::npos; };
-        if (std::any_of(options.inputs.begin(), options.inputs.end(), hasSemicolon) ||
-            std::any_of(options.outputs.begin(), options.outputs.end(), hasSemicolon)) {
-            throw UsageError("the paths of several inputs cannot contain \";\"");
-        }
+        values.inputs = options.inputs;
+        values.outputs = options.outputs;
+    } else {
+        values.input = options.inputs.front();
+        values.output = options.outputs.front();
     }
-    values.input = joined(options.inputs);
-    values.output = joined(options.outputs);
     values.crlChoice = options.crl ? 0 : 1;
     values.crlPath = options.crl ? absolutePath(*options.crl) : std::string();
     return values;
@@ -149,15 +101,78 @@ AppPaths appPaths(const std::optional<std::string>& directory) {
     return AppPaths{absolute.back() == '/' ? absolute : absolute + "/"};
 }
 
-int exitStatusOf(const JobReport& report, bool promptCancelled) {
+// One report per input: the job's, and a not-processed one for each input it never reached.
+std::vector<FileReport> everyInput(std::vector<FileReport> files, const OpenOptions& options) {
+    for (std::size_t i = files.size(); i < options.inputs.size(); ++i) {
+        FileReport& file = files.emplace_back();
+        file.input = options.inputs[i];
+        file.output = options.outputs[i];
+    }
+    return files;
+}
+
+// A cancelled store-password prompt fails the document being opened and ends the job: that
+// document counts as cancelled, not as failed.
+void markStorePasswordCancel(std::vector<FileReport>& files) {
+    const auto reached = [](const FileReport& file) { return file.status != FileStatus::NotProcessed; };
+    const auto last = std::find_if(files.rbegin(), files.rend(), reached);
+    if (last != files.rend() && last->status == FileStatus::Failed) {
+        last->status = FileStatus::Cancelled;
+    }
+}
+
+// Every document that was not saved says why, even where the job showed no message for it.
+// refusal: the message the path rules showed when they refused the paths.
+void explainUnsaved(std::vector<FileReport>& files, bool pathsValid, const std::string& refusal) {
+    for (FileReport& file : files) {
+        if (!file.outcome.empty()) {
+            continue;
+        }
+        switch (file.status) {
+        case FileStatus::Saved:
+        case FileStatus::Failed:
+            break;
+        case FileStatus::Skipped:
+            file.outcome =
+                "This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted; "
+                "skipped as answered";
+            break;
+        case FileStatus::Declined:
+            file.outcome = file.output + " file already exists; overwriting it was declined";
+            break;
+        case FileStatus::Cancelled:
+            file.outcome = "The prompt for its pass phrase was cancelled or had no answer";
+            break;
+        case FileStatus::NotProcessed:
+            file.outcome = pathsValid ? "The job ended before this file was reached" : refusal;
+            break;
+        }
+    }
+}
+
+bool signatureFailed(const FileReport& file) {
+    return std::any_of(file.verdicts.begin(), file.verdicts.end(),
+                       [](const SignatureVerdict& verdict) { return verdict.header == "FAILED"; });
+}
+
+// The first that applies: a failed or skipped input, a cancelled prompt, a FAILED verdict.
+int exitStatusOf(const std::vector<FileReport>& files, bool pathsValid, bool promptCancelled) {
+    const auto failed = [](const FileReport& file) {
+        return file.status == FileStatus::Failed || file.status == FileStatus::Skipped ||
+               file.status == FileStatus::Declined;
+    };
     const auto saved = [](const FileReport& file) { return file.status == FileStatus::Saved; };
+    if (!pathsValid || std::any_of(files.begin(), files.end(), failed)) {
+        return exitstatus::failed;
+    }
     if (promptCancelled) {
         return exitstatus::cancelled;
     }
-    if (report.pathsValid && std::all_of(report.files.begin(), report.files.end(), saved)) {
-        return exitstatus::saved;
+    if (!std::all_of(files.begin(), files.end(), saved)) {
+        return exitstatus::failed;
     }
-    return exitstatus::failed;
+    return std::any_of(files.begin(), files.end(), signatureFailed) ? exitstatus::signatureFailed
+                                                                    : exitstatus::saved;
 }
 
 } // namespace
@@ -169,34 +184,35 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     Answers answers;
     answers.everyQuestion = options.everyAnswer;
     if (options.passPhraseFile) {
-        answers.passPhrases = secretLines(absolutePath(*options.passPhraseFile));
+        answers.passPhrases = readAnswerLines("--passphrase-file", absolutePath(*options.passPhraseFile));
     }
     if (options.storePasswordFile) {
-        std::deque<SecretString> lines = secretLines(absolutePath(*options.storePasswordFile));
+        std::deque<SecretString> lines =
+            readAnswerLines("--store-password-file", absolutePath(*options.storePasswordFile));
         answers.storePassword = lines.empty() ? SecretString() : std::move(lines.front());
     }
 
     JobSettings settings;
     settings.appPaths = appPaths(options.appDirectory);
     settings.keyStoreDirectory = options.store ? absolutePath(*options.store) : defaultKeyStoreDirectory();
+    settings.openKeyStore = openKeyStore_;
 
     Terminal terminal;
     TerminalJobUi ui(terminal, stderr, std::move(answers));
     CliJobForm form(values);
-    JobReport report = OnVerifyDecrypt(form, ui, settings);
+    const JobReport report = OnVerifyDecrypt(form, ui, settings);
 
+    std::vector<FileReport> files = everyInput(report.files, options);
+    if (ui.storePasswordCancelled()) {
+        markStorePasswordCancel(files);
+    }
+    explainUnsaved(files, report.pathsValid, ui.lastMessage());
     if (options.json) {
-        for (std::size_t i = 0; i < options.inputs.size(); ++i) {
-            FileReport file;
-            if (i < report.files.size()) {
-                file = report.files[i];
-            } else {
-                file.input = options.inputs[i];
-                file.output = options.outputs[i];
-            }
+        for (const FileReport& file : files) {
             std::printf("%s\n", jsonLine(file).c_str());
         }
         std::fflush(stdout);
     }
-    return exitStatusOf(report, ui.promptCancelled());
+    // After a fatal error the job has ended at once; the documents so far are reported all the same.
+    return ui.fatalExitStatus().value_or(exitStatusOf(files, report.pathsValid, ui.promptCancelled()));
 }

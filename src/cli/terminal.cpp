@@ -1,63 +1,13 @@
 #include "terminal.h"
 
+#include "terminal_echo.h"
+
 #include "platform/posix/file_descriptor.h"
 
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
-
-namespace {
-
-// What an interrupted hidden read must put back before the process dies.
-volatile sig_atomic_t echoOffFd = -1;
-struct termios savedMode;
-
-extern "C" void restoreEchoAndDie(int signalNumber) {
-    if (echoOffFd >= 0) {
-        tcsetattr(echoOffFd, TCSAFLUSH, &savedMode);
-    }
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
-}
-
-// Turns the echo off for its lifetime, and back on when a signal ends the process meanwhile.
-class EchoOff {
-public:
-    explicit EchoOff(int fd) : fd_(fd) {
-        if (tcgetattr(fd_, &savedMode) != 0) {
-            fd_ = -1;
-            return;
-        }
-        struct termios quiet = savedMode;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        echoOffFd = fd_;
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP}) {
-            std::signal(signalNumber, restoreEchoAndDie);
-        }
-        tcsetattr(fd_, TCSAFLUSH, &quiet);
-    }
-    EchoOff(const EchoOff&) = delete;
-    EchoOff& operator=(const EchoOff&) = delete;
-    ~EchoOff() {
-        if (fd_ < 0) {
-            return;
-        }
-        tcsetattr(fd_, TCSAFLUSH, &savedMode);
-        echoOffFd = -1;
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP}) {
-            std::signal(signalNumber, SIG_DFL);
-        }
-    }
-
-private:
-    int fd_;
-};
-
-} // namespace
 
 Terminal::Terminal() : fd_(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY)) {}
 
@@ -109,8 +59,9 @@ std::optional<SecretString> Terminal::readSecretLine(const std::string& prompt) 
     if (!available()) {
         return std::nullopt;
     }
-    write(prompt);
+    // Off before the prompt shows, so nothing typed as it appears is shown in clear.
     const EchoOff quiet(fd_);
+    write(prompt);
     SecretString line;
     // Read straight into the wiped buffer, so that no copy of the secret is left behind.
     line.mutableStr().reserve(256);

@@ -16,7 +16,7 @@ public:
     bool available() const { return fd_ >= 0; }
     // Shows prompt and reads one line with echo on; nothing at end of input or without a terminal.
     std::optional<std::string> readLine(const std::string& prompt);
-    // The same with echo off, for pass phrases and passwords; Ctrl-C restores the echo first.
+    // The same with echo off, for pass phrases and passwords; the echo is back on however it ends.
     std::optional<SecretString> readSecretLine(const std::string& prompt);
 
 private:

@@ -1,8 +1,8 @@
 #include "terminal_job_ui.h"
 
+#include "one_line.h"
 #include "verdict_block.h"
 
-#include <cstdlib>
 #include <utility>
 
 std::string messageKind(IconKind icon) {
@@ -26,16 +26,6 @@ std::string messageKind(IconKind icon) {
 
 namespace {
 
-// A message may hold line breaks; on the terminal it stays one line.
-std::string oneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
-    }
-    return text;
-}
-
 bool isYes(const std::string& answer) {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
@@ -52,6 +42,7 @@ void TerminalJobUi::line(const std::string& kind, const std::string& text) {
 
 bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
     line(messageKind(icon), text);
+    lastMessage_ = text;
     if (buttons == Buttons::Ok) {
         return true;
     }
@@ -109,10 +100,13 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
     if (retry) {
         line("warning", "The password for " + tokenName + " was not accepted");
     }
-    return cancelledIfEmpty(terminal_.readSecretLine("Password for " + tokenName + ": "));
+    std::optional<SecretString> answer =
+        cancelledIfEmpty(terminal_.readSecretLine("Password for " + tokenName + ": "));
+    storePasswordCancelled_ = storePasswordCancelled_ || !answer;
+    return answer;
 }
 
+// The job ends as soon as this returns; the command then reports what was done and exits.
 void TerminalJobUi::terminateApplication(int exitStatus) {
-    std::fflush(nullptr);
-    std::_Exit(exitStatus);
+    fatalExitStatus_ = exitStatus;
 }

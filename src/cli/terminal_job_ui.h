@@ -33,6 +33,12 @@ public:
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
     // no terminal to ask on).
     bool promptCancelled() const { return promptCancelled_; }
+    bool storePasswordCancelled() const { return storePasswordCancelled_; }
+    // The text of the last message shown.
+    const std::string& lastMessage() const { return lastMessage_; }
+    // Set when a fatal error ended the job: the status the program ends with once it has reported
+    // the documents so far.
+    std::optional<int> fatalExitStatus() const { return fatalExitStatus_; }
 
 private:
     std::optional<SecretString> cancelledIfEmpty(std::optional<SecretString> answer);
@@ -42,4 +48,7 @@ private:
     std::FILE* out_;
     Answers answers_;
     bool promptCancelled_ = false;
+    bool storePasswordCancelled_ = false;
+    std::string lastMessage_;
+    std::optional<int> fatalExitStatus_;
 };

@@ -1,5 +1,7 @@
 #include "verdict_block.h"
 
+#include "one_line.h"
+
 #include <sstream>
 
 std::string verdictBlock(const SignatureVerdict& verdict) {
@@ -9,11 +11,11 @@ std::string verdictBlock(const SignatureVerdict& verdict) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        block += "  " + line + "\n";
+        block += "  " + oneLine(line) + "\n";
     }
-    block += "Signature: " + verdict.signatureText + "\n";
-    block += verdict.integrityText + "\n";
-    block += verdict.validityText + "\n";
-    block += verdict.revocationText + "\n";
+    for (const std::string& text : {"Signature: " + verdict.signatureText, verdict.integrityText,
+                                    verdict.validityText, verdict.revocationText}) {
+        block += oneLine(text) + "\n";
+    }
     return block;
 }

@@ -3,6 +3,7 @@
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/whole_file.h"
+#include "pipeline/form_text.h"
 #include "pipeline/job_context.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/layer_loop.h"
@@ -11,21 +12,11 @@
 
 #include <cstdlib>
 #include <new>
-#include <string_view>
 #include <utility>
 
 namespace {
 
-constexpr std::string_view whiteSpace = " \t\n\v\f\r";
 constexpr int fatalExitStatus = EXIT_FAILURE;
-
-std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(whiteSpace);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(whiteSpace) - first + 1);
-}
 
 void emptyBoxes(JobForm& form, bool crlPathToo) {
     form.setBoxText(FormBox::Input, "");
@@ -51,9 +42,9 @@ public:
 
     JobReport run() {
         values_ = form_.readValues();
-        values_.input = trimmed(values_.input);
-        values_.output = trimmed(values_.output);
-        values_.crlPath = trimmed(values_.crlPath);
+        values_.input = trimmedBoxText(values_.input);
+        values_.output = trimmedBoxText(values_.output);
+        values_.crlPath = trimmedBoxText(values_.crlPath);
         form_.setBoxText(FormBox::Input, values_.input);
         form_.setBoxText(FormBox::Output, values_.output);
         form_.setBoxText(FormBox::CrlPath, values_.crlPath);

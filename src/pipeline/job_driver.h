@@ -24,5 +24,5 @@ struct JobSettings {
 };
 
 // One job. An errorDef::Fatal ends it through ui.terminateApplication, which does not return in
-// the programs.
+// the desktop program; where it returns, the job ends there and its report is returned.
 JobReport OnVerifyDecrypt(JobForm& form, JobUi& ui, const JobSettings& settings);

@@ -1,8 +1,9 @@
 #pragma once
-// The Verify/Decrypt form as the job driver sees it: five values and a few effects on the boxes.
+// The Verify/Decrypt form as the job driver sees it: its values and a few effects on the boxes.
 // Setting a value changes only the form's stored value; showValues() puts the stored values into
 // the boxes (the "refresh").
 #include <string>
+#include <vector>
 
 enum class FormBox { Input, Output, CrlPath };
 
@@ -12,6 +13,11 @@ struct FormValues {
     int crlChoice = 1; // 0: "Yes", check revocation; 1: "No"
     std::string crlPath;
     bool multipleSelection = false;
+    // A multiple selection's inputs and their outputs, in order. The desktop form splits them from
+    // its boxes' ";"-separated texts (splitPathList); the command line hands over its arguments, so
+    // a ";" in a file name is an ordinary character there.
+    std::vector<std::string> inputs = {};
+    std::vector<std::string> outputs = {};
 };
 
 class JobForm {

@@ -1,6 +1,5 @@
 #include "pipeline/path_validation.h"
 
-#include "e2eCrypto/string_tokenizer.h"
 #include "pipeline/job_ui.h"
 
 #include <string_view>
@@ -28,17 +27,6 @@ std::string fileNamePart(const std::string& path, char separator) {
 
 bool endsWithCrl(const std::string& path) {
     return path.size() >= 4 && path.compare(path.size() - 4, 4, ".crl") == 0;
-}
-
-std::vector<std::string> splitList(const std::string& text) {
-    StringTokenizer tokenizer;
-    tokenizer.setText(text);
-    tokenizer.setDelimiters(";");
-    std::vector<std::string> items;
-    for (std::string item = tokenizer.nextToken(); !item.empty(); item = tokenizer.nextToken()) {
-        items.push_back(std::move(item));
-    }
-    return items;
 }
 
 // What a failing rule does to its box besides showing the message.
@@ -200,14 +188,14 @@ private:
 std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
                                          const PathStyle& style, const FileAccess& access) {
     const RuleRunner rules(form, ui, style);
-    if (values.input.empty()) {
+    if (values.input.empty() && values.inputs.empty()) {
         rules.fail(FormBox::Input, {"Invalid input path! Please provide complete path"});
         return std::nullopt;
     }
     JobPaths paths;
     if (values.multipleSelection) {
-        paths.inputs = splitList(values.input);
-        paths.outputs = splitList(values.output);
+        paths.inputs = values.inputs;
+        paths.outputs = values.outputs;
         if (!rules.checkCounts(paths)) {
             return std::nullopt;
         }

@@ -10,7 +10,7 @@
 class JobUi;
 
 struct JobPaths {
-    // Batch job: the split lists (equal length). Single-file job: empty.
+    // Batch job: the selection's inputs and outputs (equal length). Single-file job: empty.
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
 };

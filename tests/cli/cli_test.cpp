@@ -1,25 +1,31 @@
 // quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
 // checked by the bytes it saves, its exit status and its exact stderr lines.
-#include "support/text_lines.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
 #include "support/nss_test_store.h"
 #include "support/temp_dir.h"
+#include "support/text_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <openssl/core_names.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 extern char** environ;
 
@@ -36,14 +42,20 @@ std::string cliPath() {
     return std::string(binaryDirectory != nullptr ? binaryDirectory : ".") + "/src/cli/quillbox-cli";
 }
 
-// A session of its own (so no controlling terminal), stdin from /dev/null.
-CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
+// The program and its arguments as exec wants them; arguments must outlive the result.
+std::vector<char*> argvOf(std::vector<std::string>& arguments) {
     arguments.insert(arguments.begin(), cliPath());
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
+    return argv;
+}
+
+// A session of its own (so no controlling terminal), stdin from /dev/null.
+CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
+    std::vector<char*> argv = argvOf(arguments);
     const std::string outPath = dir.file(".stdout");
     const std::string errPath = dir.file(".stderr");
     posix_spawn_file_actions_t actions;
@@ -67,6 +79,45 @@ CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
     run.out = dir.read(".stdout");
     run.errLines = linesOf(dir.read(".stderr"));
     return run;
+}
+
+// quillbox-cli open on a pseudo-terminal of its own: typeAhead is typed at once, answer when the
+// pass-phrase prompt shows. Returns the exit status (-1 when it had to be killed) and all the
+// terminal showed; echoOff tells whether the echo was off when the prompt showed.
+std::pair<int, std::string> openOnTerminal(const TempDir& dir, const std::string& typeAhead,
+                                           const std::string& answer, bool& echoOff) {
+    std::vector<std::string> arguments = {"open", "--app-dir", dir.file("app"), "doc.qsig"};
+    std::vector<char*> argv = argvOf(arguments);
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        if (::chdir(dir.path().c_str()) == 0) {
+            ::execv(argv[0], argv.data());
+        }
+        ::_exit(127);
+    }
+    if (child < 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return {-1, ""};
+    }
+    std::string shown;
+    bool answered = ::write(terminal, typeAhead.data(), typeAhead.size()) < 0;
+    pollfd ready{terminal, POLLIN, 0};
+    char buffer[256];
+    for (ssize_t got = 1; got > 0 && ::poll(&ready, 1, 20000) > 0;) {
+        got = ::read(terminal, buffer, sizeof buffer);
+        shown.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (!answered && shown.find("Enter pass phrase: ") != std::string::npos) {
+            termios mode{};
+            echoOff = ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
+            answered = ::write(terminal, answer.data(), answer.size()) >= 0;
+        }
+    }
+    ::kill(child, SIGKILL); // only one still waiting for an answer is left to end
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(terminal);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown};
 }
 
 const std::string plain = "The content, byte for byte.\r\n";
@@ -158,9 +209,12 @@ TEST_F(CliTest, TheDefaultOutputIsTheInputWithoutQsigAndRelativePathsBecomeAbsol
 
 TEST_F(CliTest, WrongPassPhrasesFromTheFileUseUpTheThreeTries) {
     dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
-    dir.write("answers", "one\r\ntwo\nCorrect horse\n");
+    // A pipe, as a process substitution gives it.
+    ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(dir.file("answers")) << "one\r\ntwo\nCorrect horse\n"; });
 
     const CliRun run = open({"--passphrase-file", "answers", "doc.qsig"});
+    writer.join();
 
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errLines,
@@ -178,8 +232,10 @@ TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
 
     EXPECT_EQ(run.status, 130);
     EXPECT_TRUE(run.errLines.empty());
-    EXPECT_EQ(run.out, "{\"input\":\"" + dir.file("doc.qsig") + "\",\"output\":\"" + dir.file("doc") +
-                           "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"\"}\n");
+    EXPECT_EQ(run.out,
+              "{\"input\":\"" + dir.file("doc.qsig") + "\",\"output\":\"" + dir.file("doc") +
+                  "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"The prompt for "
+                  "its pass phrase was cancelled or had no answer\"}\n");
 }
 
 // The private key's secret components in both byte orders, as a key file or a blob would hold them.
@@ -261,13 +317,14 @@ TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
 }
 
 TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
-    dir.write("a.qsig", testdoc::signedLayer(plain + "a", cliSigner()));
+    // A ";" in a name is an ordinary character: the inputs reach the job as a list.
+    dir.write("a;1.qsig", testdoc::signedLayer(plain + "a", cliSigner()));
     dir.write("b.qsig", "not a secured document");
     dir.write("c.qsig", testdoc::symmetricLayer(plain + "c", passPhrase));
     dir.write("answers", passPhrase + "\n");
 
     const CliRun run =
-        open({"--yes", "--json", "--passphrase-file", "answers", "a.qsig", "b.qsig", "c.qsig"});
+        open({"--yes", "--json", "--passphrase-file", "answers", "a;1.qsig", "b.qsig", "c.qsig"});
 
     const auto notice = [&](const std::string& name) {
         return "quillbox: notice: Now processing file " + dir.file(name) +
@@ -276,19 +333,55 @@ TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
     EXPECT_EQ(run.status, 1) << "one file was skipped";
     EXPECT_EQ(
         run.errLines,
-        concat(concat({notice("a.qsig")}, verdictBlock),
+        concat(concat({notice("a;1.qsig")}, verdictBlock),
                {notice("b.qsig"),
                 "quillbox: warning: " + dir.file("b.qsig") +
                     ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. "
                     "Do you want to continue with the next file?",
                 notice("c.qsig"), "quillbox: success: Processing completed"}));
-    EXPECT_EQ(dir.read("a"), plain + "a");
+    EXPECT_EQ(dir.read("a;1"), plain + "a");
     EXPECT_EQ(dir.read("c"), plain + "c");
     const std::vector<std::string> json = linesOf(run.out);
     ASSERT_EQ(json.size(), 3u);
     EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos);
     EXPECT_NE(json[1].find("\"status\":\"skipped\""), std::string::npos);
     EXPECT_NE(json[2].find("\"outcome\":\"Decryption complete and File Saved\""), std::string::npos);
+}
+
+TEST_F(CliTest, ACancelDoesNotHideAFailureAndEveryUnsavedDocumentSaysWhy) {
+    const std::string latin1 = "caf\xE9.qsig"; // not UTF-8
+    dir.write(latin1, testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("b.qsig", "not a secured document");
+    dir.write("c.qsig", "not a secured document either");
+
+    const CliRun run = open({"--json", "--no", latin1, "b.qsig", "c.qsig"});
+
+    EXPECT_EQ(run.status, 1) << "b failed, which the cancelled prompt of the first must not hide";
+    const std::vector<std::string> json = linesOf(run.out);
+    ASSERT_EQ(json.size(), 3u) << run.out;
+    EXPECT_NE(json[0].find("\"input\":\"" + dir.file("caf") + "\\udce9.qsig\""), std::string::npos)
+        << json[0];
+    const char* statuses[] = {"cancelled\"", "failed\"",
+                              "not-processed\",\"layers\":[],\"verdicts\":[],\"outcome\":\"The job"};
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        EXPECT_NE(json[i].find(std::string("\"status\":\"") + statuses[i]), std::string::npos) << json[i];
+        EXPECT_EQ(json[i].find("\"outcome\":\"\""), std::string::npos) << json[i];
+    }
+}
+
+TEST_F(CliTest, AHiddenAnswerIsNeverShownAndNeverLostWhenTypedAhead) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    bool echoOff = false;
+
+    const auto [status, shown] = openOnTerminal(dir, "", passPhrase + "\n", echoOff);
+    EXPECT_EQ(status, 0) << shown;
+    EXPECT_TRUE(echoOff);
+    EXPECT_EQ(shown.find(passPhrase), std::string::npos) << shown;
+
+    ::unlink(dir.file("doc").c_str());
+    EXPECT_EQ(openOnTerminal(dir, passPhrase + "\n", "", echoOff).first, 0)
+        << "the answer typed ahead is kept";
+    EXPECT_EQ(dir.read("doc"), plain);
 }
 
 TEST_F(CliTest, ABadDocumentIsRefused) {
@@ -328,7 +421,7 @@ TEST_F(CliTest, SignersAreCheckedAgainstTheGivenCrl) {
 
     const CliRun run = open({"--crl", "list.crl", "doc.qsig"});
 
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 3) << "saved, but the verdict is FAILED";
     ASSERT_GE(run.errLines.size(), 11u);
     EXPECT_EQ(run.errLines[0], "FAILED");
     EXPECT_EQ(run.errLines[10], "Signer Certificate is REVOKED");
@@ -337,17 +430,22 @@ TEST_F(CliTest, SignersAreCheckedAgainstTheGivenCrl) {
 TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
 
-    const CliRun run = open({"-o", "missing/out", "doc.qsig"});
+    const CliRun run = open({"--json", "-o", "missing/out", "doc.qsig"});
 
+    const std::string message =
+        "Output directory " + dir.file("missing/") + " does not exist or does not have write permissions";
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errLines,
-              std::vector<std::string>{"quillbox: warning: Output directory " + dir.file("missing/") +
-                                       " does not exist or does not have write permissions"});
+    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: warning: " + message});
+    EXPECT_NE(
+        run.out.find("\"status\":\"not-processed\",\"layers\":[],\"verdicts\":[],\"outcome\":\"" + message),
+        std::string::npos)
+        << run.out;
 }
 
 struct UsageCase {
     const char* name;
     std::vector<std::string> arguments;
+    std::string mentions = {}; // what the message must say
 };
 
 class CliUsageTest : public testing::TestWithParam<UsageCase> {};
@@ -356,11 +454,13 @@ TEST_P(CliUsageTest, ExitsWithStatusTwo) {
     TempDir dir;
     dir.write("doc.qsig", "x");
     dir.write("doc.txt", "x");
+    dir.write("big", std::string(1024 * 1024 + 1, 'x'));
     const CliRun run = runCli(dir, GetParam().arguments);
 
     EXPECT_EQ(run.status, 2);
-    ASSERT_FALSE(run.errLines.empty());
+    ASSERT_EQ(run.errLines.size(), 2u) << "one line, then the hint";
     EXPECT_EQ(run.errLines[0].rfind("quillbox: usage: ", 0), 0u) << run.errLines[0];
+    EXPECT_NE(run.errLines[0].find(GetParam().mentions), std::string::npos) << run.errLines[0];
 }
 
 const UsageCase usageCases[] = {
@@ -374,7 +474,12 @@ const UsageCase usageCases[] = {
     {"MoreOutputsThanInputs", {"open", "-o", "a", "-o", "b", "doc.qsig"}},
     {"YesAndNo", {"open", "--yes", "--no", "doc.qsig"}},
     {"NoQsigToRemove", {"open", "doc.txt"}},
-    {"UnreadablePassPhraseFile", {"open", "--passphrase-file", "missing", "doc.qsig"}},
+    {"UnreadablePassPhraseFile", {"open", "--passphrase-file", "missing", "doc.qsig"}, "No such file"},
+    {"DirectoryAsPassPhraseFile", {"open", "--passphrase-file", ".", "doc.qsig"}, "Is a directory"},
+    {"StorePasswordFileOverOneMiB", {"open", "--store-password-file", "big", "doc.qsig"}, "more than 1 MiB"},
+    {"TrailingWhiteSpaceInOutput", {"open", "-o", "out.txt ", "doc.qsig"}, "--output 'out.txt '"},
+    {"LeadingWhiteSpaceInInspectInput", {"inspect", " doc.qsig"}, "INPUT ' doc.qsig'"},
+    {"LineBreakInAMessage", {"open", "--fast\nest", "doc.qsig"}, "unknown option --fast est"},
     {"InspectWithoutInput", {"inspect"}},
 };
 

@@ -22,7 +22,7 @@ add_test(NAME cli_man_page
          COMMAND ${install_test_dir}/man_page_test.sh ${quillbox_packaging_dir}/man-from-help
                  $<TARGET_FILE:quillbox-cli> ${quillbox_generated_dir}/quillbox-cli.1)
 add_test(NAME cli_completion
-         COMMAND ${install_test_dir}/completion_test.sh ${quillbox_packaging_dir}/quillbox-cli.bash-completion
+         COMMAND ${install_test_dir}/completion_test.sh ${quillbox_generated_dir}/quillbox-cli.bash-completion
                  $<TARGET_FILE:quillbox-cli>)
 set_tests_properties(installed_programs debian_package desktop_files cli_man_page cli_completion
                      PROPERTIES SKIP_RETURN_CODE 77 LABELS install)

@@ -1,5 +1,7 @@
 #include "pipeline/path_validation.h"
 
+#include "pipeline/form_text.h"
+
 #include "support/fake_job_form.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
@@ -39,8 +41,12 @@ FormValues single(std::string input, std::string output, int crlChoice = 1, std:
     return {std::move(input), std::move(output), crlChoice, std::move(crl), false};
 }
 
+// A multiple selection as the desktop form hands it over: its box texts and the lists split from them.
 FormValues batch(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
-    return {std::move(input), std::move(output), crlChoice, std::move(crl), true};
+    FormValues values{std::move(input), std::move(output), crlChoice, std::move(crl), true};
+    values.inputs = splitPathList(values.input);
+    values.outputs = splitPathList(values.output);
+    return values;
 }
 
 const std::string in = "C:\\in\\a.qsig";
@@ -168,6 +174,8 @@ public:
         values.input = (*this)(values.input);
         values.output = (*this)(values.output);
         values.crlPath = (*this)(values.crlPath);
+        values.inputs = (*this)(values.inputs);
+        values.outputs = (*this)(values.outputs);
         return values;
     }
 

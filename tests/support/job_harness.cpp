@@ -52,6 +52,9 @@ JobReport JobHarness::runBatch(const std::vector<std::string>& inputs,
                                const std::vector<std::string>& outputs) {
     FormValues values;
     values.multipleSelection = true;
+    values.inputs = inputs;
+    values.outputs = outputs;
+    // What the desktop form's boxes would show for this selection.
     for (const std::string& input : inputs) {
         values.input += input + ";";
     }

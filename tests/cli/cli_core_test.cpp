@@ -1,0 +1,123 @@
+// The command-line library in-process: the option forms read from the declarations, the quoting
+// of the JSON lines, and the report after a fatal error (which only a stand-in store can raise).
+#include "cli/command.h"
+#include "cli/json_lines.h"
+#include "cli/open_command.h"
+#include "cli/parsed_arguments.h"
+
+#include "e2eCrypto/error_records.h"
+#include "support/document_writer.h"
+#include "support/job_harness.h"
+#include "support/temp_dir.h"
+#include "support/text_lines.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Values = std::map<std::string, std::vector<std::string>>;
+
+struct ParseCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::string> operands;
+    Values values;
+    std::string error = {}; // the usage error, when the arguments are refused
+};
+
+class ParsedArgumentsTest : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParsedArgumentsTest, ReadsTheOpenOptions) {
+    const ParseCase& c = GetParam();
+    try {
+        const ParsedArguments parsed = parseArguments(openSpec(), c.arguments);
+        EXPECT_EQ(c.error, "");
+        EXPECT_EQ(parsed.operands, c.operands);
+        EXPECT_EQ(parsed.values, c.values);
+    } catch (const UsageError& error) {
+        EXPECT_EQ(error.what(), c.error);
+    }
+}
+
+const std::string blankEnds = "a path cannot begin or end with white space";
+
+const ParseCase parseCases[] = {
+    {"ShortAndLongNamesShareAKey",
+     {"-o", "x", "a", "--output=y", "b"},
+     {"a", "b"},
+     {{"--output", {"x", "y"}}}},
+    {"ValuesMayStartWithADash", {"--crl", "-list.crl", "a"}, {"a"}, {{"--crl", {"-list.crl"}}}},
+    {"DoubleDashEndsTheOptions", {"--", "--json", "-"}, {"--json", "-"}, {}},
+    {"ADashAloneIsAnOperand", {"-", "--json"}, {"-"}, {{"--json", {"--json"}}}},
+    {"AChoiceMayBeRepeated", {"--no", "a", "--no"}, {"a"}, {{"--yes", {"--no", "--no"}}}},
+    {"ChoicesExcludeEachOther", {"--yes", "--no"}, {}, {}, "--yes and --no exclude each other"},
+    {"AFlagTakesNoValue", {"--json=1"}, {}, {}, "--json takes no value"},
+    {"ShortNamesTakeNoEquals", {"-o=x"}, {}, {}, "unknown option -o=x"},
+    {"MissingValueNamesTheLongForm", {"a", "-o"}, {}, {}, "--output needs a value"},
+    {"EmptyInlineValue", {"--app-dir=", "a"}, {}, {}, "--app-dir needs a value"},
+    {"UnknownOption", {"--fast"}, {}, {}, "unknown option --fast"},
+    {"InnerWhiteSpaceIsPartOfTheName", {"my doc", "-o", "a\tb"}, {"my doc"}, {{"--output", {"a\tb"}}}},
+    {"TrailingWhiteSpaceInAValue", {"-o", "out ", "a"}, {}, {}, "--output 'out ': " + blankEnds},
+    {"LeadingWhiteSpaceInAnOperand", {"\na"}, {}, {}, "INPUT '\na': " + blankEnds},
+};
+
+INSTANTIATE_TEST_SUITE_P(OptionForms, ParsedArgumentsTest, testing::ValuesIn(parseCases),
+                         [](const testing::TestParamInfo<ParseCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+struct QuotingCase {
+    const char* name;
+    std::string text;
+    std::string json;
+};
+
+class JsonStringTest : public testing::TestWithParam<QuotingCase> {};
+
+TEST_P(JsonStringTest, QuotesTheText) {
+    EXPECT_EQ(jsonString(GetParam().text), GetParam().json);
+}
+
+const QuotingCase quotingCases[] = {
+    {"EscapesAndControls", "a\"b\\c\n\r\t\x01\x7f", "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u007f\""},
+    {"Utf8StaysAsItIs", "\xC5\x81ukasz \xF0\x9F\x94\x92", "\"\xC5\x81ukasz \xF0\x9F\x94\x92\""},
+    {"StrayBytesKeepTheirValue",
+     "a\xFF"
+     "b\x80",
+     "\"a\\udcffb\\udc80\""},
+    {"TruncatedSequence", "\xC3", "\"\\udcc3\""},
+    {"OverlongAndSurrogateAreNoUtf8", "\xC0\xAF\xED\xA0\x80", "\"\\udcc0\\udcaf\\udced\\udca0\\udc80\""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Json, JsonStringTest, testing::ValuesIn(quotingCases),
+                         [](const testing::TestParamInfo<QuotingCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(OpenCommandFatal, ReportsTheDocumentsSoFarAndTheFatalMessage) {
+    TempDir dir;
+    const std::string plain = "content";
+    const std::vector<std::string> inputs = {dir.write("a.qsig", wrapLayers("S", plain)),
+                                             dir.write("b.qsig", wrapLayers("K", plain)),
+                                             dir.write("c.qsig", wrapLayers("S", plain))};
+    OpenCommand command([](const std::string&, StorePasswordPrompt) -> std::unique_ptr<KeyStore> {
+        throw errorDef::Fatal("System is low in memory");
+    });
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status =
+        command.run({"--json", "--yes", "--app-dir", dir.file("app"), inputs[0], inputs[1], inputs[2]});
+    const std::vector<std::string> json = linesOf(testing::internal::GetCapturedStdout());
+    const std::vector<std::string> messages = linesOf(testing::internal::GetCapturedStderr());
+
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(messages.back(), "quillbox: fatal: System is low in memory");
+    ASSERT_EQ(json.size(), 3u);
+    EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos) << json[0];
+    EXPECT_NE(json[1].find("\"status\":\"failed\""), std::string::npos) << json[1];
+    EXPECT_NE(json[1].find("\"outcome\":\"System is low in memory\"}"), std::string::npos) << json[1];
+    EXPECT_NE(json[2].find("\"status\":\"not-processed\""), std::string::npos) << json[2];
+}
+
+} // namespace
