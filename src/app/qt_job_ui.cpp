@@ -35,9 +35,7 @@ private:
 
 bool QtJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
     const ArrowWhileAsking arrow;
-    const bool yesNo = buttons == Buttons::YesNo;
-    return MessageDialog::ShowMessage(owner_, fromBytes(text), static_cast<int>(icon),
-                                      buttons == Buttons::OkCancel, yesNo, yesNo);
+    return MessageDialog::ShowMessage(owner_, fromBytes(text), icon, messageButtons(buttons));
 }
 
 std::optional<SecretString> QtJobUi::askPassPhrase() {

@@ -43,7 +43,8 @@ bool QuillboxReaderApp::InitInstance() {
         // The running copy shows the documents: nothing went wrong, so there is nothing to say.
         return false;
     case SingleInstance::Claim::Found:
-        MessageDialog::ShowMessage(nullptr, QStringLiteral("Quillbox Reader is already running"), 3);
+        MessageDialog::ShowMessage(nullptr, QStringLiteral("Quillbox Reader is already running"),
+                                   IconKind::Error);
         return false;
     }
 
@@ -52,7 +53,8 @@ bool QuillboxReaderApp::InitInstance() {
     if (lastSeparator < 0) {
         MessageDialog::ShowMessage(
             nullptr,
-            QStringLiteral("Illegal path! You should run the program from its installation directory"), 1);
+            QStringLiteral("Illegal path! You should run the program from its installation directory"),
+            IconKind::RedAlert);
         return false;
     }
     paths_ = resolveAppPaths(toBytes(executable.left(lastSeparator + 1)));

@@ -22,37 +22,37 @@ int iconOf(const QWidget* dialog, int id) {
 }
 
 struct KindCase {
-    int kind;
+    IconKind kind;
     int picture;
 };
 
 class MessageIcon : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(MessageIcon, ShowsThePictureOfItsKind) {
-    const MessageDialog dialog(QStringLiteral("text"), GetParam().kind, false, false, false, nullptr);
+    const MessageDialog dialog(QStringLiteral("text"), GetParam().kind, MessageButtons::Ok, nullptr);
     EXPECT_EQ(iconOf(&dialog, messageid::icon), GetParam().picture);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, MessageIcon,
-                         ::testing::Values(KindCase{1, 160}, KindCase{2, 162}, KindCase{3, 159},
-                                           KindCase{4, 165}, KindCase{5, 166}, KindCase{6, 164},
-                                           KindCase{8, 163}, KindCase{9, 173},
+                         ::testing::Values(KindCase{IconKind::RedAlert, 160}, KindCase{IconKind::OrangeCircle, 162},
+                                           KindCase{IconKind::Error, 159}, KindCase{IconKind::Magnifier, 165},
+                                           KindCase{IconKind::PadlockKey, 166}, KindCase{IconKind::Success, 164},
+                                           KindCase{IconKind::Certificate, 163},
+                                           KindCase{IconKind::Information, 173},
                                            // the yellow warning triangle for 0 and every unknown kind
-                                           KindCase{0, 161}, KindCase{7, 161}, KindCase{42, 161},
-                                           KindCase{-1, 161}));
+                                           KindCase{IconKind::Warning, 161}, KindCase{IconKind{7}, 161},
+                                           KindCase{IconKind{42}, 161}, KindCase{IconKind{-1}, 161}));
 
 struct ArrangementCase {
-    bool withCancel;
-    bool yesNo;
-    bool withNo;
+    MessageButtons buttons;
     std::vector<int> visible;
 };
 
-class MessageButtons : public ::testing::TestWithParam<ArrangementCase> {};
+class MessageButtonRow : public ::testing::TestWithParam<ArrangementCase> {};
 
-TEST_P(MessageButtons, ShowsExactlyTheButtonsTheFlagsAskFor) {
+TEST_P(MessageButtonRow, ShowsExactlyTheButtonsAskedFor) {
     const ArrangementCase& c = GetParam();
-    MessageDialog dialog(QStringLiteral("text"), 0, c.withCancel, c.yesNo, c.withNo, nullptr);
+    MessageDialog dialog(QStringLiteral("text"), IconKind::Warning, c.buttons, nullptr);
     dialog.show();
     std::vector<int> visible;
     for (int id : {messageid::ok, messageid::cancel, messageid::yes, messageid::no}) {
@@ -64,13 +64,17 @@ TEST_P(MessageButtons, ShowsExactlyTheButtonsTheFlagsAskFor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Flags, MessageButtons,
-    ::testing::Values(ArrangementCase{false, false, false, {messageid::ok}},
-                      ArrangementCase{true, false, false, {messageid::ok, messageid::cancel}},
-                      ArrangementCase{false, false, true, {messageid::ok}},
-                      ArrangementCase{false, true, true, {messageid::yes, messageid::no}},
-                      ArrangementCase{false, true, false, {messageid::yes}},
-                      ArrangementCase{true, true, true, {messageid::yes, messageid::no}}));
+    Rows, MessageButtonRow,
+    ::testing::Values(ArrangementCase{MessageButtons::Ok, {messageid::ok}},
+                      ArrangementCase{MessageButtons::OkCancel, {messageid::ok, messageid::cancel}},
+                      ArrangementCase{MessageButtons::YesNo, {messageid::yes, messageid::no}},
+                      ArrangementCase{MessageButtons::Yes, {messageid::yes}}));
+
+TEST(MessageButtonRow, FollowsTheJobsChoice) {
+    EXPECT_EQ(messageButtons(Buttons::Ok), MessageButtons::Ok);
+    EXPECT_EQ(messageButtons(Buttons::OkCancel), MessageButtons::OkCancel);
+    EXPECT_EQ(messageButtons(Buttons::YesNo), MessageButtons::YesNo);
+}
 
 struct ReturnCase {
     const char* name;
@@ -86,7 +90,8 @@ TEST_P(MessageResult, IsTrueOnlyForOkAndYes) {
     ModalAnswerer answerer;
     answerer.expect(c.answer());
     const bool result =
-        MessageDialog::ShowMessage(nullptr, QStringLiteral("Overwrite?"), 0, true, c.yesNo, c.yesNo);
+        MessageDialog::ShowMessage(nullptr, QStringLiteral("Overwrite?"), IconKind::Warning,
+                                   c.yesNo ? MessageButtons::YesNo : MessageButtons::OkCancel);
     EXPECT_EQ(result, c.expected) << c.name;
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Overwrite?"));
@@ -106,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReturnCase{"close box on question", true, [] { return closeBox(); }, false}));
 
 TEST(MessageDialogLook, HasTheProgramCaptionAndImageButtons) {
-    const MessageDialog dialog(QStringLiteral("text"), 3, false, false, false, nullptr);
+    const MessageDialog dialog(QStringLiteral("text"), IconKind::Error, MessageButtons::Ok, nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quillbox Reader"));
     EXPECT_EQ(dialog.findChildren<ImageButton*>().size(), 4);
     EXPECT_EQ(control<ImageButton>(&dialog, messageid::yes)->text(), QStringLiteral("&Yes"));
@@ -284,7 +289,7 @@ TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
 
 TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
     const SignatureResultDialog result(verdict(1, 1, 1, 1), nullptr);
-    const MessageDialog message(QStringLiteral("x"), 0, false, false, false, nullptr);
+    const MessageDialog message(QStringLiteral("x"), IconKind::Warning, MessageButtons::Ok, nullptr);
     // A point on the face left of the caption, in the normal state.
     const auto facePixel = [](ImageButton* button) {
         return button->grab().toImage().pixelColor(4, button->height() / 2);

@@ -82,7 +82,7 @@ TEST_F(JobThroughWindow, SavesTheContentOfASignedDocumentInsideAPassPhraseLayer)
     EXPECT_EQ(answerer.seen()[1].text, QStringLiteral("Cannot leave password blank!"));
     EXPECT_NE(std::find(kinds.begin(), kinds.end(), QStringLiteral("SignatureResultDialog")), kinds.end());
     EXPECT_EQ(kinds.back(), QStringLiteral("MessageDialog"));
-    EXPECT_EQ(answerer.seen().back().icon, MessageDialog::iconFor(6))
+    EXPECT_EQ(answerer.seen().back().icon, MessageDialog::iconFor(IconKind::Success))
         << answerer.seen().back().text.toStdString();
 }
 
