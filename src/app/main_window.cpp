@@ -2,6 +2,8 @@
 
 #include "app/caption_bar.h"
 #include "app/help_window.h"
+#include "app/job_progress_strip.h"
+#include "app/job_worker.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
 #include "app/task_strip.h"
@@ -10,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMimeData>
@@ -32,7 +35,8 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), jobUi_(this), caption_(new CaptionBar(this)),
       tasks_(new TaskStrip(this)), pages_(new QStackedWidget(this)),
       welcome_(new PageBackdrop(PageBackdrop::kWelcomeSmall, PageBackdrop::kWelcomeLarge)),
-      form_(new VerifyDecryptForm), sizeGrip_(new QSizeGrip(this)) {
+      form_(new VerifyDecryptForm), progress_(new JobProgressStrip(this)), sizeGrip_(new QSizeGrip(this)),
+      worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
     setWindowIcon(QIcon(pictures::path(kAppIcon)));
     // The one-pixel gap between the task strip and the page.
@@ -53,6 +57,8 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addWidget(tasks_);
     layout->addWidget(gap);
     layout->addWidget(pages_, 1);
+    layout->addWidget(progress_);
+    jobUi_.setProgressStrip(progress_);
     sizeGrip_->setVisible(!isMaximized());
 
     connect(caption_, &CaptionBar::closeRequested, this, &QWidget::close);
@@ -62,6 +68,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(tasks_, &TaskStrip::taskActivated, this, &MainWindow::onTaskActivated);
     connect(form_, &VerifyDecryptForm::verifyDecryptRequested, this, &MainWindow::runJob);
     connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::leaveForm);
+    connect(worker_, &JobWorker::finished, this, &MainWindow::onJobFinished);
 
     auto* copyAction = new QAction(this);
     copyAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
@@ -120,21 +127,42 @@ void MainWindow::leaveForm() {
     pages_->currentWidget()->setFocus();
 }
 
+bool MainWindow::isJobRunning() const {
+    return worker_->isRunning();
+}
+
 void MainWindow::runJob() {
-    if (!jobRunner_) {
+    if (!jobRunner_ || isJobRunning()) {
         return;
     }
-    jobRunning_ = true;
-    jobRunner_(*form_, jobUi_);
-    jobRunning_ = false;
+    setTakesInput(false);
+    worker_->start(jobRunner_);
+}
+
+void MainWindow::onJobFinished() {
+    progress_->hide();
+    setTakesInput(true);
     openDocuments(std::exchange(waitingDocuments_, {}));
+    emit jobFinished();
+}
+
+void MainWindow::setTakesInput(bool takes) {
+    if (!takes) {
+        focusBeforeJob_ = QApplication::focusWidget();
+    }
+    tasks_->setEnabled(takes);
+    form_->setEnabled(takes);
+    // The form gives the focus to a box the job asked for; otherwise it goes back where it was.
+    if (takes && QApplication::focusWidget() == nullptr && focusBeforeJob_ != nullptr) {
+        focusBeforeJob_->setFocus();
+    }
 }
 
 void MainWindow::openDocuments(const QStringList& documents) {
     if (documents.isEmpty()) {
         return;
     }
-    if (jobRunning_) {
+    if (isJobRunning()) {
         waitingDocuments_ = documents;
         return;
     }
@@ -187,4 +215,17 @@ void MainWindow::changeEvent(QEvent* event) {
         sizeGrip_->setVisible(!isMaximized());
     }
     QWidget::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The job uses the form and the dialogs until it ends; the window stays until then.
+    if (isJobRunning()) {
+        event->ignore();
+        return;
+    }
+    // The program ends with its main window: the help window goes with it.
+    if (HelpWindow* help = HelpWindow::findOpen()) {
+        help->close();
+    }
+    QWidget::closeEvent(event);
 }

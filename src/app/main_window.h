@@ -3,6 +3,7 @@
 // (the welcome page or the Verify/Decrypt form).
 #include "app/qt_job_ui.h"
 
+#include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
@@ -10,6 +11,8 @@
 
 class CaptionBar;
 class JobForm;
+class JobProgressStrip;
+class JobWorker;
 class PageBackdrop;
 class QLineEdit;
 class QSizeGrip;
@@ -32,7 +35,9 @@ public:
     void ResetTasks();
     int currentPage() const;
 
+    // The job runs on a worker thread; meanwhile the window paints and moves but takes no input.
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
+    bool isJobRunning() const;
     // Restores, raises and activates the window (a later copy of the program asked for it).
     void bringToFront();
     // Chooses the Verify/Decrypt task and fills its form with documents as the input Browse
@@ -51,14 +56,21 @@ public:
     VerifyDecryptForm* form() const { return form_; }
     PageBackdrop* welcomePage() const { return welcome_; }
     QtJobUi& jobUi() { return jobUi_; }
+    JobProgressStrip* progressStrip() const { return progress_; }
+
+signals:
+    void jobFinished();
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void onTaskActivated(int task);
     void runJob();
+    void onJobFinished();
+    void setTakesInput(bool takes);
     void leaveForm();
     QLineEdit* focusedEdit() const;
 
@@ -68,8 +80,10 @@ private:
     QStackedWidget* pages_;
     PageBackdrop* welcome_;
     VerifyDecryptForm* form_;
+    JobProgressStrip* progress_;
     QSizeGrip* sizeGrip_;
+    JobWorker* worker_;
     JobRunner jobRunner_;
-    bool jobRunning_ = false;
+    QPointer<QWidget> focusBeforeJob_;
     QStringList waitingDocuments_;
 };

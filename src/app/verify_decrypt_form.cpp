@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
+#include <utility>
+
 namespace {
 
 // The signed documents' extension, removed from the suggested output paths.
@@ -122,6 +124,9 @@ void VerifyDecryptForm::showValues() {
 
 void VerifyDecryptForm::focusBox(FormBox which) {
     box(which)->setFocus();
+    if (!isEnabled()) {
+        focusWhenEnabled_ = box(which);
+    }
 }
 
 void VerifyDecryptForm::enableOutput() {
@@ -209,5 +214,12 @@ void VerifyDecryptForm::hideEvent(QHideEvent* event) {
     QScrollArea::hideEvent(event);
     if (!event->spontaneous()) {
         resetForm();
+    }
+}
+
+void VerifyDecryptForm::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && isEnabled() && focusWhenEnabled_ != nullptr) {
+        std::exchange(focusWhenEnabled_, nullptr)->setFocus();
     }
 }

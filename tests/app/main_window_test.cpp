@@ -258,11 +258,15 @@ TEST_F(MainWindowTest, OpenedDocumentsFillTheFormAsBrowseWould) {
 TEST_F(MainWindowTest, DocumentsArrivingDuringAJobWaitForItsEnd) {
     QString inputSeenByTheJob;
     window_->setJobRunner([&](JobForm& form, JobUi&) {
-        window_->openDocuments({QStringLiteral("/in/late.qsig")});
+        // The job runs on its own thread; the documents arrive on the GUI thread.
+        QMetaObject::invokeMethod(
+            window_.get(), [&] { window_->openDocuments({QStringLiteral("/in/late.qsig")}); },
+            Qt::BlockingQueuedConnection);
         inputSeenByTheJob = QString::fromStdString(form.readValues().input);
     });
     window_->openDocuments({QStringLiteral("/in/first.qsig")});
     QTest::mouseClick(control<QWidget>(window_->form(), formid::verifyDecrypt), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->isJobRunning(); }, 60000));
     EXPECT_EQ(inputSeenByTheJob, QStringLiteral("/in/first.qsig"));
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/late.qsig"));
     EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/late"));
