@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/caption_bar.h"
+#include "app/dialog_units.h"
 #include "app/help_window.h"
 #include "app/job_progress_strip.h"
 #include "app/job_worker.h"
@@ -8,6 +9,7 @@
 #include "app/pictures.h"
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
+#include "app/window_edges.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QSizeGrip>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -25,6 +28,12 @@
 namespace {
 const QColor kPaneGap(186, 206, 201);
 constexpr int kAppIcon = 128;
+
+// The caption, the task strip and the one-pixel gap above the page.
+int chromeHeight() {
+    return CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+}
+
 } // namespace
 
 QUrl MainWindow::vendorUrl() {
@@ -36,7 +45,7 @@ MainWindow::MainWindow(QWidget* parent)
       tasks_(new TaskStrip(this)), pages_(new QStackedWidget(this)),
       welcome_(new PageBackdrop(PageBackdrop::kWelcomeSmall, PageBackdrop::kWelcomeLarge)),
       form_(new VerifyDecryptForm), progress_(new JobProgressStrip(this)), sizeGrip_(new QSizeGrip(this)),
-      worker_(new JobWorker(*form_, jobUi_, this)) {
+      edges_(new WindowEdges(this)), worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
     setWindowIcon(QIcon(pictures::path(kAppIcon)));
     // The one-pixel gap between the task strip and the page.
@@ -59,6 +68,7 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addWidget(pages_, 1);
     layout->addWidget(progress_);
     jobUi_.setProgressStrip(progress_);
+    sizeGrip_->resize(sizeGrip_->sizeHint());
     sizeGrip_->setVisible(!isMaximized());
 
     connect(caption_, &CaptionBar::closeRequested, this, &QWidget::close);
@@ -77,6 +87,22 @@ MainWindow::MainWindow(QWidget* parent)
     pasteAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     connect(pasteAction, &QAction::triggered, this, &MainWindow::paste);
     addActions({copyAction, pasteAction});
+    setMinimumSize(smallestSize());
+    setGeometry(firstNormalGeometry(screen()->availableGeometry()));
+}
+
+QSize MainWindow::normalSize() const {
+    return DialogUnits(dialogFont()).size(kFormUnits.width(), kFormUnits.height()) + QSize(0, chromeHeight());
+}
+
+QSize MainWindow::smallestSize() const {
+    return DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2) + QSize(0, chromeHeight());
+}
+
+QRect MainWindow::firstNormalGeometry(const QRect& available) const {
+    QRect placed(QPoint(), normalSize().boundedTo(available.size()));
+    placed.moveCenter(available.center());
+    return placed;
 }
 
 int MainWindow::currentPage() const {

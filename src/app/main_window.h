@@ -4,6 +4,7 @@
 #include "app/qt_job_ui.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QUrl>
 #include <QWidget>
 
@@ -19,6 +20,7 @@ class QSizeGrip;
 class QStackedWidget;
 class TaskStrip;
 class VerifyDecryptForm;
+class WindowEdges;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -28,6 +30,16 @@ public:
     using JobRunner = std::function<void(JobForm& form, JobUi& ui)>;
 
     static QUrl vendorUrl();
+    // The form's size in dialog units: the page shows it whole at the window's normal size.
+    static constexpr QSize kFormUnits{481, 271};
+
+    // The window's size when neither maximized nor resized: the whole form under caption and
+    // tasks; the smallest size: half the form (the page scrolls to the rest).
+    QSize normalSize() const;
+    QSize smallestSize() const;
+    // Where the window goes when first restored: its normal size, fitted into and centred on
+    // available (a screen's free area).
+    QRect firstNormalGeometry(const QRect& available) const;
 
     explicit MainWindow(QWidget* parent = nullptr);
 
@@ -82,6 +94,7 @@ private:
     VerifyDecryptForm* form_;
     JobProgressStrip* progress_;
     QSizeGrip* sizeGrip_;
+    WindowEdges* edges_;
     JobWorker* worker_;
     JobRunner jobRunner_;
     QPointer<QWidget> focusBeforeJob_;

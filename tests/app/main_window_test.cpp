@@ -3,12 +3,14 @@
 #include "modal_answerer.h"
 
 #include "app/caption_bar.h"
+#include "app/dialog_units.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
+#include "app/window_edges.h"
 
 #include "support/temp_dir.h"
 
@@ -19,6 +21,8 @@
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QSizeGrip>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -253,6 +257,68 @@ TEST_F(MainWindowTest, OpenedDocumentsFillTheFormAsBrowseWould) {
 
     window_->openDocuments({});
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/c.qsig")) << "no documents change nothing";
+}
+
+TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfIt) {
+    MainWindow window;
+    const QRect available = window.screen()->availableGeometry();
+    const DialogUnits units(dialogFont());
+    const int chrome = CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    EXPECT_EQ(window.normalSize(), units.size(481, 271) + QSize(0, chrome));
+    EXPECT_EQ(window.minimumSize(), units.size(240, 135) + QSize(0, chrome));
+    window.showMaximized();
+    window.captionBar()->maximizeRestoreRequested();
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_EQ(window.geometry(), window.firstNormalGeometry(available));
+    // A screen smaller than the form: the window fits into it.
+    EXPECT_EQ(window.firstNormalGeometry({0, 0, 700, 500}), QRect(0, 0, 700, 500));
+    EXPECT_EQ(window.firstNormalGeometry({100, 0, 2000, 1000}),
+              QRect(QPoint(1100 - window.normalSize().width() / 2, 500 - window.normalSize().height() / 2),
+                    window.normalSize()));
+
+    // A resized window comes back to its own size after maximizing.
+    window.resize(window.minimumSize() + QSize(10, 10));
+    const QRect resized = window.geometry();
+    window.captionBar()->maximizeRestoreRequested();
+    window.captionBar()->maximizeRestoreRequested();
+    EXPECT_EQ(window.geometry(), resized);
+    window.resize(10, 10);
+    EXPECT_EQ(window.size(), window.minimumSize());
+}
+
+TEST(MainWindowSize, EveryEdgeAndCornerResizesTheFramelessWindow) {
+    MainWindow window;
+    window.setGeometry(100, 100, 600, 450);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* grip = window.findChild<QSizeGrip*>();
+    EXPECT_EQ(grip->size(), grip->sizeHint());
+    EXPECT_EQ(grip->geometry().bottomRight(), window.rect().bottomRight());
+    struct Drag {
+        Qt::Edges edges;
+        QRect expected;
+    };
+    for (const Drag& d : {Drag{Qt::LeftEdge, {80, 100, 620, 450}}, Drag{Qt::RightEdge, {100, 100, 620, 450}},
+                          Drag{Qt::TopEdge, {100, 80, 600, 470}}, Drag{Qt::BottomEdge, {100, 100, 600, 470}},
+                          Drag{Qt::TopEdge | Qt::LeftEdge, {80, 80, 620, 470}},
+                          Drag{Qt::BottomEdge | Qt::LeftEdge, {80, 100, 620, 470}}}) {
+        window.setGeometry(100, 100, 600, 450);
+        EdgeHandle* handle = nullptr;
+        for (EdgeHandle* h : window.findChildren<EdgeHandle*>()) {
+            handle = h->edges() == d.edges ? h : handle;
+        }
+        ASSERT_NE(handle, nullptr);
+        // Outward by 20 pixels on each edge the handle holds.
+        const QPoint out((d.edges & Qt::LeftEdge) ? -20 : (d.edges & Qt::RightEdge) ? 20 : 0,
+                         (d.edges & Qt::TopEdge) ? -20 : (d.edges & Qt::BottomEdge) ? 20 : 0);
+        const QPoint start = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + out), handle->mapToGlobal(QPointF(start + out)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, start + out);
+        EXPECT_EQ(window.geometry(), d.expected) << int(d.edges);
+    }
 }
 
 TEST_F(MainWindowTest, DocumentsArrivingDuringAJobWaitForItsEnd) {
