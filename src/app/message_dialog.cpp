@@ -1,8 +1,7 @@
 #include "app/message_dialog.h"
 
 #include "app/image_button.h"
-
-#include <QLabel>
+#include "app/whole_text.h"
 
 MessageButtons messageButtons(Buttons buttons) {
     switch (buttons) {
@@ -44,8 +43,7 @@ MessageDialog::MessageDialog(const QString& text, IconKind icon, MessageButtons 
     : ThemedDialog(262, 106, kGradient, owner) {
     const ResourceLayout& l = layout();
     l.icon(messageid::icon, iconFor(icon), 7, 7, 20, 20);
-    QLabel* message = l.text(messageid::text, text, 45, 14, 198, 48);
-    message->setWordWrap(true);
+    WholeText* message = l.wholeText(messageid::text, text, 45, 14, 198, 48);
 
     ImageButton* ok = l.button(messageid::ok, QStringLiteral("OK"), 102, 78, 61, 15);
     ImageButton* cancel = l.button(messageid::cancel, QStringLiteral("Cancel"), 171, 78, 61, 15);
@@ -64,6 +62,7 @@ MessageDialog::MessageDialog(const QString& text, IconKind icon, MessageButtons 
     // Enter presses whichever of OK and Yes is showing.
     (yesNo ? yes : ok)->setDefault(true);
     (yesNo ? yes : ok)->setFocus();
+    growToShow(message);
 }
 
 bool MessageDialog::ShowMessage(QWidget* owner, const QString& text, IconKind icon, MessageButtons buttons) {

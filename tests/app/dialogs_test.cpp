@@ -8,17 +8,24 @@
 #include "app/pass_phrase_dialog.h"
 #include "app/pictures.h"
 #include "app/signature_result_dialog.h"
+#include "app/whole_text.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
 
 namespace {
 
 int iconOf(const QWidget* dialog, int id) {
     return control<QLabel>(dialog, id)->property("picture").toInt();
+}
+
+int iconControlTop(const QWidget* dialog, int id) {
+    return control<QLabel>(dialog, id)->y();
 }
 
 struct KindCase {
@@ -109,6 +116,44 @@ INSTANTIATE_TEST_SUITE_P(
                       ReturnCase{"enter on question", true, [] { return pressKey(Qt::Key_Return); }, true},
                       ReturnCase{"escape on question", true, [] { return pressKey(Qt::Key_Escape); }, false},
                       ReturnCase{"close box on question", true, [] { return closeBox(); }, false}));
+
+struct LongTextCase {
+    const char* name;
+    QString text;
+    bool scrolls;
+};
+
+class MessageText : public ::testing::TestWithParam<LongTextCase> {};
+
+TEST_P(MessageText, IsShownWholeOrScrollsButIsNeverCut) {
+    const LongTextCase& c = GetParam();
+    const MessageDialog dialog(c.text, IconKind::Warning, MessageButtons::Ok, nullptr);
+    const MessageDialog shortOne(QStringLiteral("text"), IconKind::Warning, MessageButtons::Ok, nullptr);
+    auto* text = control<WholeText>(&dialog, messageid::text);
+    EXPECT_EQ(text->text(), c.text);
+    QScrollArea* area = text->area();
+    EXPECT_GT(dialog.height(), shortOne.height()) << "the dialog grows for the text";
+    EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
+    EXPECT_EQ(text->heightForWidth(area->width()) > area->height(), c.scrolls);
+    // The OK button stays below the text.
+    EXPECT_GT(control<QWidget>(&dialog, messageid::ok)->y(), area->geometry().bottom());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, MessageText,
+    ::testing::Values(LongTextCase{"unbroken path",
+                                   QStringLiteral("Input file /home/ann/%1/missing.qsig could not be read")
+                                       .arg(QString(400, QLatin1Char('n'))),
+                                   false},
+                      LongTextCase{"Windows path", QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))),
+                                   false},
+                      LongTextCase{"taller than the screen", QString(20000, QLatin1Char('x')), true}));
+
+TEST(WholeTextBreaks, AfterEachPathSeparatorAndNowhereElse) {
+    const QString zws(QChar(0x200B));
+    EXPECT_EQ(WholeText::breakable(QStringLiteral("/a b\\c")),
+              QStringLiteral("/") + zws + QStringLiteral("a b\\") + zws + QStringLiteral("c"));
+}
 
 TEST(MessageDialogLook, HasTheProgramCaptionAndImageButtons) {
     const MessageDialog dialog(QStringLiteral("text"), IconKind::Error, MessageButtons::Ok, nullptr);
@@ -253,6 +298,18 @@ TEST(SignatureResult, GivesEachStatusItsIcon) {
     EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 184);
     EXPECT_EQ(iconOf(&dialog, resultid::signatureIcon), 184);
     EXPECT_EQ(iconOf(&dialog, resultid::headerIcon), 182);
+}
+
+TEST(SignatureResult, TheSignerBoxGrowsWithItsTextAndTheControlsMoveBelowIt) {
+    SignatureVerdict longer = verdict(0, 0, 0, 0);
+    longer.description = "CN=" + std::string(300, 'n') + "\nO=Acme Ltd\nOU=Sales\nL=Town\nC=GB\n";
+    const SignatureResultDialog plain(verdict(0, 0, 0, 0), nullptr);
+    const SignatureResultDialog dialog(longer, nullptr);
+    auto* box = control<WholeText>(&dialog, resultid::description);
+    EXPECT_GT(dialog.height(), plain.height());
+    EXPECT_LE(box->heightForWidth(box->area()->width()), box->area()->height());
+    EXPECT_GT(control<QWidget>(&dialog, resultid::ok)->y(), box->area()->geometry().bottom());
+    EXPECT_GT(iconControlTop(&dialog, resultid::signatureIcon), box->area()->geometry().bottom());
 }
 
 TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
