@@ -27,7 +27,6 @@
 
 namespace {
 const QColor kPaneGap(186, 206, 201);
-constexpr int kAppIcon = 128;
 
 // The caption, the task strip and the one-pixel gap above the page.
 int chromeHeight() {
@@ -47,7 +46,7 @@ MainWindow::MainWindow(QWidget* parent)
       form_(new VerifyDecryptForm), progress_(new JobProgressStrip(this)), sizeGrip_(new QSizeGrip(this)),
       edges_(new WindowEdges(this)), worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
-    setWindowIcon(QIcon(pictures::path(kAppIcon)));
+    setWindowIcon(pictures::applicationIcon());
     // The one-pixel gap between the task strip and the page.
     auto* gap = new QWidget(this);
     gap->setFixedHeight(1);
@@ -138,11 +137,12 @@ void MainWindow::onTaskActivated(int task) {
         break;
     case TaskStrip::Help:
         ShowPage(WelcomePage);
-        HelpWindow::showHelp();
+        HelpWindow::showHelp(this);
         break;
     default:
         return;
     }
+    // The form passes the focus on to its input box.
     pages_->currentWidget()->setFocus();
 }
 

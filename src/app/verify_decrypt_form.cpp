@@ -31,6 +31,8 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     : QScrollArea(parent), chooser_(platformFileChooser(this)), values_(initialValues()) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    // The scroll area is no stop of its own: the focus it is given goes to the input box.
+    setFocusPolicy(Qt::NoFocus);
     auto* canvas = new PageBackdrop(PageBackdrop::kFormSmall, PageBackdrop::kFormLarge);
     canvas->setFont(dialogFont());
     const ResourceLayout l(canvas, DialogUnits(dialogFont()));
@@ -61,6 +63,7 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     }
     group->lower();
     setWidget(canvas);
+    setFocusProxy(input_);
 
     connect(browseInput, &QPushButton::clicked, this, &VerifyDecryptForm::browseInput);
     connect(browseOutput_, &QPushButton::clicked, this, &VerifyDecryptForm::browseOutput);

@@ -125,6 +125,8 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
     EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
     EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
     EXPECT_EQ(window_->taskStrip()->pictureOf(2), 178);
+    EXPECT_TRUE(help->frameGeometry().contains(window_->frameGeometry().center())) << "opens over the window";
+    EXPECT_EQ(help->windowIcon().pixmap(32).toImage(), window_->windowIcon().pixmap(32).toImage());
 
     clickTask(TaskStrip::Help);
     EXPECT_EQ(HelpWindow::findOpen(), help);
@@ -134,6 +136,25 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
         helpWindows += qobject_cast<HelpWindow*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
     }
     EXPECT_EQ(helpWindows, 1);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithTheHelpWindowOpen) {
+    clickTask(TaskStrip::Help);
+    ASSERT_NE(HelpWindow::findOpen(), nullptr);
+    window_->close();
+    EXPECT_EQ(HelpWindow::findOpen(), nullptr);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(widget->isVisible()) << "nothing keeps the program running: " << widget->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindowTest, TheFormOpensWithTheFocusInItsInputBoxAndNoStopOnContainers) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(QApplication::focusWidget(), formEdit(formid::input));
+    EXPECT_EQ(window_->form()->focusPolicy(), Qt::NoFocus);
+    // Tab goes from the input box straight to its Browse button.
+    QTest::keyClick(formEdit(formid::input), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(window_->form(), formid::browseInput));
 }
 
 TEST_F(MainWindowTest, TheTaskStripKeepsItsHeightAcrossResizes) {
