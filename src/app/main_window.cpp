@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMimeData>
@@ -78,6 +80,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(form_, &VerifyDecryptForm::verifyDecryptRequested, this, &MainWindow::runJob);
     connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::leaveForm);
     connect(worker_, &JobWorker::finished, this, &MainWindow::onJobFinished);
+    setAcceptDrops(true);
+    // The boxes would take a dropped file as text; the window takes it as a document instead.
+    for (QLineEdit* box : form_->findChildren<QLineEdit*>()) {
+        box->setAcceptDrops(false);
+    }
 
     auto* copyAction = new QAction(this);
     copyAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
@@ -254,4 +261,29 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         help->close();
     }
     QWidget::closeEvent(event);
+}
+
+QStringList MainWindow::droppedDocuments(const QMimeData* data) {
+    QStringList documents;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".qsig"))) {
+            documents.append(url.toLocalFile());
+        }
+    }
+    return documents;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!isJobRunning() && !droppedDocuments(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList documents = droppedDocuments(event->mimeData());
+    if (documents.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openDocuments(documents);
 }

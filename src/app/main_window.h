@@ -13,6 +13,7 @@
 class CaptionBar;
 class JobForm;
 class JobProgressStrip;
+class QMimeData;
 class JobWorker;
 class PageBackdrop;
 class QLineEdit;
@@ -57,6 +58,9 @@ public:
     // never finds its form changed under it.
     void openDocuments(const QStringList& documents);
 
+    // The signed documents among dropped files (local files ending in ".qsig"), in their order.
+    static QStringList droppedDocuments(const QMimeData* data);
+
     // Copy and Paste act on the edit box that has the focus.
     bool copyEnabled() const;
     bool pasteEnabled() const;
@@ -76,6 +80,9 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Signed documents dropped anywhere on the window fill the form as Browse would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

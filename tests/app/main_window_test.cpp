@@ -20,6 +20,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
 #include <QScreen>
 #include <QSizeGrip>
@@ -278,6 +279,36 @@ TEST_F(MainWindowTest, OpenedDocumentsFillTheFormAsBrowseWould) {
 
     window_->openDocuments({});
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/c.qsig")) << "no documents change nothing";
+}
+
+TEST_F(MainWindowTest, DroppedDocumentsFillTheFormAsBrowseWould) {
+    struct Drop {
+        QList<QUrl> urls;
+        QString input; // empty: the drop is refused
+        QString output;
+    };
+    const QUrl a = QUrl::fromLocalFile(QStringLiteral("/in/a.qsig"));
+    const QUrl b = QUrl::fromLocalFile(QStringLiteral("/in/b.qsig"));
+    for (const Drop& d : {Drop{{a}, QStringLiteral("/in/a.qsig"), QStringLiteral("/in/a")},
+                          Drop{{a, QUrl::fromLocalFile(QStringLiteral("/in/notes.txt")), b},
+                               QStringLiteral("/in/a.qsig;/in/b.qsig;"), QStringLiteral("/in/a;/in/b;")},
+                          Drop{{QUrl::fromLocalFile(QStringLiteral("/in/notes.txt"))}, {}, {}},
+                          Drop{{QUrl(QStringLiteral("https://example.com/c.qsig"))}, {}, {}}}) {
+        window_->ShowPage(MainWindow::WelcomePage);
+        QMimeData data;
+        data.setUrls(d.urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), !d.input.isEmpty()) << d.input.toStdString();
+        EXPECT_FALSE(formEdit(formid::input)->acceptDrops()) << "the boxes leave documents to the window";
+        if (enter.isAccepted()) {
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(window_.get(), &drop);
+            EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+            EXPECT_EQ(formEdit(formid::input)->text(), d.input);
+            EXPECT_EQ(formEdit(formid::output)->text(), d.output);
+        }
+    }
 }
 
 TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfIt) {
