@@ -67,7 +67,6 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addWidget(tasks_);
     layout->addWidget(gap);
     layout->addWidget(pages_, 1);
-    layout->addWidget(progress_);
     jobUi_.setProgressStrip(progress_);
     sizeGrip_->resize(sizeGrip_->sizeHint());
     sizeGrip_->setVisible(!isMaximized());
@@ -240,6 +239,11 @@ void MainWindow::paste() {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     sizeGrip_->move(width() - sizeGrip_->width(), height() - sizeGrip_->height());
+    // The progress strip lies over the foot of the page, where the form has no controls, so the
+    // page keeps its size and needs no scroll bars while a job runs.
+    const int stripHeight = progress_->sizeHint().height();
+    progress_->setGeometry(0, height() - stripHeight, width() - sizeGrip_->width(), stripHeight);
+    progress_->raise();
     sizeGrip_->raise();
 }
 
