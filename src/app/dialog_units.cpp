@@ -35,11 +35,13 @@ QFont chooseDialogFont() {
     if (QFontInfo(designed).family().compare(designed.family(), Qt::CaseInsensitive) == 0) {
         return designed;
     }
-    const int dpi = QFontMetrics(designed).fontDpi() > 0 ? qRound(QFontMetrics(designed).fontDpi()) : kDotsPerInch;
+    const int dpi =
+        QFontMetrics(designed).fontDpi() > 0 ? qRound(QFontMetrics(designed).fontDpi()) : kDotsPerInch;
     const int target = (kDesignedBaseX * dpi + kDotsPerInch / 2) / kDotsPerInch;
     QFont best = designed;
     int bestDistance = std::abs(DialogUnits(designed).baseX() - target);
-    for (const char* family : {"Microsoft Sans Serif", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed"}) {
+    for (const char* family :
+         {"Microsoft Sans Serif", "Liberation Sans", "Arimo", "Arial", "DejaVu Sans Condensed"}) {
         const QFont candidate = eightPoint(QString::fromLatin1(family));
         if (QFontInfo(candidate).family().compare(candidate.family(), Qt::CaseInsensitive) != 0) {
             continue; // not installed

@@ -15,9 +15,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
@@ -101,7 +101,8 @@ QSize MainWindow::normalSize() const {
 }
 
 QSize MainWindow::smallestSize() const {
-    return DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2) + QSize(0, chromeHeight());
+    return DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2) +
+           QSize(0, chromeHeight());
 }
 
 QRect MainWindow::firstNormalGeometry(const QRect& available) const {

@@ -29,7 +29,8 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
     bold.setBold(true);
     header->setFont(bold);
     l.text(resultid::signedBy, QStringLiteral("This data is digitally signed by:"), 17, 42, 114, 10);
-    WholeText* description = l.wholeText(resultid::description, fromBytes(verdict.description), 17, 52, 200, 50);
+    WholeText* description =
+        l.wholeText(resultid::description, fromBytes(verdict.description), 17, 52, 200, 50);
     description->area()->setFrameShape(QFrame::Box);
     description->setMargin(2);
 

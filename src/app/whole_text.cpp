@@ -55,7 +55,8 @@ QScrollArea* WholeText::area() const {
 int WholeText::heightForWidth(int width) const {
     const QMargins margins = contentsMargins() + QMargins(margin(), margin(), margin(), margin());
     QTextLayout layout(breakable(text()), font());
-    return layOut(layout, std::max(1, width - margins.left() - margins.right())) + margins.top() + margins.bottom();
+    return layOut(layout, std::max(1, width - margins.left() - margins.right())) + margins.top() +
+           margins.bottom();
 }
 
 QSize WholeText::sizeHint() const {

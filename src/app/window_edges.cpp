@@ -65,7 +65,8 @@ void EdgeHandle::mousePressEvent(QMouseEvent* event) {
 
 void EdgeHandle::mouseMoveEvent(QMouseEvent* event) {
     if (dragging_ && (event->buttons() & Qt::LeftButton)) {
-        window_->setGeometry(resized(pressGeometry_, edges_, event->globalPosition().toPoint() - pressPosition_,
+        window_->setGeometry(resized(pressGeometry_, edges_,
+                                     event->globalPosition().toPoint() - pressPosition_,
                                      window_->minimumSize()));
     }
 }

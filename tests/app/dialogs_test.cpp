@@ -40,15 +40,15 @@ TEST_P(MessageIcon, ShowsThePictureOfItsKind) {
     EXPECT_EQ(iconOf(&dialog, messageid::icon), GetParam().picture);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, MessageIcon,
-                         ::testing::Values(KindCase{IconKind::RedAlert, 160}, KindCase{IconKind::OrangeCircle, 162},
-                                           KindCase{IconKind::Error, 159}, KindCase{IconKind::Magnifier, 165},
-                                           KindCase{IconKind::PadlockKey, 166}, KindCase{IconKind::Success, 164},
-                                           KindCase{IconKind::Certificate, 163},
-                                           KindCase{IconKind::Information, 173},
-                                           // the yellow warning triangle for 0 and every unknown kind
-                                           KindCase{IconKind::Warning, 161}, KindCase{IconKind{7}, 161},
-                                           KindCase{IconKind{42}, 161}, KindCase{IconKind{-1}, 161}));
+INSTANTIATE_TEST_SUITE_P(
+    AllKinds, MessageIcon,
+    ::testing::Values(KindCase{IconKind::RedAlert, 160}, KindCase{IconKind::OrangeCircle, 162},
+                      KindCase{IconKind::Error, 159}, KindCase{IconKind::Magnifier, 165},
+                      KindCase{IconKind::PadlockKey, 166}, KindCase{IconKind::Success, 164},
+                      KindCase{IconKind::Certificate, 163}, KindCase{IconKind::Information, 173},
+                      // the yellow warning triangle for 0 and every unknown kind
+                      KindCase{IconKind::Warning, 161}, KindCase{IconKind{7}, 161},
+                      KindCase{IconKind{42}, 161}, KindCase{IconKind{-1}, 161}));
 
 struct ArrangementCase {
     MessageButtons buttons;
@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                                    QStringLiteral("Input file /home/ann/%1/missing.qsig could not be read")
                                        .arg(QString(400, QLatin1Char('n'))),
                                    false},
-                      LongTextCase{"Windows path", QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))),
+                      LongTextCase{"Windows path",
+                                   QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))),
                                    false},
                       LongTextCase{"taller than the screen", QString(20000, QLatin1Char('x')), true}));
 

@@ -92,8 +92,10 @@ TEST_F(ImageButtonTest, TheFocusShowsOnTheCaptionWithoutARectangle) {
     ASSERT_TRUE(button_->hasFocus());
     const QImage focused = look();
     EXPECT_NE(focused, normal);
-    EXPECT_EQ(focused.copy(0, 0, focused.width(), 2), normal.copy(0, 0, normal.width(), 2)) << "top unchanged";
-    EXPECT_EQ(focused.copy(0, 0, 2, focused.height()), normal.copy(0, 0, 2, normal.height())) << "left unchanged";
+    EXPECT_EQ(focused.copy(0, 0, focused.width(), 2), normal.copy(0, 0, normal.width(), 2))
+        << "top unchanged";
+    EXPECT_EQ(focused.copy(0, 0, 2, focused.height()), normal.copy(0, 0, 2, normal.height()))
+        << "left unchanged";
 }
 
 TEST_F(ImageButtonTest, NormalLookHasNoBorderAndLetsWhiteShowTheButtonFace) {

@@ -145,7 +145,8 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithTheHelpWindowOpen) {
     window_->close();
     EXPECT_EQ(HelpWindow::findOpen(), nullptr);
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        EXPECT_FALSE(widget->isVisible()) << "nothing keeps the program running: " << widget->metaObject()->className();
+        EXPECT_FALSE(widget->isVisible())
+            << "nothing keeps the program running: " << widget->metaObject()->className();
     }
 }
 
@@ -291,7 +292,8 @@ TEST_F(MainWindowTest, DroppedDocumentsFillTheFormAsBrowseWould) {
     const QUrl b = QUrl::fromLocalFile(QStringLiteral("/in/b.qsig"));
     for (const Drop& d : {Drop{{a}, QStringLiteral("/in/a.qsig"), QStringLiteral("/in/a")},
                           Drop{{a, QUrl::fromLocalFile(QStringLiteral("/in/notes.txt")), b},
-                               QStringLiteral("/in/a.qsig;/in/b.qsig;"), QStringLiteral("/in/a;/in/b;")},
+                               QStringLiteral("/in/a.qsig;/in/b.qsig;"),
+                               QStringLiteral("/in/a;/in/b;")},
                           Drop{{QUrl::fromLocalFile(QStringLiteral("/in/notes.txt"))}, {}, {}},
                           Drop{{QUrl(QStringLiteral("https://example.com/c.qsig"))}, {}, {}}}) {
         window_->ShowPage(MainWindow::WelcomePage);
@@ -365,8 +367,12 @@ TEST(MainWindowSize, EveryEdgeAndCornerResizesTheFramelessWindow) {
         }
         ASSERT_NE(handle, nullptr);
         // Outward by 20 pixels on each edge the handle holds.
-        const QPoint out((d.edges & Qt::LeftEdge) ? -20 : (d.edges & Qt::RightEdge) ? 20 : 0,
-                         (d.edges & Qt::TopEdge) ? -20 : (d.edges & Qt::BottomEdge) ? 20 : 0);
+        const QPoint out((d.edges & Qt::LeftEdge)    ? -20
+                         : (d.edges & Qt::RightEdge) ? 20
+                                                     : 0,
+                         (d.edges & Qt::TopEdge)      ? -20
+                         : (d.edges & Qt::BottomEdge) ? 20
+                                                      : 0);
         const QPoint start = handle->rect().center();
         QTest::mousePress(handle, Qt::LeftButton, {}, start);
         QMouseEvent move(QEvent::MouseMove, QPointF(start + out), handle->mapToGlobal(QPointF(start + out)),

@@ -77,8 +77,8 @@ int main(int argc, char* argv[]) {
     window->form()->browseCrl();
     ok = save(window, out, QStringLiteral("verify-decrypt-form.png")) && ok;
 
-    MessageDialog message(QStringLiteral("Decryption/Verification completed and File Saved"), IconKind::Success,
-                          MessageButtons::Ok, window);
+    MessageDialog message(QStringLiteral("Decryption/Verification completed and File Saved"),
+                          IconKind::Success, MessageButtons::Ok, window);
     message.show();
     ok = save(&message, out, QStringLiteral("message-dialog.png")) && ok;
     message.hide();
