@@ -20,7 +20,7 @@ constexpr int kMaximizePicture = 144;
 constexpr int kMinimizePicture = 141;
 // The caption font's character height and the title font's, in pixels.
 constexpr int kCompanyPixels = 12;
-constexpr int kTitlePixels = 16;
+constexpr int kTitlePixels = 18;
 
 } // namespace
 

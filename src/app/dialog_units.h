@@ -5,7 +5,8 @@
 #include <QRect>
 #include <QSize>
 
-// "MS Sans Serif" at 8 points; font matching picks the nearest installed face.
+// "MS Sans Serif" at 8 points; without it, the installed stand-in nearest to its average
+// character width (chosen once).
 QFont dialogFont();
 
 class DialogUnits {

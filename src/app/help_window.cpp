@@ -1,9 +1,14 @@
 #include "app/help_window.h"
 
+#include "app/pictures.h"
+
 #include <QApplication>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 QUrl HelpWindow::manualUrl() {
     return QUrl(QStringLiteral("qrc:/docs/index.html"));
@@ -12,6 +17,7 @@ QUrl HelpWindow::manualUrl() {
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title());
+    setWindowIcon(pictures::applicationIcon());
     browser_->setOpenExternalLinks(true);
     browser_->setSource(manualUrl());
     auto* layout = new QVBoxLayout(this);
@@ -30,7 +36,7 @@ HelpWindow* HelpWindow::findOpen() {
     return nullptr;
 }
 
-HelpWindow* HelpWindow::showHelp() {
+HelpWindow* HelpWindow::showHelp(const QWidget* over) {
     if (HelpWindow* open = findOpen()) {
         open->showMaximized();
         open->raise();
@@ -38,6 +44,15 @@ HelpWindow* HelpWindow::showHelp() {
         return open;
     }
     auto* help = new HelpWindow;
+    if (over != nullptr) {
+        const QRect screen = over->screen()->availableGeometry();
+        QRect placed(QPoint(), help->size().boundedTo(screen.size()));
+        placed.moveCenter(over->frameGeometry().center());
+        // Inside the screen even when the main window hangs over its edge.
+        placed.moveLeft(std::clamp(placed.left(), screen.left(), screen.right() + 1 - placed.width()));
+        placed.moveTop(std::clamp(placed.top(), screen.top(), screen.bottom() + 1 - placed.height()));
+        help->setGeometry(placed);
+    }
     help->show();
     return help;
 }

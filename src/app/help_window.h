@@ -16,8 +16,8 @@ public:
     QTextBrowser* browser() const { return browser_; }
 
     // Brings an open help window forward, maximized; otherwise opens a new one in a normal
-    // window. Returns the window shown.
-    static HelpWindow* showHelp();
+    // window centred over `over` (when given) and inside its screen. Returns the window shown.
+    static HelpWindow* showHelp(const QWidget* over = nullptr);
     // The open help window, found among the program's windows by its title; null when none.
     static HelpWindow* findOpen();
 

@@ -159,6 +159,12 @@ void ImageButton::paintCaption(QPainter& painter, QRect rect) const {
     int flags = Qt::AlignCenter | Qt::TextWordWrap;
     flags |= style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, this) ? Qt::TextShowMnemonic
                                                                              : Qt::TextHideMnemonic;
+    // The buttons draw no focus rectangle: the focus shows as an underlined caption.
+    if (hasFocus()) {
+        QFont underlined = font();
+        underlined.setUnderline(true);
+        painter.setFont(underlined);
+    }
     if (!isEnabled()) {
         painter.setPen(palette().color(QPalette::Light));
         painter.drawText(rect.translated(1, 1), flags, text());

@@ -8,7 +8,7 @@
 
 KeyNoticeDialog::KeyNoticeDialog(QWidget* owner) : ThemedDialog(262, 106, kGradient, owner) {
     const ResourceLayout& l = layout();
-    l.icon(keynoticeid::icon, MessageDialog::iconFor(5), 7, 7, 20, 20);
+    l.icon(keynoticeid::icon, MessageDialog::iconFor(IconKind::PadlockKey), 7, 7, 20, 20);
     QLabel* text =
         l.text(keynoticeid::text,
                QStringLiteral("Depending on the security level set for your keys, you may be asked for "

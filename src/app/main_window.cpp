@@ -1,18 +1,26 @@
 #include "app/main_window.h"
 
 #include "app/caption_bar.h"
+#include "app/dialog_units.h"
 #include "app/help_window.h"
+#include "app/job_progress_strip.h"
+#include "app/job_worker.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
+#include "app/window_edges.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScreen>
 #include <QSizeGrip>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -21,7 +29,12 @@
 
 namespace {
 const QColor kPaneGap(186, 206, 201);
-constexpr int kAppIcon = 128;
+
+// The caption, the task strip and the one-pixel gap above the page.
+int chromeHeight() {
+    return CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+}
+
 } // namespace
 
 QUrl MainWindow::vendorUrl() {
@@ -32,9 +45,10 @@ MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), jobUi_(this), caption_(new CaptionBar(this)),
       tasks_(new TaskStrip(this)), pages_(new QStackedWidget(this)),
       welcome_(new PageBackdrop(PageBackdrop::kWelcomeSmall, PageBackdrop::kWelcomeLarge)),
-      form_(new VerifyDecryptForm), sizeGrip_(new QSizeGrip(this)) {
+      form_(new VerifyDecryptForm), progress_(new JobProgressStrip(this)), sizeGrip_(new QSizeGrip(this)),
+      edges_(new WindowEdges(this)), worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
-    setWindowIcon(QIcon(pictures::path(kAppIcon)));
+    setWindowIcon(pictures::applicationIcon());
     // The one-pixel gap between the task strip and the page.
     auto* gap = new QWidget(this);
     gap->setFixedHeight(1);
@@ -53,6 +67,8 @@ MainWindow::MainWindow(QWidget* parent)
     layout->addWidget(tasks_);
     layout->addWidget(gap);
     layout->addWidget(pages_, 1);
+    jobUi_.setProgressStrip(progress_);
+    sizeGrip_->resize(sizeGrip_->sizeHint());
     sizeGrip_->setVisible(!isMaximized());
 
     connect(caption_, &CaptionBar::closeRequested, this, &QWidget::close);
@@ -62,6 +78,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(tasks_, &TaskStrip::taskActivated, this, &MainWindow::onTaskActivated);
     connect(form_, &VerifyDecryptForm::verifyDecryptRequested, this, &MainWindow::runJob);
     connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::leaveForm);
+    connect(worker_, &JobWorker::finished, this, &MainWindow::onJobFinished);
+    setAcceptDrops(true);
+    // The boxes would take a dropped file as text; the window takes it as a document instead.
+    for (QLineEdit* box : form_->findChildren<QLineEdit*>()) {
+        box->setAcceptDrops(false);
+    }
 
     auto* copyAction = new QAction(this);
     copyAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
@@ -70,6 +92,23 @@ MainWindow::MainWindow(QWidget* parent)
     pasteAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     connect(pasteAction, &QAction::triggered, this, &MainWindow::paste);
     addActions({copyAction, pasteAction});
+    setMinimumSize(smallestSize());
+    setGeometry(firstNormalGeometry(screen()->availableGeometry()));
+}
+
+QSize MainWindow::normalSize() const {
+    return DialogUnits(dialogFont()).size(kFormUnits.width(), kFormUnits.height()) + QSize(0, chromeHeight());
+}
+
+QSize MainWindow::smallestSize() const {
+    return DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2) +
+           QSize(0, chromeHeight());
+}
+
+QRect MainWindow::firstNormalGeometry(const QRect& available) const {
+    QRect placed(QPoint(), normalSize().boundedTo(available.size()));
+    placed.moveCenter(available.center());
+    return placed;
 }
 
 int MainWindow::currentPage() const {
@@ -105,11 +144,12 @@ void MainWindow::onTaskActivated(int task) {
         break;
     case TaskStrip::Help:
         ShowPage(WelcomePage);
-        HelpWindow::showHelp();
+        HelpWindow::showHelp(this);
         break;
     default:
         return;
     }
+    // The form passes the focus on to its input box.
     pages_->currentWidget()->setFocus();
 }
 
@@ -120,21 +160,42 @@ void MainWindow::leaveForm() {
     pages_->currentWidget()->setFocus();
 }
 
+bool MainWindow::isJobRunning() const {
+    return worker_->isRunning();
+}
+
 void MainWindow::runJob() {
-    if (!jobRunner_) {
+    if (!jobRunner_ || isJobRunning()) {
         return;
     }
-    jobRunning_ = true;
-    jobRunner_(*form_, jobUi_);
-    jobRunning_ = false;
+    setTakesInput(false);
+    worker_->start(jobRunner_);
+}
+
+void MainWindow::onJobFinished() {
+    progress_->hide();
+    setTakesInput(true);
     openDocuments(std::exchange(waitingDocuments_, {}));
+    emit jobFinished();
+}
+
+void MainWindow::setTakesInput(bool takes) {
+    if (!takes) {
+        focusBeforeJob_ = QApplication::focusWidget();
+    }
+    tasks_->setEnabled(takes);
+    form_->setEnabled(takes);
+    // The form gives the focus to a box the job asked for; otherwise it goes back where it was.
+    if (takes && QApplication::focusWidget() == nullptr && focusBeforeJob_ != nullptr) {
+        focusBeforeJob_->setFocus();
+    }
 }
 
 void MainWindow::openDocuments(const QStringList& documents) {
     if (documents.isEmpty()) {
         return;
     }
-    if (jobRunning_) {
+    if (isJobRunning()) {
         waitingDocuments_ = documents;
         return;
     }
@@ -179,6 +240,11 @@ void MainWindow::paste() {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     sizeGrip_->move(width() - sizeGrip_->width(), height() - sizeGrip_->height());
+    // The progress strip lies over the foot of the page, where the form has no controls, so the
+    // page keeps its size and needs no scroll bars while a job runs.
+    const int stripHeight = progress_->sizeHint().height();
+    progress_->setGeometry(0, height() - stripHeight, width() - sizeGrip_->width(), stripHeight);
+    progress_->raise();
     sizeGrip_->raise();
 }
 
@@ -187,4 +253,42 @@ void MainWindow::changeEvent(QEvent* event) {
         sizeGrip_->setVisible(!isMaximized());
     }
     QWidget::changeEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The job uses the form and the dialogs until it ends; the window stays until then.
+    if (isJobRunning()) {
+        event->ignore();
+        return;
+    }
+    // The program ends with its main window: the help window goes with it.
+    if (HelpWindow* help = HelpWindow::findOpen()) {
+        help->close();
+    }
+    QWidget::closeEvent(event);
+}
+
+QStringList MainWindow::droppedDocuments(const QMimeData* data) {
+    QStringList documents;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QStringLiteral(".qsig"))) {
+            documents.append(url.toLocalFile());
+        }
+    }
+    return documents;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!isJobRunning() && !droppedDocuments(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList documents = droppedDocuments(event->mimeData());
+    if (documents.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openDocuments(documents);
 }

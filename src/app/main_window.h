@@ -3,6 +3,8 @@
 // (the welcome page or the Verify/Decrypt form).
 #include "app/qt_job_ui.h"
 
+#include <QPointer>
+#include <QSize>
 #include <QUrl>
 #include <QWidget>
 
@@ -10,12 +12,16 @@
 
 class CaptionBar;
 class JobForm;
+class JobProgressStrip;
+class QMimeData;
+class JobWorker;
 class PageBackdrop;
 class QLineEdit;
 class QSizeGrip;
 class QStackedWidget;
 class TaskStrip;
 class VerifyDecryptForm;
+class WindowEdges;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -25,6 +31,16 @@ public:
     using JobRunner = std::function<void(JobForm& form, JobUi& ui)>;
 
     static QUrl vendorUrl();
+    // The form's size in dialog units: the page shows it whole at the window's normal size.
+    static constexpr QSize kFormUnits{481, 271};
+
+    // The window's size when neither maximized nor resized: the whole form under caption and
+    // tasks; the smallest size: half the form (the page scrolls to the rest).
+    QSize normalSize() const;
+    QSize smallestSize() const;
+    // Where the window goes when first restored: its normal size, fitted into and centred on
+    // available (a screen's free area).
+    QRect firstNormalGeometry(const QRect& available) const;
 
     explicit MainWindow(QWidget* parent = nullptr);
 
@@ -32,13 +48,18 @@ public:
     void ResetTasks();
     int currentPage() const;
 
+    // The job runs on a worker thread; meanwhile the window paints and moves but takes no input.
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
+    bool isJobRunning() const;
     // Restores, raises and activates the window (a later copy of the program asked for it).
     void bringToFront();
     // Chooses the Verify/Decrypt task and fills its form with documents as the input Browse
     // button would. Documents that arrive while a job runs wait for its end, so that the job
     // never finds its form changed under it.
     void openDocuments(const QStringList& documents);
+
+    // The signed documents among dropped files (local files ending in ".qsig"), in their order.
+    static QStringList droppedDocuments(const QMimeData* data);
 
     // Copy and Paste act on the edit box that has the focus.
     bool copyEnabled() const;
@@ -51,14 +72,24 @@ public:
     VerifyDecryptForm* form() const { return form_; }
     PageBackdrop* welcomePage() const { return welcome_; }
     QtJobUi& jobUi() { return jobUi_; }
+    JobProgressStrip* progressStrip() const { return progress_; }
+
+signals:
+    void jobFinished();
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Signed documents dropped anywhere on the window fill the form as Browse would.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void onTaskActivated(int task);
     void runJob();
+    void onJobFinished();
+    void setTakesInput(bool takes);
     void leaveForm();
     QLineEdit* focusedEdit() const;
 
@@ -68,8 +99,11 @@ private:
     QStackedWidget* pages_;
     PageBackdrop* welcome_;
     VerifyDecryptForm* form_;
+    JobProgressStrip* progress_;
     QSizeGrip* sizeGrip_;
+    WindowEdges* edges_;
+    JobWorker* worker_;
     JobRunner jobRunner_;
-    bool jobRunning_ = false;
+    QPointer<QWidget> focusBeforeJob_;
     QStringList waitingDocuments_;
 };

@@ -21,7 +21,7 @@ PromptTexts PassPhraseDialog::storePasswordTexts(const QString& tokenName, bool 
 PassPhraseDialog::PassPhraseDialog(QWidget* owner, const PromptTexts& texts)
     : ThemedDialog(246, 103, kGradient, owner) {
     const ResourceLayout& l = layout();
-    l.icon(passphraseid::icon, MessageDialog::iconFor(5), 13, 10, 21, 20);
+    l.icon(passphraseid::icon, MessageDialog::iconFor(IconKind::PadlockKey), 13, 10, 21, 20);
     QLabel* title = l.text(passphraseid::title, texts.title, 73, 13, 95, 12);
     QFont bold = title->font();
     bold.setBold(true);
@@ -41,7 +41,7 @@ PassPhraseDialog::PassPhraseDialog(QWidget* owner, const PromptTexts& texts)
 
 void PassPhraseDialog::accept() {
     if (entry_->text().isEmpty()) {
-        MessageDialog::ShowMessage(this, QStringLiteral("Cannot leave password blank!"), 0);
+        MessageDialog::ShowMessage(this, QStringLiteral("Cannot leave password blank!"));
         entry_->setFocus();
         return;
     }

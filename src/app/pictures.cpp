@@ -73,6 +73,11 @@ QPixmap pixmap(int id, QSize size) {
     return result;
 }
 
+QIcon applicationIcon() {
+    constexpr int kApplicationIcon = 128;
+    return QIcon(path(kApplicationIcon));
+}
+
 bool isSmallScreen(const QWidget* widget) {
     const QScreen* screen = widget != nullptr ? widget->screen() : QGuiApplication::primaryScreen();
     return screen != nullptr && screen->size() == QSize(800, 600);

@@ -1,5 +1,6 @@
 #pragma once
 // The program's pictures, addressed by their resource numbers (":/res/<number>.svg").
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
@@ -20,6 +21,8 @@ QSize naturalSize(int id);
 // Null when the picture does not exist.
 QImage render(int id, QSize size = {});
 QPixmap pixmap(int id, QSize size = {});
+// The program's icon, worn by every window.
+QIcon applicationIcon();
 
 // A small screen is exactly 800 by 600 pixels; every other size counts as large.
 bool isSmallScreen(const QWidget* widget);

@@ -1,5 +1,6 @@
 #include "app/qt_job_ui.h"
 
+#include "app/job_progress_strip.h"
 #include "app/key_notice_dialog.h"
 #include "app/message_dialog.h"
 #include "app/pass_phrase_dialog.h"
@@ -35,9 +36,7 @@ private:
 
 bool QtJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
     const ArrowWhileAsking arrow;
-    const bool yesNo = buttons == Buttons::YesNo;
-    return MessageDialog::ShowMessage(owner_, fromBytes(text), static_cast<int>(icon),
-                                      buttons == Buttons::OkCancel, yesNo, yesNo);
+    return MessageDialog::ShowMessage(owner_, fromBytes(text), icon, messageButtons(buttons));
 }
 
 std::optional<SecretString> QtJobUi::askPassPhrase() {
@@ -66,4 +65,14 @@ void QtJobUi::beginWaitCursor() {
 
 void QtJobUi::endWaitCursor() {
     QApplication::restoreOverrideCursor();
+}
+
+void QtJobUi::setProgressStrip(JobProgressStrip* strip) {
+    progress_ = strip;
+}
+
+void QtJobUi::reportProgress(const JobProgress& progress) {
+    if (progress_ != nullptr) {
+        progress_->showProgress(progress);
+    }
 }

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class JobProgressStrip;
+
 class QtJobUi : public JobUi {
 public:
     // owner: the window the dialogs belong to (the main window); may be null.
@@ -17,7 +19,12 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
+    void reportProgress(const JobProgress& progress) override;
+
+    // Where progress is shown; none: progress is not shown.
+    void setProgressStrip(JobProgressStrip* strip);
 
 private:
     QPointer<QWidget> owner_;
+    QPointer<JobProgressStrip> progress_;
 };

@@ -2,12 +2,14 @@
 
 #include "app/main_window.h"
 #include "app/message_dialog.h"
+#include "app/pictures.h"
 #include "app/single_instance.h"
 #include "app/text_bytes.h"
 
 #include "certs/key_store.h"
 #include "pipeline/job_driver.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
@@ -35,6 +37,8 @@ QuillboxReaderApp::QuillboxReaderApp(QString instanceName, const QStringList& do
 QuillboxReaderApp::~QuillboxReaderApp() = default;
 
 bool QuillboxReaderApp::InitInstance() {
+    // Every window, the start-up messages included, wears the program's icon.
+    QApplication::setWindowIcon(pictures::applicationIcon());
     instance_ = std::make_unique<SingleInstance>(instanceName_);
     switch (instance_->claim(documents_)) {
     case SingleInstance::Claim::First:
@@ -43,7 +47,8 @@ bool QuillboxReaderApp::InitInstance() {
         // The running copy shows the documents: nothing went wrong, so there is nothing to say.
         return false;
     case SingleInstance::Claim::Found:
-        MessageDialog::ShowMessage(nullptr, QStringLiteral("Quillbox Reader is already running"), 3);
+        MessageDialog::ShowMessage(nullptr, QStringLiteral("Quillbox Reader is already running"),
+                                   IconKind::Error);
         return false;
     }
 
@@ -52,7 +57,8 @@ bool QuillboxReaderApp::InitInstance() {
     if (lastSeparator < 0) {
         MessageDialog::ShowMessage(
             nullptr,
-            QStringLiteral("Illegal path! You should run the program from its installation directory"), 1);
+            QStringLiteral("Illegal path! You should run the program from its installation directory"),
+            IconKind::RedAlert);
         return false;
     }
     paths_ = resolveAppPaths(toBytes(executable.left(lastSeparator + 1)));

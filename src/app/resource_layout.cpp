@@ -2,6 +2,7 @@
 
 #include "app/image_button.h"
 #include "app/pictures.h"
+#include "app/whole_text.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,12 @@ ImageButton* ResourceLayout::button(int id, const QString& text, int x, int y, i
 
 QLineEdit* ResourceLayout::edit(int id, int x, int y, int width, int height) const {
     return place(new QLineEdit, id, x, y, width, height);
+}
+
+WholeText* ResourceLayout::wholeText(int id, const QString& text, int x, int y, int width, int height) const {
+    WholeText* shown = placeWholeText(host_, text, units_.rect(x, y, width, height));
+    shown->setObjectName(controlName(id));
+    return shown;
 }
 
 void setIconPicture(QLabel* icon, int pictureId) {

@@ -7,6 +7,7 @@ class ImageButton;
 class QLabel;
 class QLineEdit;
 class QWidget;
+class WholeText;
 
 QString controlName(int id);
 
@@ -34,6 +35,8 @@ public:
     ImageButton* button(int id, const QString& text, int x, int y, int width, int height,
                         int hoverId = kFaceHover, int normalId = kFaceNormal) const;
     QLineEdit* edit(int id, int x, int y, int width, int height) const;
+    // A static text shown whole (see WholeText), in a scroll area at the given place.
+    WholeText* wholeText(int id, const QString& text, int x, int y, int width, int height) const;
 
 private:
     void placeWidget(QWidget* widget, int id, int x, int y, int width, int height) const;

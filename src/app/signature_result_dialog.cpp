@@ -2,8 +2,10 @@
 
 #include "app/image_button.h"
 #include "app/text_bytes.h"
+#include "app/whole_text.h"
 
 #include <QLabel>
+#include <QScrollArea>
 
 namespace {
 constexpr int kUnknown = static_cast<int>(VerdictIcon::Information);
@@ -27,9 +29,9 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
     bold.setBold(true);
     header->setFont(bold);
     l.text(resultid::signedBy, QStringLiteral("This data is digitally signed by:"), 17, 42, 114, 10);
-    QLabel* description = l.text(resultid::description, fromBytes(verdict.description), 17, 52, 200, 50);
-    description->setFrameShape(QFrame::Box);
-    description->setWordWrap(true);
+    WholeText* description =
+        l.wholeText(resultid::description, fromBytes(verdict.description), 17, 52, 200, 50);
+    description->area()->setFrameShape(QFrame::Box);
     description->setMargin(2);
 
     l.icon(resultid::signatureIcon, kUnknown, 7, 108, 20, 20);
@@ -44,6 +46,7 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
 
     SetStatuses(verdict.integrityStatus, verdict.validityStatus, verdict.revocationStatus,
                 verdict.signatureStatus);
+    growToShow(description);
 }
 
 QLabel* SignatureResultDialog::iconControl(int id) const {

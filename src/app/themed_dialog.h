@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class WholeText;
+
 class ThemedDialog : public QDialog {
     Q_OBJECT
 public:
@@ -16,6 +18,10 @@ public:
 
     const ResourceLayout& layout() const { return layout_; }
     int backgroundId() const { return backgroundId_; }
+
+    // Grows the dialog downwards until text shows whole, at most to the screen's height (the rest
+    // scrolls); the controls below the text move down with the bottom.
+    void growToShow(WholeText* text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

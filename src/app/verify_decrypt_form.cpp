@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
+#include <utility>
+
 namespace {
 
 // The signed documents' extension, removed from the suggested output paths.
@@ -36,6 +38,8 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     : QScrollArea(parent), chooser_(platformFileChooser(this)), values_(initialValues()) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    // The scroll area is no stop of its own: the focus it is given goes to the input box.
+    setFocusPolicy(Qt::NoFocus);
     auto* canvas = new PageBackdrop(PageBackdrop::kFormSmall, PageBackdrop::kFormLarge);
     canvas->setFont(dialogFont());
     const ResourceLayout l(canvas, DialogUnits(dialogFont()));
@@ -66,6 +70,7 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     }
     group->lower();
     setWidget(canvas);
+    setFocusProxy(input_);
 
     connect(browseInput, &QPushButton::clicked, this, &VerifyDecryptForm::browseInput);
     connect(browseOutput_, &QPushButton::clicked, this, &VerifyDecryptForm::browseOutput);
@@ -131,6 +136,9 @@ void VerifyDecryptForm::showValues() {
 
 void VerifyDecryptForm::focusBox(FormBox which) {
     box(which)->setFocus();
+    if (!isEnabled()) {
+        focusWhenEnabled_ = box(which);
+    }
 }
 
 void VerifyDecryptForm::enableOutput() {
@@ -218,5 +226,12 @@ void VerifyDecryptForm::hideEvent(QHideEvent* event) {
     QScrollArea::hideEvent(event);
     if (!event->spontaneous()) {
         resetForm();
+    }
+}
+
+void VerifyDecryptForm::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && isEnabled() && focusWhenEnabled_ != nullptr) {
+        std::exchange(focusWhenEnabled_, nullptr)->setFocus();
     }
 }

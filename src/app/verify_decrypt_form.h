@@ -64,6 +64,7 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QLineEdit* box(FormBox which) const;
@@ -80,4 +81,6 @@ private:
     QLabel* crlPathLabel_;
     ImageButton* browseOutput_;
     ImageButton* browseCrl_;
+    // The box a job asked to focus while it held the form disabled.
+    QLineEdit* focusWhenEnabled_ = nullptr;
 };

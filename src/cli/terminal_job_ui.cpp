@@ -3,6 +3,9 @@
 #include "one_line.h"
 #include "verdict_block.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <utility>
 
 std::string messageKind(IconKind icon) {
@@ -38,6 +41,14 @@ TerminalJobUi::TerminalJobUi(Terminal& terminal, std::FILE* out, Answers answers
 void TerminalJobUi::line(const std::string& kind, const std::string& text) {
     std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLine(text).c_str());
     std::fflush(out_);
+}
+
+void TerminalJobUi::reportProgress(const JobProgress& progress) {
+    constexpr std::uint64_t shownFromBytes = 4u << 20; // smaller documents are done at once
+    if (progress.bytes >= shownFromBytes && isatty(fileno(out_)) == 1) {
+        line("progress", "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) +
+                             ", " + std::to_string(progress.bytes >> 20) + " MiB");
+    }
 }
 
 bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {

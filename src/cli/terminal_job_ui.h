@@ -28,6 +28,8 @@ public:
     bool showKeyNotice() override;
     void showSignatureResult(const SignatureVerdict& verdict) override;
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
+    // A "progress" line for large documents, only when a person watches stderr on a terminal.
+    void reportProgress(const JobProgress& progress) override;
     void terminateApplication(int exitStatus) override;
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or

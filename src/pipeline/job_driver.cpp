@@ -79,6 +79,7 @@ private:
             report.fail(text);
             return;
         }
+        ui_.reportProgress({1, 1, content.size()});
         const FileEnd end = underHandlers(job, report, [&] {
             const EnvelopeKind kind = classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
@@ -107,7 +108,8 @@ private:
         for (std::size_t i = 0; i < paths.inputs.size(); ++i) {
             addReport(paths.inputs[i], paths.outputs[i]);
         }
-        for (FileReport& report : report_.files) {
+        for (std::size_t i = 0; i < report_.files.size(); ++i) {
+            FileReport& report = report_.files[i];
             job.pair = {report.input, report.output};
             ui_.showMessage("Now processing file " + job.pair.input +
                                 " You may be asked for a password in case of Decryption operation",
@@ -119,6 +121,7 @@ private:
                 report.fail(text);
                 return;
             }
+            ui_.reportProgress({i + 1, report_.files.size(), content.size()});
             const FileEnd end = underHandlers(job, report, [&] {
                 const EnvelopeKind kind = classifyEnvelope(content);
                 if (kind == EnvelopeKind::Unrecognised) {

@@ -3,6 +3,8 @@
 #include "e2eCrypto/secret_string.h"
 #include "e2eCrypto/signature_verdict.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -21,6 +23,13 @@ enum class IconKind : int {
 
 enum class Buttons { Ok, OkCancel, YesNo };
 
+// How far a job has come: document `file` of `files` (counted from 1) is read and `bytes` long.
+struct JobProgress {
+    std::size_t file = 0;
+    std::size_t files = 0;
+    std::uint64_t bytes = 0;
+};
+
 class JobUi {
 public:
     virtual ~JobUi() = default;
@@ -37,6 +46,8 @@ public:
 
     virtual void beginWaitCursor() {}
     virtual void endWaitCursor() {}
+    // A document was read and its layers are next; front ends that show no progress ignore it.
+    virtual void reportProgress(const JobProgress& /*progress*/) {}
 
     // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
     virtual void terminateApplication(int exitStatus);

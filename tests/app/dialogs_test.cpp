@@ -8,12 +8,15 @@
 #include "app/pass_phrase_dialog.h"
 #include "app/pictures.h"
 #include "app/signature_result_dialog.h"
+#include "app/whole_text.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QScrollArea>
 
 namespace {
 
@@ -21,38 +24,42 @@ int iconOf(const QWidget* dialog, int id) {
     return control<QLabel>(dialog, id)->property("picture").toInt();
 }
 
+int iconControlTop(const QWidget* dialog, int id) {
+    return control<QLabel>(dialog, id)->y();
+}
+
 struct KindCase {
-    int kind;
+    IconKind kind;
     int picture;
 };
 
 class MessageIcon : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(MessageIcon, ShowsThePictureOfItsKind) {
-    const MessageDialog dialog(QStringLiteral("text"), GetParam().kind, false, false, false, nullptr);
+    const MessageDialog dialog(QStringLiteral("text"), GetParam().kind, MessageButtons::Ok, nullptr);
     EXPECT_EQ(iconOf(&dialog, messageid::icon), GetParam().picture);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, MessageIcon,
-                         ::testing::Values(KindCase{1, 160}, KindCase{2, 162}, KindCase{3, 159},
-                                           KindCase{4, 165}, KindCase{5, 166}, KindCase{6, 164},
-                                           KindCase{8, 163}, KindCase{9, 173},
-                                           // the yellow warning triangle for 0 and every unknown kind
-                                           KindCase{0, 161}, KindCase{7, 161}, KindCase{42, 161},
-                                           KindCase{-1, 161}));
+INSTANTIATE_TEST_SUITE_P(
+    AllKinds, MessageIcon,
+    ::testing::Values(KindCase{IconKind::RedAlert, 160}, KindCase{IconKind::OrangeCircle, 162},
+                      KindCase{IconKind::Error, 159}, KindCase{IconKind::Magnifier, 165},
+                      KindCase{IconKind::PadlockKey, 166}, KindCase{IconKind::Success, 164},
+                      KindCase{IconKind::Certificate, 163}, KindCase{IconKind::Information, 173},
+                      // the yellow warning triangle for 0 and every unknown kind
+                      KindCase{IconKind::Warning, 161}, KindCase{IconKind{7}, 161},
+                      KindCase{IconKind{42}, 161}, KindCase{IconKind{-1}, 161}));
 
 struct ArrangementCase {
-    bool withCancel;
-    bool yesNo;
-    bool withNo;
+    MessageButtons buttons;
     std::vector<int> visible;
 };
 
-class MessageButtons : public ::testing::TestWithParam<ArrangementCase> {};
+class MessageButtonRow : public ::testing::TestWithParam<ArrangementCase> {};
 
-TEST_P(MessageButtons, ShowsExactlyTheButtonsTheFlagsAskFor) {
+TEST_P(MessageButtonRow, ShowsExactlyTheButtonsAskedFor) {
     const ArrangementCase& c = GetParam();
-    MessageDialog dialog(QStringLiteral("text"), 0, c.withCancel, c.yesNo, c.withNo, nullptr);
+    MessageDialog dialog(QStringLiteral("text"), IconKind::Warning, c.buttons, nullptr);
     dialog.show();
     std::vector<int> visible;
     for (int id : {messageid::ok, messageid::cancel, messageid::yes, messageid::no}) {
@@ -64,13 +71,17 @@ TEST_P(MessageButtons, ShowsExactlyTheButtonsTheFlagsAskFor) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Flags, MessageButtons,
-    ::testing::Values(ArrangementCase{false, false, false, {messageid::ok}},
-                      ArrangementCase{true, false, false, {messageid::ok, messageid::cancel}},
-                      ArrangementCase{false, false, true, {messageid::ok}},
-                      ArrangementCase{false, true, true, {messageid::yes, messageid::no}},
-                      ArrangementCase{false, true, false, {messageid::yes}},
-                      ArrangementCase{true, true, true, {messageid::yes, messageid::no}}));
+    Rows, MessageButtonRow,
+    ::testing::Values(ArrangementCase{MessageButtons::Ok, {messageid::ok}},
+                      ArrangementCase{MessageButtons::OkCancel, {messageid::ok, messageid::cancel}},
+                      ArrangementCase{MessageButtons::YesNo, {messageid::yes, messageid::no}},
+                      ArrangementCase{MessageButtons::Yes, {messageid::yes}}));
+
+TEST(MessageButtonRow, FollowsTheJobsChoice) {
+    EXPECT_EQ(messageButtons(Buttons::Ok), MessageButtons::Ok);
+    EXPECT_EQ(messageButtons(Buttons::OkCancel), MessageButtons::OkCancel);
+    EXPECT_EQ(messageButtons(Buttons::YesNo), MessageButtons::YesNo);
+}
 
 struct ReturnCase {
     const char* name;
@@ -86,7 +97,8 @@ TEST_P(MessageResult, IsTrueOnlyForOkAndYes) {
     ModalAnswerer answerer;
     answerer.expect(c.answer());
     const bool result =
-        MessageDialog::ShowMessage(nullptr, QStringLiteral("Overwrite?"), 0, true, c.yesNo, c.yesNo);
+        MessageDialog::ShowMessage(nullptr, QStringLiteral("Overwrite?"), IconKind::Warning,
+                                   c.yesNo ? MessageButtons::YesNo : MessageButtons::OkCancel);
     EXPECT_EQ(result, c.expected) << c.name;
     ASSERT_EQ(answerer.seen().size(), 1u);
     EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Overwrite?"));
@@ -105,8 +117,47 @@ INSTANTIATE_TEST_SUITE_P(
                       ReturnCase{"escape on question", true, [] { return pressKey(Qt::Key_Escape); }, false},
                       ReturnCase{"close box on question", true, [] { return closeBox(); }, false}));
 
+struct LongTextCase {
+    const char* name;
+    QString text;
+    bool scrolls;
+};
+
+class MessageText : public ::testing::TestWithParam<LongTextCase> {};
+
+TEST_P(MessageText, IsShownWholeOrScrollsButIsNeverCut) {
+    const LongTextCase& c = GetParam();
+    const MessageDialog dialog(c.text, IconKind::Warning, MessageButtons::Ok, nullptr);
+    const MessageDialog shortOne(QStringLiteral("text"), IconKind::Warning, MessageButtons::Ok, nullptr);
+    auto* text = control<WholeText>(&dialog, messageid::text);
+    EXPECT_EQ(text->text(), c.text);
+    QScrollArea* area = text->area();
+    EXPECT_GT(dialog.height(), shortOne.height()) << "the dialog grows for the text";
+    EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
+    EXPECT_EQ(text->heightForWidth(area->width()) > area->height(), c.scrolls);
+    // The OK button stays below the text.
+    EXPECT_GT(control<QWidget>(&dialog, messageid::ok)->y(), area->geometry().bottom());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, MessageText,
+    ::testing::Values(LongTextCase{"unbroken path",
+                                   QStringLiteral("Input file /home/ann/%1/missing.qsig could not be read")
+                                       .arg(QString(400, QLatin1Char('n'))),
+                                   false},
+                      LongTextCase{"Windows path",
+                                   QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))),
+                                   false},
+                      LongTextCase{"taller than the screen", QString(20000, QLatin1Char('x')), true}));
+
+TEST(WholeTextBreaks, AfterEachPathSeparatorAndNowhereElse) {
+    const QString zws(QChar(0x200B));
+    EXPECT_EQ(WholeText::breakable(QStringLiteral("/a b\\c")),
+              QStringLiteral("/") + zws + QStringLiteral("a b\\") + zws + QStringLiteral("c"));
+}
+
 TEST(MessageDialogLook, HasTheProgramCaptionAndImageButtons) {
-    const MessageDialog dialog(QStringLiteral("text"), 3, false, false, false, nullptr);
+    const MessageDialog dialog(QStringLiteral("text"), IconKind::Error, MessageButtons::Ok, nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Quillbox Reader"));
     EXPECT_EQ(dialog.findChildren<ImageButton*>().size(), 4);
     EXPECT_EQ(control<ImageButton>(&dialog, messageid::yes)->text(), QStringLiteral("&Yes"));
@@ -250,6 +301,18 @@ TEST(SignatureResult, GivesEachStatusItsIcon) {
     EXPECT_EQ(iconOf(&dialog, resultid::headerIcon), 182);
 }
 
+TEST(SignatureResult, TheSignerBoxGrowsWithItsTextAndTheControlsMoveBelowIt) {
+    SignatureVerdict longer = verdict(0, 0, 0, 0);
+    longer.description = "CN=" + std::string(300, 'n') + "\nO=Acme Ltd\nOU=Sales\nL=Town\nC=GB\n";
+    const SignatureResultDialog plain(verdict(0, 0, 0, 0), nullptr);
+    const SignatureResultDialog dialog(longer, nullptr);
+    auto* box = control<WholeText>(&dialog, resultid::description);
+    EXPECT_GT(dialog.height(), plain.height());
+    EXPECT_LE(box->heightForWidth(box->area()->width()), box->area()->height());
+    EXPECT_GT(control<QWidget>(&dialog, resultid::ok)->y(), box->area()->geometry().bottom());
+    EXPECT_GT(iconControlTop(&dialog, resultid::signatureIcon), box->area()->geometry().bottom());
+}
+
 TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
     SignatureResultDialog dialog(verdict(0, 0, 0, 0), nullptr);
     dialog.SetStatuses(2, 1, 2, 1);
@@ -284,7 +347,7 @@ TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
 
 TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
     const SignatureResultDialog result(verdict(1, 1, 1, 1), nullptr);
-    const MessageDialog message(QStringLiteral("x"), 0, false, false, false, nullptr);
+    const MessageDialog message(QStringLiteral("x"), IconKind::Warning, MessageButtons::Ok, nullptr);
     // A point on the face left of the caption, in the normal state.
     const auto facePixel = [](ImageButton* button) {
         return button->grab().toImage().pixelColor(4, button->height() / 2);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -81,6 +82,20 @@ TEST_F(ImageButtonTest, FourLooksDifferFromEachOther) {
             EXPECT_NE(all[a], all[b]) << a << " and " << b;
         }
     }
+}
+
+TEST_F(ImageButtonTest, TheFocusShowsOnTheCaptionWithoutARectangle) {
+    QApplication::setActiveWindow(host_.get());
+    edit_->setFocus();
+    const QImage normal = look();
+    button_->setFocus();
+    ASSERT_TRUE(button_->hasFocus());
+    const QImage focused = look();
+    EXPECT_NE(focused, normal);
+    EXPECT_EQ(focused.copy(0, 0, focused.width(), 2), normal.copy(0, 0, normal.width(), 2))
+        << "top unchanged";
+    EXPECT_EQ(focused.copy(0, 0, 2, focused.height()), normal.copy(0, 0, 2, normal.height()))
+        << "left unchanged";
 }
 
 TEST_F(ImageButtonTest, NormalLookHasNoBorderAndLetsWhiteShowTheButtonFace) {

@@ -3,12 +3,14 @@
 #include "modal_answerer.h"
 
 #include "app/caption_bar.h"
+#include "app/dialog_units.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
+#include "app/window_edges.h"
 
 #include "support/temp_dir.h"
 
@@ -18,7 +20,10 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
+#include <QScreen>
+#include <QSizeGrip>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -121,6 +126,8 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
     EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
     EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
     EXPECT_EQ(window_->taskStrip()->pictureOf(2), 178);
+    EXPECT_TRUE(help->frameGeometry().contains(window_->frameGeometry().center())) << "opens over the window";
+    EXPECT_EQ(help->windowIcon().pixmap(32).toImage(), window_->windowIcon().pixmap(32).toImage());
 
     clickTask(TaskStrip::Help);
     EXPECT_EQ(HelpWindow::findOpen(), help);
@@ -130,6 +137,26 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
         helpWindows += qobject_cast<HelpWindow*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
     }
     EXPECT_EQ(helpWindows, 1);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithTheHelpWindowOpen) {
+    clickTask(TaskStrip::Help);
+    ASSERT_NE(HelpWindow::findOpen(), nullptr);
+    window_->close();
+    EXPECT_EQ(HelpWindow::findOpen(), nullptr);
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(widget->isVisible())
+            << "nothing keeps the program running: " << widget->metaObject()->className();
+    }
+}
+
+TEST_F(MainWindowTest, TheFormOpensWithTheFocusInItsInputBoxAndNoStopOnContainers) {
+    clickTask(TaskStrip::VerifyDecrypt);
+    EXPECT_EQ(QApplication::focusWidget(), formEdit(formid::input));
+    EXPECT_EQ(window_->form()->focusPolicy(), Qt::NoFocus);
+    // Tab goes from the input box straight to its Browse button.
+    QTest::keyClick(formEdit(formid::input), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(window_->form(), formid::browseInput));
 }
 
 TEST_F(MainWindowTest, TheTaskStripKeepsItsHeightAcrossResizes) {
@@ -255,14 +282,119 @@ TEST_F(MainWindowTest, OpenedDocumentsFillTheFormAsBrowseWould) {
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/c.qsig")) << "no documents change nothing";
 }
 
+TEST_F(MainWindowTest, DroppedDocumentsFillTheFormAsBrowseWould) {
+    struct Drop {
+        QList<QUrl> urls;
+        QString input; // empty: the drop is refused
+        QString output;
+    };
+    const QUrl a = QUrl::fromLocalFile(QStringLiteral("/in/a.qsig"));
+    const QUrl b = QUrl::fromLocalFile(QStringLiteral("/in/b.qsig"));
+    for (const Drop& d : {Drop{{a}, QStringLiteral("/in/a.qsig"), QStringLiteral("/in/a")},
+                          Drop{{a, QUrl::fromLocalFile(QStringLiteral("/in/notes.txt")), b},
+                               QStringLiteral("/in/a.qsig;/in/b.qsig;"),
+                               QStringLiteral("/in/a;/in/b;")},
+                          Drop{{QUrl::fromLocalFile(QStringLiteral("/in/notes.txt"))}, {}, {}},
+                          Drop{{QUrl(QStringLiteral("https://example.com/c.qsig"))}, {}, {}}}) {
+        window_->ShowPage(MainWindow::WelcomePage);
+        QMimeData data;
+        data.setUrls(d.urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window_.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), !d.input.isEmpty()) << d.input.toStdString();
+        EXPECT_FALSE(formEdit(formid::input)->acceptDrops()) << "the boxes leave documents to the window";
+        if (enter.isAccepted()) {
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(window_.get(), &drop);
+            EXPECT_EQ(window_->currentPage(), MainWindow::FormPage);
+            EXPECT_EQ(formEdit(formid::input)->text(), d.input);
+            EXPECT_EQ(formEdit(formid::output)->text(), d.output);
+        }
+    }
+}
+
+TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfIt) {
+    MainWindow window;
+    const QRect available = window.screen()->availableGeometry();
+    const DialogUnits units(dialogFont());
+    const int chrome = CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    // The stand-in for "MS Sans Serif" is as wide as it (bootstrap installs one), so the whole form
+    // fits an 800 x 600 screen.
+    EXPECT_EQ(units.baseX(), 6) << dialogFont().family().toStdString();
+    EXPECT_EQ(window.normalSize(), units.size(481, 271) + QSize(0, chrome));
+    EXPECT_LE(window.normalSize().width(), 800);
+    EXPECT_EQ(window.minimumSize(), units.size(240, 135) + QSize(0, chrome));
+    window.showMaximized();
+    window.captionBar()->maximizeRestoreRequested();
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_EQ(window.geometry(), window.firstNormalGeometry(available));
+    // A screen smaller than the form: the window fits into it.
+    EXPECT_EQ(window.firstNormalGeometry({0, 0, 600, 400}), QRect(0, 0, 600, 400));
+    const QRect wide = window.firstNormalGeometry({100, 0, 2000, 1000});
+    EXPECT_EQ(wide.size(), window.normalSize());
+    EXPECT_EQ(wide.center(), QRect(100, 0, 2000, 1000).center());
+
+    // A resized window comes back to its own size after maximizing.
+    window.resize(window.minimumSize() + QSize(10, 10));
+    const QRect resized = window.geometry();
+    window.captionBar()->maximizeRestoreRequested();
+    window.captionBar()->maximizeRestoreRequested();
+    EXPECT_EQ(window.geometry(), resized);
+    window.resize(10, 10);
+    EXPECT_EQ(window.size(), window.minimumSize());
+}
+
+TEST(MainWindowSize, EveryEdgeAndCornerResizesTheFramelessWindow) {
+    MainWindow window;
+    window.setGeometry(100, 100, 600, 450);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* grip = window.findChild<QSizeGrip*>();
+    EXPECT_EQ(grip->size(), grip->sizeHint());
+    EXPECT_EQ(grip->geometry().bottomRight(), window.rect().bottomRight());
+    struct Drag {
+        Qt::Edges edges;
+        QRect expected;
+    };
+    for (const Drag& d : {Drag{Qt::LeftEdge, {80, 100, 620, 450}}, Drag{Qt::RightEdge, {100, 100, 620, 450}},
+                          Drag{Qt::TopEdge, {100, 80, 600, 470}}, Drag{Qt::BottomEdge, {100, 100, 600, 470}},
+                          Drag{Qt::TopEdge | Qt::LeftEdge, {80, 80, 620, 470}},
+                          Drag{Qt::BottomEdge | Qt::LeftEdge, {80, 100, 620, 470}}}) {
+        window.setGeometry(100, 100, 600, 450);
+        EdgeHandle* handle = nullptr;
+        for (EdgeHandle* h : window.findChildren<EdgeHandle*>()) {
+            handle = h->edges() == d.edges ? h : handle;
+        }
+        ASSERT_NE(handle, nullptr);
+        // Outward by 20 pixels on each edge the handle holds.
+        const QPoint out((d.edges & Qt::LeftEdge)    ? -20
+                         : (d.edges & Qt::RightEdge) ? 20
+                                                     : 0,
+                         (d.edges & Qt::TopEdge)      ? -20
+                         : (d.edges & Qt::BottomEdge) ? 20
+                                                      : 0);
+        const QPoint start = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + out), handle->mapToGlobal(QPointF(start + out)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, start + out);
+        EXPECT_EQ(window.geometry(), d.expected) << int(d.edges);
+    }
+}
+
 TEST_F(MainWindowTest, DocumentsArrivingDuringAJobWaitForItsEnd) {
     QString inputSeenByTheJob;
     window_->setJobRunner([&](JobForm& form, JobUi&) {
-        window_->openDocuments({QStringLiteral("/in/late.qsig")});
+        // The job runs on its own thread; the documents arrive on the GUI thread.
+        QMetaObject::invokeMethod(
+            window_.get(), [&] { window_->openDocuments({QStringLiteral("/in/late.qsig")}); },
+            Qt::BlockingQueuedConnection);
         inputSeenByTheJob = QString::fromStdString(form.readValues().input);
     });
     window_->openDocuments({QStringLiteral("/in/first.qsig")});
     QTest::mouseClick(control<QWidget>(window_->form(), formid::verifyDecrypt), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->isJobRunning(); }, 60000));
     EXPECT_EQ(inputSeenByTheJob, QStringLiteral("/in/first.qsig"));
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/late.qsig"));
     EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/late"));

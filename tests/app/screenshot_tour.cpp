@@ -1,6 +1,7 @@
 // Starts the desktop program as it starts for a person, walks through its main window, the form
 // and the dialogs, and saves a picture of each into the directory given as the only argument.
 #include "app/help_window.h"
+#include "app/job_progress_strip.h"
 #include "app/main_window.h"
 #include "app/message_dialog.h"
 #include "app/pass_phrase_dialog.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSemaphore>
 
 #include <cstdio>
 #include <unistd.h>
@@ -75,11 +77,20 @@ int main(int argc, char* argv[]) {
     window->form()->browseCrl();
     ok = save(window, out, QStringLiteral("verify-decrypt-form.png")) && ok;
 
-    MessageDialog message(QStringLiteral("Decryption/Verification completed and File Saved"), 6, false, false,
-                          false, window);
+    MessageDialog message(QStringLiteral("Decryption/Verification completed and File Saved"),
+                          IconKind::Success, MessageButtons::Ok, window);
     message.show();
     ok = save(&message, out, QStringLiteral("message-dialog.png")) && ok;
     message.hide();
+
+    MessageDialog longPath(
+        QStringLiteral("Input file /home/ann/Documents/Quarterly_reports_for_the_board_of_directors_2026/"
+                       "a_very_long_document_name_that_was_exported_by_the_accounting_system_without_spaces/"
+                       "missing.qsig does not exist"),
+        IconKind::Warning, MessageButtons::Ok, window);
+    longPath.show();
+    ok = save(&longPath, out, QStringLiteral("message-long-path.png")) && ok;
+    longPath.hide();
 
     PassPhraseDialog prompt(window, PassPhraseDialog::passPhraseTexts());
     prompt.findChild<QLineEdit*>()->setText(QStringLiteral("correct horse"));
@@ -96,5 +107,33 @@ int main(int argc, char* argv[]) {
     HelpWindow* help = HelpWindow::showHelp();
     help->resize(900, 700);
     ok = save(help, out, QStringLiteral("help-window.png")) && ok;
+    help->close();
+
+    window->showNormal();
+    window->setGeometry(window->firstNormalGeometry(window->screen()->availableGeometry()));
+    window->taskStrip()->activate(TaskStrip::VerifyDecrypt);
+    ok = save(window, out, QStringLiteral("main-window-restored.png")) && ok;
+
+    // The second document of a batch, 350 MiB: a stand-in job reports it and waits for the picture.
+    window->form()->setFileChooser([](const FileRequest&) {
+        return QStringList{QStringLiteral("/home/alice/Documents/archive-2025.tar.qsig"),
+                           QStringLiteral("/home/alice/Documents/scans-2026.tar.qsig"),
+                           QStringLiteral("/home/alice/Documents/ledger.xlsx.qsig")};
+    });
+    window->form()->browseInput();
+    QSemaphore pictureTaken;
+    window->setJobRunner([&pictureTaken](JobForm&, JobUi& ui) {
+        ui.reportProgress({2, 3, std::uint64_t{350} << 20});
+        pictureTaken.acquire();
+    });
+    QMetaObject::invokeMethod(window->form(), &VerifyDecryptForm::verifyDecryptRequested);
+    while (window->progressStrip()->text().isEmpty()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    ok = save(window, out, QStringLiteral("progress.png")) && ok;
+    pictureTaken.release();
+    while (window->isJobRunning()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     return ok ? 0 : 1;
 }
