@@ -1,5 +1,8 @@
 #include "cli_paths.h"
 
+#include "platform/path_conventions.h"
+#include "platform/user_directories.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -10,10 +13,6 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::string executableDirectory() {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "./";
-    }
-    return executable.parent_path().string() + "/";
+    const std::string directory = platform::executableDirectory();
+    return directory.empty() ? std::string(".") + platform::directorySeparator() : directory;
 }

@@ -10,8 +10,8 @@
 #include "certs/key_store.h"
 #include "e2eCrypto/whole_file.h"
 #include "pipeline/job_driver.h"
-
-#include <unistd.h>
+#include "platform/file_access.h"
+#include "platform/path_conventions.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,7 +73,7 @@ OpenOptions parse(const std::vector<std::string>& arguments) {
 
 // The input with every ".qsig" taken out of its file name.
 std::string defaultOutput(const std::string& input) {
-    const std::size_t nameStart = input.rfind('/') + 1;
+    const std::size_t nameStart = input.rfind(platform::directorySeparator()) + 1;
     std::string name = input.substr(nameStart);
     for (std::size_t found; (found = name.find(".qsig")) != std::string::npos;) {
         name.erase(found, 5);
@@ -86,7 +86,7 @@ std::string defaultOutput(const std::string& input) {
 
 // The lines of a file, each without its line end ("\n" or "\r\n"), kept in wiped buffers.
 std::deque<SecretString> secretLines(const std::string& path) {
-    if (access(path.c_str(), R_OK) != 0) {
+    if (!platform::isReadable(path)) {
         throw UsageError("cannot read " + path);
     }
     SecretString text;

@@ -6,7 +6,7 @@
 #include "pipeline/job_form.h"
 #include "pipeline/job_ui.h"
 
-#include <unistd.h>
+#include "platform/file_access.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void reportSaveFailure(JobContext& job, bool furtherPasses) {
 
 SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
     const std::string& output = job.pair.output;
-    if (::access(output.c_str(), F_OK) == 0 &&
+    if (platform::exists(output) &&
         !job.ui.showMessage(output + " file already exists. Do you want to overwrite it?", IconKind::Warning,
                             Buttons::YesNo)) {
         throw errorDef::error_message("");

@@ -1,0 +1,13 @@
+#include "platform/path_conventions.h"
+
+namespace platform {
+
+char directorySeparator() {
+    return '/';
+}
+
+std::string rootPath() {
+    return "/";
+}
+
+} // namespace platform
