@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# quillbox-cli.exe under Wine on the sample documents, in a throw-away Wine user: the certificate
+# sample first without the key in "MY" (refused with the store's message), then with the sample key
+# imported from a PKCS#12 export of the sample store; saved bytes, exit statuses and message lines.
+#   cli_samples_test.sh CLI_EXE IMPORT_PFX_EXE SAMPLES_DIR
+set -uo pipefail
+cli=$1 importer=$2 samples=$3
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+failures=0
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# open NAME EXPECTED_STATUS: opens the sample with every answer No, output in $work/out.
+open_sample() {
+    local name=$1 expected=$2 status
+    wine "$cli" open --passphrase-file "$(windows_path "$samples/passphrases.txt")" --no \
+        --app-dir "$(windows_path "$work/app")" -o "$(windows_path "$work/out/$name.txt")" \
+        "$(windows_path "$samples/$name.qsig")" </dev/null >"$work/$name.log" 2>&1
+    status=$?
+    tr -d '\r' <"$work/$name.log" >"$work/$name.lines"
+    [ "$status" -eq "$expected" ] || fail "$name: exit status $status, expected $expected"
+}
+has_line() { grep -qxF -- "$2" "$work/$1.lines" || fail "$1: no line \"$2\""; }
+saved() {
+    [ "$(cat "$work/out/$1.txt" 2>/dev/null)" = "$2" ] || fail "$1: saved \"$(cat "$work/out/$1.txt" 2>/dev/null)\""
+}
+
+wine wineboot --init >/dev/null 2>&1
+wineserver -w
+mkdir -p "$work/out"
+
+open_sample certificate 1
+has_line certificate 'quillbox: error: Decryption Certificate of "Sample Recipient" not found!'
+[ ! -e "$work/out/certificate.txt" ] || fail "certificate: saved without the key"
+
+# The sample store holds the key; its PKCS#12 export is what a person would import on Windows.
+cp -r "$samples/store" "$work/store"
+pk12util -o "$work/recipient.p12" -n "test identity" -d "sql:$work/store" -W sample -K '' >/dev/null ||
+    fail "pk12util could not export the sample key"
+wine "$importer" "$(windows_path "$work/recipient.p12")" sample || fail "the sample key was not imported"
+
+open_sample signed 0
+saved signed 'A signed sample: the signature says who wrote it and that it is unchanged.'
+has_line signed 'Signature: Verified'
+has_line signed 'quillbox: success: Verification complete and File Saved'
+
+open_sample passphrase 0
+saved passphrase 'A pass-phrase sample: only someone who knows the pass phrase reads this.'
+has_line passphrase 'quillbox: success: Decryption complete and File Saved'
+
+open_sample certificate 0
+saved certificate "A certificate sample: only the holder of the recipient's key reads this."
+has_line certificate 'quillbox: success: Decryption complete and File Saved'
+
+open_sample nested 0
+saved nested 'A nested sample: signed, encrypted to the recipient, then locked with the pass phrase.'
+has_line nested 'Signature: Verified'
+has_line nested 'quillbox: success: Processed and saved the file'
+
+# Saving again over an existing output, answered No, keeps the old file and ends the job.
+open_sample passphrase 1
+saved passphrase 'A pass-phrase sample: only someone who knows the pass phrase reads this.'
+
+# The log lives in the application directory, one record per line, with the paths as given.
+log=$(tr -d '\r' <"$work/app/Reader-Log.txt" 2>/dev/null)
+for record in "VERIFICATION	Verification complete and File Saved	$(windows_path "$samples/signed.qsig") -> $(windows_path "$work/out/signed.txt")" \
+              "DECRYPT AND VERIFY	Processed and saved the file	$(windows_path "$samples/nested.qsig") -> $(windows_path "$work/out/nested.txt")"; do
+    grep -qF -- "$record" <<<"$log" || fail "no log record ending \"$record\""
+done
+
+[ "$failures" -eq 0 ] && echo "every check passed"
+exit $((failures > 0))
