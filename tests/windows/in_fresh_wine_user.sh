@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine as a new user of its own (a throw-away WINEPREFIX, no display),
+# so that what it puts into that user's stores is gone afterwards.   in_fresh_wine_user.sh EXE [ARG...]
+set -euo pipefail
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+wine wineboot --init >/dev/null 2>&1
+wineserver -w
+wine "$@"
