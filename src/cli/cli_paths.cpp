@@ -1,15 +1,11 @@
 #include "cli_paths.h"
 
+#include "platform/directories.h"
 #include "platform/path_conventions.h"
 #include "platform/user_directories.h"
 
-#include <filesystem>
-#include <system_error>
-
 std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
+    return platform::absolutePath(path);
 }
 
 std::string executableDirectory() {

@@ -10,13 +10,12 @@
 #include "certs/key_store.h"
 #include "e2eCrypto/whole_file.h"
 #include "pipeline/job_driver.h"
+#include "platform/directories.h"
 #include "platform/file_access.h"
 #include "platform/path_conventions.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -73,7 +72,7 @@ OpenOptions parse(const std::vector<std::string>& arguments) {
 
 // The input with every ".qsig" taken out of its file name.
 std::string defaultOutput(const std::string& input) {
-    const std::size_t nameStart = input.rfind(platform::directorySeparator()) + 1;
+    const std::size_t nameStart = platform::lastSeparator(input) + 1;
     std::string name = input.substr(nameStart);
     for (std::size_t found; (found = name.find(".qsig")) != std::string::npos;) {
         name.erase(found, 5);
@@ -144,9 +143,9 @@ AppPaths appPaths(const std::optional<std::string>& directory) {
         return resolveAppPaths(executableDirectory());
     }
     const std::string absolute = absolutePath(*directory);
-    std::error_code ignored; // a directory that cannot be made shows up as the log's own message
-    std::filesystem::create_directories(absolute, ignored);
-    return AppPaths{absolute.back() == '/' ? absolute : absolute + "/"};
+    platform::createDirectories(absolute); // one that cannot be made shows up as the log's own message
+    const char separator = platform::directorySeparator();
+    return AppPaths{absolute.back() == separator ? absolute : absolute + separator};
 }
 
 int exitStatusOf(const JobReport& report, bool promptCancelled) {

@@ -37,7 +37,7 @@ private:
 };
 
 std::string directoryPart(const std::string& path) {
-    const std::size_t slash = path.rfind(platform::directorySeparator());
+    const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(0, slash + 1);
 }
 

@@ -1,5 +1,6 @@
 #include "pipeline/app_paths.h"
 
+#include "platform/directories.h"
 #include "platform/file_access.h"
 #include "platform/path_conventions.h"
 #include "platform/user_directories.h"
@@ -35,8 +36,7 @@ bool isSystemProgramDirectory(const std::string& directory) {
 }
 
 std::string created(std::string directory) {
-    std::error_code ignored;
-    std::filesystem::create_directories(directory, ignored);
+    platform::createDirectories(directory);
     return directory;
 }
 

@@ -72,5 +72,16 @@ for record in "VERIFICATION	Verification complete and File Saved	$(windows_path 
     grep -qF -- "$record" <<<"$log" || fail "no log record ending \"$record\""
 done
 
+# Names in any script: the arguments arrive as UTF-8 and reach the files as the same names; the
+# output beside the input is the input without ".qsig".
+mkdir -p "$work/dossier-été"
+cp "$samples/signed.qsig" "$work/dossier-été/résumé.qsig"
+wine "$cli" open --no --app-dir "$(windows_path "$work/app-é")" "$(windows_path "$work/dossier-été/résumé.qsig")" \
+    </dev/null >/dev/null 2>&1 || fail "a document with a non-ASCII name was not opened"
+[ "$(cat "$work/dossier-été/résumé" 2>/dev/null)" = 'A signed sample: the signature says who wrote it and that it is unchanged.' ] ||
+    fail "the non-ASCII name was not saved beside its input"
+grep -qF "$(windows_path "$work/dossier-été/résumé.qsig") -> $(windows_path "$work/dossier-été/résumé")" \
+    "$work/app-é/Reader-Log.txt" 2>/dev/null || fail "the log misses the non-ASCII names"
+
 [ "$failures" -eq 0 ] && echo "every check passed"
 exit $((failures > 0))

@@ -6,6 +6,10 @@ char directorySeparator() {
     return '/';
 }
 
+std::size_t lastSeparator(const std::string& path) {
+    return path.rfind('/');
+}
+
 std::string rootPath() {
     return "/";
 }

@@ -10,6 +10,8 @@
 // The bytes go to a fresh file beside the target, reach the disk (FlushFileBuffers), are measured,
 // and only then take the target's place: ReplaceFileW over an old file, so that it keeps its
 // attributes and security, MoveFileExW for a new one, which refuses a file that appeared meanwhile.
+// Until it is complete the fresh file is marked for deletion, so a process killed meanwhile leaves
+// no decrypted bytes behind.
 
 namespace platform {
 
@@ -33,6 +35,12 @@ std::wstring directoryOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring(L".\\") : path.substr(0, separator + 1);
 }
 
+bool markForDeletion(HANDLE file, bool deleted) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleted ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
 // Creates a new file next to target that nobody else has opened; its path goes to tempPath.
 FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempPath) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -40,10 +48,16 @@ FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempP
     const std::wstring stem = directoryOf(target) + L".quillbox-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = stem + std::to_wstring(generator() % 1000000000ULL) + L".tmp";
-        const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
-            return FileHandle(file);
+            FileHandle owned(file);
+            if (markForDeletion(file, true)) {
+                return owned;
+            }
+            owned.reset();
+            DeleteFileW(tempPath.c_str());
+            return FileHandle();
         }
         if (GetLastError() != ERROR_FILE_EXISTS) {
             return FileHandle();
@@ -101,6 +115,9 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes) {
     SaveStatus status = fillFile(file.get(), bytes);
     if (status == SaveStatus::Saved && !hasSize(file.get(), bytes.size())) {
         status = SaveStatus::DiskFull;
+    }
+    if (status == SaveStatus::Saved && !markForDeletion(file.get(), false)) {
+        status = SaveStatus::Failed;
     }
     if (!CloseHandle(file.release()) && status == SaveStatus::Saved) {
         status = SaveStatus::Failed;
