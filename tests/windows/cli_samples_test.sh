@@ -72,6 +72,13 @@ for record in "VERIFICATION	Verification complete and File Saved	$(windows_path 
     grep -qF -- "$record" <<<"$log" || fail "no log record ending \"$record\""
 done
 
+# A usage error, and the layers as inspect sees them.
+wine "$cli" open </dev/null >/dev/null 2>&1
+[ $? -eq 2 ] || fail "open without an input is no usage error"
+wine "$cli" inspect "$(windows_path "$samples/signed.qsig")" </dev/null 2>/dev/null | tr -d '\r' >"$work/inspect.lines"
+has_line inspect '  1. signed layer: SUCCESS, Signature: Verified'
+has_line inspect '  2. plain content, 75 bytes'
+
 # Names in any script: the arguments arrive as UTF-8 and reach the files as the same names; the
 # output beside the input is the input without ".qsig".
 mkdir -p "$work/dossier-été"
