@@ -6,7 +6,8 @@
 set -uo pipefail
 cli=$1 importer=$2 samples=$3
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Wine adds no menu entries to the real home and offers no add-on downloads.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe,mscoree,mshtml=d
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 failures=0

@@ -3,7 +3,8 @@
 # so that what it puts into that user's stores is gone afterwards.   in_fresh_wine_user.sh EXE [ARG...]
 set -euo pipefail
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# Wine adds no menu entries to the real home and offers no add-on downloads.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe,mscoree,mshtml=d
 unset DISPLAY WAYLAND_DISPLAY
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 wine wineboot --init >/dev/null 2>&1
