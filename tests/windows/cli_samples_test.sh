@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# quillbox-cli.exe under Wine on the sample documents, in a throw-away Wine user: the certificate
-# sample first without the key in "MY" (refused with the store's message), then with the sample key
-# imported from a PKCS#12 export of the sample store; saved bytes, exit statuses and message lines.
+# quillbox-cli.exe under Wine on the sample documents, run as a throw-away Wine user (through
+# in_fresh_wine_user.sh): the certificate sample first without the key in "MY" (refused with the
+# store's message), then with the sample key imported from a PKCS#12 export of the sample store;
+# saved bytes, exit statuses and message lines.
 #   cli_samples_test.sh CLI_EXE IMPORT_PFX_EXE SAMPLES_DIR
 set -uo pipefail
 cli=$1 importer=$2 samples=$3
 work=$(mktemp -d)
-# Wine adds no menu entries to the real home and offers no add-on downloads.
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe,mscoree,mshtml=d
-unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 failures=0
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -30,8 +28,6 @@ saved() {
     [ "$(cat "$work/out/$1.txt" 2>/dev/null)" = "$2" ] || fail "$1: saved \"$(cat "$work/out/$1.txt" 2>/dev/null)\""
 }
 
-wine wineboot --init >/dev/null 2>&1
-wineserver -w
 mkdir -p "$work/out"
 
 open_sample certificate 1
