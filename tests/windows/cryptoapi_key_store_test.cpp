@@ -71,6 +71,12 @@ TEST_F(PersonalStore, RefusesWithTheStoresTexts) {
     }
 }
 
+TEST_F(PersonalStore, RefusesACertificateStoredWithoutItsKey) {
+    const testdoc::Identity keyless = identity("Keyless Recipient", 24);
+    ASSERT_EQ(addCertificateToPersonalStore(testdoc::certificateDer(keyless.certificate.get())), "");
+    EXPECT_EQ(refusal(certificateText(keyless)), "Private Key residing in your Internet Explorer is not exportable");
+}
+
 TEST_F(PersonalStore, RefusesAKeyImportedAsNotExportable) {
     const testdoc::Identity locked = identity("Locked Recipient", 23);
     ASSERT_EQ(importIntoPersonalStore(testdoc::pkcs12(locked, "import"), "import", false), "");

@@ -19,6 +19,17 @@ std::string failure(const char* what) {
 
 } // namespace
 
+std::string addCertificateToPersonalStore(const std::string& der) {
+    const Store personal(CertOpenSystemStoreA(0, "MY"));
+    if (!personal) {
+        return failure("CertOpenSystemStoreA");
+    }
+    const bool added = CertAddEncodedCertificateToStore(personal.get(), X509_ASN_ENCODING,
+                                                        reinterpret_cast<const BYTE*>(der.data()),
+                                                        static_cast<DWORD>(der.size()), CERT_STORE_ADD_NEW, nullptr);
+    return added ? std::string() : failure("CertAddEncodedCertificateToStore");
+}
+
 std::string importIntoPersonalStore(const std::string& pkcs12, const std::string& password, bool exportable) {
     std::vector<BYTE> bytes(pkcs12.begin(), pkcs12.end());
     const std::wstring widePassword(password.begin(), password.end());

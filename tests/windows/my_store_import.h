@@ -5,3 +5,5 @@
 
 // Empty on success, else what failed.
 std::string importIntoPersonalStore(const std::string& pkcs12, const std::string& password, bool exportable);
+// Puts a certificate (DER) there without any key; empty on success, else what failed.
+std::string addCertificateToPersonalStore(const std::string& der);
