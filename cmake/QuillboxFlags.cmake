@@ -4,7 +4,8 @@ target_compile_options(quillbox_flags INTERFACE -Wall -Wextra -Wpedantic)
 if(QUILLBOX_WERROR)
   target_compile_options(quillbox_flags INTERFACE -Werror)
 endif()
-if(CMAKE_BUILD_TYPE MATCHES "Rel")
+# mingw-w64 has neither RELRO nor the fortified C library without libssp.
+if(CMAKE_BUILD_TYPE MATCHES "Rel" AND NOT WIN32)
   target_compile_options(quillbox_flags INTERFACE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
   target_link_options(quillbox_flags INTERFACE -Wl,-z,relro,-z,now)
 endif()
@@ -17,10 +18,15 @@ if(QUILLBOX_FUZZ)
   target_compile_options(quillbox_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# One library per source folder: every .cpp of the folder, headers included by folder.
+# One library per source folder: every .cpp of the folder, headers included by folder; with
+# EXCLUDING, the sources whose path matches the expression are left out.
 function(quillbox_folder_library name)
+  cmake_parse_arguments(PARSE_ARGV 1 folder "" "EXCLUDING" "")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(folder_EXCLUDING)
+    list(FILTER sources EXCLUDE REGEX "${folder_EXCLUDING}")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC quillbox_flags ${ARGN})
+  target_link_libraries(${name} PUBLIC quillbox_flags ${folder_UNPARSED_ARGUMENTS})
 endfunction()

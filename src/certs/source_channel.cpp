@@ -2,30 +2,23 @@
 
 #include "e2eCrypto/error_records.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file_io.h"
 
 #include <climits>
 #include <cstdio>
 
 namespace {
 
-// Opens path on a file channel, which then owns the file. O_NONBLOCK keeps a FIFO from blocking the
-// open; only regular files are accepted.
+// Opens path on a file channel, which then owns the file; only regular files are accepted, and a FIFO
+// under the name does not block the open.
 bool openRegularFile(BIO* channel, const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor = platform::openRegularFile(path);
     if (descriptor < 0) {
         return false;
     }
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return false;
-    }
-    FILE* file = ::fdopen(descriptor, "rb");
+    FILE* file = platform::readStreamOf(descriptor);
     if (file == nullptr) {
-        ::close(descriptor);
+        platform::closeFile(descriptor);
         return false;
     }
     BIO_set_fp(channel, file, BIO_CLOSE);

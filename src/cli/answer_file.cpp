@@ -2,7 +2,7 @@
 
 #include "command.h"
 
-#include "platform/posix/file_descriptor.h"
+#include "platform/file_descriptor.h"
 
 #include <fcntl.h>
 #include <unistd.h>

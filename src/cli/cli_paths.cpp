@@ -1,19 +1,14 @@
 #include "cli_paths.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/directories.h"
+#include "platform/path_conventions.h"
+#include "platform/user_directories.h"
 
 std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
+    return platform::absolutePath(path);
 }
 
 std::string executableDirectory() {
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "./";
-    }
-    return executable.parent_path().string() + "/";
+    const std::string directory = platform::executableDirectory();
+    return directory.empty() ? std::string(".") + platform::directorySeparator() : directory;
 }

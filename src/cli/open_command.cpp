@@ -56,7 +56,7 @@ OpenOptions parse(const std::vector<std::string>& arguments) {
 
 // The input with every ".qsig" taken out of its file name.
 std::string defaultOutput(const std::string& input) {
-    const std::size_t nameStart = input.rfind('/') + 1;
+    const std::size_t nameStart = platform::lastSeparator(input) + 1;
     std::string name = input.substr(nameStart);
     for (std::size_t found; (found = name.find(".qsig")) != std::string::npos;) {
         name.erase(found, 5);
@@ -96,9 +96,9 @@ AppPaths appPaths(const std::optional<std::string>& directory) {
         return resolveAppPaths(executableDirectory());
     }
     const std::string absolute = absolutePath(*directory);
-    std::error_code ignored; // a directory that cannot be made shows up as the log's own message
-    std::filesystem::create_directories(absolute, ignored);
-    return AppPaths{absolute.back() == '/' ? absolute : absolute + "/"};
+    platform::createDirectories(absolute); // one that cannot be made shows up as the log's own message
+    const char separator = platform::directorySeparator();
+    return AppPaths{absolute.back() == separator ? absolute : absolute + separator};
 }
 
 // One report per input: the job's, and a not-processed one for each input it never reached.

@@ -1,37 +1,18 @@
 #include "terminal.h"
 
-#include "terminal_echo.h"
+Terminal::Terminal() = default;
 
-#include "platform/posix/file_descriptor.h"
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
-Terminal::Terminal() : fd_(::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY)) {}
-
-Terminal::~Terminal() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
+Terminal::~Terminal() = default;
 
 void Terminal::write(const std::string& text) const {
-    if (fd_ >= 0) {
-        writeAll(fd_, text);
-    }
+    device_.write(text);
 }
 
 bool Terminal::readRawLine(std::string& line) {
     line.clear();
     for (;;) {
         char byte = 0;
-        const ssize_t got = ::read(fd_, &byte, 1);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
+        if (!device_.readByte(byte)) {
             // End of input before a line ended: nothing was answered. The cursor still moves on.
             write("\n");
             return false;
@@ -60,7 +41,7 @@ std::optional<SecretString> Terminal::readSecretLine(const std::string& prompt) 
         return std::nullopt;
     }
     // Off before the prompt shows, so nothing typed as it appears is shown in clear.
-    const EchoOff quiet(fd_);
+    const platform::TerminalDevice::EchoOff quiet(device_);
     write(prompt);
     SecretString line;
     // Read straight into the wiped buffer, so that no copy of the secret is left behind.

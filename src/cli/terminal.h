@@ -1,7 +1,8 @@
 #pragma once
-// The controlling terminal (/dev/tty), for questions and hidden pass-phrase entry. Without one
+// The terminal the person sits at, for questions and hidden pass-phrase entry. Without one
 // (scripts, cron, CI) every read answers nothing.
 #include "e2eCrypto/secret_string.h"
+#include "platform/terminal_device.h"
 
 #include <optional>
 #include <string>
@@ -13,7 +14,7 @@ public:
     Terminal& operator=(const Terminal&) = delete;
     ~Terminal();
 
-    bool available() const { return fd_ >= 0; }
+    bool available() const { return device_.available(); }
     // Shows prompt and reads one line with echo on; nothing at end of input or without a terminal.
     std::optional<std::string> readLine(const std::string& prompt);
     // The same with echo off, for pass phrases and passwords; the echo is back on however it ends.
@@ -23,5 +24,5 @@ private:
     bool readRawLine(std::string& line);
     void write(const std::string& text) const;
 
-    int fd_ = -1;
+    platform::TerminalDevice device_;
 };

@@ -2,8 +2,7 @@
 
 #include "e2eCrypto/error_records.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
+#include "platform/memory_pages.h"
 
 #include <array>
 #include <cstdint>
@@ -157,12 +156,8 @@ private:
 // while the rest of the document is worked on. The pages read as zero bytes if the buffer grows
 // into them again.
 void releaseUnusedStorage(std::string& buffer) {
-    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto start = reinterpret_cast<std::uintptr_t>(buffer.data());
-    const std::uintptr_t first = (start + buffer.size() + 1 + pageSize - 1) & ~(pageSize - 1);
-    const std::uintptr_t last = (start + buffer.capacity()) & ~(pageSize - 1);
-    if (last > first) {
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    if (buffer.capacity() > buffer.size()) {
+        platform::releasePages(buffer.data() + buffer.size() + 1, buffer.capacity() - buffer.size() - 1);
     }
 }
 

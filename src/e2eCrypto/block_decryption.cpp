@@ -1,9 +1,9 @@
 #include "e2eCrypto/block_decryption.h"
 
 #include <openssl/crypto.h>
-#include <sys/mman.h>
 
 #include "e2eCrypto/openssl_handles.h"
+#include "platform/memory_pages.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -41,16 +41,8 @@ const T* fetchOnce(const char* name) {
 // A large plaintext buffer is asked to be backed by huge pages before it is first touched: filling
 // a fresh buffer page by page costs as much time in page faults as a few per cent of the cipher.
 void sizeForPlaintext(std::string& plaintext, std::size_t size) {
-    constexpr std::size_t hugePage = std::size_t{2} << 20;
     plaintext.reserve(size);
-    if (size >= 2 * hugePage) {
-        const auto start = reinterpret_cast<std::uintptr_t>(plaintext.data());
-        const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
-        const std::uintptr_t last = (start + size) & ~(hugePage - 1);
-        if (last > first) {
-            ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-        }
-    }
+    platform::preferLargePages(plaintext.data(), size);
     plaintext.resize(size);
 }
 

@@ -2,9 +2,7 @@
 
 #include <openssl/pem.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file_io.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,15 +21,13 @@ bool isHashedName(const std::string& name) {
 // before it is read, so a FIFO or a device under a CA file's name is passed over instead of
 // blocking the verification.
 void addCertificatesOfFile(X509_STORE* store, const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int descriptor = platform::openRegularFile(path);
     if (descriptor < 0) {
         return;
     }
-    struct stat status {};
-    std::FILE* file =
-        ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) ? ::fdopen(descriptor, "rb") : nullptr;
+    std::FILE* file = platform::readStreamOf(descriptor);
     if (file == nullptr) {
-        ::close(descriptor);
+        platform::closeFile(descriptor);
         return;
     }
     const BioPtr channel(BIO_new_fp(file, BIO_CLOSE));

@@ -1,28 +1,23 @@
 #include "e2eCrypto/whole_file.h"
 
-#include "platform/posix/file_descriptor.h"
+#include "platform/file_descriptor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file_access.h"
+#include "platform/file_io.h"
 
-#include <cerrno>
 #include <new>
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
     content.clear();
-    if (::access(path.c_str(), R_OK) != 0) {
+    if (!platform::isReadable(path)) {
         return false;
     }
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    const FileDescriptor file(platform::openRegularFile(path));
+    const std::int64_t fileSize = file.isOpen() ? platform::fileSize(file.get()) : -1;
+    if (fileSize < 0) {
         return false;
     }
-    const auto size = static_cast<std::size_t>(status.st_size);
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return false;
-    }
+    const auto size = static_cast<std::size_t>(fileSize);
     try {
         content.assign(size, '\0');
     } catch (const std::bad_alloc&) {
@@ -30,10 +25,7 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     }
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::read(file.get(), content.data() + done, size - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t got = platform::readSome(file.get(), content.data() + done, size - done);
         if (got <= 0) {
             break;
         }

@@ -1,13 +1,14 @@
 #include "pipeline/activity_log.h"
 
-#include "platform/posix/file_descriptor.h"
+#include "platform/file_descriptor.h"
 
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file_access.h"
+#include "platform/file_io.h"
+#include "platform/local_time.h"
+#include "platform/path_conventions.h"
 
 #include <array>
 #include <cstdint>
@@ -16,15 +17,15 @@
 
 namespace {
 
-constexpr off_t spillThreshold = 102400;
+constexpr std::int64_t spillThreshold = 102400;
 
 class AppendFile {
 public:
     explicit AppendFile(const std::string& path)
-        : file_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
+        : file_(platform::openForAppend(path)) {}
     bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
-    off_t size() const { return file_.isOpen() ? ::lseek(file_.get(), 0, SEEK_END) : -1; }
+    std::int64_t size() const { return file_.isOpen() ? platform::fileSize(file_.get()) : -1; }
     void append(const std::string& text) const {
         if (file_.isOpen()) {
             writeAll(file_.get(), text);
@@ -36,7 +37,7 @@ private:
 };
 
 std::string directoryPart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = platform::lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(0, slash + 1);
 }
 
@@ -90,10 +91,7 @@ std::string escapedField(const std::string& field) {
 } // namespace
 
 std::tm ActivityLog::localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
-    return local;
+    return platform::localTime(std::time(nullptr));
 }
 
 ActivityLog::ActivityLog(std::string logPath, JobUi& ui, Clock clock)
@@ -166,7 +164,7 @@ bool ActivityLog::createLog() {
 }
 
 void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
-    if (::access(logPath_.c_str(), F_OK) != 0 && !createLog()) {
+    if (!platform::exists(logPath_) && !createLog()) {
         ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
                         Buttons::Ok);
         return;

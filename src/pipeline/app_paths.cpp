@@ -1,7 +1,9 @@
 #include "pipeline/app_paths.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/directories.h"
+#include "platform/file_access.h"
+#include "platform/path_conventions.h"
+#include "platform/user_directories.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,8 +11,8 @@
 namespace {
 
 std::string withTrailingSlash(std::string directory) {
-    if (directory.empty() || directory.back() != '/') {
-        directory += '/';
+    if (directory.empty() || directory.back() != platform::directorySeparator()) {
+        directory += platform::directorySeparator();
     }
     return directory;
 }
@@ -18,25 +20,6 @@ std::string withTrailingSlash(std::string directory) {
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string homeDirectory() {
-    std::string home = environment("HOME");
-    if (home.empty()) {
-        if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-            home = entry->pw_dir;
-        }
-    }
-    return home;
-}
-
-// $XDG_DATA_HOME when it is an absolute path (relative ones are to be ignored), else ~/.local/share.
-std::string userDataDirectory() {
-    const std::string xdg = environment("XDG_DATA_HOME");
-    if (!xdg.empty() && xdg.front() == '/') {
-        return withTrailingSlash(xdg);
-    }
-    return withTrailingSlash(homeDirectory()) + ".local/share/";
 }
 
 // A program installed for the whole system never keeps its files beside itself, even when it runs
@@ -53,8 +36,7 @@ bool isSystemProgramDirectory(const std::string& directory) {
 }
 
 std::string created(std::string directory) {
-    std::error_code ignored;
-    std::filesystem::create_directories(directory, ignored);
+    platform::createDirectories(directory);
     return directory;
 }
 
@@ -65,9 +47,9 @@ AppPaths resolveAppPaths(const std::string& executableDirectory) {
     if (!home.empty()) {
         return {created(withTrailingSlash(home))};
     }
-    if (!executableDirectory.empty() && ::access(executableDirectory.c_str(), W_OK) == 0 &&
+    if (!executableDirectory.empty() && platform::isWritable(executableDirectory) &&
         !isSystemProgramDirectory(executableDirectory)) {
         return {withTrailingSlash(executableDirectory)};
     }
-    return {created(userDataDirectory() + "quillbox-reader/")};
+    return {created(platform::userDataDirectory() + "quillbox-reader" + platform::directorySeparator())};
 }

@@ -3,10 +3,10 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
-#include <unistd.h>
+#include "platform/file_access.h"
 
 void ShowKeyNotice(JobUi& ui, const std::string& markerPath) {
-    if (access(markerPath.c_str(), F_OK) == 0) {
+    if (platform::exists(markerPath)) {
         return;
     }
     if (ui.showKeyNotice()) {

@@ -1,9 +1,11 @@
 #include "pipeline/path_style.h"
 
-#include <unistd.h>
+#include "platform/file_access.h"
+#include "platform/path_conventions.h"
 
 const PathStyle& PathStyle::native() {
-    static const PathStyle style{'/', '\\', "/"};
+    static const PathStyle style{platform::directorySeparator(), platform::directorySeparator() == '/' ? '\\' : '/',
+                                 platform::rootPath()};
     return style;
 }
 
@@ -28,13 +30,13 @@ std::string PathStyle::localize(const std::string& windowsText) const {
 }
 
 bool FileAccess::readable(const std::string& path) const {
-    return ::access(path.c_str(), R_OK) == 0;
+    return platform::isReadable(path);
 }
 
 bool FileAccess::writable(const std::string& path) const {
-    return ::access(path.c_str(), W_OK) == 0;
+    return platform::isWritable(path);
 }
 
 bool FileAccess::exists(const std::string& path) const {
-    return ::access(path.c_str(), F_OK) == 0;
+    return platform::exists(path);
 }

@@ -6,7 +6,7 @@
 #include "pipeline/job_form.h"
 #include "pipeline/job_ui.h"
 
-#include <unistd.h>
+#include "platform/file_access.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void declineUnlessConfirmed(JobContext& job) {
 
 SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
     const std::string& output = job.pair.output;
-    const bool exists = ::access(output.c_str(), F_OK) == 0;
+    const bool exists = platform::exists(output);
     if (exists) {
         declineUnlessConfirmed(job);
     }

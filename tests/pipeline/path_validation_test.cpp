@@ -265,10 +265,14 @@ TEST(PathRules, MismatchedBatchLeavesTheFormReadyForANewChoice) {
     EXPECT_FALSE(form.focused.has_value());
 }
 
-TEST(PathRules, NativeMessagesSwapTheSeparators) {
+// On POSIX systems the native messages swap the two characters; on Windows they stay as written.
+TEST(PathRules, NativeMessagesNameTheNativeSeparator) {
+    const bool posix = PathStyle::native().separator == '/';
     EXPECT_EQ(
         PathStyle::native().localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
-        "Invalid input path! Use '/' instead of '\\' to delimit directories");
+        posix ? "Invalid input path! Use '/' instead of '\\' to delimit directories"
+              : "Invalid input path! Use '\\' instead of '/' to delimit directories");
+    EXPECT_EQ(PathStyle::native().resetText, posix ? "/" : "C:\\");
     EXPECT_EQ(PathStyle::windows().localize("Use '\\' instead of '/'"), "Use '\\' instead of '/'");
 }
 

@@ -1,17 +1,26 @@
 #include "support/temp_dir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
+// A name nobody else holds: create_directory reports whether it made the directory itself.
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillbox-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
+    static std::mt19937_64 generator{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::filesystem::path candidate = base / ("quillbox-test-" + std::to_string(generator() % 1000000000ULL));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
+            path_ = candidate.string();
+        }
+    }
+    if (path_.empty()) {
         throw std::runtime_error("cannot make a temporary directory");
     }
-    path_ = pattern;
 }
 
 TempDir::~TempDir() {

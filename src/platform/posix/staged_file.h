@@ -2,7 +2,7 @@
 // A file written beside its destination that nobody can see before it is complete: unnamed
 // (O_TMPFILE) where the file system allows it, else under a hidden name that is removed when the
 // file is dropped or a termination signal ends the process.
-#include "platform/posix/file_descriptor.h"
+#include "platform/file_descriptor.h"
 
 #include <sys/types.h>
 

@@ -1,5 +1,5 @@
 #pragma once
-// An owned POSIX file descriptor, and writing that survives partial writes and interruptions.
+// An owned file descriptor, and writing that survives partial writes and interruptions.
 #include <string_view>
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "platform/posix/file_descriptor.h"
+#include "platform/file_descriptor.h"
 
-#include <unistd.h>
+#include "platform/file_io.h"
 
 #include <cerrno>
 
@@ -8,18 +8,15 @@ bool FileDescriptor::close() {
     if (fd_ < 0) {
         return true;
     }
-    const int result = ::close(fd_);
+    const bool closed = platform::closeFile(fd_);
     fd_ = -1;
-    return result == 0;
+    return closed;
 }
 
 bool writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t written = platform::writeSome(fd, bytes.data() + done, bytes.size() - done);
         if (written <= 0) {
             if (written == 0) {
                 errno = EIO;

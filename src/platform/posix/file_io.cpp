@@ -1,0 +1,60 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+int openRegularFile(const std::string& path) {
+    // O_NONBLOCK keeps a FIFO from blocking the open; it changes nothing for a regular file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int openForAppend(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
+
+std::int64_t fileSize(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 ? static_cast<std::int64_t>(status.st_size) : -1;
+}
+
+std::int64_t readSome(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size);
+        if (got >= 0 || errno != EINTR) {
+            return got;
+        }
+    }
+}
+
+std::int64_t writeSome(int fd, const char* bytes, std::size_t size) {
+    for (;;) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written >= 0 || errno != EINTR) {
+            return written;
+        }
+    }
+}
+
+bool closeFile(int fd) {
+    return ::close(fd) == 0;
+}
+
+std::FILE* readStreamOf(int fd) {
+    return ::fdopen(fd, "rb");
+}
+
+} // namespace platform

@@ -1,0 +1,17 @@
+#include "platform/path_conventions.h"
+
+namespace platform {
+
+char directorySeparator() {
+    return '/';
+}
+
+std::size_t lastSeparator(const std::string& path) {
+    return path.rfind('/');
+}
+
+std::string rootPath() {
+    return "/";
+}
+
+} // namespace platform

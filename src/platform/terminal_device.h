@@ -1,0 +1,40 @@
+#pragma once
+// The terminal the person sits at (the controlling terminal, or the console on Windows), apart from
+// standard input and output, which may be pipes. Without one, nothing is read.
+#include <cstdint>
+#include <string_view>
+
+namespace platform {
+
+class TerminalDevice {
+public:
+    TerminalDevice();
+    TerminalDevice(const TerminalDevice&) = delete;
+    TerminalDevice& operator=(const TerminalDevice&) = delete;
+    ~TerminalDevice();
+
+    bool available() const;
+    void write(std::string_view text) const;
+    // One byte of typed input, a line ending as '\n'; false at the end of input or on failure.
+    bool readByte(char& byte) const;
+
+    // Typed characters are not shown while it lives (the line ending still moves the cursor). When
+    // the process is interrupted or ended meanwhile, the echo is put back first.
+    class EchoOff {
+    public:
+        explicit EchoOff(const TerminalDevice& terminal);
+        EchoOff(const EchoOff&) = delete;
+        EchoOff& operator=(const EchoOff&) = delete;
+        ~EchoOff();
+
+    private:
+        const TerminalDevice* terminal_ = nullptr; // set while the echo is off
+    };
+
+private:
+    // The system's handles for reading and writing (the same descriptor on POSIX systems); -1 without.
+    std::intptr_t input_ = -1;
+    std::intptr_t output_ = -1;
+};
+
+} // namespace platform
