@@ -10,12 +10,13 @@
 
 #include "certs/key_store.h"
 #include "pipeline/job_driver.h"
+#include "platform/directories.h"
+#include "platform/file_access.h"
+#include "platform/path_conventions.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 

@@ -3,7 +3,7 @@
 // any script, and where the program and the user's data live.
 #include "platform/directories.h"
 #include "platform/file_access.h"
-#include "platform/file_save.h"
+#include "platform/output_file.h"
 #include "platform/path_conventions.h"
 #include "platform/user_directories.h"
 #include "support/temp_dir.h"
@@ -16,7 +16,6 @@
 
 namespace {
 
-using platform::SaveStatus;
 
 struct SaveCase {
     const char* name;
@@ -49,8 +48,8 @@ TEST_P(WindowsSave, KeepsTheOldFileUnlessTheNewBytesArrivedWhole) {
     if (row.readOnly) {
         SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    EXPECT_EQ(platform::saveWholeFile(target, row.bytes), row.expected);
-    EXPECT_EQ(platform::isReadOnlyFile(target), row.readOnly);
+    EXPECT_EQ(saveWholeFile(target, row.bytes, ExistingFile::Replace), row.expected);
+    EXPECT_EQ(isReadOnlyFile(target), row.readOnly);
     if (row.readOnly) {
         SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
@@ -73,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowsSave, RefusesAFolderThatIsNotThere) {
     const TempDir dir;
-    EXPECT_EQ(platform::saveWholeFile(dir.file("missing\\out.txt"), "bytes"), SaveStatus::Failed);
+    EXPECT_EQ(saveWholeFile(dir.file("missing\\out.txt"), "bytes", ExistingFile::Replace), SaveStatus::Failed);
     EXPECT_EQ(entriesIn(dir.path()), 0u);
 }
 
@@ -115,7 +114,8 @@ TEST(WindowsDirectories, MakesNestedDirectoriesWithNamesInAnyScript) {
     EXPECT_TRUE(platform::exists(nested));
     EXPECT_TRUE(platform::isReadable(nested));
     EXPECT_TRUE(platform::isWritable(nested));
-    EXPECT_EQ(platform::saveWholeFile(nested + "\\n.txt", "bytes"), SaveStatus::Saved);
+    EXPECT_EQ(saveWholeFile(nested + "\\n.txt", "bytes", ExistingFile::Replace), SaveStatus::Saved);
+    EXPECT_EQ(saveWholeFile(nested + "\\n.txt", "other", ExistingFile::Keep), SaveStatus::Exists);
     EXPECT_TRUE(platform::isReadable(nested + "\\n.txt"));
 }
 
