@@ -3,11 +3,10 @@
 #include "command.h"
 
 #include "platform/file_descriptor.h"
-
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/file_io.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -15,7 +14,7 @@ namespace {
 // Reads to the end into text, which holds room for one byte past the limit, so that a larger file
 // shows itself without the secret ever being copied by a growing buffer.
 void readAll(const std::string& option, const std::string& path, SecretString& text) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    const FileDescriptor file(platform::openForReading(path));
     if (!file.isOpen()) {
         throw UsageError("cannot read " + option + " " + path + ": " + std::strerror(errno));
     }
@@ -23,10 +22,7 @@ void readAll(const std::string& option, const std::string& path, SecretString& t
     bytes.resize(answerFileLimit + 1);
     std::size_t size = 0;
     while (size < bytes.size()) {
-        const ssize_t got = ::read(file.get(), bytes.data() + size, bytes.size() - size);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t got = platform::readSome(file.get(), bytes.data() + size, bytes.size() - size);
         if (got < 0) {
             throw UsageError("cannot read " + option + " " + path + ": " + std::strerror(errno));
         }

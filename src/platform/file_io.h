@@ -9,6 +9,9 @@ namespace platform {
 // Opens path for reading when it is a regular file; a FIFO or device under that name is neither
 // waited on nor opened. -1 otherwise.
 int openRegularFile(const std::string& path);
+// Opens path for reading whatever it is: a file, a pipe, a terminal or the standard input's name.
+// -1 on failure (errno says why).
+int openForReading(const std::string& path);
 // Opens path for appending, creating it (read-write for everyone the process's mask allows). -1 on failure.
 int openForAppend(const std::string& path);
 // The size of an open file, or -1.

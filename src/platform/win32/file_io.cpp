@@ -31,6 +31,10 @@ int openRegularFile(const std::string& path) {
     return fd;
 }
 
+int openForReading(const std::string& path) {
+    return path.empty() ? -1 : ::_wopen(widen(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}
+
 int openForAppend(const std::string& path) {
     return path.empty() ? -1
                         : ::_wopen(widen(path).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,

@@ -95,7 +95,7 @@ void treatFileSizeLimitAsWriteError() {
 }
 
 bool isReadOnlyFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(platform::widen(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
@@ -104,7 +104,7 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     if (bytes.empty()) {
         return SaveStatus::DiskFull;
     }
-    const std::wstring target = widen(path);
+    const std::wstring target = platform::widen(path);
     if (target.empty()) {
         return SaveStatus::Failed;
     }
