@@ -27,31 +27,29 @@ struct StoreClose {
 };
 using SystemStore = std::unique_ptr<void, StoreClose>;
 
-class ProviderHandle {
-public:
-    ProviderHandle() = default;
-    ProviderHandle(const ProviderHandle&) = delete;
-    ProviderHandle& operator=(const ProviderHandle&) = delete;
-    ~ProviderHandle() {
-        if (handle != 0) {
-            CryptReleaseContext(handle, 0);
-        }
-    }
-    HCRYPTPROV handle = 0;
-};
+void releaseProvider(HCRYPTPROV provider) {
+    CryptReleaseContext(provider, 0);
+}
 
-class KeyHandle {
+void destroyKey(HCRYPTKEY key) {
+    CryptDestroyKey(key);
+}
+
+// A CryptoAPI handle, released by Release when it goes.
+template <typename Handle, void (*Release)(Handle)> class CryptoHandle {
 public:
-    KeyHandle() = default;
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    ~KeyHandle() {
+    CryptoHandle() = default;
+    CryptoHandle(const CryptoHandle&) = delete;
+    CryptoHandle& operator=(const CryptoHandle&) = delete;
+    ~CryptoHandle() {
         if (handle != 0) {
-            CryptDestroyKey(handle);
+            Release(handle);
         }
     }
-    HCRYPTKEY handle = 0;
+    Handle handle = 0;
 };
+using ProviderHandle = CryptoHandle<HCRYPTPROV, releaseProvider>;
+using KeyHandle = CryptoHandle<HCRYPTKEY, destroyKey>;
 
 [[noreturn]] void fail(const std::string& message) {
     throw errorDef::error_message(message);

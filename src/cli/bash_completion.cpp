@@ -1,6 +1,6 @@
 #include "bash_completion.h"
 
-#include "command_spec.h"
+#include "command_declaration.h"
 
 #include <map>
 
@@ -31,12 +31,12 @@ std::string joined(const std::vector<std::string>& words, const std::string& sep
     return text;
 }
 
-std::string commandCase(const CommandSpec& command) {
+std::string commandCase(const CommandDeclaration& command) {
     // Options grouped by what their value is, in the order of their first appearance.
     std::vector<std::string> order;
     std::map<std::string, std::vector<std::string>> namesByCompletion;
     std::vector<std::string> allNames;
-    for (const OptionSpec& option : command.options) {
+    for (const OptionDeclaration& option : command.options) {
         allNames.insert(allNames.end(), option.names.begin(), option.names.end());
         const std::string completion = valueCompletion(option.kind);
         if (completion.empty()) {
@@ -73,7 +73,7 @@ std::string commandCase(const CommandSpec& command) {
 std::string bashCompletion() {
     std::vector<std::string> commands;
     std::string cases;
-    for (const CommandSpec* command : commandSpecs()) {
+    for (const CommandDeclaration* command : commandDeclarations()) {
         commands.push_back(command->name);
         cases += commandCase(*command);
     }

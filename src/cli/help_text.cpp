@@ -1,6 +1,6 @@
 #include "help_text.h"
 
-#include "command_spec.h"
+#include "command_declaration.h"
 
 #include <algorithm>
 
@@ -10,17 +10,17 @@ constexpr std::size_t tagWidth = 23;
 
 std::string usageLines() {
     std::string lines;
-    for (const CommandSpec* command : commandSpecs()) {
+    for (const CommandDeclaration* command : commandDeclarations()) {
         lines += "  quillbox-cli " + command->name + " " + command->synopsis + "\n";
     }
     return lines + "  quillbox-cli --help | --version\n";
 }
 
 // Each option's tag in a column, its text beside it, continued lines under the text.
-std::string optionLines(const CommandSpec& command) {
+std::string optionLines(const CommandDeclaration& command) {
     const std::string indent(2 + tagWidth + 2, ' ');
     std::string lines;
-    for (const OptionSpec& option : command.options) {
+    for (const OptionDeclaration& option : command.options) {
         const std::string tag = optionTag(option);
         lines += "  " + tag + std::string(std::max<std::size_t>(2, tagWidth + 2 - tag.size()), ' ');
         for (std::size_t i = 0; i < option.help.size(); ++i) {
@@ -46,7 +46,7 @@ absolute first; a path that begins or ends with white space is a usage error (th
 boxes, a command line does not guess).
 
 Options of open:
-)" + optionLines(openSpec()) +
+)" + optionLines(openDeclaration()) +
            R"(
 inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
 their verdict, and for a certificate-encrypted layer the recipient's common name and validity.

@@ -92,7 +92,7 @@ bool reportError(const char* kind, const std::string& message) {
 } // namespace
 
 int InspectCommand::run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> inputs = parseArguments(inspectSpec(), arguments).operands;
+    std::vector<std::string> inputs = parseArguments(inspectDeclaration(), arguments).operands;
     for (std::string& input : inputs) {
         input = absolutePath(input);
     }

@@ -33,7 +33,7 @@ struct OpenOptions {
 };
 
 OpenOptions parse(const std::vector<std::string>& arguments) {
-    const ParsedArguments parsed = parseArguments(openSpec(), arguments);
+    const ParsedArguments parsed = parseArguments(openDeclaration(), arguments);
     OpenOptions options;
     options.inputs = parsed.operands;
     options.outputs = parsed.all("--output");

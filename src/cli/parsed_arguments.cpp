@@ -7,20 +7,20 @@
 
 namespace {
 
-std::string keyOf(const OptionSpec& option) {
+std::string keyOf(const OptionDeclaration& option) {
     const auto isLong = [](const std::string& name) { return name.rfind("--", 0) == 0; };
     const auto found = std::find_if(option.names.begin(), option.names.end(), isLong);
     return found != option.names.end() ? *found : option.names.front();
 }
 
 struct Match {
-    const OptionSpec* option = nullptr;
+    const OptionDeclaration* option = nullptr;
     std::string name;
     std::optional<std::string> inlineValue; // "--name=VALUE"
 };
 
-Match findOption(const CommandSpec& spec, const std::string& argument) {
-    for (const OptionSpec& option : spec.options) {
+Match findOption(const CommandDeclaration& declaration, const std::string& argument) {
+    for (const OptionDeclaration& option : declaration.options) {
         for (const std::string& name : option.names) {
             if (argument == name) {
                 return {&option, name, std::nullopt};
@@ -57,7 +57,7 @@ std::optional<std::string> ParsedArguments::last(const std::string& key) const {
     return given.empty() ? std::nullopt : std::optional<std::string>(given.back());
 }
 
-ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::string>& arguments) {
+ParsedArguments parseArguments(const CommandDeclaration& declaration, const std::vector<std::string>& arguments) {
     ParsedArguments parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -70,8 +70,8 @@ ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::s
             parsed.operands.push_back(argument.empty() ? argument : checkedPath("INPUT", argument));
             continue;
         }
-        const Match match = findOption(spec, argument);
-        const OptionSpec& option = *match.option;
+        const Match match = findOption(declaration, argument);
+        const OptionDeclaration& option = *match.option;
         const std::string key = keyOf(option);
         std::vector<std::string>& given = parsed.values[key];
         if (option.valueName.empty()) {

@@ -1,7 +1,7 @@
 #pragma once
 // A subcommand's arguments read by its declaration: options ("--name VALUE", "--name=VALUE",
 // "-o VALUE") and operands, with "--" ending the options.
-#include "command_spec.h"
+#include "command_declaration.h"
 
 #include <map>
 #include <optional>
@@ -22,4 +22,4 @@ struct ParsedArguments {
 // Throws UsageError for an unknown option, a flag given a value, an option without (or with an
 // empty) value, two alternatives of one choice, and a path (value or operand) that begins or ends
 // with white space.
-ParsedArguments parseArguments(const CommandSpec& spec, const std::vector<std::string>& arguments);
+ParsedArguments parseArguments(const CommandDeclaration& declaration, const std::vector<std::string>& arguments);

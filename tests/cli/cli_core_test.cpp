@@ -30,7 +30,7 @@ class ParsedArgumentsTest : public testing::TestWithParam<ParseCase> {};
 TEST_P(ParsedArgumentsTest, ReadsTheOpenOptions) {
     const ParseCase& c = GetParam();
     try {
-        const ParsedArguments parsed = parseArguments(openSpec(), c.arguments);
+        const ParsedArguments parsed = parseArguments(openDeclaration(), c.arguments);
         EXPECT_EQ(c.error, "");
         EXPECT_EQ(parsed.operands, c.operands);
         EXPECT_EQ(parsed.values, c.values);

@@ -44,10 +44,14 @@ std::vector<std::string> namesIn(const std::string& directory) {
     return names;
 }
 
-mode_t permissionsOf(const std::string& path) {
+struct stat statusOf(const std::string& path) {
     struct stat status {};
     ::stat(path.c_str(), &status);
-    return status.st_mode & 07777;
+    return status;
+}
+
+mode_t permissionsOf(const std::string& path) {
+    return statusOf(path).st_mode & 07777;
 }
 
 // The record lines of a log, without their date and time fields.
@@ -260,12 +264,6 @@ std::string fileAt(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct stat statusOf(const std::string& path) {
-    struct stat status {};
-    ::stat(path.c_str(), &status);
-    return status;
-}
-
 std::string expect(bool condition, const std::string& otherwise) {
     return condition ? std::string() : otherwise;
 }
@@ -276,6 +274,14 @@ void setOwnerAndMode(const std::string& path, uid_t owner, gid_t group, mode_t m
     if (::chown(path.c_str(), owner, group) != 0 || ::chmod(path.c_str(), mode) != 0) {
         throw std::runtime_error("cannot set the owner of " + path);
     }
+}
+
+// directory/a.txt holding "old", writable by everyone.
+std::string worldWritableOldFile(const std::string& directory) {
+    const std::string path = directory + "/a.txt";
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), 0666);
+    return path;
 }
 
 class ReplacingAFile : public ::testing::TestWithParam<ReplaceCase> {};
@@ -351,22 +357,12 @@ INSTANTIATE_TEST_SUITE_P(
                                expect((status.st_mode & 07777) == 0660, " mode");
                     }},
         ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555,
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        std::ofstream(path) << "old";
-                        ::chmod(path.c_str(), 0666);
-                        return path;
-                    },
+                    worldWritableOldFile,
                     [](const std::string& directory) {
                         return expect(fileAt(directory + "/a.txt") == "new content", "content");
                     }},
         ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777,
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        std::ofstream(path) << "old";
-                        ::chmod(path.c_str(), 0666);
-                        return path;
-                    },
+                    worldWritableOldFile,
                     [](const std::string& directory) {
                         return expect(fileAt(directory + "/a.txt") == "new content", "content") +
                                expect(statusOf(directory + "/a.txt").st_uid == 0, " owner");

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -92,9 +93,9 @@ std::string descriptorPath(int fd) {
 
 } // namespace
 
-StagedFile::StagedFile(const std::string& directory, mode_t mode, bool allowUnnamed) {
-    if (!(allowUnnamed && openUnnamed(directory, mode))) {
-        openNamed(directory, mode);
+StagedFile::StagedFile(std::string directory, mode_t mode) : directory_(std::move(directory)) {
+    if (!openUnnamed(mode)) {
+        openNamed(mode);
     }
 }
 
@@ -105,19 +106,19 @@ StagedFile::~StagedFile() {
     }
 }
 
-bool StagedFile::openUnnamed(const std::string& directory, mode_t mode) {
+bool StagedFile::openUnnamed(mode_t mode) {
     // An unnamed file can only be given a name through /proc.
     if (::access("/proc/self/fd", X_OK) != 0) {
         return false;
     }
-    file_ = FileDescriptor(::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    file_ = FileDescriptor(::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
     // A file system without unnamed files says so in one of several ways; any other error is final.
     return file_.isOpen() || !(errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL);
 }
 
-bool StagedFile::openNamed(const std::string& directory, mode_t mode) {
+bool StagedFile::openNamed(mode_t mode) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = hiddenNameIn(directory);
+        const std::string name = hiddenNameIn(directory_);
         // Registered before it exists, so no signal can leave it behind.
         if (!registerPending(name)) {
             return false;
@@ -166,9 +167,8 @@ bool StagedFile::renameOver(const std::string& target) {
     }
     // rename(2) is the only call that replaces a name, so the file passes through a hidden name; with
     // the termination signals held nothing but SIGKILL can end the process in between.
-    const std::string directory = target.substr(0, target.rfind('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string hidden = hiddenNameIn(directory.empty() ? std::string("./") : directory);
+        const std::string hidden = hiddenNameIn(directory_);
         if (!linkAs(hidden)) {
             if (errno == EEXIST) {
                 continue;

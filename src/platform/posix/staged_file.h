@@ -11,8 +11,8 @@
 class StagedFile {
 public:
     // Creates the file in directory (a path ending in '/'); isOpen() tells whether that worked, errno
-    // why not. allowUnnamed false forces the named form.
-    StagedFile(const std::string& directory, mode_t mode, bool allowUnnamed = true);
+    // why not. The file may only be given a name in that directory.
+    StagedFile(std::string directory, mode_t mode);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile();
@@ -27,10 +27,11 @@ public:
     bool renameOver(const std::string& target);
 
 private:
-    bool openUnnamed(const std::string& directory, mode_t mode);
-    bool openNamed(const std::string& directory, mode_t mode);
+    bool openUnnamed(mode_t mode);
+    bool openNamed(mode_t mode);
     void forgetName();
 
+    std::string directory_;
     FileDescriptor file_;
     std::string name_; // empty for an unnamed file, and once the file has its final name
 };

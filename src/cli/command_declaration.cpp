@@ -1,7 +1,7 @@
-#include "command_spec.h"
+#include "command_declaration.h"
 
-const CommandSpec& openSpec() {
-    static const CommandSpec spec{
+const CommandDeclaration& openDeclaration() {
+    static const CommandDeclaration declaration{
         "open",
         "[options] INPUT...",
         {
@@ -60,20 +60,20 @@ const CommandSpec& openSpec() {
         },
         "*.qsig",
     };
-    return spec;
+    return declaration;
 }
 
-const CommandSpec& inspectSpec() {
-    static const CommandSpec spec{"inspect", "INPUT...", {}, "*.qsig"};
-    return spec;
+const CommandDeclaration& inspectDeclaration() {
+    static const CommandDeclaration declaration{"inspect", "INPUT...", {}, "*.qsig"};
+    return declaration;
 }
 
-const std::vector<const CommandSpec*>& commandSpecs() {
-    static const std::vector<const CommandSpec*> specs{&openSpec(), &inspectSpec()};
-    return specs;
+const std::vector<const CommandDeclaration*>& commandDeclarations() {
+    static const std::vector<const CommandDeclaration*> declarations{&openDeclaration(), &inspectDeclaration()};
+    return declarations;
 }
 
-std::string optionTag(const OptionSpec& option) {
+std::string optionTag(const OptionDeclaration& option) {
     std::string tag;
     for (const std::string& name : option.names) {
         tag += (tag.empty() ? "" : option.choice ? " | " : ", ") + name;

@@ -7,7 +7,7 @@
 // What a value names, so that completion can offer the right files.
 enum class ValueKind { None, AnyFile, CrlFile, Directory };
 
-struct OptionSpec {
+struct OptionDeclaration {
     // Synonyms ("-o", "--output"), or with choice set the alternatives of which one may be given
     // ("--yes", "--no"). The first long name is the option's key in the parse result.
     std::vector<std::string> names;
@@ -17,16 +17,16 @@ struct OptionSpec {
     std::vector<std::string> help; // lines of --help beside the option
 };
 
-struct CommandSpec {
+struct CommandDeclaration {
     std::string name;     // "open"
     std::string synopsis; // "[options] INPUT..."
-    std::vector<OptionSpec> options;
+    std::vector<OptionDeclaration> options;
     std::string operandPattern; // the files completion offers as operands, "*.qsig"
 };
 
-const CommandSpec& openSpec();
-const CommandSpec& inspectSpec();
-const std::vector<const CommandSpec*>& commandSpecs();
+const CommandDeclaration& openDeclaration();
+const CommandDeclaration& inspectDeclaration();
+const std::vector<const CommandDeclaration*>& commandDeclarations();
 
 // "-o, --output PATH" or "--yes | --no": how --help shows the option.
-std::string optionTag(const OptionSpec& option);
+std::string optionTag(const OptionDeclaration& option);
