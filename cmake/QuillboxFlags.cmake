@@ -18,7 +18,18 @@ if(QUILLBOX_FUZZ)
   target_compile_options(quillbox_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
-# One library per source folder: every .cpp of the folder, headers included by folder; with
+# A library's headers are included as "<folder>/<name>.h". Each library exposes a directory of its
+# own that holds only a link named after its folder, so a target sees its own folder and those of
+# the libraries it links, and an include from a layer above does not compile.
+function(quillbox_expose_folder target)
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(root ${PROJECT_BINARY_DIR}/exposed/${target})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# One library per source folder: every .cpp of the folder, headers exposed by folder; with
 # EXCLUDING, the sources whose path matches the expression are left out.
 function(quillbox_folder_library name)
   cmake_parse_arguments(PARSE_ARGV 1 folder "" "EXCLUDING" "")
@@ -27,6 +38,6 @@ function(quillbox_folder_library name)
     list(FILTER sources EXCLUDE REGEX "${folder_EXCLUDING}")
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  quillbox_expose_folder(${name})
   target_link_libraries(${name} PUBLIC quillbox_flags ${folder_UNPARSED_ARGUMENTS})
 endfunction()

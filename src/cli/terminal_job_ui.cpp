@@ -3,7 +3,7 @@
 #include "one_line.h"
 #include "verdict_block.h"
 
-#include <unistd.h>
+#include "platform/terminal_device.h"
 
 #include <cstdlib>
 #include <utility>
@@ -45,7 +45,7 @@ void TerminalJobUi::line(const std::string& kind, const std::string& text) {
 
 void TerminalJobUi::reportProgress(const JobProgress& progress) {
     constexpr std::uint64_t shownFromBytes = 4u << 20; // smaller documents are done at once
-    if (progress.bytes >= shownFromBytes && isatty(fileno(out_)) == 1) {
+    if (progress.bytes >= shownFromBytes && platform::isTerminalStream(out_)) {
         line("progress", "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) +
                              ", " + std::to_string(progress.bytes >> 20) + " MiB");
     }

@@ -2,9 +2,13 @@
 // The terminal the person sits at (the controlling terminal, or the console on Windows), apart from
 // standard input and output, which may be pipes. Without one, nothing is read.
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 namespace platform {
+
+// Whether the stream writes to a terminal rather than to a file or a pipe.
+bool isTerminalStream(std::FILE* stream);
 
 class TerminalDevice {
 public:

@@ -6,8 +6,13 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 namespace platform {
+
+bool isTerminalStream(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) == 1;
+}
 
 namespace {
 

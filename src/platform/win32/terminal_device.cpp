@@ -1,10 +1,16 @@
 #include "platform/terminal_device.h"
 
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 
 namespace platform {
+
+bool isTerminalStream(std::FILE* stream) {
+    return _isatty(_fileno(stream)) != 0;
+}
 
 namespace {
 
