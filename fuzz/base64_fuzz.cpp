@@ -2,6 +2,7 @@
 // whole or in two pieces, in a new buffer or in its own, and any bytes survive encoding and decoding.
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/error_records.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,12 +18,6 @@ std::optional<std::string> decodeOrReject(std::string_view first, std::string_vi
             std::abort();
         }
         return std::nullopt;
-    }
-}
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
     }
 }
 

@@ -3,18 +3,12 @@
 // the layer.
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // The message thrown by call, or empty when it returned.
 std::string thrownBy(const std::function<void()>& call) {

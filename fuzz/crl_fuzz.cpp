@@ -2,18 +2,12 @@
 // records, never anything else. The first byte decides whether the issuer's certificate is at hand.
 #include "certs/crl_checker.h"
 #include "e2eCrypto/error_records.h"
+#include "fuzz_support.h"
 #include "support/document_writer.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // The seeds are CRLs of this authority (same names; the key differs from run to run).
 const testdoc::Identity& authority() {

@@ -8,19 +8,13 @@
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "fixed_key.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
 constexpr const char* fixedPassPhrase = "fuzz pass phrase";
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 std::string armoured(std::string_view der) {
     return std::string(envelope::pkcs7Begin) + "\r\n" + encodeBase64(der) + std::string(envelope::pkcs7End) +

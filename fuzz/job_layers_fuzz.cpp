@@ -11,12 +11,12 @@
 #include "certs/private_key_blob.h"
 #include "e2eCrypto/error_records.h"
 #include "fixed_key.h"
+#include "fuzz_support.h"
 #include "support/job_harness.h"
 
 #include <openssl/pem.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,12 +27,6 @@ namespace {
 // The pass phrases of the seed documents, outermost layer first.
 const std::vector<std::string> passPhrases = {"fuzz pass phrase", "inner pass phrase", "third pass phrase"};
 const std::string oldOutput = "old output, kept unless replaced";
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 const SecretString& fixedKeyBlob() {
     static const SecretString blob = [] {

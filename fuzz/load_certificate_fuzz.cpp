@@ -2,19 +2,9 @@
 // records, never anything else, and the queries agree with the loader.
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/error_records.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const CertificateTools tools;

@@ -6,24 +6,18 @@
 // What must hold: paths that pass show nothing, and a refusal shows exactly one warning. Passed
 // single-file paths hold a separator, neither the refused separator nor a special character, and
 // name a file; a passed batch has as many outputs as inputs, none empty; a passed CRL ends in ".crl".
+#include "fuzz_support.h"
 #include "pipeline/form_text.h"
 #include "pipeline/path_validation.h"
 #include "support/fake_job_form.h"
 #include "support/scripted_job_ui.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // A few directories and files exist; bits of the first byte widen what may be read and written.
 class MadeUpDisk : public FileAccess {

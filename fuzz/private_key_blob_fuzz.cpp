@@ -1,21 +1,15 @@
 // The PRIVATEKEYBLOB reader on arbitrary bytes: it must never read past the blob, and what it
 // makes is either nothing or an encrypted PEM key that reads back under the same pass phrase.
 #include "certs/private_key_blob.h"
+#include "fuzz_support.h"
 
 #include <openssl/pem.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
 constexpr const char* passPhrase = "Rw4pQz^(8m!4242";
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 } // namespace
 

@@ -6,17 +6,11 @@
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/signature_verification.h"
 #include "e2eCrypto/verification_store.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 std::string armoured(std::string_view der) {
     return std::string(envelope::pkcs7Begin) + "\r\n" + encodeBase64(der) + std::string(envelope::pkcs7End) +
