@@ -4,11 +4,11 @@ target_compile_options(quillbox_flags INTERFACE -Wall -Wextra -Wpedantic)
 if(QUILLBOX_WERROR)
   target_compile_options(quillbox_flags INTERFACE -Werror)
 endif()
-# mingw-w64 has neither RELRO nor the fortified C library without libssp.
-if(CMAKE_BUILD_TYPE MATCHES "Rel" AND NOT WIN32)
-  target_compile_options(quillbox_flags INTERFACE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
-  target_link_options(quillbox_flags INTERFACE -Wl,-z,relro,-z,now)
-endif()
+# Release builds are hardened; mingw-w64 has neither RELRO nor the fortified C library without libssp.
+set(quillbox_hardened "$<AND:$<CONFIG:Release,RelWithDebInfo,MinSizeRel>,$<NOT:$<PLATFORM_ID:Windows>>>")
+target_compile_options(quillbox_flags INTERFACE
+                       "$<${quillbox_hardened}:-fstack-protector-strong;-D_FORTIFY_SOURCE=2>")
+target_link_options(quillbox_flags INTERFACE "$<${quillbox_hardened}:-Wl,-z,relro,-z,now>")
 if(QUILLBOX_ASAN OR QUILLBOX_FUZZ)
   target_compile_options(quillbox_flags INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                   -fno-sanitize-recover=undefined)

@@ -1,8 +1,6 @@
-# Lays both programs out as a Linux desktop expects: binaries, manual, man pages and shell
-# completion, and with the desktop program its icon, desktop entry and file type. Included last,
-# when every program target exists.
-include(GNUInstallDirs)
-
+# What a Linux desktop expects beside the two programs (each installs itself where it is built):
+# the manual, man pages and shell completion, and with the desktop program its icon, desktop entry
+# and file type. Included when every program target exists.
 set(quillbox_packaging_dir ${PROJECT_SOURCE_DIR}/packaging)
 set(quillbox_generated_dir ${PROJECT_BINARY_DIR}/packaging)
 set(quillbox_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/quillbox-reader)
@@ -26,8 +24,6 @@ function(quillbox_install_man_page page)
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
 
-# quillbox-reader installs itself where it is built; the command-line reader is installed here.
-install(TARGETS quillbox-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${quillbox_doc_dir})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${quillbox_doc_dir}/manual
         PATTERN "*.qrc" EXCLUDE PATTERN "CMakeLists.txt" EXCLUDE)
@@ -80,7 +76,4 @@ if(TARGET quillbox-reader)
   endif()
 endif()
 
-if(QUILLBOX_BUILD_TESTS)
-  include(${PROJECT_SOURCE_DIR}/tests/install/install_tests.cmake)
-endif()
 include(${PROJECT_SOURCE_DIR}/cmake/QuillboxPackage.cmake)

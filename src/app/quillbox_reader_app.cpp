@@ -61,7 +61,7 @@ bool QuillboxReaderApp::InitInstance() {
             IconKind::RedAlert);
         return false;
     }
-    paths_ = resolveAppPaths(toBytes(executable.left(lastSeparator + 1)));
+    paths_ = resolveAppPaths(toBytes(executable.left(lastSeparator + 1)), QUILLBOX_INSTALL_BINDIR);
 
     // The settings store; the program keeps nothing of its own there.
     QCoreApplication::setOrganizationName(companyKey());

@@ -94,7 +94,7 @@ FormValues formValues(OpenOptions& options) {
 
 AppPaths appPaths(const std::optional<std::string>& directory) {
     if (!directory) {
-        return resolveAppPaths(executableDirectory());
+        return resolveAppPaths(executableDirectory(), QUILLBOX_INSTALL_BINDIR);
     }
     const std::string absolute = absolutePath(*directory);
     platform::createDirectories(absolute); // one that cannot be made shows up as the log's own message

@@ -24,11 +24,17 @@ std::string environment(const char* name) {
 
 // A program installed for the whole system never keeps its files beside itself, even when it runs
 // as root and could write there.
-bool isSystemProgramDirectory(const std::string& directory) {
+bool isSystemProgramDirectory(const std::string& directory, const std::string& installedProgramDirectory) {
     std::error_code ignored;
     const auto canonical = std::filesystem::weakly_canonical(directory, ignored);
-    for (const char* system : {QUILLBOX_INSTALL_BINDIR, "/usr/bin", "/usr/local/bin", "/bin", "/usr/sbin", "/sbin"}) {
-        if (canonical == std::filesystem::weakly_canonical(system, ignored)) {
+    const auto isDirectory = [&](const std::string& system) {
+        return canonical == std::filesystem::weakly_canonical(system, ignored);
+    };
+    if (isDirectory(installedProgramDirectory)) {
+        return true;
+    }
+    for (const char* system : {"/usr/bin", "/usr/local/bin", "/bin", "/usr/sbin", "/sbin"}) {
+        if (isDirectory(system)) {
             return true;
         }
     }
@@ -42,13 +48,13 @@ std::string created(std::string directory) {
 
 } // namespace
 
-AppPaths resolveAppPaths(const std::string& executableDirectory) {
+AppPaths resolveAppPaths(const std::string& executableDirectory, const std::string& installedProgramDirectory) {
     const std::string home = environment("QUILLBOX_HOME");
     if (!home.empty()) {
         return {created(withTrailingSlash(home))};
     }
     if (!executableDirectory.empty() && platform::isWritable(executableDirectory) &&
-        !isSystemProgramDirectory(executableDirectory)) {
+        !isSystemProgramDirectory(executableDirectory, installedProgramDirectory)) {
         return {withTrailingSlash(executableDirectory)};
     }
     return {created(platform::userDataDirectory() + "quillbox-reader" + platform::directorySeparator())};

@@ -10,6 +10,7 @@ struct AppPaths {
 };
 
 // QUILLBOX_HOME when set; else the executable's directory when writable and not a system-wide
-// program directory (/usr/bin, the install's bin directory); else the per-user data
-// directory ($XDG_DATA_HOME/quillbox-reader/, default ~/.local/share/quillbox-reader/), created.
-AppPaths resolveAppPaths(const std::string& executableDirectory);
+// program directory (/usr/bin, or installedProgramDirectory, where the install puts the programs);
+// else the per-user data directory ($XDG_DATA_HOME/quillbox-reader/, default
+// ~/.local/share/quillbox-reader/), created.
+AppPaths resolveAppPaths(const std::string& executableDirectory, const std::string& installedProgramDirectory);

@@ -44,11 +44,13 @@ protected:
     ScopedEnv home{"HOME", dir.file("home")};
     ScopedEnv xdg{"XDG_DATA_HOME", std::nullopt};
     ScopedEnv quillboxHome{"QUILLBOX_HOME", std::nullopt};
+    // Where the install puts the programs; a directory no case runs from.
+    const std::string installed = "/opt/quillbox-reader/bin";
 };
 
 TEST_F(AppPathsTest, QuillboxHomeWinsAndIsCreated) {
     ScopedEnv chosen("QUILLBOX_HOME", dir.file("chosen/deep"));
-    const AppPaths paths = resolveAppPaths(dir.path());
+    const AppPaths paths = resolveAppPaths(dir.path(), installed);
     EXPECT_EQ(paths.directory, dir.file("chosen/deep/"));
     EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
     EXPECT_EQ(paths.logPath(), dir.file("chosen/deep/Reader-Log.txt"));
@@ -56,19 +58,23 @@ TEST_F(AppPathsTest, QuillboxHomeWinsAndIsCreated) {
 }
 
 TEST_F(AppPathsTest, WritableExecutableDirectoryIsUsed) {
-    EXPECT_EQ(resolveAppPaths(dir.path()).directory, dir.path() + "/");
-    EXPECT_EQ(resolveAppPaths(dir.path() + "/").directory, dir.path() + "/");
+    EXPECT_EQ(resolveAppPaths(dir.path(), installed).directory, dir.path() + "/");
+    EXPECT_EQ(resolveAppPaths(dir.path() + "/", installed).directory, dir.path() + "/");
 }
 
 TEST_F(AppPathsTest, SystemProgramDirectoryIsNeverUsedEvenWhenWritable) {
     // Root can write to /usr/bin; an installed program must still keep its log per user.
     for (const char* system : {"/usr/bin", "/usr/local/bin/", "/bin"}) {
-        EXPECT_EQ(resolveAppPaths(system).directory, dir.file("home/.local/share/quillbox-reader/")) << system;
+        EXPECT_EQ(resolveAppPaths(system, installed).directory, dir.file("home/.local/share/quillbox-reader/")) << system;
     }
+    // Nor is the install's own program directory, wherever the install put it.
+    std::filesystem::create_directories(dir.file("prefix/bin"));
+    EXPECT_EQ(resolveAppPaths(dir.file("prefix/bin/"), dir.file("prefix/bin")).directory,
+              dir.file("home/.local/share/quillbox-reader/"));
 }
 
 TEST_F(AppPathsTest, MissingExecutableDirectoryFallsBackToTheUserDataDirectory) {
-    const AppPaths paths = resolveAppPaths(dir.file("not-there"));
+    const AppPaths paths = resolveAppPaths(dir.file("not-there"), installed);
     EXPECT_EQ(paths.directory, dir.file("home/.local/share/quillbox-reader/"));
     EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
 }
@@ -76,10 +82,10 @@ TEST_F(AppPathsTest, MissingExecutableDirectoryFallsBackToTheUserDataDirectory) 
 TEST_F(AppPathsTest, XdgDataHomeIsHonouredWhenAbsolute) {
     {
         ScopedEnv data("XDG_DATA_HOME", dir.file("data"));
-        EXPECT_EQ(resolveAppPaths("").directory, dir.file("data/quillbox-reader/"));
+        EXPECT_EQ(resolveAppPaths("", installed).directory, dir.file("data/quillbox-reader/"));
     }
     ScopedEnv relative("XDG_DATA_HOME", "relative/data");
-    EXPECT_EQ(resolveAppPaths("").directory, dir.file("home/.local/share/quillbox-reader/"));
+    EXPECT_EQ(resolveAppPaths("", installed).directory, dir.file("home/.local/share/quillbox-reader/"));
 }
 
 } // namespace
