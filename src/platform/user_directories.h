@@ -1,6 +1,5 @@
 #pragma once
-// Who the user is, and where the user's files and this program live. Every directory ends in the
-// separator.
+// Where the user's files and this program live. Every directory ends in the separator.
 #include <string>
 
 namespace platform {
@@ -11,7 +10,5 @@ std::string executableDirectory();
 std::string userDataDirectory();
 // The user's home directory; "" when there is none.
 std::string homeDirectory();
-// Tells this user apart from the others on the machine: the numeric user id (the user name on Windows).
-std::string userKey();
 
 } // namespace platform

@@ -41,10 +41,6 @@ std::string homeDirectory() {
     return withSeparator(home);
 }
 
-std::string userKey() {
-    return std::to_string(::getuid());
-}
-
 // $XDG_DATA_HOME when it is an absolute path (relative ones are to be ignored), else ~/.local/share.
 std::string userDataDirectory() {
     const std::string xdg = environment("XDG_DATA_HOME");

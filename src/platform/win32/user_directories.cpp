@@ -2,7 +2,6 @@
 
 #include "wide_text.h"
 
-#include <lmcons.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -51,16 +50,6 @@ std::string homeDirectory() {
 
 std::string userDataDirectory() {
     return knownFolder(FOLDERID_RoamingAppData);
-}
-
-std::string userKey() {
-    std::wstring name(UNLEN + 1, L'\0');
-    DWORD length = static_cast<DWORD>(name.size());
-    if (GetUserNameW(name.data(), &length) == 0 || length == 0) {
-        return std::string();
-    }
-    name.resize(length - 1); // the count includes the terminating null
-    return narrow(name);
 }
 
 } // namespace platform
