@@ -44,18 +44,22 @@ export DISPLAY=:$(cat "$work/display")
 wine "$work/app/quillbox-reader.exe" "$(windows_path "$work/documents/signed.qsig")" >"$work/reader.out" 2>&1 &
 main=$(window_named "Quillbox Reader") || fail "no main window"
 sleep 2
-shot "$screenshot"
 
-# A click into the input box gives the window the keyboard; four tabs reach the revocation choice.
+# A click into the input box (where the form's layout puts it in a window of the usual size) gives
+# the window the keyboard; four tabs reach the revocation choice.
 read -r x y width height < <(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /Width/ {w=$2} /Height/ {h=$2} END {print x, y, w, h}')
 [ "${width:-0}" -ge 600 ] && [ "${height:-0}" -ge 400 ] || fail "main window of ${width}x${height}"
-xdotool mousemove $((x + INPUT_X)) $((y + INPUT_Y)) click 1 2>/dev/null
+xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left "$x" -top "$y" -width "$width" -height "$height" |
+    pnmtopng >"$screenshot"
+xdotool mousemove $((x + 434)) $((y + 236)) click 1 2>/dev/null
 sleep 0.5
 keys Tab Tab Tab Tab Right Tab space
-sleep 5
+# OK on the verdict, then on the message that the file was saved.
+for _ in $(seq 60); do [ "$(xdotool search --onlyvisible --name "Quillbox Reader" | wc -l)" -ge 2 ] && break; sleep 0.5; done
 keys Return
 for _ in $(seq 60); do [ -s "$work/documents/signed" ] && break; sleep 0.5; done
+keys Return
 
 [ "$(cat "$work/documents/signed" 2>/dev/null)" = \
   'A signed sample: the signature says who wrote it and that it is unchanged.' ] ||
