@@ -37,15 +37,17 @@ X509_STORE* CertificateTools::caStore() const {
     return caStore_.get(); // null only when memory ran out: the verification then makes its own
 }
 
-SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector,
-                                                int skipRevocation, const std::string& crlPath) const {
-    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile,
+SignedContent CertificateTools::verifySignature(std::string_view content, DigestSelector digestSelector,
+                                                RevocationChoice revocation,
+                                                const std::string& crlPath) const {
+    return ::verifySignature(content, digestSelector, revocation, crlPath, checkRevocationWithCrlFile,
                              caStore());
 }
 
-SignedContent CertificateTools::verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+SignedContent CertificateTools::verifySignature(std::string&& content, DigestSelector digestSelector,
+                                                RevocationChoice revocation,
                                                 const std::string& crlPath) const {
-    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath,
+    return ::verifySignature(std::move(content), digestSelector, revocation, crlPath,
                              checkRevocationWithCrlFile, caStore());
 }
 

@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int sha1DigestSelector = 1;
-constexpr int noRevocationCheck = 1;
-
 std::string isoTime(const ASN1_TIME* time) {
     std::tm when{};
     if (time == nullptr || ASN1_TIME_to_tm(time, &when) != 1) {
@@ -73,7 +70,7 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
             return true;
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
-                tools.verifySignature(content, sha1DigestSelector, noRevocationCheck, std::string());
+                tools.verifySignature(content, DigestSelector::Sha1, RevocationChoice::Skip, std::string());
             std::printf("  %d. signed layer: %s, Signature: %s\n", depth,
                         oneLine(signedContent.verdict.header).c_str(),
                         oneLine(signedContent.verdict.signatureText).c_str());

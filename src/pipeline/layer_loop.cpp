@@ -16,7 +16,6 @@ namespace {
 constexpr int passPhraseTally = 4;
 constexpr int certificateTally = 4;
 constexpr int signedTally = 2;
-constexpr int sha1DigestSelector = 1;
 
 // Step S: the verdict is shown, never thrown; a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
@@ -24,7 +23,7 @@ void removeSignedLayer(LayerJob& layer, std::string& content) {
     // The layer is handed over: a failure abandons the file anyway, and a large document is then not
     // held twice while it is verified.
     SignedContent signedContent =
-        layer.tools.verifySignature(std::move(content), sha1DigestSelector, layer.crlChoice, layer.crlPath);
+        layer.tools.verifySignature(std::move(content), DigestSelector::Sha1, layer.crlChoice, layer.crlPath);
     layer.job.ui.showSignatureResult(signedContent.verdict);
     layer.report.layersRemoved.push_back(EnvelopeKind::Pkcs7);
     layer.report.verdicts.push_back(std::move(signedContent.verdict));

@@ -172,7 +172,7 @@ public:
         form_.enableOutput();
         form_.setBoxText(FormBox::Input, "");
         form_.setBoxText(FormBox::Output, "");
-        form_.setCrlChoice(0);
+        form_.setCrlChoice(RevocationChoice::Check);
         form_.showValues();
         return false;
     }
@@ -202,7 +202,7 @@ std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form
     } else if (!rules.checkInput(values.input, access) || !rules.checkOutput(values.output, access)) {
         return std::nullopt;
     }
-    if (values.crlChoice == 0 && !rules.checkCrl(values.crlPath, access)) {
+    if (values.crlChoice == RevocationChoice::Check && !rules.checkCrl(values.crlPath, access)) {
         return std::nullopt;
     }
     return paths;

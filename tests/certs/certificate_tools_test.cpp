@@ -230,7 +230,8 @@ protected:
     const std::string layer = signedLayer("content", signer, {.extraSigners = {&authority}});
 
     SignatureVerdict verdictWith(const std::string& crl) {
-        const SignedContent result = tools.verifySignature(layer, 1, 0, directory.write("list.crl", crl));
+        const SignedContent result = tools.verifySignature(
+            layer, DigestSelector::Sha1, RevocationChoice::Check, directory.write("list.crl", crl));
         EXPECT_EQ(result.content, "content");
         EXPECT_EQ(result.verdict.signatureText, "Verified");
         EXPECT_NE(result.verdict.description.find("Certificate expires on: "), std::string::npos);
@@ -258,7 +259,7 @@ TEST_F(VerifyWithCrl, ListsThatCannotDecideLeaveTheStatusUnknown) {
         const SignatureVerdict verdict = verdictWith(crl);
         EXPECT_EQ(verdict.header, "SUCCESS");
         EXPECT_EQ(verdict.revocationText, "Certificate revocation status unknown");
-        EXPECT_EQ(verdict.revocationStatus, 0);
+        EXPECT_EQ(verdict.revocationStatus, VerdictStatus::Unknown);
     }
 }
 

@@ -73,7 +73,7 @@ protected:
     TempDir out;
     TempDir logDir;
     ScriptedJobUi ui;
-    FakeJobForm form{FormValues{"/in/a.qsig", "", 0, "/crl/list.crl", false}};
+    FakeJobForm form{FormValues{"/in/a.qsig", "", RevocationChoice::Check, "/crl/list.crl", false}};
     ActivityLog log{logDir.file("Reader-Log.txt"), ui};
 
     JobContext job(JobMode mode) { return {ui, form, log, mode, {"/in/a.qsig", out.file("a.txt")}}; }
