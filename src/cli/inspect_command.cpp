@@ -102,12 +102,10 @@ int InspectCommand::run(const std::vector<std::string>& arguments) {
         bool secured = false;
         try {
             secured = inspect(tools, input);
-        } catch (const errorDef::error_message& error) {
-            secured = reportError("error", error.message);
-        } catch (const e2eError::error_message& error) {
-            secured = reportError("error", error.message);
         } catch (const errorDef::Fatal& error) {
             secured = reportError("fatal", error.message);
+        } catch (const ErrorRecord& error) {
+            secured = reportError("error", error.message);
         }
         std::fflush(stdout);
         allSecured = allSecured && secured;

@@ -165,22 +165,10 @@ private:
     }
 
     // The error records thrown while a document is classified, unwrapped or saved end the job (or the
-    // batch), except the empty errorDef::error_message of a declined overwrite.
+    // batch); errorDef::Fatal ends the program as well.
     template <typename Body> FileEnd underHandlers(JobContext& job, FileReport& report, Body&& body) {
         try {
             return body();
-        } catch (const e2eError::error_message& error) {
-            return reportError(job, report, error.message);
-        } catch (const errorDef::error_message& error) {
-            if (!error.message.empty()) {
-                return reportError(job, report, error.message);
-            }
-            report.status = FileStatus::Declined;
-            if (job.mode == JobMode::Batch) {
-                return FileEnd::Skipped;
-            }
-            emptyBoxes(form_, true);
-            return FileEnd::JobEnded;
         } catch (const errorDef::Fatal& error) {
             report.fail(error.message);
             if (job.mode == JobMode::SingleFile) {
@@ -192,6 +180,8 @@ private:
             }
             ui_.terminateApplication(fatalExitStatus);
             return FileEnd::JobEnded;
+        } catch (const ErrorRecord& error) {
+            return reportError(job, report, error.message);
         } catch (const std::bad_alloc&) {
             // A document too large for the memory left ends its file like any failed operation,
             // instead of taking the program down.

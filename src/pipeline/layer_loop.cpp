@@ -69,10 +69,27 @@ FileEnd ReportEmptyContent(LayerJob& layer) {
 
 namespace {
 
+// A declined overwrite skips the file in a batch; a single-file job ends with its boxes emptied.
+FileEnd declined(LayerJob& layer) {
+    layer.report.status = FileStatus::Declined;
+    if (layer.job.mode == JobMode::Batch) {
+        return FileEnd::Skipped;
+    }
+    layer.job.form.setBoxText(FormBox::Input, "");
+    layer.job.form.setBoxText(FormBox::Output, "");
+    layer.job.form.setBoxText(FormBox::CrlPath, "");
+    return FileEnd::JobEnded;
+}
+
 FileEnd save(LayerJob& layer, const std::string& content, int tally, bool furtherPasses) {
-    if (SaveResult(layer.job, content, tally, furtherPasses) == SaveOutcome::Failed) {
+    switch (SaveResult(layer.job, content, tally, furtherPasses)) {
+    case SaveOutcome::Declined:
+        return declined(layer);
+    case SaveOutcome::Failed:
         layer.report.fail("Could not save file. Check file properties of the file being overwritten.");
         return FileEnd::JobEnded;
+    case SaveOutcome::Saved:
+        break;
     }
     layer.report.status = FileStatus::Saved;
     layer.report.outcome = completionRecord(tally, layer.job.mode, furtherPasses).text;

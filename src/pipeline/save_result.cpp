@@ -1,6 +1,5 @@
 #include "pipeline/save_result.h"
 
-#include "e2eCrypto/error_records.h"
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
 #include "pipeline/job_form.h"
@@ -29,15 +28,9 @@ void reportSaveFailure(JobContext& job, bool furtherPasses) {
     job.form.showValues();
 }
 
-} // namespace
-
-namespace {
-
-void declineUnlessConfirmed(JobContext& job) {
-    if (!job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
-                            IconKind::Warning, Buttons::YesNo)) {
-        throw errorDef::error_message("");
-    }
+bool overwriteConfirmed(JobContext& job) {
+    return job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
+                              IconKind::Warning, Buttons::YesNo);
 }
 
 } // namespace
@@ -45,13 +38,15 @@ void declineUnlessConfirmed(JobContext& job) {
 SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
     const std::string& output = job.pair.output;
     const bool exists = platform::exists(output);
-    if (exists) {
-        declineUnlessConfirmed(job);
+    if (exists && !overwriteConfirmed(job)) {
+        return SaveOutcome::Declined;
     }
     SaveStatus status =
         WriteWholeFile(output, content, job.ui, exists ? ExistingFile::Replace : ExistingFile::Keep);
     if (status == SaveStatus::Exists) {
-        declineUnlessConfirmed(job);
+        if (!overwriteConfirmed(job)) {
+            return SaveOutcome::Declined;
+        }
         status = WriteWholeFile(output, content, job.ui, ExistingFile::Replace);
     }
     if (status != SaveStatus::Saved) {
