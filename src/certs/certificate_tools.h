@@ -30,10 +30,12 @@ public:
 
     // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.
     X509Ptr loadCertificate(const std::string& source, bool sourceIsFile) const;
-    // True when the validity has ended; sets notYetValidFlag (never clears it) when it has not begun.
+    // True when the validity has ended now; sets notYetValidFlag (never clears it) when it has not begun
+    // (see validityAt).
     bool isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const;
     // "CN=..." of the subject, tag included, or empty.
     std::string commonName(const std::string& source, bool sourceIsFile) const;
+    std::string commonName(const X509& certificate) const;
 
 private:
     X509_STORE* caStore() const;

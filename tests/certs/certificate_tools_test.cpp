@@ -1,6 +1,7 @@
 #include "certs/certificate_tools.h"
 
 #include "e2eCrypto/base64.h"
+#include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
 #include "support/temp_dir.h"
@@ -218,6 +219,40 @@ TEST(IsExpired, UnreadableStartDateCountsAsNotYetValid) {
     EXPECT_FALSE(tools.isExpired(certificateDer(odd.certificate.get()), notYetValid, false));
     EXPECT_TRUE(notYetValid);
 }
+
+struct ValidityCase {
+    const char* name;
+    std::string notBefore;
+    std::string notAfter;
+    bool expired;
+    bool notYetValid;
+};
+
+class ValidityAt : public ::testing::TestWithParam<ValidityCase> {};
+
+// 2003-12-31 23:59:30 UTC
+constexpr std::time_t fixedNow = 1072915170;
+
+TEST_P(ValidityAt, JudgesTheGivenMoment) {
+    const Identity identity =
+        makeIdentity({.notBefore = GetParam().notBefore, .notAfter = GetParam().notAfter});
+    const CertificateValidity validity = validityAt(*identity.certificate, fixedNow);
+    EXPECT_EQ(validity.expired, GetParam().expired);
+    EXPECT_EQ(validity.notYetValid, GetParam().notYetValid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValidityAt,
+    ::testing::Values(ValidityCase{"BeforeTheStart", "040101000000Z", "050101000000Z", false, true},
+                      // the start second itself has begun, the end second itself has ended
+                      ValidityCase{"AtTheStart", "031231235930Z", "050101000000Z", false, false},
+                      ValidityCase{"Inside", "030101000000Z", "050101000000Z", false, false},
+                      ValidityCase{"AtTheEnd", "030101000000Z", "031231235930Z", true, false},
+                      ValidityCase{"AfterTheEnd", "020101000000Z", "030101000000Z", true, false},
+                      ValidityCase{"UnreadableStart", "not a time", "050101000000Z", false, true},
+                      ValidityCase{"UnreadableEnd", "030101000000Z", "not a time", false, false},
+                      ValidityCase{"Reversed", "040101000000Z", "030101000000Z", true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The verification as the job runs it: revocation through the CRL file.
 class VerifyWithCrl : public ::testing::Test {
