@@ -4,7 +4,7 @@
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
 #include "pipeline/encryption_steps.h"
-#include "pipeline/job_form.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/job_report.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
@@ -55,15 +55,7 @@ FileEnd ReportEmptyContent(LayerJob& layer) {
                       files);
         layer.report.fail(text);
     }
-    if (!single) {
-        job.form.enableOutput();
-    }
-    job.form.setBoxText(FormBox::Input, "");
-    job.form.setBoxText(FormBox::Output, "");
-    if (single && !layer.firstPass) {
-        job.form.setBoxText(FormBox::CrlPath, "");
-    }
-    job.form.showValues();
+    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && !layer.firstPass});
     return FileEnd::JobEnded;
 }
 
@@ -75,9 +67,7 @@ FileEnd declined(LayerJob& layer) {
     if (layer.job.mode == JobMode::Batch) {
         return FileEnd::Skipped;
     }
-    layer.job.form.setBoxText(FormBox::Input, "");
-    layer.job.form.setBoxText(FormBox::Output, "");
-    layer.job.form.setBoxText(FormBox::CrlPath, "");
+    resetFormAfterFailure(layer.job.form, {.emptyCrlPath = true, .showValues = false});
     return FileEnd::JobEnded;
 }
 

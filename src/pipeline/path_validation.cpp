@@ -1,5 +1,6 @@
 #include "pipeline/path_validation.h"
 
+#include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
 
 #include <string_view>
@@ -169,9 +170,7 @@ public:
             return true;
         }
         ui_.showMessage("Count of input files is not same as output files", IconKind::Warning, Buttons::Ok);
-        form_.enableOutput();
-        form_.setBoxText(FormBox::Input, "");
-        form_.setBoxText(FormBox::Output, "");
+        resetFormAfterFailure(form_, {.enableOutput = true, .showValues = false});
         form_.setCrlChoice(RevocationChoice::Check);
         form_.showValues();
         return false;

@@ -2,7 +2,7 @@
 
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
-#include "pipeline/job_form.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
 
 #include "platform/file_access.h"
@@ -12,20 +12,10 @@ namespace {
 void reportSaveFailure(JobContext& job, bool furtherPasses) {
     job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.",
                        IconKind::Error, Buttons::Ok);
-    if (job.mode == JobMode::SingleFile) {
-        job.log.Write(logkind::error, "Failed to save to output file", job.pair.files());
-        job.form.setBoxText(FormBox::Input, "");
-        job.form.setBoxText(FormBox::Output, "");
-        if (furtherPasses) {
-            job.form.setBoxText(FormBox::CrlPath, "");
-        }
-    } else {
-        job.log.Write(logkind::error, "Could not save to output file", job.pair.files());
-        job.form.enableOutput();
-        job.form.setBoxText(FormBox::Input, "");
-        job.form.setBoxText(FormBox::Output, "");
-    }
-    job.form.showValues();
+    const bool single = job.mode == JobMode::SingleFile;
+    job.log.Write(logkind::error, single ? "Failed to save to output file" : "Could not save to output file",
+                  job.pair.files());
+    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && furtherPasses});
 }
 
 bool overwriteConfirmed(JobContext& job) {
