@@ -17,7 +17,7 @@ constexpr int passPhraseTally = 4;
 constexpr int certificateTally = 4;
 constexpr int signedTally = 2;
 
-// Step S: the verdict is shown, never thrown; a signature that does not verify does not stop the file.
+// The verdict is shown, never thrown: a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
     WaitCursorGuard wait(layer.job.ui);
     // The layer is handed over: a failure abandons the file anyway, and a large document is then not
