@@ -1,5 +1,6 @@
 #include "app/file_chooser.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QPointer>
 
@@ -15,6 +16,11 @@ FileChooser platformFileChooser(QWidget* parent) {
         if (!request.initialPath.isEmpty()) {
             dialog.selectFile(request.initialPath);
         }
-        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+        QStringList chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+        // Qt spells paths with "/" everywhere; the form shows them as the system does.
+        for (QString& path : chosen) {
+            path = QDir::toNativeSeparators(path);
+        }
+        return chosen;
     };
 }

@@ -1,11 +1,8 @@
 #include "app/pictures.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QPixmapCache>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QWidget>
 
 // Resource registration has to be named from the global namespace.
@@ -18,43 +15,6 @@ namespace pictures {
 
 void initResources() {
     initEmbedded();
-}
-
-QString path(int id) {
-    return QStringLiteral(":/res/%1.svg").arg(id);
-}
-
-bool exists(int id) {
-    return QFile::exists(path(id)) && QSvgRenderer(path(id)).isValid();
-}
-
-QSize naturalSize(int id) {
-    if (!QFile::exists(path(id))) {
-        return {};
-    }
-    QSvgRenderer renderer(path(id));
-    return renderer.isValid() ? renderer.defaultSize() : QSize();
-}
-
-QImage render(int id, QSize size) {
-    if (!QFile::exists(path(id))) {
-        return {};
-    }
-    QSvgRenderer renderer(path(id));
-    if (!renderer.isValid()) {
-        return {};
-    }
-    if (size.isEmpty()) {
-        size = renderer.defaultSize();
-    }
-    if (size.isEmpty()) {
-        return {};
-    }
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    return image;
 }
 
 QPixmap pixmap(int id, QSize size) {

@@ -1,5 +1,6 @@
 #pragma once
-// The program's pictures, addressed by their resource numbers (":/res/<number>.svg").
+// The program's pictures, addressed by their resource numbers (":/res/<number>.svg", or ".png" where
+// they are drawn at build time).
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>

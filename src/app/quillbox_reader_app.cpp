@@ -4,10 +4,10 @@
 #include "app/message_dialog.h"
 #include "app/pictures.h"
 #include "app/single_instance.h"
-#include "app/text_bytes.h"
 
 #include "certs/key_store.h"
 #include "pipeline/job_driver.h"
+#include "platform/user_directories.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,14 +16,14 @@
 
 namespace {
 
-// As the file dialogs give them: absolute and without "." or ".." steps. An empty argument names
-// no file.
+// As the file dialogs give them: absolute, without "." or ".." steps, in the system's spelling. An
+// empty argument names no file.
 QStringList absolutePaths(const QStringList& paths) {
     QStringList absolute;
     const QDir current = QDir::current();
     for (const QString& path : paths) {
         if (!path.isEmpty()) {
-            absolute.append(QDir::cleanPath(current.absoluteFilePath(path)));
+            absolute.append(QDir::toNativeSeparators(QDir::cleanPath(current.absoluteFilePath(path))));
         }
     }
     return absolute;
@@ -52,16 +52,16 @@ bool QuillboxReaderApp::InitInstance() {
         return false;
     }
 
-    const QString executable = QCoreApplication::applicationFilePath();
-    const qsizetype lastSeparator = executable.lastIndexOf(QLatin1Char('/'));
-    if (lastSeparator < 0) {
+    // The system's own spelling of the directory (backslashes on Windows), as the log shows it.
+    const std::string executableDirectory = platform::executableDirectory();
+    if (executableDirectory.empty()) {
         MessageDialog::ShowMessage(
             nullptr,
             QStringLiteral("Illegal path! You should run the program from its installation directory"),
             IconKind::RedAlert);
         return false;
     }
-    paths_ = resolveAppPaths(toBytes(executable.left(lastSeparator + 1)));
+    paths_ = resolveAppPaths(executableDirectory);
 
     // The settings store; the program keeps nothing of its own there.
     QCoreApplication::setOrganizationName(companyKey());

@@ -1,13 +1,13 @@
 #include "app/single_instance.h"
 
+#include "platform/user_identity.h"
+
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QUrl>
 
 #include <memory>
 #include <utility>
-
-#include <unistd.h>
 
 // A request is one line per document, "open <path>" with the path's UTF-8 percent-encoded (so
 // that spaces and line breaks in names survive), and a closing "activate" line. A bare
@@ -27,7 +27,9 @@ QByteArray request(const QStringList& documents) {
 } // namespace
 
 QString SingleInstance::instanceName() {
-    return QStringLiteral("QUILLBOXREADER-{6F1C2A84-93D7-4B5E-A0C8-2E7B51D94F36}-%1").arg(::getuid());
+    // A local socket on POSIX systems, a named pipe on Windows; either way one per user.
+    return QStringLiteral("QUILLBOXREADER-{6F1C2A84-93D7-4B5E-A0C8-2E7B51D94F36}-%1")
+        .arg(QString::fromStdString(platform::userIdentity()));
 }
 
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
