@@ -30,7 +30,7 @@ void verifySignedDocument(benchmark::State& state) {
     const std::string& layer = signedDocument(contentSize);
     const CertificateTools tools;
     for (auto _ : state) {
-        SignedContent result = tools.verifySignature(layer, 1, 1, "");
+        SignedContent result = tools.verifySignature(layer, DigestSelector::Sha1, RevocationChoice::Skip, "");
         benchmark::DoNotOptimize(result.content.data());
         if (result.verdict.signatureText != "Verified" || result.content.size() != contentSize) {
             state.SkipWithError("verification failed");

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         try {
-            result = CertificateTools().verifySignature(std::move(layer), 1, 1, "");
+            result = CertificateTools().verifySignature(std::move(layer), DigestSelector::Sha1,
+                                                        RevocationChoice::Skip, "");
         } catch (const errorDef::error_message& error) {
             std::cerr << error.message << '\n';
             return 1;

@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         values.outputs = outputs;
     }
     if (scene.checkRevocation) {
-        values.crlChoice = 0;
+        values.crlChoice = RevocationChoice::Check;
         values.crlPath = harness.path("list.crl");
         std::filesystem::create_symlink(input, values.crlPath);
     }

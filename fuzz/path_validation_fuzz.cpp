@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     values.input = nextField(rest);
     values.output = nextField(rest);
     values.crlPath = nextField(rest);
-    values.crlChoice = (bits & 2) != 0 ? 0 : 1;
+    values.crlChoice = (bits & 2) != 0 ? RevocationChoice::Check : RevocationChoice::Skip;
     values.multipleSelection = (bits & 4) != 0;
     if (values.multipleSelection) {
         // As the desktop form hands a multiple selection over.
@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(paths->inputs.empty() && paths->outputs.empty());
         check(isAcceptablePath(values.input, style) && isAcceptablePath(values.output, style));
     }
-    if (values.crlChoice == 0) {
+    if (values.crlChoice == RevocationChoice::Check) {
         check(values.crlPath.size() >= 4 && values.crlPath.ends_with(".crl"));
     }
     return 0;

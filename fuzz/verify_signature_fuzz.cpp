@@ -33,8 +33,8 @@ RevocationCheck answering(std::uint8_t choice) {
     };
 }
 
-bool isStatus(int status) {
-    return status >= 0 && status <= 2;
+bool isStatus(VerdictStatus status) {
+    return status == VerdictStatus::Unknown || status == VerdictStatus::Good || status == VerdictStatus::Bad;
 }
 
 } // namespace
@@ -49,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string layer = (mode & 0x80) != 0 ? armoured(rest) : std::string(rest);
     try {
         const SignedContent result =
-            verifySignature(layer, 1 + (mode >> 6 & 1), (mode >> 2) & 1, "crl", answering(mode), store.get());
+            verifySignature(layer, (mode & 0x40) != 0 ? DigestSelector::Md5 : DigestSelector::Sha1,
+                            (mode & 4) != 0 ? RevocationChoice::Skip : RevocationChoice::Check, "crl",
+                            answering(mode), store.get());
         const SignatureVerdict& verdict = result.verdict;
         check(verdict.header == "SUCCESS" || verdict.header == "FAILED");
         check(verdict.signatureText == "Verified" || verdict.signatureText == "Not Verified");

@@ -1,5 +1,6 @@
 // quillbox-picture-drawer <output directory> <scale> <picture.svg>...
-// Draws each picture at its natural size times scale into <output directory>/<name>.png.
+// Draws each picture at its natural size times scale into <output directory>/<name>.png (scale 1)
+// or <name>@<scale>x.png.
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
         QPainter painter(&image);
         renderer.render(&painter);
         painter.end();
-        const QString target = output.filePath(QFileInfo(source).completeBaseName() + QStringLiteral(".png"));
+        const QString suffix = scale == 1 ? QStringLiteral(".png") : QStringLiteral("@%1x.png").arg(scale);
+        const QString target = output.filePath(QFileInfo(source).completeBaseName() + suffix);
         if (!image.save(target)) {
             std::fprintf(stderr, "quillbox-picture-drawer: cannot write %s\n", qPrintable(target));
             return 1;

@@ -51,7 +51,7 @@ public:
     void setBoxText(FormBox box, const std::string& text) override {
         onGuiThread(gui_, [&] { form_.setBoxText(box, text); });
     }
-    void setCrlChoice(int choice) override {
+    void setCrlChoice(RevocationChoice choice) override {
         onGuiThread(gui_, [&] { form_.setCrlChoice(choice); });
     }
     void showValues() override {

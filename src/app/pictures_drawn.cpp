@@ -1,14 +1,17 @@
-// The pictures as drawn at build time, QUILLBOX_PICTURE_SCALE times their natural size, for a Qt
-// without the SVG module; other sizes are scaled from that drawing.
+// The pictures as drawn at build time, for a Qt without the SVG module: the drawing at the natural
+// size serves that size exactly; every other size is scaled from the drawing at twice it.
 #include "app/pictures.h"
 
 #include <QImageReader>
+#include <QPainter>
 
 namespace pictures {
 
 namespace {
-constexpr int kDrawnScale = QUILLBOX_PICTURE_SCALE;
+QString largePath(int id) {
+    return QStringLiteral(":/res/%1@2x.png").arg(id);
 }
+} // namespace
 
 QString path(int id) {
     return QStringLiteral(":/res/%1.png").arg(id);
@@ -19,23 +22,26 @@ bool exists(int id) {
 }
 
 QSize naturalSize(int id) {
-    const QSize drawn = QImageReader(path(id)).size();
-    return drawn.isEmpty() ? QSize() : drawn / kDrawnScale;
+    const QSize natural = QImageReader(path(id)).size();
+    return natural.isEmpty() ? QSize() : natural;
 }
 
 QImage render(int id, QSize size) {
-    const QImage drawn(path(id));
-    if (drawn.isNull()) {
+    const QSize natural = naturalSize(id);
+    if (!natural.isValid()) {
         return {};
     }
-    if (size.isEmpty()) {
-        size = drawn.size() / kDrawnScale;
+    if (size.isEmpty() || size == natural) {
+        return QImage(path(id)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
-    if (size.isEmpty()) {
-        return {};
-    }
-    return drawn.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Drawn through a painter, whose filtering keeps an even colour exact (QImage::scaled turns
+    // white into 254 grey, which the buttons' white keying would then miss).
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(), size), QImage(largePath(id)));
+    return image;
 }
 
 } // namespace pictures

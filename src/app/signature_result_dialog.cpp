@@ -53,8 +53,8 @@ QLabel* SignatureResultDialog::iconControl(int id) const {
     return findChild<QLabel*>(controlName(id));
 }
 
-void SignatureResultDialog::SetStatuses(int integrityStatus, int validityStatus, int revocationStatus,
-                                        int signatureStatus) {
+void SignatureResultDialog::SetStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
+                                        VerdictStatus revocationStatus, VerdictStatus signatureStatus) {
     setIconPicture(iconControl(resultid::integrityIcon), static_cast<int>(::statusIcon(integrityStatus)));
     setIconPicture(iconControl(resultid::validityIcon), static_cast<int>(::statusIcon(validityStatus)));
     setIconPicture(iconControl(resultid::revocationIcon), static_cast<int>(::statusIcon(revocationStatus)));

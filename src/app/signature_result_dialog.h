@@ -30,8 +30,9 @@ class SignatureResultDialog : public ThemedDialog {
 public:
     SignatureResultDialog(const SignatureVerdict& verdict, QWidget* owner);
 
-    // Sets the four status icons (0 information, 1 blue tick, 2 red cross).
-    void SetStatuses(int integrityStatus, int validityStatus, int revocationStatus, int signatureStatus);
+    // Sets the four status icons (information balloon, blue tick or red cross).
+    void SetStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
+                     VerdictStatus revocationStatus, VerdictStatus signatureStatus);
 
     static void ShowResult(const SignatureVerdict& verdict, QWidget* owner);
 

@@ -23,7 +23,7 @@ const QString kSignedExtension = QStringLiteral(".qsig");
 
 FormValues initialValues() {
     FormValues values;
-    values.crlChoice = 0;
+    values.crlChoice = RevocationChoice::Check;
     return values;
 }
 
@@ -100,7 +100,7 @@ FormValues VerifyDecryptForm::readValues() {
     values_.input = toBytes(input_->text());
     values_.output = toBytes(output_->text());
     values_.crlPath = toBytes(crlPath_->text());
-    values_.crlChoice = no_->isChecked() ? 1 : 0;
+    values_.crlChoice = no_->isChecked() ? RevocationChoice::Skip : RevocationChoice::Check;
     values_.inputs = selectionList(values_.multipleSelection, values_.input);
     values_.outputs = selectionList(values_.multipleSelection, values_.output);
     return values_;
@@ -120,7 +120,7 @@ void VerifyDecryptForm::setBoxText(FormBox which, const std::string& text) {
     }
 }
 
-void VerifyDecryptForm::setCrlChoice(int choice) {
+void VerifyDecryptForm::setCrlChoice(RevocationChoice choice) {
     values_.crlChoice = choice;
 }
 
@@ -128,7 +128,7 @@ void VerifyDecryptForm::showValues() {
     input_->setText(fromBytes(values_.input));
     output_->setText(fromBytes(values_.output));
     crlPath_->setText(fromBytes(values_.crlPath));
-    const bool check = values_.crlChoice == 0;
+    const bool check = values_.crlChoice == RevocationChoice::Check;
     (check ? yes_ : no_)->setChecked(true);
     // The path controls follow the choice, so a choice reset to "Yes" never hides its path box.
     showCrlControls(check);
@@ -211,7 +211,7 @@ void VerifyDecryptForm::browseCrl() {
 
 void VerifyDecryptForm::chooseCrlCheck(bool check) {
     (check ? yes_ : no_)->setChecked(true);
-    values_.crlChoice = check ? 0 : 1;
+    values_.crlChoice = check ? RevocationChoice::Check : RevocationChoice::Skip;
     showCrlControls(check);
 }
 

@@ -37,15 +37,17 @@ X509_STORE* CertificateTools::caStore() const {
     return caStore_.get(); // null only when memory ran out: the verification then makes its own
 }
 
-SignedContent CertificateTools::verifySignature(std::string_view content, int digestSelector,
-                                                int skipRevocation, const std::string& crlPath) const {
-    return ::verifySignature(content, digestSelector, skipRevocation, crlPath, checkRevocationWithCrlFile,
+SignedContent CertificateTools::verifySignature(std::string_view content, DigestSelector digestSelector,
+                                                RevocationChoice revocation,
+                                                const std::string& crlPath) const {
+    return ::verifySignature(content, digestSelector, revocation, crlPath, checkRevocationWithCrlFile,
                              caStore());
 }
 
-SignedContent CertificateTools::verifySignature(std::string&& content, int digestSelector, int skipRevocation,
+SignedContent CertificateTools::verifySignature(std::string&& content, DigestSelector digestSelector,
+                                                RevocationChoice revocation,
                                                 const std::string& crlPath) const {
-    return ::verifySignature(std::move(content), digestSelector, skipRevocation, crlPath,
+    return ::verifySignature(std::move(content), digestSelector, revocation, crlPath,
                              checkRevocationWithCrlFile, caStore());
 }
 
@@ -54,18 +56,20 @@ X509Ptr CertificateTools::loadCertificate(const std::string& source, bool source
 }
 
 bool CertificateTools::isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const {
-    const X509Ptr certificate = loadCertificate(source, sourceIsFile);
-    const std::time_t now = std::time(nullptr);
-    // An unreadable start date counts as not yet valid; an unreadable end date never as expired.
-    if (compareWithTime(X509_get0_notBefore(certificate.get()), now) >= 0) {
+    const CertificateValidity validity =
+        validityAt(*loadCertificate(source, sourceIsFile), std::time(nullptr));
+    if (validity.notYetValid) {
         notYetValidFlag = true;
     }
-    return compareWithTime(X509_get0_notAfter(certificate.get()), now) == -1;
+    return validity.expired;
 }
 
 std::string CertificateTools::commonName(const std::string& source, bool sourceIsFile) const {
-    const X509Ptr certificate = loadCertificate(source, sourceIsFile);
-    StringTokenizer tokenizer(subjectOneLine(X509_get_subject_name(certificate.get())));
+    return commonName(*loadCertificate(source, sourceIsFile));
+}
+
+std::string CertificateTools::commonName(const X509& certificate) const {
+    StringTokenizer tokenizer(subjectOneLine(X509_get_subject_name(&certificate)));
     tokenizer.setDelimiters("/");
     std::string name;
     while (tokenizer.position() != StringTokenizer::none) {

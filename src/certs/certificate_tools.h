@@ -12,12 +12,12 @@ public:
     // Sets the library up once per process; later objects find it ready.
     CertificateTools();
 
-    // Revocation is checked against the CRL file with a CRLChecker when skipRevocation is 0.
-    SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
-                                  const std::string& crlPath) const;
+    // RevocationChoice::Check checks the signer against the CRL file with a CRLChecker.
+    SignedContent verifySignature(std::string_view content, DigestSelector digestSelector,
+                                  RevocationChoice revocation, const std::string& crlPath) const;
     // Decodes the layer in its own storage, which then receives the content (see ::verifySignature).
-    SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
-                                  const std::string& crlPath) const;
+    SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
+                                  RevocationChoice revocation, const std::string& crlPath) const;
     // recipientCertificateDer (mode 3): the layer's certificate, which picks the envelope's recipient.
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
                      const SecretString& keyPassword, int decryptMode, int keyFormat,
@@ -30,10 +30,12 @@ public:
 
     // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.
     X509Ptr loadCertificate(const std::string& source, bool sourceIsFile) const;
-    // True when the validity has ended; sets notYetValidFlag (never clears it) when it has not begun.
+    // True when the validity has ended now; sets notYetValidFlag (never clears it) when it has not begun
+    // (see validityAt).
     bool isExpired(const std::string& source, bool& notYetValidFlag, bool sourceIsFile) const;
     // "CN=..." of the subject, tag included, or empty.
     std::string commonName(const std::string& source, bool sourceIsFile) const;
+    std::string commonName(const X509& certificate) const;
 
 private:
     X509_STORE* caStore() const;

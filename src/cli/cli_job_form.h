@@ -12,7 +12,7 @@ public:
          : box == FormBox::Output ? values_.output
                                   : values_.crlPath) = text;
     }
-    void setCrlChoice(int choice) override { values_.crlChoice = choice; }
+    void setCrlChoice(RevocationChoice choice) override { values_.crlChoice = choice; }
     void showValues() override {}
     void focusBox(FormBox) override {}
     void enableOutput() override {}

@@ -6,6 +6,7 @@
 #include "parsed_arguments.h"
 
 #include "certs/certificate_tools.h"
+#include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/whole_file.h"
@@ -18,9 +19,6 @@
 
 namespace {
 
-constexpr int sha1DigestSelector = 1;
-constexpr int noRevocationCheck = 1;
-
 std::string isoTime(const ASN1_TIME* time) {
     std::tm when{};
     if (time == nullptr || ASN1_TIME_to_tm(time, &when) != 1) {
@@ -31,18 +29,17 @@ std::string isoTime(const ASN1_TIME* time) {
     return text;
 }
 
+// The certificate is read once and judged against one reading of the clock.
 std::string recipientLine(const CertificateTools& tools, const std::string& certificateText) {
     const X509Ptr certificate = tools.loadCertificate(certificateText, false);
-    const ASN1_TIME* notBefore = certificate ? X509_get0_notBefore(certificate.get()) : nullptr;
-    const ASN1_TIME* notAfter = certificate ? X509_get0_notAfter(certificate.get()) : nullptr;
-    bool notYetValid = false;
-    const bool expired = tools.isExpired(certificateText, notYetValid, false);
-    const std::string name = tools.commonName(certificateText, false);
+    const CertificateValidity validity = validityAt(*certificate, std::time(nullptr));
+    const std::string name = tools.commonName(*certificate);
     return "certificate-encrypted layer for " + (name.empty() ? std::string("(no common name)") : name) +
-           ", valid from " + isoTime(notBefore) + " to " + isoTime(notAfter) + " (" +
-           (expired       ? "expired"
-            : notYetValid ? "not yet valid"
-                          : "valid") +
+           ", valid from " + isoTime(X509_get0_notBefore(certificate.get())) + " to " +
+           isoTime(X509_get0_notAfter(certificate.get())) + " (" +
+           (validity.expired       ? "expired"
+            : validity.notYetValid ? "not yet valid"
+                                   : "valid") +
            ")";
 }
 
@@ -73,7 +70,7 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
             return true;
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
-                tools.verifySignature(content, sha1DigestSelector, noRevocationCheck, std::string());
+                tools.verifySignature(content, DigestSelector::Sha1, RevocationChoice::Skip, std::string());
             std::printf("  %d. signed layer: %s, Signature: %s\n", depth,
                         oneLine(signedContent.verdict.header).c_str(),
                         oneLine(signedContent.verdict.signatureText).c_str());
@@ -105,12 +102,10 @@ int InspectCommand::run(const std::vector<std::string>& arguments) {
         bool secured = false;
         try {
             secured = inspect(tools, input);
-        } catch (const errorDef::error_message& error) {
-            secured = reportError("error", error.message);
-        } catch (const e2eError::error_message& error) {
-            secured = reportError("error", error.message);
         } catch (const errorDef::Fatal& error) {
             secured = reportError("fatal", error.message);
+        } catch (const ErrorRecord& error) {
+            secured = reportError("error", error.message);
         }
         std::fflush(stdout);
         allSecured = allSecured && secured;

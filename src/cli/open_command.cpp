@@ -87,7 +87,7 @@ FormValues formValues(OpenOptions& options) {
         values.input = options.inputs.front();
         values.output = options.outputs.front();
     }
-    values.crlChoice = options.crl ? 0 : 1;
+    values.crlChoice = options.crl ? RevocationChoice::Check : RevocationChoice::Skip;
     values.crlPath = options.crl ? absolutePath(*options.crl) : std::string();
     return values;
 }

@@ -91,3 +91,8 @@ int compareWithTime(const ASN1_TIME* time, std::time_t now) {
     }
     return order <= 0 ? -1 : 1;
 }
+
+CertificateValidity validityAt(const X509& certificate, std::time_t now) {
+    return {.expired = compareWithTime(X509_get0_notAfter(&certificate), now) == -1,
+            .notYetValid = compareWithTime(X509_get0_notBefore(&certificate), now) >= 0};
+}

@@ -1,6 +1,7 @@
 #pragma once
 // Certificate dates: their display form and their comparison with a moment.
 #include <openssl/asn1.h>
+#include <openssl/x509.h>
 
 #include <ctime>
 #include <string>
@@ -14,3 +15,11 @@ std::string formatCertificateTime(const ASN1_TIME* time);
 // -1 when the time is not later than now, 1 when it is later, 0 when it cannot be read. Accepts
 // UTCTime without seconds and with a time-zone offset, as older certificates carry them.
 int compareWithTime(const ASN1_TIME* time, std::time_t now);
+
+// Where a moment lies against a certificate's validity period. Both flags can be set: an unreadable
+// start date counts as not yet begun, and the dates may be reversed.
+struct CertificateValidity {
+    bool expired = false;     // the end lies at or before the moment; an unreadable end never does
+    bool notYetValid = false; // the start lies after the moment or cannot be read
+};
+CertificateValidity validityAt(const X509& certificate, std::time_t now);

@@ -185,7 +185,7 @@ void decryptData(std::string_view input, std::string& output, const SecretString
     } catch (const std::bad_alloc&) {
         fail(noMemory);
     }
-    // An empty plaintext has always been reported as a failed read of the result.
+    // An empty plaintext means the result could not be read, and is reported as such.
     if (plaintext.empty()) {
         fail(noMemory);
     }
@@ -208,7 +208,7 @@ void decryptDataWithin(std::string& buffer, std::string_view input, const Secret
         } catch (const std::bad_alloc&) {
             fail(noMemory);
         }
-        // An empty plaintext has always been reported as a failed read of the result.
+        // An empty plaintext means the result could not be read, and is reported as such.
         if (buffer.empty()) {
             fail(noMemory);
         }

@@ -1,41 +1,43 @@
 #pragma once
-// The four records that the crypto, certificate and store code throw. They are deliberately
-// unrelated types: a handler for one must never catch another.
+// The four records that the crypto, certificate and store code throw. Each is a type of its own, so a
+// handler for one never catches another; a handler that treats them alike catches their base.
 #include <string>
 #include <utility>
 
+// What every record carries: the text shown to the person, and a code that only the certificate
+// loader sets and no handler reads.
+struct ErrorRecord {
+    std::string message;
+    int code = 0;
+
+protected:
+    explicit ErrorRecord(std::string text, int errorCode = 0) : message(std::move(text)), code(errorCode) {}
+};
+
 namespace errorDef {
 
-struct error_message {
-    std::string message;
-    int code = 0;
-    explicit error_message(std::string text) : message(std::move(text)) {}
-    error_message(std::string text, int errorCode) : message(std::move(text)), code(errorCode) {}
+struct error_message : ErrorRecord {
+    explicit error_message(std::string text) : ErrorRecord(std::move(text)) {}
+    error_message(std::string text, int errorCode) : ErrorRecord(std::move(text), errorCode) {}
 };
 
-class Fatal {
+class Fatal : public ErrorRecord {
 public:
-    std::string message;
-    int code = 0;
-    explicit Fatal(std::string text) : message(std::move(text)) {}
-    Fatal(std::string text, int errorCode) : message(std::move(text)), code(errorCode) {}
+    explicit Fatal(std::string text) : ErrorRecord(std::move(text)) {}
+    Fatal(std::string text, int errorCode) : ErrorRecord(std::move(text), errorCode) {}
 };
 
-class Warning {
+class Warning : public ErrorRecord {
 public:
-    std::string message;
-    int code = 0;
-    explicit Warning(std::string text) : message(std::move(text)) {}
+    explicit Warning(std::string text) : ErrorRecord(std::move(text)) {}
 };
 
 } // namespace errorDef
 
 namespace e2eError {
 
-struct error_message {
-    std::string message;
-    int code = 0;
-    explicit error_message(std::string text) : message(std::move(text)) {}
+struct error_message : ErrorRecord {
+    explicit error_message(std::string text) : ErrorRecord(std::move(text)) {}
 };
 
 } // namespace e2eError

@@ -3,10 +3,17 @@
 #include <string>
 
 enum class VerdictIcon : int {
-    BlueTick = 172,     // status 1
-    RedCross = 182,     // header "FAILED", status 2
-    GreenTick = 183,    // header "SUCCESS"
-    Information = 184,  // status 0
+    BlueTick = 172,    // status Good
+    RedCross = 182,    // header "FAILED", status Bad
+    GreenTick = 183,   // header "SUCCESS"
+    Information = 184, // status Unknown
+};
+
+// How one line of the verdict came out; the numbers are the status values the dialog is given.
+enum class VerdictStatus {
+    Unknown = 0, // information balloon
+    Good = 1,    // blue tick
+    Bad = 2,     // red cross
 };
 
 struct SignatureVerdict {
@@ -17,14 +24,15 @@ struct SignatureVerdict {
     std::string integrityText;
     std::string validityText;
     std::string revocationText;
-    // 0 unknown (information balloon), 1 good (blue tick), 2 bad (red cross).
-    int integrityStatus = 1;
-    int validityStatus = 1;
-    int revocationStatus = 1;
-    int signatureStatus = 1;
+    VerdictStatus integrityStatus = VerdictStatus::Good;
+    VerdictStatus validityStatus = VerdictStatus::Good;
+    VerdictStatus revocationStatus = VerdictStatus::Good;
+    VerdictStatus signatureStatus = VerdictStatus::Good;
 };
 
-// The icon a status value is shown with.
-inline VerdictIcon statusIcon(int status) {
-    return status == 1 ? VerdictIcon::BlueTick : status == 2 ? VerdictIcon::RedCross : VerdictIcon::Information;
+// The icon a status is shown with; any value but Good and Bad gets the information balloon.
+inline VerdictIcon statusIcon(VerdictStatus status) {
+    return status == VerdictStatus::Good  ? VerdictIcon::BlueTick
+           : status == VerdictStatus::Bad ? VerdictIcon::RedCross
+                                          : VerdictIcon::Information;
 }

@@ -28,11 +28,14 @@ constexpr std::size_t readPiece = 307200;
     throw e2eError::error_message("Insufficient System Memory");
 }
 
-void checkDigestSelector(int digestSelector) {
+void checkDigestSelector(DigestSelector digestSelector) {
     // Only the digests the signedData names are checked; the selector merely has to be a known one.
-    if (digestSelector != 1 && digestSelector != 2) {
-        throw e2eError::error_message("This Digest Type is not supported in this version.");
+    switch (digestSelector) {
+    case DigestSelector::Sha1:
+    case DigestSelector::Md5:
+        return;
     }
+    throw e2eError::error_message("This Digest Type is not supported in this version.");
 }
 
 CmsPtr parseSignedData(const std::string& der) {
@@ -152,14 +155,14 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, STACK_OF(CMS_SignerInfo) *
 constexpr const char* notSigned = "Invalid format for a signed file";
 constexpr const char* badArmour = "Invalid signature format";
 
-void checkSignedLayer(std::string_view content, int digestSelector) {
+void checkSignedLayer(std::string_view content, DigestSelector digestSelector) {
     if (content.empty()) {
         throw e2eError::error_message("Neccessary fields needed to VERIFY are not given");
     }
     checkDigestSelector(digestSelector);
 }
 
-SignedContent verifyDer(std::string buffer, int skipRevocation, const std::string& crlPath,
+SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const std::string& crlPath,
                         const RevocationCheck& revocationCheck, X509_STORE* caStore) {
     const CmsPtr structure = parseSignedData(buffer);
     X509StorePtr ownStore;
@@ -197,8 +200,7 @@ SignedContent verifyDer(std::string buffer, int skipRevocation, const std::strin
     std::string description;
     if (signerCount > 0) {
         describeSigner(signerCertificate(sk_CMS_SignerInfo_value(signers, 0)), certificates.get(),
-                       RevocationRequest{skipRevocation, crlPath, revocationCheck, caStore}, state,
-                       description);
+                       RevocationRequest{revocation, crlPath, revocationCheck, caStore}, state, description);
     }
     ERR_clear_error();
     return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
@@ -217,59 +219,59 @@ SignatureVerdict makeSignatureVerdict(const VerificationState& state, std::strin
         fail();
         verdict.signatureText = "Not Verified";
         verdict.integrityText = "Contents Altered after message was signed";
-        verdict.integrityStatus = 2;
-        verdict.signatureStatus = 2;
+        verdict.integrityStatus = VerdictStatus::Bad;
+        verdict.signatureStatus = VerdictStatus::Bad;
     } else {
         verdict.header = "SUCCESS";
         verdict.headerIcon = VerdictIcon::GreenTick;
         verdict.signatureText = "Verified";
         verdict.integrityText = "Contents not altered after message was signed";
-        verdict.integrityStatus = 1;
-        verdict.signatureStatus = 1;
+        verdict.integrityStatus = VerdictStatus::Good;
+        verdict.signatureStatus = VerdictStatus::Good;
     }
     if (state.certificateExpired) {
         fail();
         verdict.validityText = "Certificate Expired";
-        verdict.validityStatus = 2;
+        verdict.validityStatus = VerdictStatus::Bad;
     } else {
         verdict.validityText = "Certificate not expired";
-        verdict.validityStatus = 1;
+        verdict.validityStatus = VerdictStatus::Good;
     }
     if (state.notYetValid) {
         fail();
         verdict.validityText = "Signer certificate is not yet valid";
-        verdict.validityStatus = 2;
+        verdict.validityStatus = VerdictStatus::Bad;
     }
     if (state.certificateRevoked) {
         fail();
         verdict.revocationText = "Signer Certificate is REVOKED";
-        verdict.revocationStatus = 2;
+        verdict.revocationStatus = VerdictStatus::Bad;
     } else if (state.revocationUnknown) {
         // Not knowing is no reason to fail the document.
         verdict.revocationText = "Certificate revocation status unknown";
-        verdict.revocationStatus = 0;
+        verdict.revocationStatus = VerdictStatus::Unknown;
     } else {
         verdict.revocationText = "Certificate is NOT REVOKED";
-        verdict.revocationStatus = 1;
+        verdict.revocationStatus = VerdictStatus::Good;
     }
     return verdict;
 }
 
-SignedContent verifySignature(std::string_view content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck,
-                              X509_STORE* caStore) {
+SignedContent verifySignature(std::string_view content, DigestSelector digestSelector,
+                              RevocationChoice revocation, const std::string& crlPath,
+                              const RevocationCheck& revocationCheck, X509_STORE* caStore) {
     try {
         checkSignedLayer(content, digestSelector);
-        return verifyDer(decodePkcs7Armour(content, notSigned, badArmour), skipRevocation, crlPath,
+        return verifyDer(decodePkcs7Armour(content, notSigned, badArmour), revocation, crlPath,
                          revocationCheck, caStore);
     } catch (const std::bad_alloc&) {
         throwOutOfMemory();
     }
 }
 
-SignedContent verifySignature(std::string&& content, int digestSelector, int skipRevocation,
-                              const std::string& crlPath, const RevocationCheck& revocationCheck,
-                              X509_STORE* caStore) {
+SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
+                              RevocationChoice revocation, const std::string& crlPath,
+                              const RevocationCheck& revocationCheck, X509_STORE* caStore) {
     try {
         checkSignedLayer(content, digestSelector);
         // Decoded in the layer's own storage, which then receives the content: the structure parsed
@@ -277,7 +279,7 @@ SignedContent verifySignature(std::string&& content, int digestSelector, int ski
         decodePkcs7ArmourWithin(content, content, notSigned, badArmour);
         std::string der = std::move(content);
         content.clear();
-        return verifyDer(std::move(der), skipRevocation, crlPath, revocationCheck, caStore);
+        return verifyDer(std::move(der), revocation, crlPath, revocationCheck, caStore);
     } catch (const std::bad_alloc&) {
         throwOutOfMemory();
     }

@@ -91,8 +91,8 @@ int describeSigner(X509* signer, STACK_OF(X509) * certificates, const Revocation
     text += "Certificate expires on: " + expiry + "\n";
     judgeDates(signer, state);
 
-    const bool answered =
-        revocation.skipRevocation != 0 || checkRevocation(signer, certificates, revocation, state);
+    const bool answered = revocation.choice != RevocationChoice::Check ||
+                          checkRevocation(signer, certificates, revocation, state);
     description = std::move(text);
     return answered ? 0 : -1;
 }

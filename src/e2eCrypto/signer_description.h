@@ -7,7 +7,7 @@
 #include <string>
 
 struct RevocationRequest {
-    int skipRevocation; // 0 runs the check
+    RevocationChoice choice;
     const std::string& crlPath;
     const RevocationCheck& check; // an empty check leaves the status unknown
     X509_STORE* caStore;          // handed to the check; may be null

@@ -20,7 +20,8 @@ void layerRemoved(LayerJob& layer, const std::string& content, EnvelopeKind& kin
 }
 
 void warnAboutValidity(LayerJob& layer, const std::string& certificateText) {
-    // A short-lived library object of its own, as the validity check has always had.
+    // The check has a library object of its own, made for this layer. It only warns: the key is
+    // fetched whatever it finds.
     const CertificateTools checker;
     bool notYetValid = false;
     if (checker.isExpired(certificateText, notYetValid, false)) {

@@ -3,6 +3,7 @@
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/whole_file.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/form_text.h"
 #include "pipeline/job_context.h"
 #include "pipeline/job_ui.h"
@@ -17,21 +18,6 @@
 namespace {
 
 constexpr int fatalExitStatus = EXIT_FAILURE;
-
-void emptyBoxes(JobForm& form, bool crlPathToo) {
-    form.setBoxText(FormBox::Input, "");
-    form.setBoxText(FormBox::Output, "");
-    if (crlPathToo) {
-        form.setBoxText(FormBox::CrlPath, "");
-    }
-}
-
-// The form as it is left after a job that ran to its end.
-void resetForm(JobForm& form) {
-    emptyBoxes(form, true);
-    form.enableOutput();
-    form.showValues();
-}
 
 class JobDriver {
 public:
@@ -73,10 +59,7 @@ private:
         FileReport& report = addReport(values_.input, values_.output);
 
         std::string content;
-        if (!ReadWholeFile(job.pair.input, content)) {
-            const std::string text = "Could not read input file";
-            ui_.showMessage(text, IconKind::Warning);
-            report.fail(text);
+        if (!readDocument(job.pair.input, "Could not read input file", report, content)) {
             return;
         }
         ui_.reportProgress({1, 1, content.size()});
@@ -90,15 +73,14 @@ private:
                 log_.Write(logkind::error, "Invalid Signature/Encryption format of the input file",
                            job.pair.files());
                 report.fail(text);
-                emptyBoxes(form_, false);
-                form_.showValues();
+                resetFormAfterFailure(form_, {});
                 return FileEnd::JobEnded;
             }
             LayerJob layer = layerJob(job, tools, report);
             return UnwrapLayers(layer, std::move(content), kind);
         });
         if (end == FileEnd::Completed) {
-            resetForm(form_);
+            resetFormAfterJob(form_);
         }
     }
 
@@ -115,10 +97,7 @@ private:
                                 " You may be asked for a password in case of Decryption operation",
                             IconKind::PadlockKey);
             std::string content;
-            if (!ReadWholeFile(job.pair.input, content)) {
-                const std::string text = job.pair.input + " file could not be read";
-                ui_.showMessage(text, IconKind::Warning);
-                report.fail(text);
+            if (!readDocument(job.pair.input, job.pair.input + " file could not be read", report, content)) {
                 return;
             }
             ui_.reportProgress({i + 1, report_.files.size(), content.size()});
@@ -135,7 +114,7 @@ private:
             }
         }
         ui_.showMessage("Processing completed", IconKind::Success);
-        resetForm(form_);
+        resetFormAfterJob(form_);
     }
 
     FileEnd askToSkipUnrecognised(JobContext& job, FileReport& report) {
@@ -149,8 +128,19 @@ private:
         const std::string text = "Bad signature/encryption format of input file";
         log_.Write(logkind::error, text, job.pair.files());
         report.fail(text);
-        resetForm(form_);
+        resetFormAfterJob(form_);
         return FileEnd::JobEnded;
+    }
+
+    // Reads the whole document into content; when it cannot, shows failure and reports the file failed.
+    bool readDocument(const std::string& path, const std::string& failure, FileReport& report,
+                      std::string& content) {
+        if (ReadWholeFile(path, content)) {
+            return true;
+        }
+        ui_.showMessage(failure, IconKind::Warning);
+        report.fail(failure);
+        return false;
     }
 
     FileReport& addReport(const std::string& input, const std::string& output) {
@@ -165,22 +155,10 @@ private:
     }
 
     // The error records thrown while a document is classified, unwrapped or saved end the job (or the
-    // batch), except the empty errorDef::error_message of a declined overwrite.
+    // batch); errorDef::Fatal ends the program as well.
     template <typename Body> FileEnd underHandlers(JobContext& job, FileReport& report, Body&& body) {
         try {
             return body();
-        } catch (const e2eError::error_message& error) {
-            return reportError(job, report, error.message);
-        } catch (const errorDef::error_message& error) {
-            if (!error.message.empty()) {
-                return reportError(job, report, error.message);
-            }
-            report.status = FileStatus::Declined;
-            if (job.mode == JobMode::Batch) {
-                return FileEnd::Skipped;
-            }
-            emptyBoxes(form_, true);
-            return FileEnd::JobEnded;
         } catch (const errorDef::Fatal& error) {
             report.fail(error.message);
             if (job.mode == JobMode::SingleFile) {
@@ -192,6 +170,8 @@ private:
             }
             ui_.terminateApplication(fatalExitStatus);
             return FileEnd::JobEnded;
+        } catch (const ErrorRecord& error) {
+            return reportError(job, report, error.message);
         } catch (const std::bad_alloc&) {
             // A document too large for the memory left ends its file like any failed operation,
             // instead of taking the program down.
@@ -203,13 +183,8 @@ private:
         ui_.showMessage(message, IconKind::Error);
         log_.Write(logkind::error, message, job.pair.files());
         report.fail(message);
-        if (job.mode == JobMode::Batch) {
-            form_.enableOutput();
-            emptyBoxes(form_, false);
-        } else {
-            emptyBoxes(form_, true);
-        }
-        form_.showValues();
+        const bool batch = job.mode == JobMode::Batch;
+        resetFormAfterFailure(form_, {.enableOutput = batch, .emptyCrlPath = !batch});
         return FileEnd::JobEnded;
     }
 

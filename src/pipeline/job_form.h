@@ -2,6 +2,8 @@
 // The Verify/Decrypt form as the job driver sees it: its values and a few effects on the boxes.
 // Setting a value changes only the form's stored value; showValues() puts the stored values into
 // the boxes (the "refresh").
+#include "e2eCrypto/revocation_choice.h"
+
 #include <string>
 #include <vector>
 
@@ -10,7 +12,7 @@ enum class FormBox { Input, Output, CrlPath };
 struct FormValues {
     std::string input;
     std::string output;
-    int crlChoice = 1; // 0: "Yes", check revocation; 1: "No"
+    RevocationChoice crlChoice = RevocationChoice::Skip;
     std::string crlPath;
     bool multipleSelection = false;
     // A multiple selection's inputs and their outputs, in order. The desktop form splits them from
@@ -27,7 +29,7 @@ public:
     // Reads the boxes into the stored values and returns them.
     virtual FormValues readValues() = 0;
     virtual void setBoxText(FormBox box, const std::string& text) = 0;
-    virtual void setCrlChoice(int choice) = 0;
+    virtual void setCrlChoice(RevocationChoice choice) = 0;
     virtual void showValues() = 0;
     virtual void focusBox(FormBox box) = 0;
     // Enables the output box and its Browse button.

@@ -1,6 +1,7 @@
 #pragma once
 // What the removal steps of one document share: the job, the library object, the revocation
 // choice, the key store and the document's report.
+#include "e2eCrypto/revocation_choice.h"
 #include "pipeline/job_context.h"
 
 #include <string>
@@ -12,7 +13,7 @@ struct FileReport;
 struct LayerJob {
     JobContext& job;
     const CertificateTools& tools;
-    int crlChoice; // 0: check revocation against crlPath; 1: no check
+    RevocationChoice crlChoice; // Check looks the signer up in the CRL at crlPath
     const std::string& crlPath;
     JobKeyStore& keyStore;
     const std::string& keyNoticeMarkerPath;

@@ -4,7 +4,7 @@
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
 #include "pipeline/encryption_steps.h"
-#include "pipeline/job_form.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/job_report.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
@@ -16,15 +16,14 @@ namespace {
 constexpr int passPhraseTally = 4;
 constexpr int certificateTally = 4;
 constexpr int signedTally = 2;
-constexpr int sha1DigestSelector = 1;
 
-// Step S: the verdict is shown, never thrown; a signature that does not verify does not stop the file.
+// The verdict is shown, never thrown: a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
     WaitCursorGuard wait(layer.job.ui);
     // The layer is handed over: a failure abandons the file anyway, and a large document is then not
     // held twice while it is verified.
     SignedContent signedContent =
-        layer.tools.verifySignature(std::move(content), sha1DigestSelector, layer.crlChoice, layer.crlPath);
+        layer.tools.verifySignature(std::move(content), DigestSelector::Sha1, layer.crlChoice, layer.crlPath);
     layer.job.ui.showSignatureResult(signedContent.verdict);
     layer.report.layersRemoved.push_back(EnvelopeKind::Pkcs7);
     layer.report.verdicts.push_back(std::move(signedContent.verdict));
@@ -56,24 +55,31 @@ FileEnd ReportEmptyContent(LayerJob& layer) {
                       files);
         layer.report.fail(text);
     }
-    if (!single) {
-        job.form.enableOutput();
-    }
-    job.form.setBoxText(FormBox::Input, "");
-    job.form.setBoxText(FormBox::Output, "");
-    if (single && !layer.firstPass) {
-        job.form.setBoxText(FormBox::CrlPath, "");
-    }
-    job.form.showValues();
+    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && !layer.firstPass});
     return FileEnd::JobEnded;
 }
 
 namespace {
 
+// A declined overwrite skips the file in a batch; a single-file job ends with its boxes emptied.
+FileEnd declined(LayerJob& layer) {
+    layer.report.status = FileStatus::Declined;
+    if (layer.job.mode == JobMode::Batch) {
+        return FileEnd::Skipped;
+    }
+    resetFormAfterFailure(layer.job.form, {.emptyCrlPath = true, .showValues = false});
+    return FileEnd::JobEnded;
+}
+
 FileEnd save(LayerJob& layer, const std::string& content, int tally, bool furtherPasses) {
-    if (SaveResult(layer.job, content, tally, furtherPasses) == SaveOutcome::Failed) {
+    switch (SaveResult(layer.job, content, tally, furtherPasses)) {
+    case SaveOutcome::Declined:
+        return declined(layer);
+    case SaveOutcome::Failed:
         layer.report.fail("Could not save file. Check file properties of the file being overwritten.");
         return FileEnd::JobEnded;
+    case SaveOutcome::Saved:
+        break;
     }
     layer.report.status = FileStatus::Saved;
     layer.report.outcome = completionRecord(tally, layer.job.mode, furtherPasses).text;

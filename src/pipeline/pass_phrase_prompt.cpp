@@ -3,7 +3,7 @@
 #include "certs/certificate_tools.h"
 #include "e2eCrypto/error_records.h"
 #include "pipeline/activity_log.h"
-#include "pipeline/job_form.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/job_report.h"
 #include "pipeline/job_ui.h"
 
@@ -12,11 +12,6 @@
 namespace {
 
 constexpr int singleFileTries = 3;
-
-void emptyInputAndOutput(JobForm& form) {
-    form.setBoxText(FormBox::Input, "");
-    form.setBoxText(FormBox::Output, "");
-}
 
 StepEnd cancelled(LayerJob& layer) {
     JobContext& job = layer.job;
@@ -28,8 +23,7 @@ StepEnd cancelled(LayerJob& layer) {
         return StepEnd::KeepLayer;
     }
     layer.report.status = FileStatus::Cancelled;
-    emptyInputAndOutput(job.form);
-    job.form.showValues();
+    resetFormAfterFailure(job.form, {});
     return StepEnd::EndJob;
 }
 
@@ -39,21 +33,19 @@ StepEnd blankAnswer(LayerJob& layer) {
         const std::string text = "Password to decrypt is blank";
         job.log.Write(logkind::error, text, job.pair.files());
         layer.report.fail(text);
-        job.form.enableOutput();
-        emptyInputAndOutput(job.form);
+        resetFormAfterFailure(job.form, {.enableOutput = true, .showValues = false});
         return StepEnd::EndJob;
     }
     const std::string text = "Blank password given to decrypt";
     job.log.Write(logkind::error, text, job.pair.files());
     layer.report.fail(text);
     if (layer.firstPass) {
-        emptyInputAndOutput(job.form);
-        job.form.showValues();
+        resetFormAfterFailure(job.form, {});
     } else {
         const std::string shown = "Blank password. Cannot continue";
         job.ui.showMessage(shown, IconKind::Warning);
         layer.report.outcome = shown;
-        emptyInputAndOutput(job.form);
+        resetFormAfterFailure(job.form, {.showValues = false});
     }
     return StepEnd::EndJob;
 }

@@ -1,5 +1,6 @@
 #include "pipeline/path_validation.h"
 
+#include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
 
 #include <string_view>
@@ -169,10 +170,8 @@ public:
             return true;
         }
         ui_.showMessage("Count of input files is not same as output files", IconKind::Warning, Buttons::Ok);
-        form_.enableOutput();
-        form_.setBoxText(FormBox::Input, "");
-        form_.setBoxText(FormBox::Output, "");
-        form_.setCrlChoice(0);
+        resetFormAfterFailure(form_, {.enableOutput = true, .showValues = false});
+        form_.setCrlChoice(RevocationChoice::Check);
         form_.showValues();
         return false;
     }
@@ -202,7 +201,7 @@ std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form
     } else if (!rules.checkInput(values.input, access) || !rules.checkOutput(values.output, access)) {
         return std::nullopt;
     }
-    if (values.crlChoice == 0 && !rules.checkCrl(values.crlPath, access)) {
+    if (values.crlChoice == RevocationChoice::Check && !rules.checkCrl(values.crlPath, access)) {
         return std::nullopt;
     }
     return paths;

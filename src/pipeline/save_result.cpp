@@ -1,9 +1,8 @@
 #include "pipeline/save_result.h"
 
-#include "e2eCrypto/error_records.h"
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
-#include "pipeline/job_form.h"
+#include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
 
 #include "platform/file_access.h"
@@ -13,31 +12,15 @@ namespace {
 void reportSaveFailure(JobContext& job, bool furtherPasses) {
     job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.",
                        IconKind::Error, Buttons::Ok);
-    if (job.mode == JobMode::SingleFile) {
-        job.log.Write(logkind::error, "Failed to save to output file", job.pair.files());
-        job.form.setBoxText(FormBox::Input, "");
-        job.form.setBoxText(FormBox::Output, "");
-        if (furtherPasses) {
-            job.form.setBoxText(FormBox::CrlPath, "");
-        }
-    } else {
-        job.log.Write(logkind::error, "Could not save to output file", job.pair.files());
-        job.form.enableOutput();
-        job.form.setBoxText(FormBox::Input, "");
-        job.form.setBoxText(FormBox::Output, "");
-    }
-    job.form.showValues();
+    const bool single = job.mode == JobMode::SingleFile;
+    job.log.Write(logkind::error, single ? "Failed to save to output file" : "Could not save to output file",
+                  job.pair.files());
+    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && furtherPasses});
 }
 
-} // namespace
-
-namespace {
-
-void declineUnlessConfirmed(JobContext& job) {
-    if (!job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
-                            IconKind::Warning, Buttons::YesNo)) {
-        throw errorDef::error_message("");
-    }
+bool overwriteConfirmed(JobContext& job) {
+    return job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
+                              IconKind::Warning, Buttons::YesNo);
 }
 
 } // namespace
@@ -45,13 +28,15 @@ void declineUnlessConfirmed(JobContext& job) {
 SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
     const std::string& output = job.pair.output;
     const bool exists = platform::exists(output);
-    if (exists) {
-        declineUnlessConfirmed(job);
+    if (exists && !overwriteConfirmed(job)) {
+        return SaveOutcome::Declined;
     }
     SaveStatus status =
         WriteWholeFile(output, content, job.ui, exists ? ExistingFile::Replace : ExistingFile::Keep);
     if (status == SaveStatus::Exists) {
-        declineUnlessConfirmed(job);
+        if (!overwriteConfirmed(job)) {
+            return SaveOutcome::Declined;
+        }
         status = WriteWholeFile(output, content, job.ui, ExistingFile::Replace);
     }
     if (status != SaveStatus::Saved) {

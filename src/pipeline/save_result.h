@@ -11,10 +11,13 @@
 SaveStatus WriteWholeFile(const std::string& path, std::string_view bytes, JobUi& ui,
                           ExistingFile existing = ExistingFile::Replace);
 
-enum class SaveOutcome { Saved, Failed };
+enum class SaveOutcome {
+    Saved,    // written and reported
+    Failed,   // reported; ends the job or the batch
+    Declined, // No to the overwrite question; nothing written, shown or logged
+};
 
-// Asks before overwriting, also when the output appears while it is written (No throws the empty
-// errorDef::error_message), writes, and reports the
+// Asks before overwriting, also when the output appears while it is written, writes, and reports the
 // completion (log record, and in a single-file job the message) or the failure (message, log record,
-// boxes). Failed ends the job or the batch.
+// boxes).
 SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses);

@@ -275,7 +275,10 @@ TEST(KeyNoticeLook, StartsUntickedWithOnlyOk) {
     EXPECT_EQ(dialog.findChildren<ImageButton*>().size(), 1);
 }
 
-SignatureVerdict verdict(int integrity, int validity, int revocation, int signature) {
+using enum VerdictStatus;
+
+SignatureVerdict verdict(VerdictStatus integrity, VerdictStatus validity, VerdictStatus revocation,
+                         VerdictStatus signature) {
     SignatureVerdict v;
     v.header = "FAILED";
     v.headerIcon = VerdictIcon::RedCross;
@@ -292,8 +295,8 @@ SignatureVerdict verdict(int integrity, int validity, int revocation, int signat
 }
 
 TEST(SignatureResult, GivesEachStatusItsIcon) {
-    // integrity, validity, revocation, signature: one of each value, and values outside 0..2.
-    const SignatureResultDialog dialog(verdict(1, 2, 0, 7), nullptr);
+    // integrity, validity, revocation, signature: one of each value, and a value outside the named ones.
+    const SignatureResultDialog dialog(verdict(Good, Bad, Unknown, static_cast<VerdictStatus>(7)), nullptr);
     EXPECT_EQ(iconOf(&dialog, resultid::integrityIcon), 172);
     EXPECT_EQ(iconOf(&dialog, resultid::validityIcon), 182);
     EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 184);
@@ -302,9 +305,9 @@ TEST(SignatureResult, GivesEachStatusItsIcon) {
 }
 
 TEST(SignatureResult, TheSignerBoxGrowsWithItsTextAndTheControlsMoveBelowIt) {
-    SignatureVerdict longer = verdict(0, 0, 0, 0);
+    SignatureVerdict longer = verdict(Unknown, Unknown, Unknown, Unknown);
     longer.description = "CN=" + std::string(300, 'n') + "\nO=Acme Ltd\nOU=Sales\nL=Town\nC=GB\n";
-    const SignatureResultDialog plain(verdict(0, 0, 0, 0), nullptr);
+    const SignatureResultDialog plain(verdict(Unknown, Unknown, Unknown, Unknown), nullptr);
     const SignatureResultDialog dialog(longer, nullptr);
     auto* box = control<WholeText>(&dialog, resultid::description);
     EXPECT_GT(dialog.height(), plain.height());
@@ -314,8 +317,8 @@ TEST(SignatureResult, TheSignerBoxGrowsWithItsTextAndTheControlsMoveBelowIt) {
 }
 
 TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
-    SignatureResultDialog dialog(verdict(0, 0, 0, 0), nullptr);
-    dialog.SetStatuses(2, 1, 2, 1);
+    SignatureResultDialog dialog(verdict(Unknown, Unknown, Unknown, Unknown), nullptr);
+    dialog.SetStatuses(Bad, Good, Bad, Good);
     EXPECT_EQ(iconOf(&dialog, resultid::integrityIcon), 182);
     EXPECT_EQ(iconOf(&dialog, resultid::validityIcon), 172);
     EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 182);
@@ -323,7 +326,7 @@ TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThat
 }
 
 TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
-    SignatureVerdict success = verdict(1, 1, 1, 1);
+    SignatureVerdict success = verdict(Good, Good, Good, Good);
     success.header = "SUCCESS";
     success.headerIcon = VerdictIcon::GreenTick;
     ModalAnswerer answerer;
@@ -346,7 +349,7 @@ TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
 }
 
 TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
-    const SignatureResultDialog result(verdict(1, 1, 1, 1), nullptr);
+    const SignatureResultDialog result(verdict(Good, Good, Good, Good), nullptr);
     const MessageDialog message(QStringLiteral("x"), IconKind::Warning, MessageButtons::Ok, nullptr);
     // A point on the face left of the caption, in the normal state.
     const auto facePixel = [](ImageButton* button) {

@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QDir>
 #include <QRadioButton>
 #include <QTest>
 #include <QUuid>
@@ -45,7 +46,7 @@ protected:
         QTest::mouseClick(strip, Qt::LeftButton, {}, strip->taskRect(TaskStrip::VerifyDecrypt).center());
         VerifyDecryptForm* form = window->form();
         form->setFileChooser(
-            [input](const FileRequest&) { return QStringList{QString::fromStdString(input)}; });
+            [input](const FileRequest&) { return QStringList{QDir::toNativeSeparators(QString::fromStdString(input))}; });
         QTest::mouseClick(control<QWidget>(form, formid::browseInput), Qt::LeftButton);
         if (!checkRevocation) {
             QTest::mouseClick(control<QRadioButton>(form, formid::no), Qt::LeftButton);

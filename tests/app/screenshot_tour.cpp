@@ -43,7 +43,7 @@ SignatureVerdict sampleVerdict() {
     verdict.integrityText = "Contents not altered after message was signed";
     verdict.validityText = "Certificate not expired";
     verdict.revocationText = "Certificate revocation status unknown";
-    verdict.revocationStatus = 0;
+    verdict.revocationStatus = VerdictStatus::Unknown;
     return verdict;
 }
 

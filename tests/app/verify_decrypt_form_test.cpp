@@ -158,11 +158,11 @@ TEST_F(FormTest, NoHidesTheCrlControlsAndKeepsThePath) {
     QTest::keyClicks(edit(formid::crlPath), "/my.crl");
     QTest::mouseClick(control<QRadioButton>(form_.get(), formid::no), Qt::LeftButton);
     EXPECT_FALSE(crlControlsVisible());
-    EXPECT_EQ(form_->readValues().crlChoice, 1);
+    EXPECT_EQ(form_->readValues().crlChoice, RevocationChoice::Skip);
     EXPECT_EQ(form_->readValues().crlPath, "/my.crl");
     QTest::mouseClick(control<QRadioButton>(form_.get(), formid::yes), Qt::LeftButton);
     EXPECT_TRUE(crlControlsVisible());
-    EXPECT_EQ(form_->readValues().crlChoice, 0);
+    EXPECT_EQ(form_->readValues().crlChoice, RevocationChoice::Check);
 }
 
 TEST_F(FormTest, EveryShowingAndHidingStartsAfresh) {
@@ -179,7 +179,7 @@ TEST_F(FormTest, EveryShowingAndHidingStartsAfresh) {
     EXPECT_TRUE(outputEnabled());
     const FormValues values = form_->readValues();
     EXPECT_FALSE(values.multipleSelection);
-    EXPECT_EQ(values.crlChoice, 0);
+    EXPECT_EQ(values.crlChoice, RevocationChoice::Check);
 }
 
 TEST_F(FormTest, TypingInTheInputBoxTakesEveryBoxIntoTheValues) {
@@ -194,7 +194,7 @@ TEST_F(FormTest, JobEffectsReachTheBoxesOnlyWhenShown) {
     form_->setBoxText(FormBox::Input, " /trimmed ");
     form_->setBoxText(FormBox::Output, "");
     form_->setBoxText(FormBox::CrlPath, "/c.crl");
-    form_->setCrlChoice(1);
+    form_->setCrlChoice(RevocationChoice::Skip);
     EXPECT_EQ(text(formid::input), QStringLiteral("/in/a.qsig;/in/b.qsig;")) << "stored only";
     form_->showValues();
     EXPECT_EQ(text(formid::input), QStringLiteral(" /trimmed "));
@@ -202,7 +202,7 @@ TEST_F(FormTest, JobEffectsReachTheBoxesOnlyWhenShown) {
     EXPECT_EQ(text(formid::crlPath), QStringLiteral("/c.crl"));
     EXPECT_TRUE(control<QRadioButton>(form_.get(), formid::no)->isChecked());
     EXPECT_FALSE(crlControlsVisible());
-    form_->setCrlChoice(0);
+    form_->setCrlChoice(RevocationChoice::Check);
     form_->showValues();
     EXPECT_TRUE(crlControlsVisible()) << "a choice reset to Yes shows its path box";
     EXPECT_FALSE(outputEnabled());

@@ -1,6 +1,7 @@
 #include "certs/certificate_tools.h"
 
 #include "e2eCrypto/base64.h"
+#include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
 #include "support/temp_dir.h"
@@ -219,6 +220,40 @@ TEST(IsExpired, UnreadableStartDateCountsAsNotYetValid) {
     EXPECT_TRUE(notYetValid);
 }
 
+struct ValidityCase {
+    const char* name;
+    std::string notBefore;
+    std::string notAfter;
+    bool expired;
+    bool notYetValid;
+};
+
+class ValidityAt : public ::testing::TestWithParam<ValidityCase> {};
+
+// 2003-12-31 23:59:30 UTC
+constexpr std::time_t fixedNow = 1072915170;
+
+TEST_P(ValidityAt, JudgesTheGivenMoment) {
+    const Identity identity =
+        makeIdentity({.notBefore = GetParam().notBefore, .notAfter = GetParam().notAfter});
+    const CertificateValidity validity = validityAt(*identity.certificate, fixedNow);
+    EXPECT_EQ(validity.expired, GetParam().expired);
+    EXPECT_EQ(validity.notYetValid, GetParam().notYetValid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValidityAt,
+    ::testing::Values(ValidityCase{"BeforeTheStart", "040101000000Z", "050101000000Z", false, true},
+                      // the start second itself has begun, the end second itself has ended
+                      ValidityCase{"AtTheStart", "031231235930Z", "050101000000Z", false, false},
+                      ValidityCase{"Inside", "030101000000Z", "050101000000Z", false, false},
+                      ValidityCase{"AtTheEnd", "030101000000Z", "031231235930Z", true, false},
+                      ValidityCase{"AfterTheEnd", "020101000000Z", "030101000000Z", true, false},
+                      ValidityCase{"UnreadableStart", "not a time", "050101000000Z", false, true},
+                      ValidityCase{"UnreadableEnd", "030101000000Z", "not a time", false, false},
+                      ValidityCase{"Reversed", "040101000000Z", "030101000000Z", true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The verification as the job runs it: revocation through the CRL file.
 class VerifyWithCrl : public ::testing::Test {
 protected:
@@ -230,7 +265,8 @@ protected:
     const std::string layer = signedLayer("content", signer, {.extraSigners = {&authority}});
 
     SignatureVerdict verdictWith(const std::string& crl) {
-        const SignedContent result = tools.verifySignature(layer, 1, 0, directory.write("list.crl", crl));
+        const SignedContent result = tools.verifySignature(
+            layer, DigestSelector::Sha1, RevocationChoice::Check, directory.write("list.crl", crl));
         EXPECT_EQ(result.content, "content");
         EXPECT_EQ(result.verdict.signatureText, "Verified");
         EXPECT_NE(result.verdict.description.find("Certificate expires on: "), std::string::npos);
@@ -258,7 +294,7 @@ TEST_F(VerifyWithCrl, ListsThatCannotDecideLeaveTheStatusUnknown) {
         const SignatureVerdict verdict = verdictWith(crl);
         EXPECT_EQ(verdict.header, "SUCCESS");
         EXPECT_EQ(verdict.revocationText, "Certificate revocation status unknown");
-        EXPECT_EQ(verdict.revocationStatus, 0);
+        EXPECT_EQ(verdict.revocationStatus, VerdictStatus::Unknown);
     }
 }
 

@@ -26,15 +26,16 @@ const Identity& secondSigner() {
     return identity;
 }
 
-SignedContent verify(const std::string& layer, const RevocationCheck& check = {}, int skipRevocation = 1) {
-    return verifySignature(layer, 1, skipRevocation, "/crl/path", check);
+SignedContent verify(const std::string& layer, const RevocationCheck& check = {},
+                     RevocationChoice revocation = RevocationChoice::Skip) {
+    return verifySignature(layer, DigestSelector::Sha1, revocation, "/crl/path", check);
 }
 
 struct Expected {
     std::string header;
     std::string signatureText;
     std::string validityText;
-    int validityStatus;
+    VerdictStatus validityStatus;
 };
 
 void expectVerdict(const SignatureVerdict& verdict, const Expected& expected) {
@@ -45,8 +46,8 @@ void expectVerdict(const SignatureVerdict& verdict, const Expected& expected) {
     const bool intact = expected.signatureText == "Verified";
     EXPECT_EQ(verdict.integrityText, intact ? "Contents not altered after message was signed"
                                             : "Contents Altered after message was signed");
-    EXPECT_EQ(verdict.integrityStatus, intact ? 1 : 2);
-    EXPECT_EQ(verdict.signatureStatus, intact ? 1 : 2);
+    EXPECT_EQ(verdict.integrityStatus, intact ? VerdictStatus::Good : VerdictStatus::Bad);
+    EXPECT_EQ(verdict.signatureStatus, intact ? VerdictStatus::Good : VerdictStatus::Bad);
     EXPECT_EQ(verdict.validityText, expected.validityText);
     EXPECT_EQ(verdict.validityStatus, expected.validityStatus);
 }
@@ -54,9 +55,9 @@ void expectVerdict(const SignatureVerdict& verdict, const Expected& expected) {
 TEST(VerifySignature, IntactSignatureWithoutTrustedRootIsVerified) {
     const SignedContent result = verify(signedLayer(document, signer()));
     EXPECT_EQ(result.content, document);
-    expectVerdict(result.verdict, {"SUCCESS", "Verified", "Certificate not expired", 1});
+    expectVerdict(result.verdict, {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good});
     EXPECT_EQ(result.verdict.revocationText, "Certificate revocation status unknown");
-    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    EXPECT_EQ(result.verdict.revocationStatus, VerdictStatus::Unknown);
     EXPECT_TRUE(result.verdict.description.starts_with(
         "CN=Test Signer\nEmail=signer@example.com\nO=Acme Ltd\nOU=Sales\nCertificate expires on: "))
         << result.verdict.description;
@@ -64,7 +65,7 @@ TEST(VerifySignature, IntactSignatureWithoutTrustedRootIsVerified) {
 
 TEST(VerifySignature, ChangedContentFailsButIsStillReturned) {
     const SignedContent result = verify(signedLayer(document, signer(), {.tamperAfterSigning = true}));
-    expectVerdict(result.verdict, {"FAILED", "Not Verified", "Certificate not expired", 1});
+    expectVerdict(result.verdict, {"FAILED", "Not Verified", "Certificate not expired", VerdictStatus::Good});
     ASSERT_EQ(result.content.size(), document.size());
     EXPECT_NE(result.content, document);
     EXPECT_EQ(result.content.substr(1), document.substr(1));
@@ -72,14 +73,16 @@ TEST(VerifySignature, ChangedContentFailsButIsStillReturned) {
 
 TEST(VerifySignature, GivenUpLayerIsReleasedAndGivesTheSameResult) {
     std::string layer = signedLayer(document, signer());
-    const SignedContent result = verifySignature(std::move(layer), 1, 1, "", {});
+    const SignedContent result =
+        verifySignature(std::move(layer), DigestSelector::Sha1, RevocationChoice::Skip, "", {});
     EXPECT_TRUE(layer.empty());
     EXPECT_EQ(result.content, document);
     EXPECT_EQ(result.verdict.signatureText, "Verified");
 
     // A layer refused before it is decoded is left as it was.
     std::string plain = "plain text";
-    EXPECT_THROW(verifySignature(std::move(plain), 1, 1, "", {}), errorDef::error_message);
+    EXPECT_THROW(verifySignature(std::move(plain), DigestSelector::Sha1, RevocationChoice::Skip, "", {}),
+                 errorDef::error_message);
     EXPECT_EQ(plain, "plain text");
 }
 
@@ -164,28 +167,29 @@ constexpr std::int64_t day = 24 * 3600;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignerDates,
-    ::testing::Values(DateCase{"Expired",
-                               {.notBeforeOffset = -10 * day, .notAfterOffset = -day},
-                               {"FAILED", "Verified", "Certificate Expired", 2},
-                               ""},
-                      DateCase{"NotYetValid",
-                               {.notBeforeOffset = day, .notAfterOffset = 10 * day},
-                               {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
-                               ""},
-                      // An end date without seconds is still read.
-                      DateCase{"ExpiredWithoutSeconds",
-                               {.notBefore = "0301010000Z", .notAfter = "0312312359Z"},
-                               {"FAILED", "Verified", "Certificate Expired", 2},
-                               "Certificate expires on: Dec 31 23:59:00 2003 GMT\n"},
-                      DateCase{"NotYetValidWithoutSeconds",
-                               {.notBefore = "4901010000Z", .notAfter = "4912312359Z"},
-                               {"FAILED", "Verified", "Signer certificate is not yet valid", 2},
-                               "Certificate expires on: Dec 31 23:59:00 2049 GMT\n"},
-                      // A GeneralizedTime end date is shown but not judged.
-                      DateCase{"GeneralizedTimeInThePast",
-                               {.notBefore = "19900101000000Z", .notAfter = "19991231235959Z"},
-                               {"SUCCESS", "Verified", "Certificate not expired", 1},
-                               "Certificate expires on: Dec 31 23:59:59 1999 GMT\n"}),
+    ::testing::Values(
+        DateCase{"Expired",
+                 {.notBeforeOffset = -10 * day, .notAfterOffset = -day},
+                 {"FAILED", "Verified", "Certificate Expired", VerdictStatus::Bad},
+                 ""},
+        DateCase{"NotYetValid",
+                 {.notBeforeOffset = day, .notAfterOffset = 10 * day},
+                 {"FAILED", "Verified", "Signer certificate is not yet valid", VerdictStatus::Bad},
+                 ""},
+        // An end date without seconds is still read.
+        DateCase{"ExpiredWithoutSeconds",
+                 {.notBefore = "0301010000Z", .notAfter = "0312312359Z"},
+                 {"FAILED", "Verified", "Certificate Expired", VerdictStatus::Bad},
+                 "Certificate expires on: Dec 31 23:59:00 2003 GMT\n"},
+        DateCase{"NotYetValidWithoutSeconds",
+                 {.notBefore = "4901010000Z", .notAfter = "4912312359Z"},
+                 {"FAILED", "Verified", "Signer certificate is not yet valid", VerdictStatus::Bad},
+                 "Certificate expires on: Dec 31 23:59:00 2049 GMT\n"},
+        // A GeneralizedTime end date is shown but not judged.
+        DateCase{"GeneralizedTimeInThePast",
+                 {.notBefore = "19900101000000Z", .notAfter = "19991231235959Z"},
+                 {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good},
+                 "Certificate expires on: Dec 31 23:59:59 1999 GMT\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifySignature, UnreadableEndDateLeavesDescriptionEmptyAndSkipsRevocation) {
@@ -197,10 +201,10 @@ TEST(VerifySignature, UnreadableEndDateLeavesDescriptionEmptyAndSkipsRevocation)
             ++calls;
             return false;
         },
-        0);
+        RevocationChoice::Check);
     EXPECT_EQ(result.verdict.description, "");
     EXPECT_EQ(calls, 0);
-    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    EXPECT_EQ(result.verdict.revocationStatus, VerdictStatus::Unknown);
 }
 
 struct RevocationCase {
@@ -208,7 +212,7 @@ struct RevocationCase {
     std::function<bool()> answer;
     std::string header;
     std::string revocationText;
-    int revocationStatus;
+    VerdictStatus revocationStatus;
 };
 
 class Revocation : public ::testing::TestWithParam<RevocationCase> {};
@@ -224,7 +228,7 @@ TEST_P(Revocation, CheckDecidesOrLeavesUnknown) {
             seenPath = crlPath;
             return GetParam().answer();
         },
-        0);
+        RevocationChoice::Check);
     EXPECT_EQ(result.verdict.header, GetParam().header);
     EXPECT_EQ(result.verdict.revocationText, GetParam().revocationText);
     EXPECT_EQ(result.verdict.revocationStatus, GetParam().revocationStatus);
@@ -240,13 +244,15 @@ TEST_P(Revocation, CheckDecidesOrLeavesUnknown) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, Revocation,
     ::testing::Values(
-        RevocationCase{"Revoked", [] { return true; }, "FAILED", "Signer Certificate is REVOKED", 2},
-        RevocationCase{"NotRevoked", [] { return false; }, "SUCCESS", "Certificate is NOT REVOKED", 1},
+        RevocationCase{"Revoked", [] { return true; }, "FAILED", "Signer Certificate is REVOKED",
+                       VerdictStatus::Bad},
+        RevocationCase{"NotRevoked", [] { return false; }, "SUCCESS", "Certificate is NOT REVOKED",
+                       VerdictStatus::Good},
         RevocationCase{"CrlUnreadable",
                        []() -> bool { throw errorDef::error_message("Cannot read data from CRL"); },
-                       "SUCCESS", "Certificate revocation status unknown", 0},
+                       "SUCCESS", "Certificate revocation status unknown", VerdictStatus::Unknown},
         RevocationCase{"Warning", []() -> bool { throw errorDef::Warning("odd CRL"); }, "SUCCESS",
-                       "Certificate revocation status unknown", 0}),
+                       "Certificate revocation status unknown", VerdictStatus::Unknown}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifySignature, SkippedRevocationNeverRunsTheCheck) {
@@ -257,16 +263,16 @@ TEST(VerifySignature, SkippedRevocationNeverRunsTheCheck) {
             ++calls;
             return true;
         },
-        1);
+        RevocationChoice::Skip);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(result.verdict.header, "SUCCESS");
     EXPECT_EQ(result.verdict.revocationText, "Certificate revocation status unknown");
-    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    EXPECT_EQ(result.verdict.revocationStatus, VerdictStatus::Unknown);
 }
 
 TEST(VerifySignature, MissingCheckLeavesRevocationUnknown) {
-    const SignedContent result = verify(signedLayer(document, signer()), {}, 0);
-    EXPECT_EQ(result.verdict.revocationStatus, 0);
+    const SignedContent result = verify(signedLayer(document, signer()), {}, RevocationChoice::Check);
+    EXPECT_EQ(result.verdict.revocationStatus, VerdictStatus::Unknown);
     EXPECT_NE(result.verdict.description.find("Certificate expires on: "), std::string::npos);
 }
 
@@ -275,7 +281,7 @@ TEST(VerifySignature, FatalFromTheRevocationCheckPassesThrough) {
         throw errorDef::Fatal("System is low in memory");
     };
     try {
-        verify(signedLayer(document, signer()), fatal, 0);
+        verify(signedLayer(document, signer()), fatal, RevocationChoice::Check);
         FAIL() << "no Fatal";
     } catch (const errorDef::Fatal& error) {
         EXPECT_EQ(error.message, "System is low in memory");
@@ -288,7 +294,7 @@ enum class Record { ErrorDef, E2e };
 struct BrokenCase {
     const char* name;
     std::function<std::string()> layer;
-    int digestSelector;
+    DigestSelector digestSelector;
     Record record;
     std::string message;
 };
@@ -298,7 +304,7 @@ class BrokenLayer : public ::testing::TestWithParam<BrokenCase> {};
 TEST_P(BrokenLayer, ThrowsItsRecord) {
     const std::string layer = GetParam().layer();
     try {
-        verifySignature(layer, GetParam().digestSelector, 1, "", {});
+        verifySignature(layer, GetParam().digestSelector, RevocationChoice::Skip, "", {});
         FAIL() << "nothing thrown";
     } catch (const errorDef::error_message& error) {
         EXPECT_EQ(GetParam().record, Record::ErrorDef);
@@ -316,35 +322,38 @@ std::string validLayer() {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BrokenLayer,
     ::testing::Values(
-        BrokenCase{"Empty", [] { return std::string(); }, 1, Record::E2e,
+        BrokenCase{"Empty", [] { return std::string(); }, DigestSelector::Sha1, Record::E2e,
                    "Neccessary fields needed to VERIFY are not given"},
-        BrokenCase{"DigestSelectorZero", validLayer, 0, Record::E2e,
+        BrokenCase{"DigestSelectorZero", validLayer, static_cast<DigestSelector>(0), Record::E2e,
                    "This Digest Type is not supported in this version."},
-        BrokenCase{"DigestSelectorThree", validLayer, 3, Record::E2e,
+        BrokenCase{"DigestSelectorThree", validLayer, static_cast<DigestSelector>(3), Record::E2e,
                    "This Digest Type is not supported in this version."},
-        BrokenCase{"NoBeginMarker", [] { return std::string("plain text"); }, 1, Record::ErrorDef,
-                   "Invalid format for a signed file"},
+        BrokenCase{"NoBeginMarker", [] { return std::string("plain text"); }, DigestSelector::Sha1,
+                   Record::ErrorDef, "Invalid format for a signed file"},
         BrokenCase{"NoEndMarker",
                    [] {
                        const std::string layer = validLayer();
                        return layer.substr(0, layer.find(envelope::pkcs7End));
                    },
-                   1, Record::ErrorDef, "Invalid signature format"},
-        BrokenCase{"BadBase64", [] { return armour("x").replace(23, 1, "*"); }, 1, Record::ErrorDef,
-                   "Error in decoding. Format is invalid"},
-        BrokenCase{"NotDer", [] { return armour("not a signedData"); }, 1, Record::ErrorDef,
-                   "Invalid Signature Format"},
-        BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); }, 1,
-                   Record::E2e, "Invalid Signature Format"},
+                   DigestSelector::Sha1, Record::ErrorDef, "Invalid signature format"},
+        BrokenCase{"BadBase64", [] { return armour("x").replace(23, 1, "*"); }, DigestSelector::Sha1,
+                   Record::ErrorDef, "Error in decoding. Format is invalid"},
+        BrokenCase{"NotDer", [] { return armour("not a signedData"); }, DigestSelector::Sha1,
+                   Record::ErrorDef, "Invalid Signature Format"},
+        BrokenCase{"Detached", [] { return signedLayer(document, signer(), {.detached = true}); },
+                   DigestSelector::Sha1, Record::E2e, "Invalid Signature Format"},
         BrokenCase{"KeyIdentifierDetached",
-                   [] { return signedLayer(document, signer(), {.detached = true, .bySubjectKeyIdentifier = true}); },
-                   1, Record::E2e, "Invalid Signature Format"},
-        BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); }, 1,
-                   Record::E2e, "Incompatible Signature Format. Cannot Verify"},
+                   [] {
+                       return signedLayer(document, signer(),
+                                          {.detached = true, .bySubjectKeyIdentifier = true});
+                   },
+                   DigestSelector::Sha1, Record::E2e, "Invalid Signature Format"},
+        BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); },
+                   DigestSelector::Sha1, Record::E2e, "Incompatible Signature Format. Cannot Verify"},
         // envelopedData has no content the digesting stream can give
         BrokenCase{"EnvelopedData",
-                   [] { return armour(envelopedDataDer(document, {signer().certificate.get()})); }, 1,
-                   Record::E2e, "Incompatible Signature Format. Cannot Verify"}),
+                   [] { return armour(envelopedDataDer(document, {signer().certificate.get()})); },
+                   DigestSelector::Sha1, Record::E2e, "Incompatible Signature Format. Cannot Verify"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(MakeSignatureVerdict, LaterJudgementsOverwriteEarlierOnes) {

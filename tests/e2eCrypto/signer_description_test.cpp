@@ -22,7 +22,8 @@ TEST_P(SignerLines, FirstMatchingRuleDecides) {
     VerificationState state;
     std::string description;
     const RevocationCheck noCheck;
-    const int result = describeSigner(identity.certificate.get(), nullptr, {1, "", noCheck, nullptr}, state, description);
+    const int result = describeSigner(identity.certificate.get(), nullptr,
+                                      {RevocationChoice::Skip, "", noCheck, nullptr}, state, description);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(description, GetParam().lines + "Certificate expires on: Dec 31 23:59:59 2049 GMT\n");
     EXPECT_FALSE(state.certificateExpired);

@@ -181,7 +181,7 @@ TEST(JobDriver, SignersAreCheckedAgainstTheCrlWhenTheChoiceIsYes) {
     FormValues values;
     values.input = input;
     values.output = harness.path("doc.txt");
-    values.crlChoice = 0;
+    values.crlChoice = RevocationChoice::Check;
     testdoc::CrlSpec revokedSigner;
     revokedSigner.revokedSerials = {1};
     values.crlPath = harness.write("list.crl", testdoc::makeCrl(testSigner(), revokedSigner));
@@ -205,7 +205,7 @@ TEST(JobDriver, ACertificateForgedInTheIssuersNameCannotSilenceTheCrl) {
     values.input = harness.write(
         "doc.qsig", signedLayer(plain, signer, {.extraCertificates = {forged.certificate.get()}}));
     values.output = harness.path("doc.txt");
-    values.crlChoice = 0;
+    values.crlChoice = RevocationChoice::Check;
     values.crlPath = harness.write("list.crl", makeCrl(authority, {.revokedSerials = {9}}));
 
     harness.run(values);

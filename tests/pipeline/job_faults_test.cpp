@@ -81,7 +81,8 @@ TEST_P(OutputDirectoryTurnsReadOnly, BetweenTheChecksAndTheSave) {
         HookedUi ui;
         ui.defaultAnswer = true;
         ui.onVerdict = [&] { ::chmod(outDirectory.c_str(), 0555); };
-        const JobReport report = runJob(harness, ui, {input, outDirectory + "/a.txt", 1, "", false});
+        const JobReport report =
+            runJob(harness, ui, {input, outDirectory + "/a.txt", RevocationChoice::Skip, "", false});
         ::chmod(outDirectory.c_str(), 0755);
         if (oldOutput) {
             // A writable file needs no new entry in its directory: its content is replaced in place.
@@ -182,7 +183,8 @@ TEST_P(CrlFile, IsReadOrLeavesTheRevocationStatusUnknown) {
     if (GetParam().beforeVerification) {
         ui.beforeFirstWait = [&] { GetParam().beforeVerification(crlPath); };
     }
-    const JobReport report = runJob(harness, ui, {input, harness.path("a.txt"), 0, crlPath, false});
+    const JobReport report =
+        runJob(harness, ui, {input, harness.path("a.txt"), RevocationChoice::Check, crlPath, false});
     ASSERT_TRUE(report.pathsValid) << testing::PrintToString(ui.messageTexts());
     ASSERT_EQ(report.files.size(), 1U);
     EXPECT_EQ(report.files[0].status, FileStatus::Saved) << report.files[0].outcome;

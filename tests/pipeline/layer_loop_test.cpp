@@ -172,13 +172,15 @@ class EmptyContentTest : public testing::TestWithParam<EmptyCase> {};
 TEST_P(EmptyContentTest, EndsTheJobWithTheWordingOfItsPass) {
     const EmptyCase& c = GetParam();
     JobHarness harness;
-    harness.form = FakeJobForm(FormValues{"/in.qsig", "/out.txt", 0, "/kept.crl", c.mode == JobMode::Batch});
+    harness.form = FakeJobForm(
+        FormValues{"/in.qsig", "/out.txt", RevocationChoice::Check, "/kept.crl", c.mode == JobMode::Batch});
     ActivityLog log(harness.settings.appPaths.logPath(), harness.ui, harness.settings.logClock);
     JobContext job{harness.ui, harness.form, log, c.mode, {"/in.qsig", "/out.txt"}};
     const CertificateTools tools;
     JobKeyStore keyStore(harness.settings.openKeyStore, harness.settings.keyStoreDirectory, harness.ui);
     FileReport report;
-    LayerJob layer{job, tools, 1, "", keyStore, harness.markerPath(), report, c.firstPass};
+    LayerJob layer{job,    tools,      RevocationChoice::Skip, "", keyStore, harness.markerPath(),
+                   report, c.firstPass};
 
     EXPECT_EQ(ReportEmptyContent(layer), FileEnd::JobEnded);
 

@@ -37,12 +37,14 @@ void PrintTo(const RuleCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-FormValues single(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
+FormValues single(std::string input, std::string output, RevocationChoice crlChoice = RevocationChoice::Skip,
+                  std::string crl = "") {
     return {std::move(input), std::move(output), crlChoice, std::move(crl), false};
 }
 
 // A multiple selection as the desktop form hands it over: its box texts and the lists split from them.
-FormValues batch(std::string input, std::string output, int crlChoice = 1, std::string crl = "") {
+FormValues batch(std::string input, std::string output, RevocationChoice crlChoice = RevocationChoice::Skip,
+                 std::string crl = "") {
     FormValues values{std::move(input), std::move(output), crlChoice, std::move(crl), true};
     values.inputs = splitPathList(values.input);
     values.outputs = splitPathList(values.output);
@@ -61,7 +63,7 @@ std::vector<std::string> resetOnly(const std::string& box, const std::string& te
 }
 
 const std::vector<std::string> countMismatch = {"enableOutput()", "setBoxText(Input, \"\")",
-                                                "setBoxText(Output, \"\")", "setCrlChoice(0)",
+                                                "setBoxText(Output, \"\")", "setCrlChoice(Check)",
                                                 "showValues()"};
 
 const std::vector<RuleCase> cases = {
@@ -105,32 +107,33 @@ const std::vector<RuleCase> cases = {
     {"SingleFilePasses", single(in, out), "", {}},
     {"SemicolonSpaceAndPunctuationAreAllowed", single("C:\\in\\a b;c'-_.qsig", out), "", {}},
     {"ExistingOutputPasses", single(in, "C:\\out\\exists.txt"), "", {}},
-    {"CrlIgnoredWhenNotChecked", single(in, out, 1, "C:/x#"), "", {}},
-    {"EmptyCrlPathIsRefused", single(in, out, 0, ""), "Please provide path to CRL file!", {}},
-    {"CrlWithSpecialCharacterIsRefused", single(in, out, 0, "C:\\crl\\l{1}.crl"),
+    {"CrlIgnoredWhenNotChecked", single(in, out, RevocationChoice::Skip, "C:/x#"), "", {}},
+    {"EmptyCrlPathIsRefused", single(in, out, RevocationChoice::Check, ""), "Please provide path to CRL file!", {}},
+    {"CrlWithSpecialCharacterIsRefused", single(in, out, RevocationChoice::Check, "C:\\crl\\l{1}.crl"),
      "Invalid CRL file path! Special characters not allowed inthe file name",
      resetWithRefresh("CrlPath", "")},
-    {"CrlSpecialCharactersAreCheckedBeforeSeparator", single(in, out, 0, "C:/crl/l{1}.crl"),
+    {"CrlSpecialCharactersAreCheckedBeforeSeparator", single(in, out, RevocationChoice::Check, "C:/crl/l{1}.crl"),
      "Invalid CRL file path! Special characters not allowed inthe file name",
      resetWithRefresh("CrlPath", "")},
-    {"CrlWithRefusedSeparatorIsRefused", single(in, out, 0, "C:/crl/list.crl"),
+    {"CrlWithRefusedSeparatorIsRefused", single(in, out, RevocationChoice::Check, "C:/crl/list.crl"),
      "Invalid CRL path! Use '\\' instead of '/' to delimit directories", resetWithRefresh("CrlPath", "")},
-    {"CrlExtensionIsCaseSensitive", single(in, out, 0, "C:\\crl\\list.CRL"),
+    {"CrlExtensionIsCaseSensitive", single(in, out, RevocationChoice::Check, "C:\\crl\\list.CRL"),
      "CRL path accepts only files with \".crl\" extension", resetWithRefresh("CrlPath", "")},
-    {"CrlShorterThanItsExtensionIsRefused", single(in, out, 0, "crl"),
+    {"CrlShorterThanItsExtensionIsRefused", single(in, out, RevocationChoice::Check, "crl"),
      "CRL path accepts only files with \".crl\" extension", resetWithRefresh("CrlPath", "")},
-    {"RelativeCrlPathIsRefused", single(in, out, 0, "list.crl"), "Cannot give relative path to crl file",
-     resetWithRefresh("CrlPath", "")},
-    {"CrlDirectoryMustBeReadable", single(in, out, 0, "C:\\gone\\list.crl"),
+    {"RelativeCrlPathIsRefused", single(in, out, RevocationChoice::Check, "list.crl"),
+     "Cannot give relative path to crl file", resetWithRefresh("CrlPath", "")},
+    {"CrlDirectoryMustBeReadable", single(in, out, RevocationChoice::Check, "C:\\gone\\list.crl"),
      "CRL directory C:\\gone\\ does not exist or does not have read permissions", resetOnly("CrlPath", "")},
-    {"CrlFileMustBeReadable", single(in, out, 0, "C:\\crl\\other.crl"),
+    {"CrlFileMustBeReadable", single(in, out, RevocationChoice::Check, "C:\\crl\\other.crl"),
      "CRL file C:\\crl\\other.crl does not exist or does not have read permissions set",
      resetOnly("CrlPath", "")},
-    {"CrlPasses", single(in, out, 0, crl), "", {}},
-    {"BatchCountsMustMatch", batch("C:\\in\\a;C:\\in\\b;C:\\in\\c", "C:\\out\\a;C:\\out\\b", 1),
+    {"CrlPasses", single(in, out, RevocationChoice::Check, crl), "", {}},
+    {"BatchCountsMustMatch",
+     batch("C:\\in\\a;C:\\in\\b;C:\\in\\c", "C:\\out\\a;C:\\out\\b", RevocationChoice::Skip),
      "Count of input files is not same as output files", countMismatch},
-    {"BatchCountsAreCheckedBeforeTheCrl", batch("a;b", "x", 0, ""), "Count of input files is not same as output files",
-     countMismatch},
+    {"BatchCountsAreCheckedBeforeTheCrl", batch("a;b", "x", RevocationChoice::Check, ""),
+     "Count of input files is not same as output files", countMismatch},
     {"BatchRunsOfSemicolonsCountOnce",
      batch("C:\\in\\a;;C:\\in\\b;", "C:\\out\\a;C:\\out\\b"),
      "",
@@ -140,9 +143,9 @@ const std::vector<RuleCase> cases = {
     {"BatchItemsKeepInnerSpaces", batch("  a; b ", "x ;y"), "", {}, {"a", " b "}, {"x ", "y"}},
     {"BatchPathsAreNotChecked", batch("C:/x#", "y"), "", {}, {"C:/x#"}, {"y"}},
     {"BatchLeadingSemicolonGivesNoItems", batch(";C:\\in\\a", ""), "", {}},
-    {"BatchStillChecksTheCrl", batch("a", "b", 0, "list.crl"), "Cannot give relative path to crl file",
-     resetWithRefresh("CrlPath", "")},
-    {"BatchWithCrlPasses", batch("a", "b", 0, crl), "", {}, {"a"}, {"b"}},
+    {"BatchStillChecksTheCrl", batch("a", "b", RevocationChoice::Check, "list.crl"),
+     "Cannot give relative path to crl file", resetWithRefresh("CrlPath", "")},
+    {"BatchWithCrlPasses", batch("a", "b", RevocationChoice::Check, crl), "", {}, {"a"}, {"b"}},
 };
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -255,10 +258,10 @@ INSTANTIATE_TEST_SUITE_P(BothStyles, PathRulesTest,
                          });
 
 TEST(PathRules, MismatchedBatchLeavesTheFormReadyForANewChoice) {
-    FakeJobForm form(batch("a;b;c", "x;y", 1, "/c.crl"));
+    FakeJobForm form(batch("a;b;c", "x;y", RevocationChoice::Skip, "/c.crl"));
     ScriptedJobUi ui;
     EXPECT_FALSE(ValidateJobPaths(form.shown, form, ui, PathStyle::native(), FileAccess()));
-    EXPECT_EQ(form.shown.crlChoice, 0);
+    EXPECT_EQ(form.shown.crlChoice, RevocationChoice::Check);
     EXPECT_TRUE(form.outputEnabled);
     EXPECT_EQ(form.shown.input, "");
     EXPECT_EQ(form.shown.output, "");

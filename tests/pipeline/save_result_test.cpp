@@ -1,6 +1,5 @@
 #include "pipeline/save_result.h"
 
-#include "e2eCrypto/error_records.h"
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
 #include "support/child_process.h"
@@ -73,7 +72,7 @@ protected:
     TempDir out;
     TempDir logDir;
     ScriptedJobUi ui;
-    FakeJobForm form{FormValues{"/in/a.qsig", "", 0, "/crl/list.crl", false}};
+    FakeJobForm form{FormValues{"/in/a.qsig", "", RevocationChoice::Check, "/crl/list.crl", false}};
     ActivityLog log{logDir.file("Reader-Log.txt"), ui};
 
     JobContext job(JobMode mode) { return {ui, form, log, mode, {"/in/a.qsig", out.file("a.txt")}}; }
@@ -120,16 +119,11 @@ TEST_F(SaveResultTest, OverwriteYesReplacesTheWholeFileAndKeepsItsMode) {
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
 }
 
-TEST_F(SaveResultTest, OverwriteNoThrowsTheEmptyRecordAndTouchesNothing) {
+TEST_F(SaveResultTest, OverwriteNoIsDeclinedAndTouchesNothing) {
     out.write("a.txt", "old");
     ui.answer(false);
     JobContext single = job(JobMode::SingleFile);
-    try {
-        SaveResult(single, "new", 2, false);
-        FAIL() << "a declined overwrite must throw";
-    } catch (const errorDef::error_message& declined) {
-        EXPECT_EQ(declined.message, "");
-    }
+    EXPECT_EQ(SaveResult(single, "new", 2, false), SaveOutcome::Declined);
     EXPECT_EQ(out.read("a.txt"), "old");
     EXPECT_EQ(ui.messages().size(), 1U);
     EXPECT_FALSE(std::filesystem::exists(logDir.file("Reader-Log.txt")));
@@ -395,13 +389,16 @@ TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
             ++ready;
             while (ready < 2) {
             }
-            try {
-                outcomes[which] = SaveResult(job, std::string(4096, static_cast<char>('0' + which)), 2,
-                                             false) == SaveOutcome::Saved
-                                      ? "saved"
-                                      : "failed";
-            } catch (const errorDef::error_message&) {
+            switch (SaveResult(job, std::string(4096, static_cast<char>('0' + which)), 2, false)) {
+            case SaveOutcome::Saved:
+                outcomes[which] = "saved";
+                break;
+            case SaveOutcome::Failed:
+                outcomes[which] = "failed";
+                break;
+            case SaveOutcome::Declined:
                 outcomes[which] = ui.messages().empty() ? "declined unasked" : "declined";
+                break;
             }
         };
         std::thread first(create, 0);

@@ -41,9 +41,9 @@ void FakeJobForm::setBoxText(FormBox box, const std::string& text) {
     effects.push_back("setBoxText(" + boxName(box) + ", \"" + text + "\")");
 }
 
-void FakeJobForm::setCrlChoice(int choice) {
+void FakeJobForm::setCrlChoice(RevocationChoice choice) {
     stored.crlChoice = choice;
-    effects.push_back("setCrlChoice(" + std::to_string(choice) + ")");
+    effects.push_back(choice == RevocationChoice::Check ? "setCrlChoice(Check)" : "setCrlChoice(Skip)");
 }
 
 void FakeJobForm::showValues() {

@@ -21,7 +21,7 @@ public:
 
     FormValues readValues() override;
     void setBoxText(FormBox box, const std::string& text) override;
-    void setCrlChoice(int choice) override;
+    void setCrlChoice(RevocationChoice choice) override;
     void showValues() override;
     void focusBox(FormBox box) override;
     void enableOutput() override;

@@ -3,7 +3,7 @@
 # user (through in_fresh_wine_user.sh): started with the signed sample, it shows the sample in its
 # form; the keyboard then chooses no revocation check and presses Verify/Decrypt, and OK on the
 # verdict. The output must hold the sample's text and the log beside the program its record. A
-# picture of the window with the sample in the form is left at SCREENSHOT.
+# picture of the screen with the sample in the form is left at SCREENSHOT.
 #   desktop_sample_test.sh READER_EXE SAMPLES_DIR SCREENSHOT
 set -uo pipefail
 reader=$1 samples=$2 screenshot=$3
@@ -41,21 +41,26 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "no virtual display"
 export DISPLAY=:$(cat "$work/display")
 
-wine "$work/app/quillbox-reader.exe" "$(windows_path "$work/documents/signed.qsig")" >"$work/reader.out" 2>&1 &
+# Wine's own desktop stands in for the window manager Xvfb lacks, so the window opens maximised.
+wine explorer /desktop=quillbox,1024x768 "$work/app/quillbox-reader.exe" \
+    "$(windows_path "$work/documents/signed.qsig")" >"$work/reader.out" 2>&1 &
 main=$(window_named "Quillbox Reader") || fail "no main window"
 sleep 2
-shot "$screenshot"
 
-# A click into the input box gives the window the keyboard; four tabs reach the revocation choice.
+# A click into the input box (where the form's layout puts it) gives the window the keyboard; four
+# tabs reach the revocation choice.
 read -r x y width height < <(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
     /Width/ {w=$2} /Height/ {h=$2} END {print x, y, w, h}')
 [ "${width:-0}" -ge 600 ] && [ "${height:-0}" -ge 400 ] || fail "main window of ${width}x${height}"
-xdotool mousemove $((x + INPUT_X)) $((y + INPUT_Y)) click 1 2>/dev/null
+shot "$screenshot"
+xdotool mousemove $((x + 434)) $((y + 236)) click 1 2>/dev/null
 sleep 0.5
 keys Tab Tab Tab Tab Right Tab space
-sleep 5
+# OK on the verdict, then on the message that the file was saved.
+for _ in $(seq 60); do [ "$(xdotool search --onlyvisible --name "Quillbox Reader" | wc -l)" -ge 2 ] && break; sleep 0.5; done
 keys Return
 for _ in $(seq 60); do [ -s "$work/documents/signed" ] && break; sleep 0.5; done
+keys Return
 
 [ "$(cat "$work/documents/signed" 2>/dev/null)" = \
   'A signed sample: the signature says who wrote it and that it is unchanged.' ] ||
