@@ -33,7 +33,8 @@ void passPhraseLayer(benchmark::State& state) {
     const std::string& ciphertext = passPhraseCiphertext();
     for (auto _ : state) {
         std::string output;
-        decryptData(ciphertext, output, SecretString(passPhrase), SecretString(), PassPhraseMode, supportedKeyFormat);
+        decryptData(ciphertext, output, SecretString(passPhrase), SecretString(), PassPhraseMode,
+                    supportedKeyFormat);
         benchmark::DoNotOptimize(output.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contentSize));
@@ -43,12 +44,14 @@ void certificateLayer(benchmark::State& state) {
     testdoc::CertificateSpec spec;
     spec.subject = "/CN=Bench Recipient";
     const testdoc::Identity recipient = testdoc::makeIdentity(spec);
-    const std::string armour = testdoc::armour(testdoc::envelopedDataDer(content(), {recipient.certificate.get()}));
+    const std::string armour =
+        testdoc::armour(testdoc::envelopedDataDer(content(), {recipient.certificate.get()}));
     const SecretString pem(testdoc::encryptedPrivateKeyPem(recipient.key, keyPassword));
     const std::string certificate = testdoc::certificateDer(recipient.certificate.get());
     for (auto _ : state) {
         std::string output;
-        decryptData(armour, output, pem, SecretString(keyPassword), PrivateKeyMode, supportedKeyFormat, certificate);
+        decryptData(armour, output, pem, SecretString(keyPassword), PrivateKeyMode, supportedKeyFormat,
+                    certificate);
         benchmark::DoNotOptimize(output.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contentSize));
@@ -57,7 +60,8 @@ void certificateLayer(benchmark::State& state) {
 // The cipher alone, key already derived, into a buffer made once: the floor both modes stand on.
 void bareCipher(benchmark::State& state) {
     const std::string& ciphertext = passPhraseCiphertext();
-    const unsigned char key[24] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
+    const unsigned char key[24] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+                                   13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
     const unsigned char iv[8] = {};
     std::string output(ciphertext.size() + 8, '\0');
     EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
@@ -66,7 +70,8 @@ void bareCipher(benchmark::State& state) {
         EVP_CIPHER_CTX_set_padding(context, 0);
         int written = 0;
         EVP_DecryptUpdate(context, reinterpret_cast<unsigned char*>(output.data()), &written,
-                          reinterpret_cast<const unsigned char*>(ciphertext.data()), static_cast<int>(ciphertext.size()));
+                          reinterpret_cast<const unsigned char*>(ciphertext.data()),
+                          static_cast<int>(ciphertext.size()));
         benchmark::DoNotOptimize(written);
     }
     EVP_CIPHER_CTX_free(context);

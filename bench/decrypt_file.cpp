@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
     try {
         std::string output;
         if (passPhrase) {
-            decryptData(input, output, SecretString(argv[3]), SecretString(), PassPhraseMode, supportedKeyFormat);
+            decryptData(input, output, SecretString(argv[3]), SecretString(), PassPhraseMode,
+                        supportedKeyFormat);
         } else {
             decryptData(input, output, SecretString(std::move(key)), SecretString(argv[4]), PrivateKeyMode,
                         supportedKeyFormat);

@@ -2,7 +2,9 @@
 
 #include "e2eCrypto/error_records.h"
 
+// <windows.h> first: <wincrypt.h> needs its types.
 #include <windows.h>
+
 #include <wincrypt.h>
 
 #include <cstdio>
@@ -62,9 +64,9 @@ std::string notFound(const std::string& name, const char* ending) {
 // Key specs other than exchange and signature (Wine reports 3 for an imported key) are tried as both,
 // exchange first.
 void getUserKey(HCRYPTPROV provider, DWORD keySpec, KeyHandle& key) {
-    const std::vector<DWORD> specs =
-        keySpec == AT_KEYEXCHANGE || keySpec == AT_SIGNATURE ? std::vector<DWORD>{keySpec}
-                                                            : std::vector<DWORD>{AT_KEYEXCHANGE, AT_SIGNATURE};
+    const std::vector<DWORD> specs = keySpec == AT_KEYEXCHANGE || keySpec == AT_SIGNATURE
+                                         ? std::vector<DWORD>{keySpec}
+                                         : std::vector<DWORD>{AT_KEYEXCHANGE, AT_SIGNATURE};
     DWORD error = 0;
     for (DWORD spec : specs) {
         if (CryptGetUserKey(provider, spec, &key.handle)) {
@@ -92,9 +94,11 @@ SecretString exportBlob(HCRYPTKEY key) {
     } catch (const std::bad_alloc&) {
         throw errorDef::Fatal("Low in memory");
     }
-    if (!CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.mutableStr().data()), &length)) {
-        fail("Signing Key is not accessable from the Certificate store. Either you have provided an incorrect "
-             "password OR you have Cancelled the operation.");
+    if (!CryptExportKey(key, 0, PRIVATEKEYBLOB, 0, reinterpret_cast<BYTE*>(blob.mutableStr().data()),
+                        &length)) {
+        fail(
+            "Signing Key is not accessable from the Certificate store. Either you have provided an incorrect "
+            "password OR you have Cancelled the operation.");
     }
     blob.mutableStr().resize(length);
     return blob;
@@ -106,7 +110,8 @@ public:
         const CertificateContext wanted(
             certificateDer.size() > MAXDWORD
                 ? nullptr
-                : CertCreateCertificateContext(encodings, reinterpret_cast<const BYTE*>(certificateDer.data()),
+                : CertCreateCertificateContext(encodings,
+                                               reinterpret_cast<const BYTE*>(certificateDer.data()),
                                                static_cast<DWORD>(certificateDer.size())));
         if (!wanted) {
             fail(notFound(name, ""));
@@ -124,8 +129,8 @@ public:
         }
         ProviderHandle provider;
         DWORD keySpec = 0;
-        if (!CryptAcquireCertificatePrivateKey(found.get(), CRYPT_ACQUIRE_COMPARE_KEY_FLAG, nullptr, &provider.handle,
-                                               &keySpec, nullptr)) {
+        if (!CryptAcquireCertificatePrivateKey(found.get(), CRYPT_ACQUIRE_COMPARE_KEY_FLAG, nullptr,
+                                               &provider.handle, &keySpec, nullptr)) {
             fail("Private Key residing in your Internet Explorer is not exportable");
         }
         KeyHandle key;

@@ -15,7 +15,8 @@ std::string nameForMessages(const std::string& certificateText) {
 
 } // namespace
 
-SecretString fetchDecryptionKey(const std::string& certificateText, const SecretString& passPhrase, KeyStore& store) {
+SecretString fetchDecryptionKey(const std::string& certificateText, const SecretString& passPhrase,
+                                KeyStore& store) {
     const std::string certificateDer = decodeBase64(certificateText);
     const SecretString blob = store.exportPrivateKeyBlob(certificateDer, nameForMessages(certificateText));
     SecretString pem = privateKeyBlobToPem(blob.view(), passPhrase);

@@ -9,7 +9,8 @@
 #include <string>
 
 // Asks for the store's password; an empty optional means the person cancelled.
-using StorePasswordPrompt = std::function<std::optional<SecretString>(const std::string& tokenName, bool retry)>;
+using StorePasswordPrompt =
+    std::function<std::optional<SecretString>(const std::string& tokenName, bool retry)>;
 
 class KeyStore {
 public:
@@ -26,4 +27,5 @@ std::unique_ptr<KeyStore> openUserKeyStore(const std::string& storeDirectory, St
 std::string defaultKeyStoreDirectory();
 
 // The recipient's private key as traditional encrypted PEM under passPhrase; throws on every failure.
-SecretString fetchDecryptionKey(const std::string& certificateText, const SecretString& passPhrase, KeyStore& store);
+SecretString fetchDecryptionKey(const std::string& certificateText, const SecretString& passPhrase,
+                                KeyStore& store);

@@ -29,7 +29,8 @@ public:
             database_ = openNssDatabase(directory_);
         }
         StoreKeyAccess access(prompt_);
-        return access.exportPrivateKey(certificateDer.substr(0, static_cast<std::size_t>(cursor - start)), name);
+        return access.exportPrivateKey(certificateDer.substr(0, static_cast<std::size_t>(cursor - start)),
+                                       name);
     }
 
 private:

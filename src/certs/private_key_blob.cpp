@@ -77,7 +77,8 @@ EvpPkeyPtr keyFromBlob(std::string_view blob) {
         const std::size_t length = blobComponents[i].fullLength ? fullLength : halfLength;
         numbers[i] = littleEndianToBignum(blob.substr(offset, length));
         offset += length;
-        if (!numbers[i] || OSSL_PARAM_BLD_push_BN(builder.get(), blobComponents[i].parameter, numbers[i].get()) != 1) {
+        if (!numbers[i] ||
+            OSSL_PARAM_BLD_push_BN(builder.get(), blobComponents[i].parameter, numbers[i].get()) != 1) {
             return nullptr;
         }
     }
@@ -92,7 +93,9 @@ EvpPkeyPtr keyFromBlob(std::string_view blob) {
 }
 
 // A stand-in for the terminal prompt the PEM writer would otherwise fall back on.
-int refusePrompt(char*, int, int, void*) { return -1; }
+int refusePrompt(char*, int, int, void*) {
+    return -1;
+}
 
 } // namespace
 
@@ -101,8 +104,8 @@ BignumPtr littleEndianToBignum(std::string_view field) {
         return nullptr;
     }
     BignumPtr number(BN_secure_new());
-    if (!number || BN_lebin2bn(reinterpret_cast<const unsigned char*>(field.data()), static_cast<int>(field.size()),
-                               number.get()) == nullptr) {
+    if (!number || BN_lebin2bn(reinterpret_cast<const unsigned char*>(field.data()),
+                               static_cast<int>(field.size()), number.get()) == nullptr) {
         return nullptr;
     }
     return number;
@@ -158,9 +161,9 @@ SecretString privateKeyBlobToPem(std::string_view blob, const SecretString& pass
     const EVP_CIPHER* cipher = fetchedCipher("DES-EDE3-CBC");
     const BioPtr sink(BIO_new(BIO_s_secmem()));
     if (!key || cipher == nullptr || !sink ||
-        PEM_write_bio_PrivateKey_traditional(sink.get(), key.get(), cipher,
-                                             reinterpret_cast<const unsigned char*>(passPhrase.data()),
-                                             static_cast<int>(passPhrase.size()), refusePrompt, nullptr) != 1) {
+        PEM_write_bio_PrivateKey_traditional(
+            sink.get(), key.get(), cipher, reinterpret_cast<const unsigned char*>(passPhrase.data()),
+            static_cast<int>(passPhrase.size()), refusePrompt, nullptr) != 1) {
         return {};
     }
     BUF_MEM* written = nullptr;

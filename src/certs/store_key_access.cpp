@@ -18,15 +18,23 @@ namespace {
 using X509SigPtr = std::unique_ptr<X509_SIG, OpenSslDeleter<X509_SIG_free>>;
 using Pkcs8Ptr = std::unique_ptr<PKCS8_PRIV_KEY_INFO, OpenSslDeleter<PKCS8_PRIV_KEY_INFO_free>>;
 
-void destroyEncryptedKeyInfo(SECKEYEncryptedPrivateKeyInfo* info) { SECKEY_DestroyEncryptedPrivateKeyInfo(info, PR_TRUE); }
-void freeItem(SECItem* item) { SECITEM_FreeItem(item, PR_TRUE); }
-using EncryptedKeyInfoPtr = std::unique_ptr<SECKEYEncryptedPrivateKeyInfo, NssDeleter<destroyEncryptedKeyInfo>>;
+void destroyEncryptedKeyInfo(SECKEYEncryptedPrivateKeyInfo* info) {
+    SECKEY_DestroyEncryptedPrivateKeyInfo(info, PR_TRUE);
+}
+void freeItem(SECItem* item) {
+    SECITEM_FreeItem(item, PR_TRUE);
+}
+using EncryptedKeyInfoPtr =
+    std::unique_ptr<SECKEYEncryptedPrivateKeyInfo, NssDeleter<destroyEncryptedKeyInfo>>;
 using ItemPtr = std::unique_ptr<SECItem, NssDeleter<freeItem>>;
 
-constexpr const char* passwordFailed = "Signing Key is not accessable from the Certificate store. Either you have "
-                                       "provided an incorrect password OR you have Cancelled the operation.";
+constexpr const char* passwordFailed =
+    "Signing Key is not accessable from the Certificate store. Either you have "
+    "provided an incorrect password OR you have Cancelled the operation.";
 
-[[noreturn]] void fail(const std::string& message) { throw errorDef::error_message(message); }
+[[noreturn]] void fail(const std::string& message) {
+    throw errorDef::error_message(message);
+}
 
 // A password that exists only for the hand-over from NSS to OpenSSL.
 SecretString makeExportPassword() {
@@ -51,9 +59,9 @@ EvpPkeyPtr exportKey(SECKEYPrivateKey& key, void* passwordState) {
     }
     SECItem passwordItem{siBuffer, reinterpret_cast<unsigned char*>(password.mutableStr().data()),
                          static_cast<unsigned int>(password.size())};
-    const EncryptedKeyInfoPtr encrypted(PK11_ExportEncryptedPrivKeyInfoV2(
-        nullptr, SEC_OID_PKCS5_PBES2, SEC_OID_AES_256_CBC, SEC_OID_HMAC_SHA256, &passwordItem, &key, 1,
-        passwordState));
+    const EncryptedKeyInfoPtr encrypted(
+        PK11_ExportEncryptedPrivKeyInfoV2(nullptr, SEC_OID_PKCS5_PBES2, SEC_OID_AES_256_CBC,
+                                          SEC_OID_HMAC_SHA256, &passwordItem, &key, 1, passwordState));
     if (!encrypted) {
         return nullptr;
     }
@@ -104,7 +112,8 @@ char* StoreKeyAccess::askPassword(PK11SlotInfo* slot, PRBool retry, void* state)
     }
     ++password->attempts;
     try {
-        const std::optional<SecretString> answer = (*password->prompt)(PK11_GetTokenName(slot), retry == PR_TRUE);
+        const std::optional<SecretString> answer =
+            (*password->prompt)(PK11_GetTokenName(slot), retry == PR_TRUE);
         if (!answer) {
             password->cancelled = true;
             return nullptr;
@@ -147,9 +156,9 @@ SecretString StoreKeyAccess::exportPrivateKey(const std::string& certificateDer,
     }
     // NSS exports a key whatever its CKA_EXTRACTABLE says, so the flag is honoured here.
     SECItem extractable{siBuffer, nullptr, 0};
-    const bool mayLeave = PK11_ReadRawAttribute(PK11_TypePrivKey, key_.get(), CKA_EXTRACTABLE, &extractable) ==
-                              SECSuccess &&
-                          extractable.len == 1 && extractable.data[0] == CK_TRUE;
+    const bool mayLeave =
+        PK11_ReadRawAttribute(PK11_TypePrivKey, key_.get(), CKA_EXTRACTABLE, &extractable) == SECSuccess &&
+        extractable.len == 1 && extractable.data[0] == CK_TRUE;
     SECITEM_FreeItem(&extractable, PR_FALSE);
     if (!mayLeave) {
         fail("Error getting key. Private Key residing in your Internet Explorer is not exportable ");

@@ -69,7 +69,8 @@ const CommandDeclaration& inspectDeclaration() {
 }
 
 const std::vector<const CommandDeclaration*>& commandDeclarations() {
-    static const std::vector<const CommandDeclaration*> declarations{&openDeclaration(), &inspectDeclaration()};
+    static const std::vector<const CommandDeclaration*> declarations{&openDeclaration(),
+                                                                     &inspectDeclaration()};
     return declarations;
 }
 

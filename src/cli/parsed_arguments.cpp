@@ -57,7 +57,8 @@ std::optional<std::string> ParsedArguments::last(const std::string& key) const {
     return given.empty() ? std::nullopt : std::optional<std::string>(given.back());
 }
 
-ParsedArguments parseArguments(const CommandDeclaration& declaration, const std::vector<std::string>& arguments) {
+ParsedArguments parseArguments(const CommandDeclaration& declaration,
+                               const std::vector<std::string>& arguments) {
     ParsedArguments parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

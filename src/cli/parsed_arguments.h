@@ -22,4 +22,5 @@ struct ParsedArguments {
 // Throws UsageError for an unknown option, a flag given a value, an option without (or with an
 // empty) value, two alternatives of one choice, and a path (value or operand) that begins or ends
 // with white space.
-ParsedArguments parseArguments(const CommandDeclaration& declaration, const std::vector<std::string>& arguments);
+ParsedArguments parseArguments(const CommandDeclaration& declaration,
+                               const std::vector<std::string>& arguments);

@@ -17,10 +17,10 @@ enum class VerdictStatus {
 };
 
 struct SignatureVerdict {
-    std::string header;          // "SUCCESS" or "FAILED"
+    std::string header; // "SUCCESS" or "FAILED"
     VerdictIcon headerIcon = VerdictIcon::GreenTick;
-    std::string description;     // the signer description, lines ended by "\n"
-    std::string signatureText;   // "Verified" / "Not Verified"
+    std::string description;   // the signer description, lines ended by "\n"
+    std::string signatureText; // "Verified" / "Not Verified"
     std::string integrityText;
     std::string validityText;
     std::string revocationText;

@@ -145,7 +145,8 @@ bool allSignersVerify(X509_STORE* store, BIO* stream, STACK_OF(CMS_SignerInfo) *
         throwOutOfMemory();
     }
     for (int i = 0; i < count; ++i) {
-        if (!signerVerifies(store, context.get(), stream, sk_CMS_SignerInfo_value(signers, i), certificates)) {
+        if (!signerVerifies(store, context.get(), stream, sk_CMS_SignerInfo_value(signers, i),
+                            certificates)) {
             return false;
         }
     }

@@ -7,7 +7,9 @@ constexpr std::string_view lineSeparator = "\r\n";
 constexpr std::string_view whitespace = " \t\r\n";
 } // namespace
 
-StringTokenizer::StringTokenizer(std::string text) { setText(std::move(text)); }
+StringTokenizer::StringTokenizer(std::string text) {
+    setText(std::move(text));
+}
 
 void StringTokenizer::setText(std::string text) {
     text_ = std::move(text);
@@ -15,7 +17,9 @@ void StringTokenizer::setText(std::string text) {
     position_ = text_.find_first_not_of(whitespace);
 }
 
-void StringTokenizer::setDelimiters(std::string delimiters) { delimiters_ = std::move(delimiters); }
+void StringTokenizer::setDelimiters(std::string delimiters) {
+    delimiters_ = std::move(delimiters);
+}
 
 std::string StringTokenizer::nextToken() {
     if (position_ == none || position_ >= text_.size()) {

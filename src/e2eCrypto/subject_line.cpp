@@ -39,7 +39,8 @@ std::string attributeName(const ASN1_OBJECT* object) {
     }
     char number[128];
     const int length = OBJ_obj2txt(number, sizeof number, object, 1);
-    return length > 0 && static_cast<std::size_t>(length) < sizeof number ? std::string(number) : std::string();
+    return length > 0 && static_cast<std::size_t>(length) < sizeof number ? std::string(number)
+                                                                          : std::string();
 }
 
 // "/attribute=value" with the value as UTF-8 text whatever its string type; control characters are

@@ -48,7 +48,8 @@ std::string created(std::string directory) {
 
 } // namespace
 
-AppPaths resolveAppPaths(const std::string& executableDirectory, const std::string& installedProgramDirectory) {
+AppPaths resolveAppPaths(const std::string& executableDirectory,
+                         const std::string& installedProgramDirectory) {
     const std::string home = environment("QUILLBOX_HOME");
     if (!home.empty()) {
         return {created(withTrailingSlash(home))};

@@ -13,4 +13,5 @@ struct AppPaths {
 // program directory (/usr/bin, or installedProgramDirectory, where the install puts the programs);
 // else the per-user data directory ($XDG_DATA_HOME/quillbox-reader/, default
 // ~/.local/share/quillbox-reader/), created.
-AppPaths resolveAppPaths(const std::string& executableDirectory, const std::string& installedProgramDirectory);
+AppPaths resolveAppPaths(const std::string& executableDirectory,
+                         const std::string& installedProgramDirectory);

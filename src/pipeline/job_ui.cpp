@@ -2,4 +2,6 @@
 
 #include <cstdlib>
 
-void JobUi::terminateApplication(int exitStatus) { std::_Exit(exitStatus); }
+void JobUi::terminateApplication(int exitStatus) {
+    std::_Exit(exitStatus);
+}

@@ -4,8 +4,8 @@
 #include "platform/path_conventions.h"
 
 const PathStyle& PathStyle::native() {
-    static const PathStyle style{platform::directorySeparator(), platform::directorySeparator() == '/' ? '\\' : '/',
-                                 platform::rootPath()};
+    static const PathStyle style{platform::directorySeparator(),
+                                 platform::directorySeparator() == '/' ? '\\' : '/', platform::rootPath()};
     return style;
 }
 

@@ -17,5 +17,5 @@ struct JobPaths {
 
 // Runs the rules in order and stops at the first that fails: it shows its message, resets and
 // focuses the box, and returns nothing. values are the trimmed form values.
-std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui, const PathStyle& style,
-                                         const FileAccess& access);
+std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
+                                         const PathStyle& style, const FileAccess& access);

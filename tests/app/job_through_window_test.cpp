@@ -15,9 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QDir>
 #include <QRadioButton>
 #include <QTest>
 #include <QUuid>
@@ -45,8 +45,9 @@ protected:
         TaskStrip* strip = window->taskStrip();
         QTest::mouseClick(strip, Qt::LeftButton, {}, strip->taskRect(TaskStrip::VerifyDecrypt).center());
         VerifyDecryptForm* form = window->form();
-        form->setFileChooser(
-            [input](const FileRequest&) { return QStringList{QDir::toNativeSeparators(QString::fromStdString(input))}; });
+        form->setFileChooser([input](const FileRequest&) {
+            return QStringList{QDir::toNativeSeparators(QString::fromStdString(input))};
+        });
         QTest::mouseClick(control<QWidget>(form, formid::browseInput), Qt::LeftButton);
         if (!checkRevocation) {
             QTest::mouseClick(control<QRadioButton>(form, formid::no), Qt::LeftButton);

@@ -16,8 +16,9 @@
 
 namespace {
 
-constexpr const char* passwordFailed = "Signing Key is not accessable from the Certificate store. Either you have "
-                                       "provided an incorrect password OR you have Cancelled the operation.";
+constexpr const char* passwordFailed =
+    "Signing Key is not accessable from the Certificate store. Either you have "
+    "provided an incorrect password OR you have Cancelled the operation.";
 constexpr const char* storePassword = "store password";
 
 struct PromptCall {
@@ -64,7 +65,9 @@ template <typename Record> std::string messageOf(const std::function<void()>& ca
 
 class NssKeyStoreTest : public testing::Test {
 protected:
-    std::string certificateText() const { return encodeBase64(testdoc::certificateDer(user.certificate.get())); }
+    std::string certificateText() const {
+        return encodeBase64(testdoc::certificateDer(user.certificate.get()));
+    }
 
     SecretString fetch(NssTestStore& store, ScriptedPrompt& prompt) {
         const auto keyStore = openUserKeyStore(store.directory(), prompt.prompt());
@@ -77,7 +80,8 @@ protected:
 
     // The fetched key opens a document made for the user.
     void expectKeyOpensDocument(const SecretString& pem) {
-        const std::string armour = testdoc::armour(testdoc::envelopedDataDer("for the user", {user.certificate.get()}));
+        const std::string armour =
+            testdoc::armour(testdoc::envelopedDataDer("for the user", {user.certificate.get()}));
         std::string output;
         decryptData(armour, output, pem, SecretString("transient"), PrivateKeyMode, supportedKeyFormat);
         EXPECT_EQ(output, "for the user");
@@ -99,7 +103,8 @@ TEST_F(NssKeyStoreTest, ExportsExactlyTheStoredKeyAsABlob) {
     NssTestStore store(directory.path());
     store.importPkcs12(testdoc::pkcs12(user, "p12"), "p12");
     const std::string der = testdoc::certificateDer(user.certificate.get());
-    const SecretString blob = openUserKeyStore(store.directory(), {})->exportPrivateKeyBlob(der, "Store User");
+    const SecretString blob =
+        openUserKeyStore(store.directory(), {})->exportPrivateKeyBlob(der, "Store User");
     EXPECT_EQ(blob, privateKeyBlobFromKey(*user.key));
 }
 
@@ -154,8 +159,9 @@ TEST_F(NssKeyStoreTest, NamesTheCertificateThatIsNotInTheStore) {
 
 TEST_F(NssKeyStoreTest, TellsBytesThatAreNoCertificateApart) {
     const auto keyStore = openUserKeyStore(directory.path(), {});
-    EXPECT_EQ(messageOf<errorDef::error_message>([&] { keyStore->exportPrivateKeyBlob("junk", "Store User"); }),
-              "Decryption Certificate of \"Store User\" not found");
+    EXPECT_EQ(
+        messageOf<errorDef::error_message>([&] { keyStore->exportPrivateKeyBlob("junk", "Store User"); }),
+        "Decryption Certificate of \"Store User\" not found");
 }
 
 TEST_F(NssKeyStoreTest, ReportsAStoreThatCannotBeOpened) {
@@ -170,7 +176,8 @@ TEST_F(NssKeyStoreTest, ReportsACertificateWithoutKey) {
     NssTestStore store(directory.path());
     store.addCertificate(user.certificate.get(), "no key");
     ScriptedPrompt prompt;
-    EXPECT_EQ(fetchFailure(store, prompt), "Private Key residing in your Internet Explorer is not exportable");
+    EXPECT_EQ(fetchFailure(store, prompt),
+              "Private Key residing in your Internet Explorer is not exportable");
 }
 
 TEST_F(NssKeyStoreTest, KeepsAKeyThatMustNotLeaveTheStore) {
@@ -187,14 +194,16 @@ TEST_F(NssKeyStoreTest, RefusesAKeyThatIsNoRsaKey) {
     X509Ptr certificate(X509_new());
     ASSERT_TRUE(key && certificate);
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Curve User"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Curve User"),
+                               -1, -1, 0);
     X509_set_issuer_name(certificate.get(), name);
     ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 9);
     X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -3600);
     X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 3600);
     X509_set_pubkey(certificate.get(), key.get());
     ASSERT_GT(X509_sign(certificate.get(), key.get(), EVP_sha256()), 0);
-    const Pkcs12Ptr container(PKCS12_create("p12", "curve", key.get(), certificate.get(), nullptr, 0, 0, 0, 0, 0));
+    const Pkcs12Ptr container(
+        PKCS12_create("p12", "curve", key.get(), certificate.get(), nullptr, 0, 0, 0, 0, 0));
     unsigned char* der = nullptr;
     const int length = i2d_PKCS12(container.get(), &der);
     const std::string pkcs12(reinterpret_cast<char*>(der), static_cast<std::size_t>(length));

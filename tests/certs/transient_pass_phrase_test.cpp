@@ -15,7 +15,8 @@ TEST(TransientKeyPassPhrase, IsTheFixedTextAndANumberUpTo32767) {
         ASSERT_EQ(phrase.rfind(prefix, 0), 0u) << phrase;
         const std::string digits = phrase.substr(prefix.size());
         ASSERT_TRUE(!digits.empty() && digits.size() <= 5 &&
-                    digits.find_first_not_of("0123456789") == std::string::npos && (digits == "0" || digits[0] != '0'))
+                    digits.find_first_not_of("0123456789") == std::string::npos &&
+                    (digits == "0" || digits[0] != '0'))
             << phrase;
         const int number = std::stoi(digits);
         ASSERT_LE(number, 32767);

@@ -1,11 +1,11 @@
 // quillbox-cli meeting faults from outside the program: the disk fills while it saves, it is killed
 // in the middle of a save, and its CA certificate directory holds a FIFO under a certificate's name.
 // The old output must stay whole, nothing short may take its place, and nothing may hang.
-#include "support/text_lines.h"
 #include "support/child_process.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
 #include "support/temp_dir.h"
+#include "support/text_lines.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -8,7 +8,9 @@
 namespace {
 
 // Reads the whole buffer a string owns, not just its current length.
-std::string_view bufferOf(const SecretString& secret, std::size_t length) { return {secret.str().data(), length}; }
+std::string_view bufferOf(const SecretString& secret, std::size_t length) {
+    return {secret.str().data(), length};
+}
 
 const std::string shortSecret = "Rw4pQz^(8m!123"; // fits a string's own small buffer
 const std::string longSecret(100, 's');

@@ -107,31 +107,27 @@ TEST_P(SignerSet, EverySignerMustVerify) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignerSet,
-    ::testing::Values(SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, true},
-                      SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, true},
-                      SignerCase{"TwoGoodSigners",
-                                 [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true, true},
-                      SignerCase{"SecondSignerBroken",
-                                 [] {
-                                     return SignOptions{.extraSigners = {&secondSigner()},
-                                                        .extraSignersTampered = true};
-                                 },
-                                 false, true},
-                      SignerCase{"SignerCertificateAbsent",
-                                 [] { return SignOptions{.includeSignerCertificate = false}; }, false, false},
-                      SignerCase{"KeyIdentifier", [] { return SignOptions{.bySubjectKeyIdentifier = true}; }, true,
-                                 true},
-                      SignerCase{"KeyIdentifierSha256",
-                                 [] { return SignOptions{.digest = EVP_sha256(), .bySubjectKeyIdentifier = true}; },
-                                 true, true},
-                      SignerCase{"KeyIdentifierCertificateAbsent",
-                                 [] {
-                                     return SignOptions{.includeSignerCertificate = false,
-                                                        .bySubjectKeyIdentifier = true};
-                                 },
-                                 false, false},
-                      // An empty signer list proves nothing.
-                      SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
+    ::testing::Values(
+        SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, true},
+        SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, true},
+        SignerCase{"TwoGoodSigners", [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true,
+                   true},
+        SignerCase{
+            "SecondSignerBroken",
+            [] { return SignOptions{.extraSigners = {&secondSigner()}, .extraSignersTampered = true}; },
+            false, true},
+        SignerCase{"SignerCertificateAbsent", [] { return SignOptions{.includeSignerCertificate = false}; },
+                   false, false},
+        SignerCase{"KeyIdentifier", [] { return SignOptions{.bySubjectKeyIdentifier = true}; }, true, true},
+        SignerCase{"KeyIdentifierSha256",
+                   [] { return SignOptions{.digest = EVP_sha256(), .bySubjectKeyIdentifier = true}; }, true,
+                   true},
+        SignerCase{
+            "KeyIdentifierCertificateAbsent",
+            [] { return SignOptions{.includeSignerCertificate = false, .bySubjectKeyIdentifier = true}; },
+            false, false},
+        // An empty signer list proves nothing.
+        SignerCase{"NoSigners", [] { return SignOptions{.noSigners = true}; }, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifySignature, ContentSpanningManyReadPiecesComesBackWhole) {

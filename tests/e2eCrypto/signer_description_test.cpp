@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         SubjectCase{"Empty", "", "\n\n\n\n"},
         SubjectCase{"Utf8NamesAsWritten", "/C=PL/O=Zakład Łódź/CN=Łukasz Żółć/emailAddress=lz@example.pl",
                     "CN=Łukasz Żółć\nEmail=lz@example.pl\nO=Zakład Łódź\n\n"},
-        SubjectCase{"ControlCharactersStayEscaped", "/O=Two\nLines/CN=Tab\tName", "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"}),
+        SubjectCase{"ControlCharactersStayEscaped", "/O=Two\nLines/CN=Tab\tName",
+                    "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslDeleter<X509_NAME_free>>;
@@ -64,7 +65,8 @@ TEST(SubjectOneLine, WritesTheEmailAttributeShort) {
 TEST(SubjectOneLine, ShowsEveryStringTypeAsUtf8AndEscapesWhatIsNotWellFormed) {
     X509NamePtr name(X509_NAME_new());
     const auto add = [&name](int type, std::string_view bytes) {
-        ASSERT_EQ(X509_NAME_add_entry_by_txt(name.get(), "CN", type, reinterpret_cast<const unsigned char*>(bytes.data()),
+        ASSERT_EQ(X509_NAME_add_entry_by_txt(name.get(), "CN", type,
+                                             reinterpret_cast<const unsigned char*>(bytes.data()),
                                              static_cast<int>(bytes.size()), -1, 0),
                   1);
     };

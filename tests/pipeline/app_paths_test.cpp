@@ -65,7 +65,9 @@ TEST_F(AppPathsTest, WritableExecutableDirectoryIsUsed) {
 TEST_F(AppPathsTest, SystemProgramDirectoryIsNeverUsedEvenWhenWritable) {
     // Root can write to /usr/bin; an installed program must still keep its log per user.
     for (const char* system : {"/usr/bin", "/usr/local/bin/", "/bin"}) {
-        EXPECT_EQ(resolveAppPaths(system, installed).directory, dir.file("home/.local/share/quillbox-reader/")) << system;
+        EXPECT_EQ(resolveAppPaths(system, installed).directory,
+                  dir.file("home/.local/share/quillbox-reader/"))
+            << system;
     }
     // Nor is the install's own program directory, wherever the install put it.
     std::filesystem::create_directories(dir.file("prefix/bin"));

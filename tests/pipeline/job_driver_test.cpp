@@ -373,7 +373,8 @@ TEST(OutOfMemory, EndsTheFileWithAMessageInsteadOfEndingTheProgram) {
     EXPECT_EQ(harness.ui.messages().back(),
               (ShownMessage{"Insufficient System Memory", IconKind::Error, Buttons::Ok}));
     EXPECT_FALSE(harness.ui.terminatedWith());
-    EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", "Insufficient System Memory", pairOf(input, output)}}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{{"ERROR", "Insufficient System Memory", pairOf(input, output)}}));
     EXPECT_FALSE(harness.exists("doc.txt"));
 }
 

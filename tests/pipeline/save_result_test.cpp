@@ -350,13 +350,11 @@ INSTANTIATE_TEST_SUITE_P(
                                expect(status.st_uid == 0 && status.st_gid == nobody, " owner") +
                                expect((status.st_mode & 07777) == 0660, " mode");
                     }},
-        ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555,
-                    worldWritableOldFile,
+        ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555, worldWritableOldFile,
                     [](const std::string& directory) {
                         return expect(fileAt(directory + "/a.txt") == "new content", "content");
                     }},
-        ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777,
-                    worldWritableOldFile,
+        ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777, worldWritableOldFile,
                     [](const std::string& directory) {
                         return expect(fileAt(directory + "/a.txt") == "new content", "content") +
                                expect(statusOf(directory + "/a.txt").st_uid == 0, " owner");

@@ -70,8 +70,8 @@ struct SignOptions {
     bool tamperAfterSigning = false; // the content is changed after the signature was made (not detached)
     bool emptyContent = false;       // signedData whose content is present but empty
     const EVP_MD* digest = nullptr;  // SHA-1 when null
-    std::vector<const Identity*> extraSigners{}; // signed by these too, in order, after the first
-    bool extraSignersTampered = false;           // the last extra signer's signature is broken
+    std::vector<const Identity*> extraSigners{};  // signed by these too, in order, after the first
+    bool extraSignersTampered = false;            // the last extra signer's signature is broken
     std::vector<const X509*> extraCertificates{}; // carried in the signedData besides the signers'
     // Made by the CMS code with the signer named by subject key identifier (its certificate needs one);
     // only detached, includeSignerCertificate and digest apply then.
@@ -90,7 +90,7 @@ std::string envelopedDataDer(std::string_view content, const std::vector<const X
 struct CmsEnvelopeSpec {
     ContentCipher cipher = ContentCipher::Aes256Cbc;
     bool bySubjectKeyIdentifier = false; // recipients named by key identifier (their certificates need one)
-    const EVP_MD* oaepDigest = nullptr;  // RSA-OAEP with this digest (and MGF1 with it); PKCS#1 v1.5 when null
+    const EVP_MD* oaepDigest = nullptr; // RSA-OAEP with this digest (and MGF1 with it); PKCS#1 v1.5 when null
     std::string oaepLabel{};
     bool keyEncryptionKeyRecipient = false; // one more recipient, for a symmetric key-encryption key
     std::string passwordRecipient{};        // one more recipient, for this password, when not empty

@@ -132,8 +132,8 @@ std::string cmsSignedDataDer(std::string_view content, const Identity& signer, c
     CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr,
                         CMS_PARTIAL | CMS_BINARY | (options.detached ? CMS_DETACHED : 0)));
     require(cms != nullptr, "CMS_sign");
-    const unsigned int flags = CMS_USE_KEYID | CMS_BINARY | CMS_NOSMIMECAP |
-                               (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
+    const unsigned int flags =
+        CMS_USE_KEYID | CMS_BINARY | CMS_NOSMIMECAP | (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
     require(CMS_add1_signer(cms.get(), signer.certificate.get(), signer.key,
                             options.digest != nullptr ? options.digest : EVP_sha1(), flags) != nullptr,
             "CMS_add1_signer");
@@ -287,10 +287,9 @@ std::string cmsEnvelopedDataDer(std::string_view content, const std::vector<cons
                 "CMS_add0_recipient_key");
     }
     if (!spec.passwordRecipient.empty()) {
-        require(CMS_add0_recipient_password(cms.get(), -1, NID_undef, NID_undef,
-                                            libraryCopy(spec.passwordRecipient),
-                                            static_cast<ossl_ssize_t>(spec.passwordRecipient.size()),
-                                            nullptr) != nullptr,
+        require(CMS_add0_recipient_password(
+                    cms.get(), -1, NID_undef, NID_undef, libraryCopy(spec.passwordRecipient),
+                    static_cast<ossl_ssize_t>(spec.passwordRecipient.size()), nullptr) != nullptr,
                 "CMS_add0_recipient_password");
     }
     require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");

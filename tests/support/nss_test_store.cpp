@@ -39,14 +39,16 @@ void NssTestStore::addCertificate(const X509* certificate, const std::string& ni
     if (length <= 0) {
         throw std::runtime_error("cannot encode the certificate");
     }
-    const std::string file = scratchFile(".certificate.der", std::string(reinterpret_cast<char*>(der), length));
+    const std::string file =
+        scratchFile(".certificate.der", std::string(reinterpret_cast<char*>(der), length));
     OPENSSL_free(der);
     run({"certutil", "-A", "-d", "sql:" + directory_, "-n", nickname, "-t", ",,", "-i", file});
 }
 
 void NssTestStore::forbidKeyExport() {
     const std::string configuration = "sql:" + directory_;
-    NSSInitContext* context = NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_NOROOTINIT);
+    NSSInitContext* context =
+        NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_NOROOTINIT);
     if (context == nullptr) {
         throw std::runtime_error("cannot open the test store");
     }
@@ -57,7 +59,8 @@ void NssTestStore::forbidKeyExport() {
         SECItem value{siBuffer, &no, sizeof no};
         for (SECKEYPrivateKeyListNode* node = PRIVKEY_LIST_HEAD(keys); !PRIVKEY_LIST_END(node, keys);
              node = PRIVKEY_LIST_NEXT(node)) {
-            done = done && PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, CKA_EXTRACTABLE, &value) == SECSuccess;
+            done = done &&
+                   PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, CKA_EXTRACTABLE, &value) == SECSuccess;
         }
         SECKEY_DestroyPrivateKeyList(keys);
     } else {
@@ -87,7 +90,8 @@ void NssTestStore::run(std::initializer_list<std::string> arguments) const {
     const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (spawned != 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
         throw std::runtime_error("NSS tool failed: " + words.front() + " " + words[1]);
     }
 }

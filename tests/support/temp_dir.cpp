@@ -11,7 +11,8 @@ TempDir::TempDir() {
     static std::mt19937_64 generator{std::random_device{}()};
     const std::filesystem::path base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::filesystem::path candidate = base / ("quillbox-test-" + std::to_string(generator() % 1000000000ULL));
+        const std::filesystem::path candidate =
+            base / ("quillbox-test-" + std::to_string(generator() % 1000000000ULL));
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
@@ -33,7 +34,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::file(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 std::string TempDir::write(const std::string& name, const std::string& bytes) const {
     const std::string target = file(name);

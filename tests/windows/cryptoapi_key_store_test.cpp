@@ -50,15 +50,18 @@ protected:
 
 TEST_F(PersonalStore, ExportsTheKeyOfTheStoredCertificate) {
     auto store = openUserKeyStore("", {});
-    const SecretString pem = fetchDecryptionKey(certificateText(recipient()), SecretString("transient"), *store);
+    const SecretString pem =
+        fetchDecryptionKey(certificateText(recipient()), SecretString("transient"), *store);
     const BioPtr channel(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-    const EvpPkeyPtr key(PEM_read_bio_PrivateKey(channel.get(), nullptr, nullptr, const_cast<char*>("transient")));
+    const EvpPkeyPtr key(
+        PEM_read_bio_PrivateKey(channel.get(), nullptr, nullptr, const_cast<char*>("transient")));
     ASSERT_TRUE(key);
     EXPECT_EQ(EVP_PKEY_eq(key.get(), recipient().key), 1);
 }
 
 TEST_F(PersonalStore, RefusesWithTheStoresTexts) {
-    EXPECT_EQ(refusal(certificateText(identity("Stranger", 21))), "Decryption Certificate of \"Stranger\" not found!");
+    EXPECT_EQ(refusal(certificateText(identity("Stranger", 21))),
+              "Decryption Certificate of \"Stranger\" not found!");
     // Bytes that name a certificate but are none: the same text without the exclamation mark.
     std::string broken = testdoc::certificateDer(identity("Broken", 22).certificate.get());
     broken.resize(broken.size() - 40);
@@ -74,7 +77,8 @@ TEST_F(PersonalStore, RefusesWithTheStoresTexts) {
 TEST_F(PersonalStore, RefusesACertificateStoredWithoutItsKey) {
     const testdoc::Identity keyless = identity("Keyless Recipient", 24);
     ASSERT_EQ(addCertificateToPersonalStore(testdoc::certificateDer(keyless.certificate.get())), "");
-    EXPECT_EQ(refusal(certificateText(keyless)), "Private Key residing in your Internet Explorer is not exportable");
+    EXPECT_EQ(refusal(certificateText(keyless)),
+              "Private Key residing in your Internet Explorer is not exportable");
 }
 
 TEST_F(PersonalStore, RefusesAKeyImportedAsNotExportable) {

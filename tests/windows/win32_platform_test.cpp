@@ -16,7 +16,6 @@
 
 namespace {
 
-
 struct SaveCase {
     const char* name;
     const char* before; // content of the target before, nullptr for none
@@ -57,13 +56,15 @@ TEST_P(WindowsSave, KeepsTheOldFileUnlessTheNewBytesArrivedWhole) {
         const bool saved = row.expected == SaveStatus::Saved;
         EXPECT_EQ(dir.read("out.txt"), saved ? row.bytes : row.before != nullptr ? row.before : "");
     }
-    EXPECT_EQ(entriesIn(dir.path()), row.before != nullptr || row.directory || row.expected == SaveStatus::Saved ? 1u : 0u);
+    EXPECT_EQ(entriesIn(dir.path()),
+              row.before != nullptr || row.directory || row.expected == SaveStatus::Saved ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WindowsSave,
     testing::Values(SaveCase{"NewFile", nullptr, false, false, "plain text\r\n", SaveStatus::Saved},
-                    SaveCase{"ReplacesOldFile", "old and longer content", false, false, "new", SaveStatus::Saved},
+                    SaveCase{"ReplacesOldFile", "old and longer content", false, false, "new",
+                             SaveStatus::Saved},
                     SaveCase{"ReadOnlyStays", "old", true, false, "new", SaveStatus::Failed},
                     SaveCase{"DirectoryStays", nullptr, false, true, "new", SaveStatus::Failed},
                     SaveCase{"NothingToSave", "old", false, false, "", SaveStatus::DiskFull},
@@ -72,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WindowsSave, RefusesAFolderThatIsNotThere) {
     const TempDir dir;
-    EXPECT_EQ(saveWholeFile(dir.file("missing\\out.txt"), "bytes", ExistingFile::Replace), SaveStatus::Failed);
+    EXPECT_EQ(saveWholeFile(dir.file("missing\\out.txt"), "bytes", ExistingFile::Replace),
+              SaveStatus::Failed);
     EXPECT_EQ(entriesIn(dir.path()), 0u);
 }
 
@@ -87,11 +89,11 @@ TEST_P(WindowsAbsolutePath, ResolvesDotsAndWritesBackslashes) {
     EXPECT_EQ(platform::absolutePath(GetParam().given), GetParam().absolute);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WindowsAbsolutePath,
-                         testing::Values(PathCase{"C:\\a\\..\\b\\c.qsig", "C:\\b\\c.qsig"},
-                                         PathCase{"C:/a/./b", "C:\\a\\b"},
-                                         PathCase{"Z:\\dossier-\xC3\xA9t\xC3\xA9\\r\xC3\xA9sum\xC3\xA9.qsig",
-                                                  "Z:\\dossier-\xC3\xA9t\xC3\xA9\\r\xC3\xA9sum\xC3\xA9.qsig"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowsAbsolutePath,
+    testing::Values(PathCase{"C:\\a\\..\\b\\c.qsig", "C:\\b\\c.qsig"}, PathCase{"C:/a/./b", "C:\\a\\b"},
+                    PathCase{"Z:\\dossier-\xC3\xA9t\xC3\xA9\\r\xC3\xA9sum\xC3\xA9.qsig",
+                             "Z:\\dossier-\xC3\xA9t\xC3\xA9\\r\xC3\xA9sum\xC3\xA9.qsig"}));
 
 TEST(WindowsAbsolutePath, PutsTheWorkingDirectoryBeforeARelativeName) {
     const std::string absolute = platform::absolutePath("x.qsig");
@@ -108,7 +110,8 @@ TEST(WindowsPaths, EitherCharacterEndsADirectory) {
 
 TEST(WindowsDirectories, MakesNestedDirectoriesWithNamesInAnyScript) {
     const TempDir dir;
-    const std::string nested = platform::absolutePath(dir.path()) + "\\\xC3\xA9t\xC3\xA9\\\xE6\x97\xA5\xE6\x9C\xAC";
+    const std::string nested =
+        platform::absolutePath(dir.path()) + "\\\xC3\xA9t\xC3\xA9\\\xE6\x97\xA5\xE6\x9C\xAC";
     EXPECT_FALSE(platform::exists(nested));
     EXPECT_TRUE(platform::createDirectories(nested));
     EXPECT_TRUE(platform::exists(nested));

@@ -1,7 +1,7 @@
 #include "platform/output_file.h"
 
-#include "platform/posix/file_attributes.h"
 #include "platform/file_descriptor.h"
+#include "platform/posix/file_attributes.h"
 #include "platform/posix/staged_file.h"
 
 #include <fcntl.h>

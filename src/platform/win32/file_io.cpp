@@ -36,9 +36,10 @@ int openForReading(const std::string& path) {
 }
 
 int openForAppend(const std::string& path) {
-    return path.empty() ? -1
-                        : ::_wopen(widen(path).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
-                                   _S_IREAD | _S_IWRITE);
+    return path.empty()
+               ? -1
+               : ::_wopen(widen(path).c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
 }
 
 std::int64_t fileSize(int fd) {

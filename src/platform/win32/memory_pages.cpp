@@ -5,7 +5,7 @@
 namespace platform {
 
 std::size_t pageSize() {
-    SYSTEM_INFO system {};
+    SYSTEM_INFO system{};
     GetSystemInfo(&system);
     return system.dwPageSize;
 }

@@ -67,7 +67,8 @@ FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempP
 // Writes, flushes to the disk and compares the size that arrived with the size that was meant.
 SaveStatus fillFile(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
-        const DWORD piece = bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
+        const DWORD piece =
+            bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), piece, &written, nullptr)) {
             return statusOfError();
@@ -85,7 +86,8 @@ SaveStatus fillFile(HANDLE file, std::string_view bytes) {
 
 bool hasSize(HANDLE file, std::size_t expected) {
     LARGE_INTEGER size{};
-    return GetFileSizeEx(file, &size) && size.QuadPart > 0 && static_cast<std::size_t>(size.QuadPart) >= expected;
+    return GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+           static_cast<std::size_t>(size.QuadPart) >= expected;
 }
 
 } // namespace
@@ -110,7 +112,8 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     }
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool replacing = attributes != INVALID_FILE_ATTRIBUTES;
-    if (replacing && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY)) != 0) {
+    if (replacing &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY)) != 0) {
         return SaveStatus::Failed;
     }
     if (replacing && existing == ExistingFile::Keep) {
@@ -133,9 +136,10 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     }
     if (status == SaveStatus::Saved) {
         const bool moved =
-            replacing ? ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                     nullptr, nullptr) ||
-                            MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+            replacing ? ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ||
+                            MoveFileExW(tempPath.c_str(), target.c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                       : MoveFileExW(tempPath.c_str(), target.c_str(),
                                     MOVEFILE_WRITE_THROUGH |
                                         (existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0));

@@ -31,8 +31,8 @@ HANDLE handleOf(std::intptr_t value) {
 }
 
 std::intptr_t openConsole(const wchar_t* name, DWORD access) {
-    const HANDLE handle = CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                      nullptr);
+    const HANDLE handle =
+        CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     return handle == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(handle);
 }
 

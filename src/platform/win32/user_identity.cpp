@@ -2,7 +2,9 @@
 
 #include "wide_text.h"
 
+// <windows.h> first: <sddl.h> needs its types.
 #include <windows.h>
+
 #include <sddl.h>
 
 #include <memory>
