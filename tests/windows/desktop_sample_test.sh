@@ -16,7 +16,7 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 shot() { xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$1"; }
 fail() {
     echo "FAIL: $*"
-    shot "$work/failed.png" && cp "$work/failed.png" "${screenshot%.png}-failed.png"
+    shot "${screenshot%.png}-failed.png"
     exit 1
 }
 # Waits up to 60 s for a top-level window whose name matches $1; prints its id.
