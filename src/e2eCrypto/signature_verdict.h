@@ -1,6 +1,8 @@
 #pragma once
 // What the signature result dialog shows: filled by verification, drawn by a front end.
+#include <optional>
 #include <string>
+#include <vector>
 
 enum class VerdictIcon : int {
     BlueTick = 172,    // status Good
@@ -16,6 +18,38 @@ enum class VerdictStatus {
     Bad = 2,     // red cross
 };
 
+// A signer's revocation as scripts read it; NotChecked when the person chose no CRL check.
+enum class RevocationStatus { NotChecked, NotRevoked, Revoked, Unknown };
+
+// The CRL a signer was checked against; times in ISO 8601 UTC ("" when absent).
+struct CrlFacts {
+    std::string issuer;
+    std::string thisUpdate;
+    std::string nextUpdate;
+};
+
+// What one signer's checks found, for the command line's JSON and the desktop's Details view.
+// Names are one-line as shown, times ISO 8601 UTC (YYYY-MM-DDTHH:MM:SSZ), algorithms by OpenSSL's
+// short names.
+struct SignerFacts {
+    std::string subject;
+    std::string issuer;
+    std::string serial; // lower-case hex
+    std::string sha256; // of the certificate's DER, 64 lower-case hex digits
+    std::string notBefore;
+    std::string notAfter;
+    std::optional<std::string> signingTime;
+    std::string digest;
+    std::string signatureAlgorithm;
+    bool signatureValid = false;
+    bool expired = false;
+    bool notYetValid = false;
+    RevocationStatus revocation = RevocationStatus::NotChecked;
+    std::optional<CrlFacts> crl;
+    bool chainTrusted = false;              // chains to a root of the CA store the verification used
+    std::vector<std::string> chainSubjects; // the path, signer first
+};
+
 struct SignatureVerdict {
     std::string header; // "SUCCESS" or "FAILED"
     VerdictIcon headerIcon = VerdictIcon::GreenTick;
@@ -28,6 +62,7 @@ struct SignatureVerdict {
     VerdictStatus validityStatus = VerdictStatus::Good;
     VerdictStatus revocationStatus = VerdictStatus::Good;
     VerdictStatus signatureStatus = VerdictStatus::Good;
+    std::vector<SignerFacts> signers; // one per signer, in the document's order
 };
 
 // The icon a status is shown with; any value but Good and Bad gets the information balloon.
