@@ -2,6 +2,9 @@
 // standing in for its dialogs.
 #include "command_line.h"
 
+#include "platform/output_file.h"
+
 int main(int argc, char** argv) {
+    prepareProcessForSaving();
     return runCommandLine({argv + 1, argv + argc}, QUILLBOX_VERSION);
 }

@@ -51,6 +51,11 @@ void TerminalJobUi::reportProgress(const JobProgress& progress) {
     }
 }
 
+void TerminalJobUi::reportAbandonedFilesRemoved(const std::string& outputPath, int count) {
+    line("information", "Removed " + std::to_string(count) + " unfinished temporary file" +
+                            (count == 1 ? "" : "s") + " that ended programs had left beside " + outputPath);
+}
+
 bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
     line(messageKind(icon), text);
     lastMessage_ = text;

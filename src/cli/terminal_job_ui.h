@@ -30,6 +30,8 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     // A "progress" line for large documents, only when a person watches stderr on a terminal.
     void reportProgress(const JobProgress& progress) override;
+    // One "information" line.
+    void reportAbandonedFilesRemoved(const std::string& outputPath, int count) override;
     void terminateApplication(int exitStatus) override;
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or

@@ -48,6 +48,9 @@ public:
     virtual void endWaitCursor() {}
     // A document was read and its layers are next; front ends that show no progress ignore it.
     virtual void reportProgress(const JobProgress& /*progress*/) {}
+    // count unfinished temporary files, left beside outputPath by programs that ended, were removed
+    // before saving to it; front ends that show no housekeeping ignore it.
+    virtual void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int /*count*/) {}
 
     // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
     virtual void terminateApplication(int exitStatus);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 
 namespace platform {
 
@@ -20,12 +21,20 @@ namespace {
 volatile sig_atomic_t echoOffFd = -1;
 struct termios savedMode;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+// What each signal did before the hidden read, and does again after it (the save's clean-up, say).
+struct sigaction previousActions[std::size(endingSignals)];
+
+void restorePreviousActions() {
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+    }
+}
 
 extern "C" void restoreEchoAndDie(int signalNumber) {
     if (echoOffFd >= 0) {
         tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     }
-    std::signal(signalNumber, SIG_DFL);
+    restorePreviousActions();
     std::raise(signalNumber);
 }
 
@@ -78,8 +87,11 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     echoOffFd = fd;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, restoreEchoAndDie);
+    struct sigaction restoring {};
+    restoring.sa_handler = restoreEchoAndDie;
+    sigemptyset(&restoring.sa_mask);
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        ::sigaction(endingSignals[i], &restoring, &previousActions[i]);
     }
     tcsetattr(fd, TCSADRAIN, &quiet);
     terminal_ = &terminal;
@@ -91,9 +103,7 @@ TerminalDevice::EchoOff::~EchoOff() {
     }
     tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     echoOffFd = -1;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, SIG_DFL);
-    }
+    restorePreviousActions();
 }
 
 } // namespace platform
