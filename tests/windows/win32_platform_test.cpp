@@ -122,6 +122,16 @@ TEST(WindowsDirectories, MakesNestedDirectoriesWithNamesInAnyScript) {
     EXPECT_TRUE(platform::isReadable(nested + "\\n.txt"));
 }
 
+TEST(WindowsDirectories, TakeANewFileOnlyWhereOneCanBeMade) {
+    const TempDir dir;
+    const std::string plainFile = dir.write("plain-file", "x");
+    EXPECT_TRUE(platform::isWritable(plainFile));
+    EXPECT_FALSE(platform::canCreateFileIn(plainFile));
+    EXPECT_FALSE(platform::canCreateFileIn(dir.file("missing")));
+    EXPECT_TRUE(platform::canCreateFileIn(dir.path()));
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
 TEST(WindowsDirectories, NameTheProgramsAndTheUsersPlaces) {
     const std::string program = platform::executableDirectory();
     ASSERT_FALSE(program.empty());
