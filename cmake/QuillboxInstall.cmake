@@ -25,8 +25,7 @@ function(quillbox_install_man_page page)
 endfunction()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${quillbox_doc_dir})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${quillbox_doc_dir}/manual
-        PATTERN "*.qrc" EXCLUDE PATTERN "CMakeLists.txt" EXCLUDE)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/manual/ DESTINATION ${quillbox_doc_dir}/manual)
 
 # The bash completion is made from the same option declarations as --help.
 add_custom_command(OUTPUT ${quillbox_generated_dir}/quillbox-cli.bash-completion
@@ -47,6 +46,7 @@ quillbox_install_man_page(${quillbox_generated_dir}/quillbox-cli.1)
 
 if(TARGET quillbox-reader)
   string(REPLACE "-" "\\-" QUILLBOX_DOC_DIR ${CMAKE_INSTALL_PREFIX}/${quillbox_doc_dir})
+  string(REPLACE "-" "\\-" QUILLBOX_WORD_appDataFallback "${QUILLBOX_WORD_appDataFallback}")
   configure_file(${quillbox_packaging_dir}/quillbox-reader.1.in ${quillbox_generated_dir}/quillbox-reader.1 @ONLY)
   quillbox_install_man_page(${quillbox_generated_dir}/quillbox-reader.1)
 

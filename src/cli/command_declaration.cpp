@@ -1,5 +1,7 @@
 #include "command_declaration.h"
 
+#include "platform/platform_words.h"
+
 const CommandDeclaration& openDeclaration() {
     static const CommandDeclaration declaration{
         "open",
@@ -28,8 +30,7 @@ const CommandDeclaration& openDeclaration() {
              "DIR",
              ValueKind::Directory,
              false,
-             {"the personal certificate store, an NSS database directory",
-              "(default: $QUILLBOX_STORE, else ~/.pki/nssdb)"}},
+             {platform::words().storeOption1, platform::words().storeOption2}},
             {{"--store-password-file"},
              "F",
              ValueKind::AnyFile,

@@ -2,6 +2,8 @@
 
 #include "command_declaration.h"
 
+#include "platform/platform_words.h"
+
 #include <algorithm>
 
 namespace {
@@ -33,6 +35,7 @@ std::string optionLines(const CommandDeclaration& command) {
 } // namespace
 
 std::string helpText() {
+    const platform::PlatformWords& words = platform::words();
     return R"(quillbox-cli - open secured .qsig documents from the command line
 
 Usage:
@@ -80,13 +83,18 @@ Exit status:
 
 Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
-  else the program's directory when writable, else ~/.local/share/quillbox-reader/.
-  The certificate store is $QUILLBOX_STORE, else ~/.pki/nssdb (see --store).
+  else the program's directory when a file can be made there, else )" +
+           words.appDataFallback + R"(.
+  Your private key comes from
+    )" + words.keyStore +
+           R"(.
 
 Examples:
   quillbox-cli open report.pdf.qsig
-  quillbox-cli open --passphrase-file answers.txt -o /tmp/out.txt letter.qsig
-  quillbox-cli open --crl /etc/quillbox/ca.crl --yes --json a.qsig b.qsig c.qsig
+  quillbox-cli open --passphrase-file answers.txt -o )" +
+           words.exampleOutput + R"( letter.qsig
+  quillbox-cli open --crl )" +
+           words.exampleCrl + R"( --yes --json a.qsig b.qsig c.qsig
   quillbox-cli inspect letter.qsig
 )";
 }

@@ -494,8 +494,9 @@ TEST(CliInfo, HelpAndVersion) {
     const CliRun version = runCli(dir, {"--version"});
 
     EXPECT_EQ(help.status, 0);
-    for (const char* part : {"quillbox-cli open [options] INPUT...", "--passphrase-file",
-                             "Exit status:", "130", "Reader-Log.txt", "~/.pki/nssdb", "fatal"}) {
+    for (const char* part :
+         {"quillbox-cli open [options] INPUT...", "--passphrase-file", "Exit status:", "130",
+          "Reader-Log.txt", "~/.pki/nssdb", "~/.local/share/quillbox-reader/.", "fatal"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(version.status, 0);

@@ -70,6 +70,13 @@ for record in "VERIFICATION	Verification complete and File Saved	$(windows_path 
     grep -qF -- "$record"$'\r' <<<"$log" || fail "no log record ending \"$record\" CR LF"
 done
 
+# --help speaks of Windows: the personal certificate store, %APPDATA% and C:\ paths.
+help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r')
+for part in 'certmgr.msc → Personal), key marked exportable' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
+    grep -qF -- "$part" <<<"$help" || fail "--help does not say \"$part\""
+done
+if grep -q nssdb <<<"$help"; then fail "--help speaks of the NSS database"; fi
+
 # A usage error, and the layers as inspect sees them.
 wine "$cli" open </dev/null >/dev/null 2>&1
 [ $? -eq 2 ] || fail "open without an input is no usage error"
