@@ -5,6 +5,7 @@
 #include "cli/json_writer.h"
 #include "cli/open_command.h"
 #include "cli/parsed_arguments.h"
+#include "cli/verdict_block.h"
 
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
@@ -120,6 +121,49 @@ TEST(OpenCommandFatal, ReportsTheDocumentsSoFarAndTheFatalMessage) {
     EXPECT_NE(json[1].find("\"outcome\":\"System is low in memory\","), std::string::npos) << json[1];
     EXPECT_NE(json[2].find("\"status\":\"not-processed\""), std::string::npos) << json[2];
 }
+
+struct ChainCase {
+    const char* name;
+    std::vector<SignerFacts> signers;
+    std::string line;
+};
+
+SignerFacts signerChainingTo(bool trusted, std::vector<std::string> chain) {
+    SignerFacts signer;
+    signer.chainTrusted = trusted;
+    signer.chainSubjects = std::move(chain);
+    return signer;
+}
+
+class ChainLineTest : public testing::TestWithParam<ChainCase> {};
+
+TEST_P(ChainLineTest, EndsTheVerdictBlock) {
+    SignatureVerdict verdict;
+    verdict.signers = GetParam().signers;
+    const std::vector<std::string> lines = linesOf(verdictBlock(verdict));
+    EXPECT_EQ(lines.back(), GetParam().line);
+}
+
+const std::string noAuthority = "Certificate chain: no known authority";
+const ChainCase chainCases[] = {
+    {"NoSignerFacts", {}, noAuthority},
+    {"TrustedRootByItsCommonName",
+     {signerChainingTo(true, {"/CN=Signer", "/O=Acme/CN=Acme Root CA/Email=ca@acme.example"})},
+     "Certificate chain: trusted (root: Acme Root CA)"},
+    {"RootWithoutCommonName",
+     {signerChainingTo(true, {"/CN=Signer", "/O=Acme"})},
+     "Certificate chain: trusted (root: /O=Acme)"},
+    {"SelfMadeCertificateWithATrustedName", {signerChainingTo(false, {"/CN=Acme Root CA"})}, noAuthority},
+    {"OneUntrustedSignerAmongTrustedOnes",
+     {signerChainingTo(true, {"/CN=A", "/CN=Root"}), signerChainingTo(false, {"/CN=B"})},
+     noAuthority},
+    {"TrustedWithoutAChain", {signerChainingTo(true, {})}, noAuthority},
+};
+
+INSTANTIATE_TEST_SUITE_P(VerdictBlock, ChainLineTest, testing::ValuesIn(chainCases),
+                         [](const testing::TestParamInfo<ChainCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // The keys of every object in a JSON text, by where the object lies ("verdicts[].signers[]").
 class JsonKeys {
