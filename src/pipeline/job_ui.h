@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+struct FileReport;
+
 // The pictures of the message dialog. Any other value shows the yellow warning triangle.
 enum class IconKind : int {
     Warning = 0,
@@ -48,6 +50,8 @@ public:
     virtual void endWaitCursor() {}
     // A document was read and its layers are next; front ends that show no progress ignore it.
     virtual void reportProgress(const JobProgress& /*progress*/) {}
+    // A document is done with (saved, failed, skipped, declined or cancelled); its report is final.
+    virtual void reportDocumentEnd(const FileReport& /*report*/) {}
     // count unfinished temporary files, left beside outputPath by programs that ended, were removed
     // before saving to it; front ends that show no housekeeping ignore it.
     virtual void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int /*count*/) {}

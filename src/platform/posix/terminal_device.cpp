@@ -21,20 +21,24 @@ namespace {
 volatile sig_atomic_t echoOffFd = -1;
 struct termios savedMode;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-// What each signal did before the hidden read, and does again after it (the save's clean-up, say).
-struct sigaction previousActions[std::size(endingSignals)];
+// What the signals did before the echo went off; other handlers (such as one that writes a last
+// record) still run after the echo is back.
+using SignalHandler = void (*)(int);
+SignalHandler previousHandlers[std::size(endingSignals)];
 
-void restorePreviousActions() {
-    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        ::sigaction(endingSignals[i], &previousActions[i], nullptr);
+std::size_t indexOf(int signalNumber) {
+    std::size_t i = 0;
+    while (i + 1 < std::size(endingSignals) && endingSignals[i] != signalNumber) {
+        ++i;
     }
+    return i;
 }
 
 extern "C" void restoreEchoAndDie(int signalNumber) {
     if (echoOffFd >= 0) {
         tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     }
-    restorePreviousActions();
+    std::signal(signalNumber, previousHandlers[indexOf(signalNumber)]);
     std::raise(signalNumber);
 }
 
@@ -87,11 +91,8 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     echoOffFd = fd;
-    struct sigaction restoring {};
-    restoring.sa_handler = restoreEchoAndDie;
-    sigemptyset(&restoring.sa_mask);
     for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        ::sigaction(endingSignals[i], &restoring, &previousActions[i]);
+        previousHandlers[i] = std::signal(endingSignals[i], restoreEchoAndDie);
     }
     tcsetattr(fd, TCSADRAIN, &quiet);
     terminal_ = &terminal;
@@ -103,7 +104,9 @@ TerminalDevice::EchoOff::~EchoOff() {
     }
     tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     echoOffFd = -1;
-    restorePreviousActions();
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        std::signal(endingSignals[i], previousHandlers[i]);
+    }
 }
 
 } // namespace platform
