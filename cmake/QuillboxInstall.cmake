@@ -36,10 +36,12 @@ add_custom_target(quillbox_cli_bash_completion ALL DEPENDS ${quillbox_generated_
 install(FILES ${quillbox_generated_dir}/quillbox-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillbox-cli)
 
-# The man page of quillbox-cli is its own --help, so the two always agree.
+# The man page of quillbox-cli is its own --help, so the two always agree. Its date is the
+# configuration's (SOURCE_DATE_EPOCH when set), so rebuilding never changes the page.
+string(TIMESTAMP quillbox_man_date "%Y-%m-%d" UTC)
 add_custom_command(OUTPUT ${quillbox_generated_dir}/quillbox-cli.1
                    COMMAND ${quillbox_packaging_dir}/man-from-help $<TARGET_FILE:quillbox-cli>
-                           ${quillbox_generated_dir}/quillbox-cli.1
+                           ${quillbox_generated_dir}/quillbox-cli.1 ${quillbox_man_date}
                    DEPENDS quillbox-cli ${quillbox_packaging_dir}/man-from-help
                    VERBATIM)
 quillbox_install_man_page(${quillbox_generated_dir}/quillbox-cli.1)
