@@ -77,7 +77,7 @@ UTF-8 is written as \udcXX, XX its value, so a path's bytes can be recovered
 A verdict holds the sentences the result shows, header (SUCCESS or FAILED), signer, signature,
 integrity, validity and revocation, and "signers", one object per signer:
   subject, issuer      one-line names, as shown
-  serial               the certificate's serial number, lower-case hex
+  serial               the certificate's serial number, lower-case hex (whole bytes, "05")
   sha256               SHA-256 of the certificate's DER, 64 hex digits
   not_before, not_after   the validity period, ISO 8601 UTC (YYYY-MM-DDTHH:MM:SSZ)
   signing_time         the signed signing-time attribute, ISO 8601 UTC, or null

@@ -6,7 +6,6 @@
 
 #include <openssl/bn.h>
 
-#include <algorithm>
 #include <cctype>
 
 std::optional<std::string> isoTime(const ASN1_TIME* time) {
@@ -33,11 +32,7 @@ std::string serialHex(const ASN1_INTEGER* serial) {
     for (char& c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
-    // The library writes whole bytes; scripts compare serials written the short way.
-    const bool negative = text[0] == '-';
-    std::string digits = text.substr(negative ? 1 : 0);
-    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
-    return (negative ? "-" : "") + digits;
+    return text;
 }
 
 RecipientFacts recipientFacts(const X509& certificate, std::time_t now) {

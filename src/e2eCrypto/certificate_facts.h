@@ -13,7 +13,8 @@
 // "YYYY-MM-DDTHH:MM:SSZ" in UTC; nothing when the time cannot be read.
 std::optional<std::string> isoTime(const ASN1_TIME* time);
 
-// The serial number in lower-case hex without leading zeros ("0" for zero, "-" before a negative one).
+// The serial number in lower-case hex, whole bytes as OpenSSL writes them ("05"; "-" before a
+// negative one).
 std::string serialHex(const ASN1_INTEGER* serial);
 
 // The facts of the recipient certificate, its dates judged at now.

@@ -645,7 +645,7 @@ TEST(CliInspect, ListsTheLayersWithoutDecrypting) {
     EXPECT_EQ(lines[2], "  2. pass-phrase layer (what it holds needs the pass phrase)");
     EXPECT_EQ(lines[3], dir.file("cert.qsig"));
     EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for /C=GB/O=Cli Tests/OU=Signing/CN=Cli "
-                             "Signer/Email=cli@example.com, serial 5, valid from ",
+                             "Signer/Email=cli@example.com, serial 05, valid from ",
                              0),
               0u)
         << lines[4];
@@ -660,7 +660,7 @@ TEST(CliInspect, ListsTheLayersWithoutDecrypting) {
         << objects[0];
     EXPECT_NE(objects[0].find("\"signature\":\"Verified\""), std::string::npos) << objects[0];
     EXPECT_NE(objects[0].find("{\"kind\":\"pass-phrase\",\"size\":"), std::string::npos) << objects[0];
-    EXPECT_NE(objects[1].find("\"serial\":\"5\",\"not_before\":\""), std::string::npos) << objects[1];
+    EXPECT_NE(objects[1].find("\"serial\":\"05\",\"not_before\":\""), std::string::npos) << objects[1];
 }
 
 TEST(CliInspect, APlainFileIsNoSecuredDocument) {
