@@ -73,7 +73,8 @@ and the integrity, validity and revocation texts.
 Exit status:
   2    usage error
   1    an input failed or was skipped, or the paths were refused
-  130  a pass-phrase or store-password prompt was cancelled (or had no answer)
+  130  a pass-phrase or store-password prompt was cancelled (or had no answer), or
+       Ctrl-C stopped the work on a document (nothing of it is saved)
   3    every input was saved, but a signature verdict was FAILED
   0    every input was saved (inspect: every input is a secured document)
   The first of these that applies is the exit status.

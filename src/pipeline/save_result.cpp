@@ -6,6 +6,7 @@
 #include "pipeline/job_ui.h"
 
 #include "platform/file_access.h"
+#include "platform/work_progress.h"
 
 namespace {
 
@@ -16,6 +17,18 @@ void reportSaveFailure(JobContext& job, bool furtherPasses) {
     job.log.Write(logkind::error, single ? "Failed to save to output file" : "Could not save to output file",
                   job.pair.files());
     resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && furtherPasses});
+}
+
+// Saving the content is the last pass over it: a stop asked for before or during it leaves the
+// output as it was.
+SaveStatus writeContent(JobContext& job, std::string_view content, ExistingFile existing) {
+    const WorkPass pass(WorkStage::Saving, content.size());
+    WorkProgress::throwIfStopped();
+    const SaveStatus status = WriteWholeFile(job.pair.output, content, job.ui, existing);
+    if (status != SaveStatus::Saved) {
+        WorkProgress::throwIfStopped();
+    }
+    return status;
 }
 
 bool overwriteConfirmed(JobContext& job) {
@@ -31,13 +44,12 @@ SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally
     if (exists && !overwriteConfirmed(job)) {
         return SaveOutcome::Declined;
     }
-    SaveStatus status =
-        WriteWholeFile(output, content, job.ui, exists ? ExistingFile::Replace : ExistingFile::Keep);
+    SaveStatus status = writeContent(job, content, exists ? ExistingFile::Replace : ExistingFile::Keep);
     if (status == SaveStatus::Exists) {
         if (!overwriteConfirmed(job)) {
             return SaveOutcome::Declined;
         }
-        status = WriteWholeFile(output, content, job.ui, ExistingFile::Replace);
+        status = writeContent(job, content, ExistingFile::Replace);
     }
     if (status != SaveStatus::Saved) {
         reportSaveFailure(job, furtherPasses);

@@ -3,6 +3,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/posix/file_attributes.h"
 #include "platform/posix/staged_file.h"
+#include "platform/work_progress.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -75,6 +76,7 @@ void syncDirectory(const std::string& directory) {
 
 // The space is reserved before the first byte changes, so a full disk fails with the old content whole.
 SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
+    const StopHeld wholeOrNothing; // stopped halfway, the old content would be lost
     const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat status {};
     if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
