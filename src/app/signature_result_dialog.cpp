@@ -59,7 +59,8 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
         auto* facts = new QPlainTextEdit(signerDetailsText(verdict.signers), this);
         facts->setObjectName(controlName(resultid::details));
         facts->setReadOnly(true);
-        facts->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // Long names and the fingerprint wrap rather than hide behind a scroll bar.
+        facts->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         facts->hide();
         connect(details, &QPushButton::clicked, this, [this, facts] { showDetails(!facts->isVisible()); });
     }

@@ -33,13 +33,6 @@ TEST_P(StoppedLoop, EndsWithWorkStoppedAndLeavesNoResult) {
     EXPECT_EQ(progress.snapshot().stage, WorkStage::Idle) << "the pass ended with the loop";
 }
 
-TEST_P(StoppedLoop, RunsToItsEndWithoutAStop) {
-    const WorkProgress progress;
-    std::string left;
-    EXPECT_NO_THROW(GetParam().run(left));
-    EXPECT_FALSE(left.empty());
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Loops, StoppedLoop,
     testing::Values(LoopCase{"decode",

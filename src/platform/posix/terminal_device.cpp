@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 
 namespace platform {
 
@@ -20,6 +21,8 @@ namespace {
 volatile sig_atomic_t echoOffFd = -1;
 struct termios savedMode;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+// The handlers the read replaced, put back after it (Ctrl-C may stop later work instead of ending).
+void (*handlersBefore[std::size(endingSignals)])(int) = {};
 
 extern "C" void restoreEchoAndDie(int signalNumber) {
     if (echoOffFd >= 0) {
@@ -78,8 +81,8 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     echoOffFd = fd;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, restoreEchoAndDie);
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        handlersBefore[i] = std::signal(endingSignals[i], restoreEchoAndDie);
     }
     tcsetattr(fd, TCSADRAIN, &quiet);
     terminal_ = &terminal;
@@ -91,8 +94,8 @@ TerminalDevice::EchoOff::~EchoOff() {
     }
     tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     echoOffFd = -1;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        std::signal(endingSignals[i], handlersBefore[i] == SIG_ERR ? SIG_DFL : handlersBefore[i]);
     }
 }
 

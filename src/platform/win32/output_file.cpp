@@ -1,9 +1,11 @@
 #include "platform/output_file.h"
 
+#include "platform/work_progress.h"
 #include "wide_text.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -64,11 +66,11 @@ FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempP
     return FileHandle();
 }
 
-// Writes, flushes to the disk and compares the size that arrived with the size that was meant.
+// Writes in blocks (a job's pass counts them and may stop between them), flushes to the disk and
+// compares the size that arrived with the size that was meant.
 SaveStatus fillFile(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
-        const DWORD piece =
-            bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
+        const DWORD piece = static_cast<DWORD>(std::min(bytes.size(), workBlockSize));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), piece, &written, nullptr)) {
             return statusOfError();
@@ -77,6 +79,9 @@ SaveStatus fillFile(HANDLE file, std::string_view bytes) {
             return SaveStatus::DiskFull;
         }
         bytes.remove_prefix(written);
+        if (!WorkPass::advanced(written)) {
+            return SaveStatus::Failed;
+        }
     }
     if (!FlushFileBuffers(file)) {
         return statusOfError();
