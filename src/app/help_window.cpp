@@ -1,11 +1,11 @@
 #include "app/help_window.h"
 
+#include "app/manual_browser.h"
 #include "app/on_screen.h"
 #include "app/pictures.h"
 #include "app/program_palette.h"
 
 #include <QApplication>
-#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -13,7 +13,7 @@ QUrl HelpWindow::manualUrl() {
     return QUrl(QStringLiteral("qrc:/docs/index.html"));
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new ManualBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title());
     setPalette(programPalette());

@@ -1,31 +1,45 @@
 #include "platform/interrupt.h"
 
+#include "platform/posix/interrupt_stop.h"
 #include "platform/work_progress.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace {
 
+std::atomic<bool> stopping{false};
+struct sigaction before {};
+
 extern "C" void stopWorkOrEnd(int signalNumber) {
-    WorkProgress* progress = WorkProgress::current();
-    if (progress != nullptr && progress->working()) {
-        progress->requestStop();
+    if (platform::interruptStopsWork(signalNumber)) {
         return;
     }
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
+    // Anywhere else the signal goes on to what it did before.
+    ::sigaction(signalNumber, &before, nullptr);
+    ::raise(signalNumber);
 }
 
 } // namespace
 
 namespace platform {
 
+bool interruptStopsWork(int signalNumber) noexcept {
+    WorkProgress* progress = WorkProgress::current();
+    if (signalNumber != SIGINT || !stopping.load() || progress == nullptr || !progress->working()) {
+        return false;
+    }
+    progress->requestStop();
+    return true;
+}
+
 void stopWorkOnInterrupt() {
-    struct sigaction stopping {};
-    stopping.sa_handler = stopWorkOrEnd;
-    sigemptyset(&stopping.sa_mask);
-    stopping.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &stopping, nullptr);
+    stopping.store(true);
+    struct sigaction stoppingAction {};
+    stoppingAction.sa_handler = stopWorkOrEnd;
+    sigemptyset(&stoppingAction.sa_mask);
+    stoppingAction.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &stoppingAction, &before);
 }
 
 } // namespace platform

@@ -21,14 +21,24 @@ namespace {
 volatile sig_atomic_t echoOffFd = -1;
 struct termios savedMode;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-// The handlers the read replaced, put back after it (Ctrl-C may stop later work instead of ending).
-void (*handlersBefore[std::size(endingSignals)])(int) = {};
+// What the signals did before the echo went off; other handlers (such as one that writes a last
+// record) still run after the echo is back.
+using SignalHandler = void (*)(int);
+SignalHandler previousHandlers[std::size(endingSignals)];
+
+std::size_t indexOf(int signalNumber) {
+    std::size_t i = 0;
+    while (i + 1 < std::size(endingSignals) && endingSignals[i] != signalNumber) {
+        ++i;
+    }
+    return i;
+}
 
 extern "C" void restoreEchoAndDie(int signalNumber) {
     if (echoOffFd >= 0) {
         tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     }
-    std::signal(signalNumber, SIG_DFL);
+    std::signal(signalNumber, previousHandlers[indexOf(signalNumber)]);
     std::raise(signalNumber);
 }
 
@@ -82,7 +92,7 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
     quiet.c_lflag |= ECHONL;
     echoOffFd = fd;
     for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        handlersBefore[i] = std::signal(endingSignals[i], restoreEchoAndDie);
+        previousHandlers[i] = std::signal(endingSignals[i], restoreEchoAndDie);
     }
     tcsetattr(fd, TCSADRAIN, &quiet);
     terminal_ = &terminal;
@@ -95,7 +105,7 @@ TerminalDevice::EchoOff::~EchoOff() {
     tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     echoOffFd = -1;
     for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        std::signal(endingSignals[i], handlersBefore[i] == SIG_ERR ? SIG_DFL : handlersBefore[i]);
+        std::signal(endingSignals[i], previousHandlers[i]);
     }
 }
 
