@@ -34,12 +34,16 @@ bool interruptStopsWork(int signalNumber) noexcept {
 }
 
 void stopWorkOnInterrupt() {
+    // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
+    if (::sigaction(SIGINT, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) {
+        return;
+    }
     stopping.store(true);
     struct sigaction stoppingAction {};
     stoppingAction.sa_handler = stopWorkOrEnd;
     sigemptyset(&stoppingAction.sa_mask);
     stoppingAction.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &stoppingAction, &before);
+    ::sigaction(SIGINT, &stoppingAction, nullptr);
 }
 
 } // namespace platform
