@@ -1,6 +1,7 @@
 #include "platform/interrupt.h"
 
 #include "platform/posix/interrupt_stop.h"
+#include "platform/posix/termination_cleanup.h"
 #include "platform/work_progress.h"
 
 #include <atomic>
@@ -34,6 +35,8 @@ bool interruptStopsWork(int signalNumber) noexcept {
 }
 
 void stopWorkOnInterrupt() {
+    // Underneath: outside the work, SIGINT still removes pending staging files as it ends the program.
+    removeStagingFilesOnTermination();
     // A program started with SIGINT ignored (in the background of a script) keeps ignoring it.
     if (::sigaction(SIGINT, nullptr, &before) != 0 || before.sa_handler == SIG_IGN) {
         return;
