@@ -1,5 +1,7 @@
 #include "app/file_chooser.h"
 
+#include "app/on_screen.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QPointer>
@@ -16,6 +18,8 @@ FileChooser platformFileChooser(QWidget* parent) {
         if (!request.initialPath.isEmpty()) {
             dialog.selectFile(request.initialPath);
         }
+        // On small or scaled screens the dialog's own size may not fit.
+        placeOver(&dialog, owner != nullptr ? owner->window() : nullptr);
         QStringList chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
         // Qt spells paths with "/" everywhere; the form shows them as the system does.
         for (QString& path : chosen) {

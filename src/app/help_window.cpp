@@ -1,14 +1,13 @@
 #include "app/help_window.h"
 
 #include "app/manual_browser.h"
+#include "app/on_screen.h"
 #include "app/pictures.h"
+#include "app/program_palette.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 QUrl HelpWindow::manualUrl() {
     return QUrl(QStringLiteral("qrc:/docs/index.html"));
@@ -17,6 +16,7 @@ QUrl HelpWindow::manualUrl() {
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new ManualBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title());
+    setPalette(programPalette());
     setWindowIcon(pictures::applicationIcon());
     browser_->setOpenExternalLinks(true);
     browser_->setSource(manualUrl());
@@ -44,15 +44,8 @@ HelpWindow* HelpWindow::showHelp(const QWidget* over) {
         return open;
     }
     auto* help = new HelpWindow;
-    if (over != nullptr) {
-        const QRect screen = over->screen()->availableGeometry();
-        QRect placed(QPoint(), help->size().boundedTo(screen.size()));
-        placed.moveCenter(over->frameGeometry().center());
-        // Inside the screen even when the main window hangs over its edge.
-        placed.moveLeft(std::clamp(placed.left(), screen.left(), screen.right() + 1 - placed.width()));
-        placed.moveTop(std::clamp(placed.top(), screen.top(), screen.bottom() + 1 - placed.height()));
-        help->setGeometry(placed);
-    }
+    // Over the main window, and inside the screen even when the main window hangs over its edge.
+    placeOver(help, over);
     help->show();
     return help;
 }

@@ -33,6 +33,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Enter presses the focused button, as Space does, in dialogs and on the form alike.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct Face {

@@ -1,5 +1,7 @@
 #include "app/job_worker.h"
 
+#include "platform/work_progress.h"
+
 #include <QThread>
 
 #include <exception>
@@ -123,6 +125,7 @@ void JobWorker::start(Runner runner) {
         return;
     }
     guiUi_.beginWaitCursor();
+    progress_ = std::make_unique<WorkProgress>();
     thread_ = QThread::create([this, runner = std::move(runner)] { runner(*form_, *ui_); });
     connect(thread_, &QThread::finished, this, &JobWorker::onThreadFinished);
     thread_->start();
@@ -131,6 +134,13 @@ void JobWorker::start(Runner runner) {
 void JobWorker::onThreadFinished() {
     thread_->wait();
     delete std::exchange(thread_, nullptr);
+    progress_.reset();
     guiUi_.endWaitCursor();
     emit finished();
+}
+
+void JobWorker::stop() {
+    if (progress_ != nullptr) {
+        progress_->requestStop();
+    }
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QThread;
+class WorkProgress;
 
 class JobWorker : public QObject {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
     // Starts runner on a new thread, under the wait cursor; finished() follows its end.
     void start(Runner runner);
     bool isRunning() const { return thread_ != nullptr; }
+    // The running job's progress, which its loops report to; null when no job runs.
+    const WorkProgress* progress() const { return progress_.get(); }
+    // The running job stops at its next block, or when its dialog in progress is answered.
+    void stop();
 
 signals:
     void finished();
@@ -39,5 +44,6 @@ private:
     std::unique_ptr<FormOnGuiThread> form_;
     std::unique_ptr<UiOnGuiThread> ui_;
     JobUi& guiUi_;
+    std::unique_ptr<WorkProgress> progress_;
     QThread* thread_ = nullptr;
 };

@@ -5,8 +5,10 @@
 #include "app/help_window.h"
 #include "app/job_progress_strip.h"
 #include "app/job_worker.h"
+#include "app/message_dialog.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
+#include "app/program_palette.h"
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
 #include "app/window_edges.h"
@@ -18,6 +20,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
@@ -25,6 +28,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -34,6 +38,16 @@ const QColor kPaneGap(186, 206, 201);
 int chromeHeight() {
     return CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
 }
+
+// Where the artwork's words end, measured from the top left corner of their pictures, which are
+// drawn unscaled from there: the banner's word mark (its right edge) and the welcome page's title.
+struct ArtworkWords {
+    int bannerMarkRight;
+    QPoint welcomeTitleEnd;
+};
+constexpr ArtworkWords kLargeArtworkWords{996, {750, 313}};
+constexpr ArtworkWords kSmallArtworkWords{772, {579, 235}};
+constexpr int kWordsMargin = 8;
 
 } // namespace
 
@@ -49,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
       edges_(new WindowEdges(this)), worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
     setWindowIcon(pictures::applicationIcon());
+    setPalette(programPalette());
     // The one-pixel gap between the task strip and the page.
     auto* gap = new QWidget(this);
     gap->setFixedHeight(1);
@@ -77,7 +92,7 @@ MainWindow::MainWindow(QWidget* parent)
             [this] { isMaximized() ? showNormal() : showMaximized(); });
     connect(tasks_, &TaskStrip::taskActivated, this, &MainWindow::onTaskActivated);
     connect(form_, &VerifyDecryptForm::verifyDecryptRequested, this, &MainWindow::runJob);
-    connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::leaveForm);
+    connect(form_, &VerifyDecryptForm::cancelRequested, this, &MainWindow::onFormCancel);
     connect(worker_, &JobWorker::finished, this, &MainWindow::onJobFinished);
     setAcceptDrops(true);
     // The boxes would take a dropped file as text; the window takes it as a document instead.
@@ -96,13 +111,23 @@ MainWindow::MainWindow(QWidget* parent)
     setGeometry(firstNormalGeometry(screen()->availableGeometry()));
 }
 
+QSize MainWindow::wordsSize() const {
+    const ArtworkWords& words = pictures::isSmallScreen(this) ? kSmallArtworkWords : kLargeArtworkWords;
+    return {std::max(words.bannerMarkRight, words.welcomeTitleEnd.x()) + kWordsMargin,
+            chromeHeight() + words.welcomeTitleEnd.y() + kWordsMargin};
+}
+
 QSize MainWindow::normalSize() const {
-    return DialogUnits(dialogFont()).size(kFormUnits.width(), kFormUnits.height()) + QSize(0, chromeHeight());
+    const QSize form = DialogUnits(dialogFont()).size(kFormUnits.width(), kFormUnits.height());
+    return (form + QSize(0, chromeHeight())).expandedTo(wordsSize());
 }
 
 QSize MainWindow::smallestSize() const {
-    return DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2) +
-           QSize(0, chromeHeight());
+    const QSize halfForm = DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2);
+    // Never more than the screen holds, even where its pictures are wider.
+    return (halfForm + QSize(0, chromeHeight()))
+        .expandedTo(wordsSize())
+        .boundedTo(screen()->availableGeometry().size());
 }
 
 QRect MainWindow::firstNormalGeometry(const QRect& available) const {
@@ -134,6 +159,11 @@ void MainWindow::ResetTasks() {
 }
 
 void MainWindow::onTaskActivated(int task) {
+    if (isJobRunning()) {
+        // Only Help answers during a job, and the job's page stays.
+        HelpWindow::showHelp(this);
+        return;
+    }
     switch (task) {
     case TaskStrip::VerifyDecrypt:
         ShowPage(FormPage);
@@ -164,29 +194,53 @@ bool MainWindow::isJobRunning() const {
     return worker_->isRunning();
 }
 
+void MainWindow::stopJob() {
+    worker_->stop();
+}
+
+QString MainWindow::stopAndCloseQuestion() {
+    return QStringLiteral("A document is being processed. Stop and close?");
+}
+
+void MainWindow::onFormCancel() {
+    if (isJobRunning()) {
+        stopJob();
+    } else {
+        leaveForm();
+    }
+}
+
 void MainWindow::runJob() {
     if (!jobRunner_ || isJobRunning()) {
         return;
     }
     setTakesInput(false);
     worker_->start(jobRunner_);
+    progress_->follow(worker_->progress());
 }
 
 void MainWindow::onJobFinished() {
-    progress_->hide();
+    progress_->follow(nullptr);
     setTakesInput(true);
-    openDocuments(std::exchange(waitingDocuments_, {}));
+    if (std::exchange(closeAfterJob_, false)) {
+        close();
+    } else {
+        openDocuments(std::exchange(waitingDocuments_, {}));
+    }
     emit jobFinished();
 }
 
 void MainWindow::setTakesInput(bool takes) {
     if (!takes) {
         focusBeforeJob_ = QApplication::focusWidget();
+        // Off the controls that wait, so that neither a held key nor the focus chain reaches them.
+        setFocus();
     }
-    tasks_->setEnabled(takes);
-    form_->setEnabled(takes);
+    tasks_->setHelpOnly(!takes);
+    form_->setBusy(!takes);
     // The form gives the focus to a box the job asked for; otherwise it goes back where it was.
-    if (takes && QApplication::focusWidget() == nullptr && focusBeforeJob_ != nullptr) {
+    if (takes && (QApplication::focusWidget() == nullptr || QApplication::focusWidget() == this) &&
+        focusBeforeJob_ != nullptr) {
         focusBeforeJob_->setFocus();
     }
 }
@@ -248,6 +302,15 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     sizeGrip_->raise();
 }
 
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    // Esc stops a running job, wherever the focus is in the window (the controls leave Esc alone).
+    if (event->key() == Qt::Key_Escape && isJobRunning()) {
+        stopJob();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {
         sizeGrip_->setVisible(!isMaximized());
@@ -256,9 +319,21 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // The job uses the form and the dialogs until it ends; the window stays until then.
+    // The job uses the form and the dialogs until it ends; the window stays until then, and goes
+    // when the stopped job has ended.
     if (isJobRunning()) {
         event->ignore();
+        if (closeAfterJob_ || !MessageDialog::ShowMessage(this, stopAndCloseQuestion(), IconKind::Warning,
+                                                          MessageButtons::YesNo)) {
+            return;
+        }
+        if (isJobRunning()) {
+            closeAfterJob_ = true;
+            stopJob();
+        } else {
+            // The job ended while the question waited.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        }
         return;
     }
     // The program ends with its main window: the help window goes with it.

@@ -35,9 +35,12 @@ public:
     static constexpr QSize kFormUnits{481, 271};
 
     // The window's size when neither maximized nor resized: the whole form under caption and
-    // tasks; the smallest size: half the form (the page scrolls to the rest).
+    // tasks; the smallest size: half the form (the page scrolls to the rest). Both leave room for
+    // the artwork's words (wordsSize) where the screen has it: the banner's word mark and the
+    // welcome title are not cut.
     QSize normalSize() const;
     QSize smallestSize() const;
+    QSize wordsSize() const;
     // Where the window goes when first restored: its normal size, fitted into and centred on
     // available (a screen's free area).
     QRect firstNormalGeometry(const QRect& available) const;
@@ -48,9 +51,14 @@ public:
     void ResetTasks();
     int currentPage() const;
 
-    // The job runs on a worker thread; meanwhile the window paints and moves but takes no input.
+    // The job runs on a worker thread; meanwhile the window paints and moves, Help opens, and Esc or
+    // the form's Cancel stop the job; the other controls wait.
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
     bool isJobRunning() const;
+    // The running job stops between two blocks of its work, saving nothing.
+    void stopJob();
+    // The question a close during a job asks.
+    static QString stopAndCloseQuestion();
     // Restores, raises and activates the window (a later copy of the program asked for it).
     void bringToFront();
     // Chooses the Verify/Decrypt task and fills its form with documents as the input Browse
@@ -83,10 +91,12 @@ protected:
     // Signed documents dropped anywhere on the window fill the form as Browse would.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void onTaskActivated(int task);
+    void onFormCancel();
     void runJob();
     void onJobFinished();
     void setTakesInput(bool takes);
@@ -106,4 +116,5 @@ private:
     JobRunner jobRunner_;
     QPointer<QWidget> focusBeforeJob_;
     QStringList waitingDocuments_;
+    bool closeAfterJob_ = false;
 };

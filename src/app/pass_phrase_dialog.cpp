@@ -29,7 +29,8 @@ PassPhraseDialog::PassPhraseDialog(QWidget* owner, const PromptTexts& texts)
     l.text(passphraseid::label, texts.label, 14, 42, 76, 9);
     entry_ = l.edit(passphraseid::entry, 91, 40, 135, 16);
     entry_->setEchoMode(QLineEdit::Password);
-    l.text(passphraseid::note, texts.note, 91, 58, 133, 11);
+    // Two lines down to the buttons: a long store name wraps instead of being cut.
+    l.text(passphraseid::note, texts.note, 91, 58, 133, 20)->setWordWrap(true);
 
     ImageButton* ok = l.button(passphraseid::ok, QStringLiteral("&OK"), 61, 79, 61, 15);
     ImageButton* cancel = l.button(passphraseid::cancel, QStringLiteral("&Cancel"), 133, 79, 61, 15);

@@ -12,50 +12,59 @@
 
 namespace {
 
-// While the job shows the wait cursor, a dialog still gets the ordinary arrow.
-class ArrowWhileAsking {
+// While a dialog waits for the person, it gets the ordinary arrow instead of the job's wait cursor,
+// and the progress strip stands still.
+class WhileAsking {
 public:
-    ArrowWhileAsking() : pushed_(QApplication::overrideCursor() != nullptr) {
+    explicit WhileAsking(JobProgressStrip* strip)
+        : pushed_(QApplication::overrideCursor() != nullptr), strip_(strip) {
         if (pushed_) {
             QApplication::setOverrideCursor(Qt::ArrowCursor);
         }
+        if (strip_ != nullptr) {
+            strip_->setWaiting(true);
+        }
     }
-    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
-    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
-    ~ArrowWhileAsking() {
+    WhileAsking(const WhileAsking&) = delete;
+    WhileAsking& operator=(const WhileAsking&) = delete;
+    ~WhileAsking() {
         if (pushed_) {
             QApplication::restoreOverrideCursor();
+        }
+        if (strip_ != nullptr) {
+            strip_->setWaiting(false);
         }
     }
 
 private:
     bool pushed_;
+    QPointer<JobProgressStrip> strip_;
 };
 
 } // namespace
 
 bool QtJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
-    const ArrowWhileAsking arrow;
+    const WhileAsking asking(progress_);
     return MessageDialog::ShowMessage(owner_, fromBytes(text), icon, messageButtons(buttons));
 }
 
 std::optional<SecretString> QtJobUi::askPassPhrase() {
-    const ArrowWhileAsking arrow;
+    const WhileAsking asking(progress_);
     return PassPhraseDialog::AskPassPhrase(owner_);
 }
 
 bool QtJobUi::showKeyNotice() {
-    const ArrowWhileAsking arrow;
+    const WhileAsking asking(progress_);
     return KeyNoticeDialog::ShowKeyNotice(owner_);
 }
 
 void QtJobUi::showSignatureResult(const SignatureVerdict& verdict) {
-    const ArrowWhileAsking arrow;
+    const WhileAsking asking(progress_);
     SignatureResultDialog::ShowResult(verdict, owner_);
 }
 
 std::optional<SecretString> QtJobUi::askStorePassword(const std::string& tokenName, bool retry) {
-    const ArrowWhileAsking arrow;
+    const WhileAsking asking(progress_);
     return PassPhraseDialog::AskStorePassword(owner_, fromBytes(tokenName), retry);
 }
 
@@ -73,6 +82,6 @@ void QtJobUi::setProgressStrip(JobProgressStrip* strip) {
 
 void QtJobUi::reportProgress(const JobProgress& progress) {
     if (progress_ != nullptr) {
-        progress_->showProgress(progress);
+        progress_->showDocument(progress);
     }
 }

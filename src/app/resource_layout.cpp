@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 QString controlName(int id) {
     return QStringLiteral("id%1").arg(id);
 }
@@ -22,6 +24,15 @@ QLabel* ResourceLayout::text(int id, const QString& text, int x, int y, int widt
     label->setAutoFillBackground(false);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+void widenToText(QLabel* label) {
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2 * label->margin() +
+                       label->contentsMargins().left() + label->contentsMargins().right();
+    // Never past the host's edge, where nothing would show it.
+    const QWidget* host = label->parentWidget();
+    const int room = host != nullptr && host->width() > label->x() ? host->width() - label->x() : needed;
+    label->resize(std::max(label->width(), std::min(needed, room)), label->height());
 }
 
 QLabel* ResourceLayout::icon(int id, int pictureId, int x, int y, int width, int height) const {

@@ -45,5 +45,9 @@ private:
     DialogUnits units_;
 };
 
+// Widens a one-line static text to its text, up to its host's edge, where the face is wider than
+// the one the layout was drawn for: a text is not cut (a colon at its end included).
+void widenToText(QLabel* label);
+
 // Shows picture pictureId in an icon control made by ResourceLayout::icon.
 void setIconPicture(QLabel* icon, int pictureId);

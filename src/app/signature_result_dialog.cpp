@@ -1,14 +1,23 @@
 #include "app/signature_result_dialog.h"
 
 #include "app/image_button.h"
+#include "app/on_screen.h"
+#include "app/signer_details.h"
 #include "app/text_bytes.h"
 #include "app/whole_text.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollArea>
+
+#include <algorithm>
 
 namespace {
 constexpr int kUnknown = static_cast<int>(VerdictIcon::Information);
+// The facts' box, in dialog units: its height when the screen has room, and its margin.
+constexpr int kDetailsHeightUnits = 110;
+constexpr int kDetailsMarginUnits = 7;
 } // namespace
 
 SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QWidget* owner)
@@ -44,9 +53,42 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
     l.icon(resultid::revocationIcon, kUnknown, 19, 192, 20, 20);
     l.text(resultid::revocation, fromBytes(verdict.revocationText), 47, 197, 167, 12);
 
+    if (!verdict.signers.empty()) {
+        ImageButton* details = l.button(resultid::detailsButton, QStringLiteral("&Details"), 160, 215, 62, 16,
+                                        kFaceNormal, kFaceHover);
+        auto* facts = new QPlainTextEdit(signerDetailsText(verdict.signers), this);
+        facts->setObjectName(controlName(resultid::details));
+        facts->setReadOnly(true);
+        // Long names and the fingerprint wrap rather than hide behind a scroll bar.
+        facts->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        facts->hide();
+        connect(details, &QPushButton::clicked, this, [this, facts] { showDetails(!facts->isVisible()); });
+    }
+
     SetStatuses(verdict.integrityStatus, verdict.validityStatus, verdict.revocationStatus,
                 verdict.signatureStatus);
     growToShow(description);
+    closedHeight_ = height();
+}
+
+void SignatureResultDialog::showDetails(bool shown) {
+    auto* facts = findChild<QPlainTextEdit*>(controlName(resultid::details));
+    if (facts == nullptr || facts->isVisible() == shown) {
+        return;
+    }
+    if (!shown) {
+        facts->hide();
+        setFixedSize(width(), closedHeight_);
+        return;
+    }
+    const DialogUnits& units = layout().units();
+    const int margin = units.x(kDetailsMarginUnits);
+    const int room = screen()->availableGeometry().height() - kFrameAllowance - closedHeight_ - margin;
+    const int boxHeight = std::max(units.y(20), std::min(units.y(kDetailsHeightUnits), room));
+    facts->setGeometry(margin, closedHeight_, width() - 2 * margin, boxHeight);
+    setFixedSize(width(), closedHeight_ + boxHeight + margin);
+    facts->show();
+    keepOnScreen(this);
 }
 
 QLabel* SignatureResultDialog::iconControl(int id) const {

@@ -1,6 +1,7 @@
 #pragma once
 // The verdict of one signature check: who signed, and the signature, integrity, validity and
-// revocation findings, each with its icon. Only OK is offered.
+// revocation findings, each with its icon. Only OK is offered, and Details, which opens below the
+// dialog the facts found about each signer (their text can be selected and copied).
 #include "app/themed_dialog.h"
 
 #include "e2eCrypto/signature_verdict.h"
@@ -23,6 +24,9 @@ inline constexpr int revocationIcon = 1031;
 inline constexpr int integrity = 1032;
 inline constexpr int validity = 1033;
 inline constexpr int revocation = 1034;
+// The Details button and the signer facts it shows; only when the verdict carries facts.
+inline constexpr int detailsButton = 1040;
+inline constexpr int details = 1041;
 } // namespace resultid
 
 class SignatureResultDialog : public ThemedDialog {
@@ -36,6 +40,11 @@ public:
 
     static void ShowResult(const SignatureVerdict& verdict, QWidget* owner);
 
+    // Opens or closes the signer facts (closed when the dialog opens).
+    void showDetails(bool shown);
+
 private:
     QLabel* iconControl(int id) const;
+
+    int closedHeight_ = 0;
 };

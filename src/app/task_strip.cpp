@@ -81,6 +81,9 @@ void TaskStrip::ResetTasks() {
 }
 
 void TaskStrip::select(int task) {
+    if (helpOnly_ && task != Help) {
+        return;
+    }
     // Every change of selection brings back the normal pictures.
     if (task != selected_) {
         selected_ = task;
@@ -90,7 +93,7 @@ void TaskStrip::select(int task) {
 }
 
 void TaskStrip::activate(int task) {
-    if (task < 0 || task >= kTaskCount) {
+    if (task < 0 || task >= kTaskCount || (helpOnly_ && task != Help)) {
         return;
     }
     select(task);

@@ -16,6 +16,8 @@ public:
     void ResetTasks();
     // Chooses a task as a click does: the gold picture, then taskActivated.
     void activate(int task);
+    // While a job runs only Help answers; the other tasks keep their pictures.
+    void setHelpOnly(bool helpOnly) { helpOnly_ = helpOnly; }
 
     int chosenTask() const { return chosen_; } // -1 when none shows its gold picture
     int selectedTask() const { return selected_; }
@@ -43,4 +45,5 @@ private:
     int selected_ = -1;
     int chosen_ = -1;
     int pressed_ = -1;
+    bool helpOnly_ = false;
 };

@@ -1,27 +1,36 @@
 #include "app/themed_dialog.h"
 
+#include "app/on_screen.h"
 #include "app/pictures.h"
+#include "app/program_palette.h"
 #include "app/whole_text.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
 
 #include <algorithm>
 
-namespace {
-// Room left for the window frame and caption around a dialog.
-constexpr int kFrameAllowance = 48;
-} // namespace
-
 ThemedDialog::ThemedDialog(int widthUnits, int heightUnits, int backgroundId, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       backgroundId_(backgroundId), layout_(this, DialogUnits(dialogFont())) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
+    setPalette(programPalette());
     setFont(dialogFont());
     setFixedSize(layout_.units().size(widthUnits, heightUnits));
     setModal(true);
+}
+
+void ThemedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->wordWrap() && !label->text().isEmpty()) {
+            widenToText(label);
+        }
+    }
+    keepOnScreen(this);
 }
 
 void ThemedDialog::paintEvent(QPaintEvent*) {
@@ -37,15 +46,39 @@ void ThemedDialog::growToShow(WholeText* text) {
     const int needed = text->heightForWidth(area->width()) - area->height();
     const int room = screen()->availableGeometry().height() - kFrameAllowance - height();
     const int extra = std::min(needed, room);
-    if (extra <= 0) {
+    if (extra > 0) {
+        const int areaBottom = area->geometry().bottom();
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->y() > areaBottom) {
+                child->move(child->x(), child->y() + extra);
+            }
+        }
+        area->resize(area->width(), area->height() + extra);
+        setFixedSize(width(), height() + extra);
+    }
+    if (needed > room) {
+        pinWordsAfterPath(text);
+    }
+}
+
+void ThemedDialog::pinWordsAfterPath(WholeText* text) {
+    const qsizetype wordsStart = WholeText::wordsAfterLastPath(text->text());
+    if (wordsStart < 0) {
         return;
     }
-    const int areaBottom = area->geometry().bottom();
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->y() > areaBottom) {
-            child->move(child->x(), child->y() + extra);
-        }
+    const QString words = text->text().mid(wordsStart);
+    QScrollArea* area = text->area();
+    QRect scrolled = area->geometry();
+    WholeText* pinned = placeWholeText(this, words, {});
+    pinned->setObjectName(text->objectName() + QStringLiteral("-end"));
+    const int wordsHeight = pinned->heightForWidth(scrolled.width());
+    // Words that would take most of the room themselves scroll with the rest.
+    if (wordsHeight > scrolled.height() / 2) {
+        delete pinned->area();
+        return;
     }
-    area->resize(area->width(), area->height() + extra);
-    setFixedSize(width(), height() + extra);
+    text->showOnly(static_cast<int>(wordsStart));
+    scrolled.setHeight(scrolled.height() - wordsHeight);
+    area->setGeometry(scrolled);
+    pinned->area()->setGeometry(scrolled.left(), scrolled.bottom() + 1, scrolled.width(), wordsHeight);
 }

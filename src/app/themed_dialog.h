@@ -13,20 +13,28 @@ public:
     // Background pictures.
     static constexpr int kGradient = 147;    // message and prompt dialogs
     static constexpr int kResultPlate = 174; // signature result dialog
+    // Room a dialog leaves on its screen's height for its frame and caption.
+    static constexpr int kFrameAllowance = 48;
 
     ThemedDialog(int widthUnits, int heightUnits, int backgroundId, QWidget* parent);
 
     const ResourceLayout& layout() const { return layout_; }
     int backgroundId() const { return backgroundId_; }
 
-    // Grows the dialog downwards until text shows whole, at most to the screen's height (the rest
-    // scrolls); the controls below the text move down with the bottom.
+    // Grows the dialog downwards until text shows whole, at most to the screen's height; the
+    // controls below the text move down with the bottom. A text still too long scrolls, but the
+    // words after its last path (the question about the file) stay in view below it.
     void growToShow(WholeText* text);
 
 protected:
+    // Dialogs open centred over their owner, with their frame inside the screen and their one-line
+    // texts widened to their text.
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void pinWordsAfterPath(WholeText* text);
+
     int backgroundId_;
     ResourceLayout layout_;
 };

@@ -63,7 +63,7 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     crlPath_ = l.edit(formid::crlPath, 189, 201, 202, 16);
     browseCrl_ = l.button(formid::browseCrl, QStringLiteral("Browse"), 393, 203, 61, 15);
     ImageButton* verify = l.button(formid::verifyDecrypt, QStringLiteral("Verify/Decrypt"), 232, 226, 61, 15);
-    ImageButton* cancel = l.button(formid::cancel, QStringLiteral("Cancel"), 314, 226, 61, 15);
+    cancel_ = l.button(formid::cancel, QStringLiteral("Cancel"), 314, 226, 61, 15);
     // The texts widen with the font; let them run on rather than wrap or clip.
     for (QLabel* label : canvas->findChildren<QLabel*>()) {
         label->adjustSize();
@@ -78,9 +78,11 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     connect(yes_, &QRadioButton::clicked, this, [this] { chooseCrlCheck(true); });
     connect(no_, &QRadioButton::clicked, this, [this] { chooseCrlCheck(false); });
     connect(verify, &QPushButton::clicked, this, &VerifyDecryptForm::verifyDecryptRequested);
-    connect(cancel, &QPushButton::clicked, this, &VerifyDecryptForm::cancelRequested);
+    connect(cancel_, &QPushButton::clicked, this, &VerifyDecryptForm::cancelRequested);
     // Typing in the input box takes every box into the values at once.
     connect(input_, &QLineEdit::textEdited, this, [this] { readValues(); });
+    // Enter in the input box presses Verify/Decrypt, as a default button would.
+    connect(input_, &QLineEdit::returnPressed, verify, &QPushButton::click);
     resetForm();
 }
 
@@ -135,10 +137,11 @@ void VerifyDecryptForm::showValues() {
 }
 
 void VerifyDecryptForm::focusBox(FormBox which) {
-    box(which)->setFocus();
-    if (!isEnabled()) {
+    if (busy_) {
         focusWhenEnabled_ = box(which);
+        return;
     }
+    box(which)->setFocus();
 }
 
 void VerifyDecryptForm::enableOutput() {
@@ -146,8 +149,36 @@ void VerifyDecryptForm::enableOutput() {
 }
 
 void VerifyDecryptForm::setOutputEnabled(bool enabled) {
+    if (busy_ && enabled) {
+        heldForJob_.insert(heldForJob_.end(), {output_, browseOutput_});
+        return;
+    }
     output_->setEnabled(enabled);
     browseOutput_->setEnabled(enabled);
+}
+
+void VerifyDecryptForm::setBusy(bool busy) {
+    if (busy == busy_) {
+        return;
+    }
+    busy_ = busy;
+    if (busy) {
+        for (QWidget* control : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control != cancel_ && control->isEnabled()) {
+                control->setEnabled(false);
+                heldForJob_.emplace_back(control);
+            }
+        }
+        return;
+    }
+    for (const QPointer<QWidget>& control : std::exchange(heldForJob_, {})) {
+        if (control != nullptr) {
+            control->setEnabled(true);
+        }
+    }
+    if (focusWhenEnabled_ != nullptr) {
+        std::exchange(focusWhenEnabled_, nullptr)->setFocus();
+    }
 }
 
 void VerifyDecryptForm::showCrlControls(bool visible) {
@@ -226,12 +257,5 @@ void VerifyDecryptForm::hideEvent(QHideEvent* event) {
     QScrollArea::hideEvent(event);
     if (!event->spontaneous()) {
         resetForm();
-    }
-}
-
-void VerifyDecryptForm::changeEvent(QEvent* event) {
-    QScrollArea::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange && isEnabled() && focusWhenEnabled_ != nullptr) {
-        std::exchange(focusWhenEnabled_, nullptr)->setFocus();
     }
 }

@@ -5,7 +5,10 @@
 
 #include "pipeline/job_form.h"
 
+#include <QPointer>
 #include <QScrollArea>
+
+#include <vector>
 
 class ImageButton;
 class QLabel;
@@ -56,6 +59,10 @@ public:
     void browseOutput();
     void browseCrl();
     void chooseCrlCheck(bool check);
+    // While a job runs every control but Cancel (which then stops the job) is disabled; afterwards
+    // they come back as they were, and the box the job asked to focus takes the focus.
+    void setBusy(bool busy);
+    bool isBusy() const { return busy_; }
 
 signals:
     void verifyDecryptRequested();
@@ -64,7 +71,6 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     QLineEdit* box(FormBox which) const;
@@ -81,6 +87,9 @@ private:
     QLabel* crlPathLabel_;
     ImageButton* browseOutput_;
     ImageButton* browseCrl_;
-    // The box a job asked to focus while it held the form disabled.
+    ImageButton* cancel_;
+    bool busy_ = false;
+    std::vector<QPointer<QWidget>> heldForJob_;
+    // The box a job asked to focus while it held the form.
     QLineEdit* focusWhenEnabled_ = nullptr;
 };

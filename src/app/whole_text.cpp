@@ -4,6 +4,8 @@
 #include <QScrollArea>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QChar kZeroWidthSpace(0x200B);
@@ -36,15 +38,49 @@ WholeText::WholeText(const QString& text, QWidget* parent) : QLabel(text, parent
 }
 
 QString WholeText::breakable(const QString& text) {
+    // A text layout takes "\n" for a space; a line separator is its line break.
+    const QStringView lines =
+        text.endsWith(QLatin1Char('\n')) ? QStringView(text).chopped(1) : QStringView(text);
     QString shown;
-    shown.reserve(text.size() + text.size() / 8);
-    for (const QChar c : text) {
-        shown.append(c);
+    shown.reserve(lines.size() + lines.size() / 8);
+    for (const QChar c : lines) {
+        shown.append(c == QLatin1Char('\n') ? QChar(QChar::LineSeparator) : c);
         if (c == QLatin1Char('/') || c == QLatin1Char('\\')) {
             shown.append(kZeroWidthSpace);
         }
     }
     return shown;
+}
+
+qsizetype WholeText::wordsAfterLastPath(const QString& text) {
+    const qsizetype separator =
+        std::max(text.lastIndexOf(QLatin1Char('/')), text.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype space = separator < 0 ? -1 : text.indexOf(QLatin1Char(' '), separator);
+    return space < 0 || text.mid(space).trimmed().isEmpty() ? -1 : space + 1;
+}
+
+void WholeText::showOnly(int length) {
+    shownLength_ = length;
+    updateGeometry();
+    update();
+}
+
+QString WholeText::shownText() const {
+    return shownLength_ < 0 ? text() : text().left(shownLength_);
+}
+
+QRect WholeText::textRect() const {
+    return contentsRect().marginsRemoved({margin(), margin(), margin(), margin()});
+}
+
+QList<qreal> WholeText::paintedLineWidths() const {
+    QTextLayout layout(breakable(shownText()), font());
+    layOut(layout, textRect().width());
+    QList<qreal> widths;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        widths.append(layout.lineAt(i).naturalTextWidth());
+    }
+    return widths;
 }
 
 QScrollArea* WholeText::area() const {
@@ -54,7 +90,7 @@ QScrollArea* WholeText::area() const {
 
 int WholeText::heightForWidth(int width) const {
     const QMargins margins = contentsMargins() + QMargins(margin(), margin(), margin(), margin());
-    QTextLayout layout(breakable(text()), font());
+    QTextLayout layout(breakable(shownText()), font());
     return layOut(layout, std::max(1, width - margins.left() - margins.right())) + margins.top() +
            margins.bottom();
 }
@@ -71,8 +107,8 @@ QSize WholeText::minimumSizeHint() const {
 void WholeText::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     drawFrame(&painter);
-    const QRect inner = contentsRect().marginsRemoved({margin(), margin(), margin(), margin()});
-    QTextLayout layout(breakable(text()), font());
+    const QRect inner = textRect();
+    QTextLayout layout(breakable(shownText()), font());
     layOut(layout, inner.width());
     painter.setPen(palette().color(foregroundRole()));
     layout.draw(&painter, inner.topLeft());

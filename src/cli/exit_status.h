@@ -6,5 +6,5 @@ inline constexpr int saved = 0;  // every input was saved (inspect: every input 
 inline constexpr int failed = 1; // an input failed or was skipped
 inline constexpr int usage = 2;  // the command line was wrong
 inline constexpr int signatureFailed = 3; // every input was saved, but a signature verdict was FAILED
-inline constexpr int cancelled = 130;     // a pass-phrase or store-password prompt went unanswered
+inline constexpr int cancelled = 130;     // a prompt went unanswered, or Ctrl-C stopped the job
 } // namespace exitstatus

@@ -58,8 +58,9 @@ and content cipher, a pass-phrase layer, and the plain content with its size. It
 std::string jsonSection() {
     return R"(JSON output:
 open --json writes one object per document, on one line, as soon as the document is done with;
-the documents the job never reached follow at the end, and a document that SIGINT, SIGTERM or
-SIGHUP interrupts gets a line with the status "interrupted". A byte that is not part of valid
+the documents the job never reached follow at the end, and a document that SIGTERM or SIGHUP
+interrupts gets a line with the status "interrupted", as does one that SIGINT interrupts outside
+the work on its bytes (there Ctrl-C stops the work: status "cancelled", nothing saved). A byte that is not part of valid
 UTF-8 is written as \udcXX, XX its value, so a path's bytes can be recovered
 ("surrogateescape"). The keys of a document:
   input, output        the paths, made absolute ("-" for standard input)
@@ -133,11 +134,12 @@ std::string exitStatusSection() {
   2    usage error (also a file of answers that cannot be read when first needed)
   1    an input failed or was skipped, the paths were refused, or standard output could not
        be written
-  130  a pass-phrase or store-password prompt was cancelled (or had no answer)
+  130  a pass-phrase or store-password prompt was cancelled (or had no answer), or
+       Ctrl-C stopped the work on a document (nothing of it is saved)
   3    every input was saved, but a signature verdict was FAILED
   0    every input was saved (inspect: every input is a secured document)
-  The first of these that applies is the exit status. SIGINT, SIGTERM and SIGHUP end the
-  program as they would any other.
+  The first of these that applies is the exit status. SIGTERM and SIGHUP end the program as
+  they would any other, and so does SIGINT (Ctrl-C) outside the work on a document.
 )";
 }
 

@@ -14,8 +14,10 @@
 #include "pipeline/job_driver.h"
 #include "platform/directories.h"
 #include "platform/file_access.h"
+#include "platform/interrupt.h"
 #include "platform/path_conventions.h"
 #include "platform/standard_streams.h"
+#include "platform/work_progress.h"
 
 #include <algorithm>
 
@@ -158,17 +160,19 @@ bool signatureFailed(const FileReport& file) {
                        [](const SignatureVerdict& verdict) { return verdict.header == "FAILED"; });
 }
 
-// The first that applies: a failed or skipped input, a cancelled prompt, a FAILED verdict.
+// The first that applies: a failed or skipped input, a cancelled prompt or stopped job, a FAILED
+// verdict.
 int exitStatusOf(const std::vector<FileReport>& files, bool pathsValid, bool promptCancelled) {
     const auto failed = [](const FileReport& file) {
         return file.status == FileStatus::Failed || file.status == FileStatus::Skipped ||
                file.status == FileStatus::Declined;
     };
     const auto saved = [](const FileReport& file) { return file.status == FileStatus::Saved; };
+    const auto stopped = [](const FileReport& file) { return file.status == FileStatus::Cancelled; };
     if (!pathsValid || std::any_of(files.begin(), files.end(), failed)) {
         return exitstatus::failed;
     }
-    if (promptCancelled) {
+    if (promptCancelled || std::any_of(files.begin(), files.end(), stopped)) {
         return exitstatus::cancelled;
     }
     if (!std::all_of(files.begin(), files.end(), saved)) {
@@ -196,6 +200,9 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     OpenReport report(options.inputs, options.outputs, options.json, ui, out);
     ui.onDocumentEnd([&report](const FileReport& file) { report.documentEnded(file); });
     CliJobForm form(values);
+    // Ctrl-C stops the work on a document through the job's progress.
+    const WorkProgress progress;
+    platform::stopWorkOnInterrupt();
     const bool pathsValid = OnVerifyDecrypt(form, ui, settings).pathsValid;
     report.jobEnded(pathsValid);
 

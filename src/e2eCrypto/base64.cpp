@@ -3,6 +3,7 @@
 #include "e2eCrypto/error_records.h"
 
 #include "platform/memory_pages.h"
+#include "platform/work_progress.h"
 
 #include <array>
 #include <cstdint>
@@ -111,13 +112,26 @@ public:
 
     // Feeds both pieces; the second only when "=" has not ended the first.
     std::size_t decode(std::string_view first, std::string_view second) {
-        if (feed(first)) {
-            feed(second);
+        const WorkPass pass(WorkStage::Decoding, first.size() + second.size());
+        if (feedInBlocks(first, pass)) {
+            feedInBlocks(second, pass);
         }
         return written_;
     }
 
 private:
+    // A long text goes in blocks, between which the pass is told how far it came.
+    bool feedInBlocks(std::string_view text, const WorkPass& pass) {
+        for (std::size_t at = 0; at < text.size(); at += workBlockSize) {
+            const std::string_view block = text.substr(at, workBlockSize);
+            if (!feed(block)) {
+                return false;
+            }
+            pass.advance(block.size());
+        }
+        return true;
+    }
+
     void put(char byte) {
         if constexpr (Store) {
             out_[written_] = byte;

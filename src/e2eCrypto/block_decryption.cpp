@@ -4,6 +4,7 @@
 
 #include "e2eCrypto/openssl_handles.h"
 #include "platform/memory_pages.h"
+#include "platform/work_progress.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -53,7 +54,7 @@ bool decryptRun(EVP_CIPHER_CTX& cipher, const unsigned char* in, unsigned char* 
         const int piece = static_cast<int>(std::min(decryptionPieceSize, size - offset));
         int pieceOut = 0;
         if (EVP_DecryptUpdate(&cipher, out + offset, &pieceOut, in + offset, piece) != 1 ||
-            pieceOut != piece) {
+            pieceOut != piece || !WorkPass::advanced(static_cast<std::uint64_t>(piece))) {
             return false;
         }
     }
@@ -116,6 +117,7 @@ bool decryptWholeBlocks(EVP_CIPHER_CTX& cipher, const unsigned char* in, unsigne
 std::optional<std::size_t> decryptPadded(EVP_CIPHER_CTX& cipher, const unsigned char* in, unsigned char* out,
                                          std::size_t size) {
     const int blockSize = EVP_CIPHER_CTX_get_block_size(&cipher);
+    const WorkPass pass(WorkStage::Decrypting, size);
     if (blockSize < 2 || size % static_cast<std::size_t>(blockSize) != 0 ||
         EVP_CIPHER_CTX_set_padding(&cipher, 0) != 1 ||
         !decryptWholeBlocks(cipher, in, out, size, static_cast<std::size_t>(blockSize))) {
@@ -145,6 +147,7 @@ bool decryptBlocks(EVP_CIPHER_CTX& cipher, std::string_view ciphertext, std::str
                       reinterpret_cast<unsigned char*>(plaintext.data()), ciphertext.size());
     if (!length) {
         wipeAndClear(plaintext);
+        WorkProgress::throwIfStopped();
         return false;
     }
     plaintext.resize(*length);
@@ -159,6 +162,7 @@ bool decryptBlocksWithin(EVP_CIPHER_CTX& cipher, std::string& buffer) {
     const std::optional<std::size_t> length = decryptPadded(cipher, bytes, bytes, buffer.size());
     if (!length) {
         wipeAndClear(buffer);
+        WorkProgress::throwIfStopped();
         return false;
     }
     buffer.resize(*length);

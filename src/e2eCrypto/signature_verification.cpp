@@ -6,6 +6,7 @@
 #include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/signer_description.h"
 #include "e2eCrypto/verification_store.h"
+#include "platform/work_progress.h"
 
 #include <openssl/err.h>
 
@@ -57,6 +58,7 @@ CmsPtr parseSignedData(const std::string& der) {
 // Reads the whole content stream into buffer, whose storage is reused (and grown only if the content
 // is larger), and trims buffer to the content. Reading is what computes the digests.
 void readContent(BIO* stream, std::string& buffer) {
+    const WorkPass pass(WorkStage::Verifying, buffer.size()); // the content is at most the DER's size
     std::size_t total = 0;
     for (;;) {
         if (total == buffer.size()) {
@@ -68,6 +70,7 @@ void readContent(BIO* stream, std::string& buffer) {
             break;
         }
         total += static_cast<std::size_t>(got);
+        pass.advance(static_cast<std::uint64_t>(got));
     }
     buffer.resize(total);
     if (total == 0) {

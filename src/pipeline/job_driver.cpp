@@ -9,6 +9,7 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/layer_loop.h"
 #include "pipeline/path_validation.h"
+#include "platform/work_progress.h"
 
 #include <cstdlib>
 #include <new>
@@ -66,8 +67,9 @@ private:
         if (!readDocument(job.pair.input, "Could not read input file", report, content)) {
             return;
         }
-        ui_.reportProgress({1, 1, content.size()});
+        ui_.reportProgress({1, 1, content.size(), job.pair.input});
         const FileEnd end = underHandlers(job, report, [&] {
+            WorkProgress::throwIfStopped();
             const EnvelopeKind kind = classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
                 const std::string text =
@@ -117,8 +119,9 @@ private:
         if (!readDocument(job.pair.input, job.pair.input + " file could not be read", report, content)) {
             return FileEnd::JobEnded;
         }
-        ui_.reportProgress({number, report_.files.size(), content.size()});
+        ui_.reportProgress({number, report_.files.size(), content.size(), job.pair.input});
         return underHandlers(job, report, [&] {
+            WorkProgress::throwIfStopped();
             const EnvelopeKind kind = classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
                 return askToSkipUnrecognised(job, report);
@@ -183,6 +186,8 @@ private:
             }
             ui_.terminateApplication(fatalExitStatus);
             return FileEnd::JobEnded;
+        } catch (const WorkStopped&) {
+            return reportStopped(job, report);
         } catch (const ErrorRecord& error) {
             return reportError(job, report, error.message);
         } catch (const std::bad_alloc&) {
@@ -190,6 +195,17 @@ private:
             // instead of taking the program down.
             return reportError(job, report, "Insufficient System Memory");
         }
+    }
+
+    // The person stopped the job: nothing of the document was saved, and the form keeps its values
+    // for another try.
+    FileEnd reportStopped(JobContext& job, FileReport& report) {
+        const std::string text = "Processing cancelled";
+        log_.Write(logkind::error, text, job.pair.files());
+        report.status = FileStatus::Cancelled;
+        report.outcome = text;
+        ui_.showMessage(text, IconKind::Information);
+        return FileEnd::JobEnded;
     }
 
     FileEnd reportError(JobContext& job, FileReport& report, const std::string& message) {

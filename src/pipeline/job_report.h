@@ -15,7 +15,7 @@ enum class FileStatus {
     Failed,       // unreadable, unrecognised, or a step failed; reported
     Skipped,      // unrecognised, and the person chose to go on with the next file
     Declined,     // the person declined to overwrite the output
-    Cancelled,    // the person cancelled a pass-phrase prompt
+    Cancelled,    // the person cancelled a pass-phrase prompt or stopped the job
 };
 
 struct FileReport {

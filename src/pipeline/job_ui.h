@@ -25,11 +25,13 @@ enum class IconKind : int {
 
 enum class Buttons { Ok, OkCancel, YesNo };
 
-// How far a job has come: document `file` of `files` (counted from 1) is read and `bytes` long.
+// How far a job has come: document `file` of `files` (counted from 1), at path `input`, is read
+// and `bytes` long.
 struct JobProgress {
     std::size_t file = 0;
     std::size_t files = 0;
     std::uint64_t bytes = 0;
+    std::string input;
 };
 
 class JobUi {

@@ -7,6 +7,7 @@
 #include "pipeline/standard_streams.h"
 
 #include "platform/file_access.h"
+#include "platform/work_progress.h"
 
 namespace {
 
@@ -29,6 +30,18 @@ SaveOutcome reportCompletion(JobContext& job, int layerTally, bool furtherPasses
     return SaveOutcome::Saved;
 }
 
+// Saving the content is the last pass over it: a stop asked for before or during it leaves the
+// output as it was.
+SaveStatus writeContent(JobContext& job, std::string_view content, ExistingFile existing) {
+    const WorkPass pass(WorkStage::Saving, content.size());
+    WorkProgress::throwIfStopped();
+    const SaveStatus status = WriteWholeFile(job.pair.output, content, job.ui, existing);
+    if (status != SaveStatus::Saved) {
+        WorkProgress::throwIfStopped();
+    }
+    return status;
+}
+
 bool overwriteConfirmed(JobContext& job) {
     return job.ui.showMessage(job.pair.output + " file already exists. Do you want to overwrite it?",
                               IconKind::Warning, Buttons::YesNo);
@@ -46,13 +59,12 @@ SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally
     if (exists && !overwriteConfirmed(job)) {
         return SaveOutcome::Declined;
     }
-    SaveStatus status =
-        WriteWholeFile(output, content, job.ui, exists ? ExistingFile::Replace : ExistingFile::Keep);
+    SaveStatus status = writeContent(job, content, exists ? ExistingFile::Replace : ExistingFile::Keep);
     if (status == SaveStatus::Exists) {
         if (!overwriteConfirmed(job)) {
             return SaveOutcome::Declined;
         }
-        status = WriteWholeFile(output, content, job.ui, ExistingFile::Replace);
+        status = writeContent(job, content, ExistingFile::Replace);
     }
     return status == SaveStatus::Saved ? reportCompletion(job, layerTally, furtherPasses)
                                        : reportSaveFailure(job, furtherPasses);

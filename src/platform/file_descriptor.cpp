@@ -1,7 +1,9 @@
 #include "platform/file_descriptor.h"
 
 #include "platform/file_io.h"
+#include "platform/work_progress.h"
 
+#include <algorithm>
 #include <cerrno>
 
 bool FileDescriptor::close() {
@@ -16,7 +18,8 @@ bool FileDescriptor::close() {
 bool writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const std::int64_t written = platform::writeSome(fd, bytes.data() + done, bytes.size() - done);
+        const std::int64_t written =
+            platform::writeSome(fd, bytes.data() + done, std::min(bytes.size() - done, workBlockSize));
         if (written <= 0) {
             if (written == 0) {
                 errno = EIO;
@@ -24,6 +27,10 @@ bool writeAll(int fd, std::string_view bytes) {
             return false;
         }
         done += static_cast<std::size_t>(written);
+        if (!WorkPass::advanced(static_cast<std::uint64_t>(written))) {
+            errno = ECANCELED;
+            return false;
+        }
     }
     return true;
 }

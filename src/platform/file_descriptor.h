@@ -28,5 +28,5 @@ private:
 };
 
 // Writes every byte, resuming after partial writes and interrupted calls. On failure returns false
-// with errno telling why.
+// with errno telling why; during a job's pass it writes in blocks and stops (ECANCELED) when asked to.
 bool writeAll(int fd, std::string_view bytes);

@@ -2,21 +2,32 @@
 // buttons, and what each way of closing them returns.
 #include "modal_answerer.h"
 
+#include "app/help_window.h"
 #include "app/image_button.h"
 #include "app/key_notice_dialog.h"
+#include "app/main_window.h"
 #include "app/message_dialog.h"
 #include "app/pass_phrase_dialog.h"
 #include "app/pictures.h"
 #include "app/signature_result_dialog.h"
+#include "app/verify_decrypt_form.h"
 #include "app/whole_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTest>
+#include <QTextBrowser>
 
 namespace {
 
@@ -83,6 +94,15 @@ TEST(MessageButtonRow, FollowsTheJobsChoice) {
     EXPECT_EQ(messageButtons(Buttons::YesNo), MessageButtons::YesNo);
 }
 
+// Enter on the button that has the focus, whichever is the default.
+ModalAnswerer::Answer enterOn(int id) {
+    return [id](QDialog* dialog) {
+        QWidget* button = control<QWidget>(dialog, id);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+    };
+}
+
 struct ReturnCase {
     const char* name;
     bool yesNo;
@@ -114,6 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ReturnCase{"yes", true, [] { return clickControl(messageid::yes); }, true},
                       ReturnCase{"no", true, [] { return clickControl(messageid::no); }, false},
                       ReturnCase{"enter on question", true, [] { return pressKey(Qt::Key_Return); }, true},
+                      ReturnCase{"enter on focused no", true, [] { return enterOn(messageid::no); }, false},
+                      ReturnCase{"enter on focused cancel", false, [] { return enterOn(messageid::cancel); },
+                                 false},
                       ReturnCase{"escape on question", true, [] { return pressKey(Qt::Key_Escape); }, false},
                       ReturnCase{"close box on question", true, [] { return closeBox(); }, false}));
 
@@ -121,6 +144,7 @@ struct LongTextCase {
     const char* name;
     QString text;
     bool scrolls;
+    QString keptInView; // the words after the path that stay below a scrolling text
 };
 
 class MessageText : public ::testing::TestWithParam<LongTextCase> {};
@@ -136,19 +160,34 @@ TEST_P(MessageText, IsShownWholeOrScrollsButIsNeverCut) {
     EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
     EXPECT_EQ(text->heightForWidth(area->width()) > area->height(), c.scrolls);
     // The OK button stays below the text.
-    EXPECT_GT(control<QWidget>(&dialog, messageid::ok)->y(), area->geometry().bottom());
+    const int okTop = control<QWidget>(&dialog, messageid::ok)->y();
+    EXPECT_GT(okTop, area->geometry().bottom());
+    auto* kept = dialog.findChild<WholeText*>(controlName(messageid::text) + QStringLiteral("-end"));
+    ASSERT_EQ(kept != nullptr, !c.keptInView.isEmpty());
+    if (kept != nullptr) {
+        EXPECT_EQ(kept->text(), c.keptInView);
+        EXPECT_LE(kept->heightForWidth(kept->area()->width()), kept->area()->height()) << "shown whole";
+        EXPECT_GT(kept->area()->y(), area->geometry().bottom());
+        EXPECT_LT(kept->area()->geometry().bottom(), okTop);
+        EXPECT_FALSE(text->shownText().contains(c.keptInView)) << "not twice";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, MessageText,
-    ::testing::Values(LongTextCase{"unbroken path",
-                                   QStringLiteral("Input file /home/ann/%1/missing.qsig could not be read")
-                                       .arg(QString(400, QLatin1Char('n'))),
-                                   false},
-                      LongTextCase{"Windows path",
-                                   QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))),
-                                   false},
-                      LongTextCase{"taller than the screen", QString(20000, QLatin1Char('x')), true}));
+    ::testing::Values(
+        LongTextCase{"unbroken path",
+                     QStringLiteral("Input file /home/ann/%1/missing.qsig could not be read")
+                         .arg(QString(400, QLatin1Char('n'))),
+                     false,
+                     {}},
+        LongTextCase{
+            "Windows path", QStringLiteral("C:\\%1\\b.qsig").arg(QString(300, QLatin1Char('w'))), false, {}},
+        LongTextCase{"taller than the screen", QString(20000, QLatin1Char('x')), true, {}},
+        LongTextCase{"question after a path taller than the screen",
+                     QStringLiteral("/%1 file already exists. Do you want to overwrite it?")
+                         .arg(QString(12000, QLatin1Char('p'))),
+                     true, QStringLiteral("file already exists. Do you want to overwrite it?")}));
 
 TEST(WholeTextBreaks, AfterEachPathSeparatorAndNowhereElse) {
     const QString zws(QChar(0x200B));
@@ -316,6 +355,70 @@ TEST(SignatureResult, TheSignerBoxGrowsWithItsTextAndTheControlsMoveBelowIt) {
     EXPECT_GT(iconControlTop(&dialog, resultid::signatureIcon), box->area()->geometry().bottom());
 }
 
+TEST(SignatureResult, PaintsTheSignerOneFieldALine) {
+    SignatureVerdict expiring = verdict(Good, Good, Good, Good);
+    expiring.description += "Certificate expires on: Mar 14 09:30:00 2027 GMT\n";
+    SignatureResultDialog dialog(expiring, nullptr);
+    dialog.show();
+    auto* box = control<WholeText>(&dialog, resultid::description);
+    const QList<qreal> lines = box->paintedLineWidths();
+    ASSERT_EQ(lines.size(), 5) << "CN, Email, O, OU and the expiry";
+    EXPECT_LE(*std::max_element(lines.begin(), lines.end()), box->contentsRect().width());
+}
+
+// Every one-line text of every dialog is laid out whole in its control, whatever the face's width.
+class DialogTexts : public ::testing::TestWithParam<std::function<QDialog*()>> {};
+
+TEST_P(DialogTexts, FitTheirControls) {
+    const std::unique_ptr<QDialog> dialog(GetParam()());
+    dialog->show();
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->wordWrap() && qobject_cast<const WholeText*>(label) == nullptr) {
+            EXPECT_LE(label->heightForWidth(label->width()), label->height()) << label->text().toStdString();
+        } else if (!label->wordWrap()) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << label->text().toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryDialog, DialogTexts,
+    ::testing::Values(
+        []() -> QDialog* { return new SignatureResultDialog(verdict(Good, Bad, Unknown, Good), nullptr); },
+        []() -> QDialog* { return new PassPhraseDialog(nullptr, PassPhraseDialog::passPhraseTexts()); },
+        []() -> QDialog* {
+            return new PassPhraseDialog(
+                nullptr, PassPhraseDialog::storePasswordTexts(QStringLiteral("NSS Certificate DB"), true));
+        },
+        []() -> QDialog* { return new KeyNoticeDialog(nullptr); }));
+
+TEST(SignatureResult, DetailsOpenTheSignerFactsBelowTheTextsWithTheFingerprintToCopy) {
+    SignatureVerdict withFacts = verdict(Good, Good, Good, Good);
+    withFacts.signers.resize(2);
+    withFacts.signers[1].sha256 = std::string(64, 'e');
+    withFacts.signers[1].chainTrusted = true;
+    SignatureResultDialog dialog(withFacts, nullptr);
+    const SignatureResultDialog plain(verdict(Good, Good, Good, Good), nullptr);
+    EXPECT_EQ(control<QWidget>(&plain, resultid::detailsButton), nullptr) << "no facts, no Details";
+    auto* shown = control<QPlainTextEdit>(&dialog, resultid::details);
+    auto* button = control<QWidget>(&dialog, resultid::detailsButton);
+    dialog.show();
+    const int closedHeight = dialog.height();
+    EXPECT_FALSE(shown->isVisible()) << "closed when the dialog opens";
+    EXPECT_GT(button->y(), control<QWidget>(&dialog, resultid::revocation)->geometry().bottom());
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(shown->isVisible() && shown->isReadOnly() && shown->y() > button->geometry().bottom());
+    EXPECT_TRUE(shown->textInteractionFlags() & Qt::TextSelectableByMouse);
+    const QString text = shown->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Signer 2 of 2\nSubject: ")) &&
+                text.contains(QStringLiteral("SHA-256 fingerprint: ") + QString(64, QLatin1Char('e'))) &&
+                text.contains(QStringLiteral("Certificate chain: trusted")))
+        << text.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(dialog.height(), closedHeight);
+}
+
 TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
     SignatureResultDialog dialog(verdict(Unknown, Unknown, Unknown, Unknown), nullptr);
     dialog.SetStatuses(Bad, Good, Bad, Good);
@@ -362,6 +465,25 @@ TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
     auto* messageOk = control<ImageButton>(&message, messageid::ok);
     EXPECT_EQ(facePixel(resultOk), picturePixel(kFaceHover, resultOk->size()));
     EXPECT_EQ(facePixel(messageOk), picturePixel(kFaceNormal, messageOk->size()));
+}
+
+// Under a dark desktop theme the program's windows stay dark on light; the file chooser follows the desktop.
+TEST(ProgramColours, StayDarkOnLightUnderADarkDesktopTheme) {
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(QPalette(Qt::white, QColor(40, 40, 40))); // light text on a dark window
+    {
+        const MessageDialog message(QStringLiteral("text"), IconKind::Warning, MessageButtons::Ok, nullptr);
+        MainWindow window;
+        const HelpWindow help;
+        const QFileDialog chooser(&window);
+        for (const QWidget* widget : std::initializer_list<const QWidget*>{
+                 control<QLabel>(&message, messageid::text), window.form()->findChild<QLabel*>(),
+                 window.form()->findChild<QRadioButton*>(), help.browser()}) {
+            EXPECT_LT(widget->palette().color(widget->foregroundRole()).lightness(), 100);
+        }
+        EXPECT_EQ(chooser.palette().color(QPalette::WindowText), QColor(Qt::white));
+    }
+    QApplication::setPalette(desktop);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // button, and the prompts and verdicts answered as a person would.
 #include "modal_answerer.h"
 
+#include "app/help_window.h"
 #include "app/job_progress_strip.h"
 #include "app/main_window.h"
 #include "app/message_dialog.h"
@@ -17,8 +18,11 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QUuid>
 
@@ -100,6 +104,72 @@ TEST_F(JobThroughWindow, ACancelledPromptSavesNothing) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(documents_.file("secret"))));
 }
 
+// True once the strip tells of a pass over the document's bytes.
+bool passUnderWay(const MainWindow* window) {
+    static const QRegularExpression pass(QStringLiteral("^(Decoding|Verifying|Saving) .* of .*B$"));
+    return pass.match(window->progressStrip()->text()).hasMatch();
+}
+
+struct StopCase {
+    const char* name;
+    std::function<void(MainWindow*)> stop;
+    bool asksFirst; // closing the window asks before it stops the job
+};
+
+class StoppingAJob : public JobThroughWindow, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StoppingAJob, SavesNothingLeavesTheOldOutputAndSaysSo) {
+    const StopCase& c = GetParam();
+    const std::string input =
+        documents_.write("large.txt.qsig", testdoc::signedLayer(std::string(std::size_t{64} << 20, 'q'),
+                                                                testdoc::makeIdentity({})));
+    documents_.write("large.txt", "old content");
+    MainWindow* window = reader_->mainWindow();
+    QElapsedTimer sinceStop;
+    qint64 stopToMessage = -1;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (!sinceStop.isValid() && window->isJobRunning() && passUnderWay(window)) {
+            sinceStop.start();
+            c.stop(window);
+        }
+    });
+    ModalAnswerer answerer;
+    answerer.otherwise([&](QDialog* dialog) {
+        stopToMessage = sinceStop.elapsed(); // the last one: the message that the work has stopped
+        pressKey(Qt::Key_Return)(dialog);    // Yes to the question, OK to the message
+    });
+    watcher.start(5);
+    run(input, false);
+
+    ASSERT_TRUE(sinceStop.isValid()) << "the job ended before any pass was seen";
+    EXPECT_EQ(documents_.read("large.txt"), "old content");
+    EXPECT_EQ(QDir(QString::fromStdString(documents_.path())).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("large.txt"), QStringLiteral("large.txt.qsig")}))
+        << "no staged file is left";
+    EXPECT_NE(home_.read("Reader-Log.txt").find("ERROR\tProcessing cancelled\t" + input), std::string::npos);
+    ASSERT_EQ(answerer.seen().size(), c.asksFirst ? 2u : 1u);
+    if (c.asksFirst) {
+        EXPECT_EQ(answerer.seen()[0].text, MainWindow::stopAndCloseQuestion());
+    }
+    EXPECT_EQ(answerer.seen().back().text, QStringLiteral("Processing cancelled"));
+    EXPECT_EQ(answerer.seen().back().icon, MessageDialog::iconFor(IconKind::Information));
+    EXPECT_EQ(window->isVisible(), !c.asksFirst) << "Yes closes the window once the job has stopped";
+    RecordProperty("stop_to_message_ms", static_cast<int>(stopToMessage)); // measured, not judged
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, StoppingAJob,
+    ::testing::Values(StopCase{"Escape", [](MainWindow* w) { QTest::keyClick(w, Qt::Key_Escape); }, false},
+                      StopCase{"FormCancel",
+                               [](MainWindow* w) {
+                                   QTest::mouseClick(control<QWidget>(w->form(), formid::cancel),
+                                                     Qt::LeftButton);
+                               },
+                               false},
+                      StopCase{"ClosingTheWindow", [](MainWindow* w) { w->close(); }, true}),
+    [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
+
 TEST_F(JobThroughWindow, TheWindowKeepsHandlingEventsWhileALargeDocumentIsWorkedOn) {
     constexpr std::size_t size = std::size_t{QUILLBOX_LARGE_DOCUMENT_MIB} << 20;
     const std::string input = documents_.write(
@@ -107,19 +177,28 @@ TEST_F(JobThroughWindow, TheWindowKeepsHandlingEventsWhileALargeDocumentIsWorked
     MainWindow* window = reader_->mainWindow();
     std::vector<QString> order;
     QString progress;
+    QString whileAsking;
+    bool helpDuringJob = false;
     qint64 worstGap = 0;
     QElapsedTimer sinceTick;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         if (window->isJobRunning()) {
             worstGap = std::max(worstGap, sinceTick.restart());
-            progress = progress.isEmpty() ? window->progressStrip()->text() : progress;
+            progress = passUnderWay(window) ? window->progressStrip()->text() : progress;
+            if (!helpDuringJob) {
+                window->taskStrip()->activate(TaskStrip::Help);
+                helpDuringJob =
+                    HelpWindow::findOpen() != nullptr && window->currentPage() == MainWindow::FormPage;
+                sinceTick.restart(); // the help window's own start is not the job's doing
+            }
         }
     });
     QObject::connect(window, &MainWindow::jobFinished, [&] { order.push_back(QStringLiteral("job end")); });
     ModalAnswerer answerer;
     answerer.otherwise([&](QDialog* dialog) {
         order.push_back(QString::fromLatin1(dialog->metaObject()->className()));
+        whileAsking = whileAsking.isEmpty() ? window->progressStrip()->text() : whileAsking;
         pressKey(Qt::Key_Return)(dialog);
     });
     QTimer::singleShot(0, [&] { order.push_back(QStringLiteral("posted event")); });
@@ -130,9 +209,17 @@ TEST_F(JobThroughWindow, TheWindowKeepsHandlingEventsWhileALargeDocumentIsWorked
     EXPECT_EQ(order,
               (std::vector<QString>{QStringLiteral("posted event"), QStringLiteral("SignatureResultDialog"),
                                     QStringLiteral("MessageDialog"), QStringLiteral("job end")}));
-    EXPECT_TRUE(progress.startsWith(QStringLiteral("Verifying/Decrypting ")) &&
-                progress.endsWith(QStringLiteral(" MiB")))
+    // Bytes of the document's own size, which its armour makes larger than the content.
+    const QString documentSize = QLocale::c().formattedDataSize(
+        QFileInfo(QString::fromStdString(input)).size(), 1, QLocale::DataSizeIecFormat);
+    EXPECT_TRUE(progress.contains(QStringLiteral(" large.txt.qsig: ")) &&
+                progress.endsWith(QStringLiteral(" of ") + documentSize))
         << progress.toStdString();
+    EXPECT_EQ(whileAsking, QStringLiteral("large.txt.qsig: waiting for your answer"));
+    EXPECT_TRUE(helpDuringJob) << "Help opens during a job, and the form stays";
+    if (HelpWindow* help = HelpWindow::findOpen()) {
+        help->close();
+    }
     EXPECT_FALSE(window->progressStrip()->isVisible()) << "the strip goes with the job";
     EXPECT_EQ(documents_.read("large.txt").size(), size);
     RecordProperty("worst_event_gap_ms", static_cast<int>(worstGap)); // measured, not judged

@@ -6,6 +6,7 @@
 #include "app/dialog_units.h"
 #include "app/help_window.h"
 #include "app/main_window.h"
+#include "app/on_screen.h"
 #include "app/page_backdrop.h"
 #include "app/pictures.h"
 #include "app/task_strip.h"
@@ -120,9 +121,12 @@ TEST_F(MainWindowTest, TheCertificateTaskOpensTheVendorPageAndStaysGoldUntilTheS
 }
 
 TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
+    const QRect available = window_->screen()->availableGeometry();
+    window_->move(available.topLeft()); // up high: the help window's caption must still show
     clickTask(TaskStrip::Help);
     HelpWindow* help = HelpWindow::findOpen();
     ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(available.contains(help->geometry().marginsAdded(kGuessedFrame)));
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Quillbox Reader Help"));
     EXPECT_FALSE(help->isMaximized());
     EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
@@ -154,6 +158,28 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
         helpWindows += qobject_cast<HelpWindow*>(widget) != nullptr && widget->isVisible() ? 1 : 0;
     }
     EXPECT_EQ(helpWindows, 1);
+}
+
+struct PlacementCase {
+    const char* name;
+    QRect wanted;
+    bool resizable;
+    QRect placed;
+};
+
+TEST(WindowPlacement, PutsTheWholeFrameInsideTheFreeArea) {
+    const QRect available(0, 30, 1024, 570); // 1024 x 600 under a 30-pixel panel
+    const QMargins frame(8, 32, 8, 8);
+    for (const PlacementCase& c :
+         {PlacementCase{"caption above the top", {100, 35, 400, 300}, false, {100, 62, 400, 300}},
+          PlacementCase{"past the bottom right", {900, 500, 400, 300}, false, {616, 292, 400, 300}},
+          PlacementCase{"taller than the screen, resizable", {50, 40, 860, 680}, true, {50, 62, 860, 530}},
+          PlacementCase{"taller than the screen, fixed: caption first",
+                        {50, 40, 400, 700},
+                        false,
+                        {50, 62, 400, 700}}}) {
+        EXPECT_EQ(placedInside(c.wanted, frame, available, c.resizable), c.placed) << c.name;
+    }
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithTheHelpWindowOpen) {
@@ -338,9 +364,11 @@ TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfI
     // The stand-in for "MS Sans Serif" is as wide as it (bootstrap installs one), so the whole form
     // fits an 800 x 600 screen.
     EXPECT_EQ(units.baseX(), 6) << dialogFont().family().toStdString();
-    EXPECT_EQ(window.normalSize(), units.size(481, 271) + QSize(0, chrome));
-    EXPECT_LE(window.normalSize().width(), 800);
-    EXPECT_EQ(window.minimumSize(), units.size(240, 135) + QSize(0, chrome));
+    EXPECT_EQ(window.normalSize(), (units.size(481, 271) + QSize(0, chrome)).expandedTo(window.wordsSize()));
+    EXPECT_LE(units.x(481), 800);
+    EXPECT_EQ(
+        window.minimumSize(),
+        (units.size(240, 135) + QSize(0, chrome)).expandedTo(window.wordsSize()).boundedTo(available.size()));
     window.showMaximized();
     window.captionBar()->maximizeRestoreRequested();
     EXPECT_FALSE(window.isMaximized());
@@ -363,6 +391,7 @@ TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfI
 
 TEST(MainWindowSize, EveryEdgeAndCornerResizesTheFramelessWindow) {
     MainWindow window;
+    window.setMinimumSize(400, 300); // the handles, not the smallest size, are under test here
     window.setGeometry(100, 100, 600, 450);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -433,6 +462,11 @@ TEST(PicturesBySizeChild, UsesThePicturesOfTheScreenSize) {
     auto* formCanvas = qobject_cast<PageBackdrop*>(window.form()->widget());
     ASSERT_NE(formCanvas, nullptr);
     EXPECT_EQ(formCanvas->pictureId(), small ? 151 : 170);
+    // The smallest window shows the banner's word mark and the welcome title whole, where they fit.
+    const int chrome = CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    const QSize available = window.screen()->availableGeometry().size();
+    EXPECT_GE(window.minimumWidth(), std::min(small ? 772 : 996, available.width()));
+    EXPECT_GE(window.minimumHeight(), std::min(chrome + (small ? 235 : 313), available.height()));
 }
 
 TEST(PicturesBySize, SmallPicturesOnlyOnAScreenOfExactly800By600) {

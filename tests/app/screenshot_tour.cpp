@@ -11,6 +11,8 @@
 #include "app/task_strip.h"
 #include "app/verify_decrypt_form.h"
 
+#include "platform/work_progress.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -44,6 +46,21 @@ SignatureVerdict sampleVerdict() {
     verdict.validityText = "Certificate not expired";
     verdict.revocationText = "Certificate revocation status unknown";
     verdict.revocationStatus = VerdictStatus::Unknown;
+    SignerFacts signer;
+    signer.subject = "CN=Alice Example, emailAddress=alice@example.com, O=Example Trading Ltd, OU=Accounts";
+    signer.issuer = "CN=Example Trading Issuing CA, O=Example Trading Ltd";
+    signer.serial = "4f2a9c01";
+    signer.sha256 = "9b1e5c0f7a3d2e8841c6f0b2d95a7e13c48f6a0d2b7e9c5a1f3d8e6b4c2a0f97";
+    signer.notBefore = "2025-03-14T09:30:00Z";
+    signer.notAfter = "2027-03-14T09:30:00Z";
+    signer.signingTime = "2026-11-02T16:05:41Z";
+    signer.digest = "SHA256";
+    signer.signatureAlgorithm = "RSA";
+    signer.signatureValid = true;
+    signer.chainTrusted = true;
+    signer.chainSubjects = {signer.subject, signer.issuer,
+                            "CN=Example Trading Root CA, O=Example Trading Ltd"};
+    verdict.signers = {signer};
     return verdict;
 }
 
@@ -102,6 +119,8 @@ int main(int argc, char* argv[]) {
     SignatureResultDialog result(sampleVerdict(), window);
     result.show();
     ok = save(&result, out, QStringLiteral("signature-result-dialog.png")) && ok;
+    result.showDetails(true);
+    ok = save(&result, out, QStringLiteral("signature-result-details.png")) && ok;
     result.hide();
 
     HelpWindow* help = HelpWindow::showHelp();
@@ -114,7 +133,8 @@ int main(int argc, char* argv[]) {
     window->taskStrip()->activate(TaskStrip::VerifyDecrypt);
     ok = save(window, out, QStringLiteral("main-window-restored.png")) && ok;
 
-    // The second document of a batch, 350 MiB: a stand-in job reports it and waits for the picture.
+    // The second document of a batch, 350 MiB, a third of the way through its decryption: a stand-in
+    // job reports it and waits for the picture.
     window->form()->setFileChooser([](const FileRequest&) {
         return QStringList{QStringLiteral("/home/alice/Documents/archive-2025.tar.qsig"),
                            QStringLiteral("/home/alice/Documents/scans-2026.tar.qsig"),
@@ -123,11 +143,14 @@ int main(int argc, char* argv[]) {
     window->form()->browseInput();
     QSemaphore pictureTaken;
     window->setJobRunner([&pictureTaken](JobForm&, JobUi& ui) {
-        ui.reportProgress({2, 3, std::uint64_t{350} << 20});
+        constexpr std::uint64_t size = std::uint64_t{350} << 20;
+        ui.reportProgress({2, 3, size, "/home/alice/Documents/scans-2026.tar.qsig"});
+        const WorkPass decrypting(WorkStage::Decrypting, size);
+        WorkPass::advanced(size / 3);
         pictureTaken.acquire();
     });
     QMetaObject::invokeMethod(window->form(), &VerifyDecryptForm::verifyDecryptRequested);
-    while (window->progressStrip()->text().isEmpty()) {
+    while (!window->progressStrip()->text().contains(QStringLiteral(" of "))) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     ok = save(window, out, QStringLiteral("progress.png")) && ok;

@@ -229,9 +229,29 @@ TEST_F(FormTest, ButtonsReportVerifyDecryptAndCancel) {
     QObject::connect(form_.get(), &VerifyDecryptForm::cancelRequested, [&cancel] { ++cancel; });
     QTest::mouseClick(control<QWidget>(form_.get(), formid::verifyDecrypt), Qt::LeftButton);
     QTest::mouseClick(control<QWidget>(form_.get(), formid::cancel), Qt::LeftButton);
-    EXPECT_EQ(verify, 1);
-    EXPECT_EQ(cancel, 1);
+    // Enter presses the focused button, and in the input box presses Verify/Decrypt.
+    QTest::keyClick(control<QWidget>(form_.get(), formid::cancel), Qt::Key_Return);
+    QTest::keyClick(control<QWidget>(form_.get(), formid::verifyDecrypt), Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(edit(formid::input), Qt::Key_Return);
+    EXPECT_EQ(verify, 3);
+    EXPECT_EQ(cancel, 2);
     EXPECT_EQ(form_->findChildren<ImageButton*>().size(), 5);
+}
+
+TEST_F(FormTest, ABusyFormLeavesOnlyCancelAndComesBackAsItWas) {
+    form_->activateWindow();
+    form_->chooseInputs({QStringLiteral("/in/a.qsig"), QStringLiteral("/in/b.qsig")});
+    ASSERT_FALSE(outputEnabled());
+    form_->setBusy(true);
+    for (QWidget* widget : form_->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_EQ(widget->isEnabled(), widget == control<QWidget>(form_.get(), formid::cancel))
+            << widget->objectName().toStdString();
+    }
+    form_->focusBox(FormBox::CrlPath); // the job's wish waits for the end
+    form_->setBusy(false);
+    EXPECT_TRUE(edit(formid::input)->isEnabled());
+    EXPECT_FALSE(outputEnabled()) << "a batch's output box stays disabled";
+    EXPECT_EQ(form_->focusWidget(), edit(formid::crlPath));
 }
 
 } // namespace

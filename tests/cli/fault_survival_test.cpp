@@ -1,5 +1,6 @@
 // quillbox-cli meeting faults from outside the program: the disk fills while it saves, it is killed
-// in the middle of a save, and its CA certificate directory holds a FIFO under a certificate's name.
+// in the middle of a save (or stopped there with Ctrl-C), and its CA certificate directory holds a
+// FIFO under a certificate's name.
 // The old output must stay whole, nothing short may take its place, and nothing may hang.
 #include "support/child_process.h"
 #include "support/document_writer.h"
@@ -101,7 +102,13 @@ struct KillCase {
     int signal;
     double writtenShare; // how much of the content the staged output holds when the signal is sent
     bool named = false;  // staged under a hidden name, as on a file system without unnamed files
+    // Ctrl-C does not kill: it stops the work between blocks, and the program exits with 130.
+    bool stopsTheWork = false;
 };
+
+bool endedBy(const ChildEnd& end, const KillCase& c) {
+    return c.stopsTheWork ? end.exitStatus == 130 : end.signal == c.signal;
+}
 
 class KilledDuringTheSave : public testing::TestWithParam<KillCase> {};
 
@@ -130,7 +137,7 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
                 static_cast<double>(written.st_size) >=
                     GetParam().writtenShare * static_cast<double>(content.size())) {
                 ::kill(child, GetParam().signal);
-                killedMidSave = waitForChild(child).signal == GetParam().signal;
+                killedMidSave = endedBy(waitForChild(child), GetParam());
                 break;
             }
             std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -140,6 +147,10 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
             << "the output holds " << saved.size() << " bytes, neither the old output nor the whole content";
         if (killedMidSave) {
             EXPECT_EQ(saved, oldOutput);
+        }
+        if (killedMidSave && GetParam().stopsTheWork) {
+            EXPECT_NE(readFile(dir.file("app/Reader-Log.txt")).find("\tProcessing cancelled\t"),
+                      std::string::npos);
         }
         if (killedMidSave && GetParam().named && GetParam().signal == SIGKILL) {
             // Only its owner may read what SIGKILL left, and the next save removes it.
@@ -166,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, KilledDuringTheSave,
                                          KillCase{"KillHalfway", SIGKILL, 0.5},
                                          KillCase{"TermHalfway", SIGTERM, 0.5},
                                          KillCase{"HangUpAtTheStart", SIGHUP, 0.0},
-                                         KillCase{"InterruptHalfway", SIGINT, 0.5},
+                                         KillCase{"InterruptHalfway", SIGINT, 0.5, false, true},
                                          KillCase{"KillHalfwayNamed", SIGKILL, 0.5, true},
                                          KillCase{"QuitHalfwayNamed", SIGQUIT, 0.5, true},
                                          KillCase{"User1AtTheStartNamed", SIGUSR1, 0.0, true},

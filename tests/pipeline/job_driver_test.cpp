@@ -2,6 +2,7 @@
 // single-file and batch roads, the error handlers by record type, and the log they leave.
 #include "e2eCrypto/error_records.h"
 #include "pipeline/job_context.h"
+#include "platform/work_progress.h"
 #include "support/job_harness.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,30 @@ TEST_F(BatchTest, AnErrorRecordEndsTheBatchAfterItsMessage) {
     EXPECT_TRUE(harness.form.outputEnabled);
     EXPECT_EQ(harness.form.stored.input, "");
     EXPECT_EQ(report.files[1].outcome, "Invalid Signature Format");
+}
+
+TEST_F(BatchTest, AStopEndsTheBatchWithTheOldOutputWholeAndNothingMoreSaved) {
+    harness.write("b.txt", "old b");
+    harness.ui.answer(true);
+    WorkProgress progress;
+    // Asked for while the overwrite question waits: the save that follows never starts.
+    harness.ui.onMessage = [&](const std::string& text) {
+        if (text.find("already exists") != std::string::npos) {
+            progress.requestStop();
+        }
+    };
+
+    const JobReport report = harness.runBatch(inputs, outputs);
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"Processing cancelled", IconKind::Information, Buttons::Ok}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{completed(0),
+                                      {"ERROR", "Processing cancelled", pairOf(inputs[1], outputs[1])}}));
+    EXPECT_EQ(harness.read("b.txt"), "old b");
+    EXPECT_FALSE(harness.exists("c.txt"));
+    EXPECT_EQ(report.files[1].status, FileStatus::Cancelled);
+    EXPECT_EQ(report.files[2].status, FileStatus::NotProcessed);
 }
 
 // errorDef::Fatal ends the process; the log record is written before the message in a single-file

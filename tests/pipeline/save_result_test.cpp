@@ -2,6 +2,8 @@
 
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
+#include "platform/output_file.h"
+#include "platform/work_progress.h"
 #include "support/child_process.h"
 #include "support/fake_job_form.h"
 #include "support/scripted_job_ui.h"
@@ -268,6 +270,27 @@ TEST(WriteWholeFile, FirstRemovesTheStagingFilesThatEndedProcessesOfTheUserLeft)
     EXPECT_EQ(ui.abandonedFilesRemoved, ::geteuid() == 0 ? 1 : 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file(ended + "-1.tmp")));
     EXPECT_THAT(namesIn(dir.path()), ::testing::IsSupersetOf({ended + "-2.tmp", ended + "-x.tmp", living}));
+}
+
+// A stop asked for while the content is written ends a staged save with the old file whole and no
+// staged file left; a save that must write over the file in place finishes, as stopping it halfway
+// would lose the old content.
+TEST(WriteWholeFile, AStopEndsAStagedSaveButNeverAnInPlaceOne) {
+    const TempDir dir;
+    const std::string old(100, 'o');
+    const std::string content(workBlockSize * 2 + 1, 'n');
+    WorkProgress progress;
+    progress.requestStop();
+    const WorkPass saving(WorkStage::Saving, content.size());
+
+    dir.write("a.txt", old);
+    EXPECT_EQ(saveWholeFile(dir.file("a.txt"), content, ExistingFile::Replace), SaveStatus::Failed);
+    EXPECT_EQ(dir.read("a.txt"), old);
+    EXPECT_THAT(namesIn(dir.path()), ElementsAre("a.txt"));
+
+    ASSERT_EQ(::link(dir.file("a.txt").c_str(), dir.file("b.txt").c_str()), 0);
+    EXPECT_EQ(saveWholeFile(dir.file("a.txt"), content, ExistingFile::Replace), SaveStatus::Saved);
+    EXPECT_EQ(dir.read("b.txt"), content);
 }
 
 TEST(WriteWholeFile, FollowsASymbolicLinkToItsTarget) {

@@ -68,6 +68,9 @@ bool ScriptedJobUi::showMessage(const std::string& text, IconKind icon, Buttons 
     event.buttons = buttons;
     event.answer = buttons == Buttons::Ok ? true : takeAnswer(answers, defaultAnswer);
     events.push_back(event);
+    if (onMessage) {
+        onMessage(text);
+    }
     return event.answer;
 }
 

@@ -4,6 +4,7 @@
 #include "pipeline/job_ui.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -53,6 +54,8 @@ public:
     bool keyNoticeDefault = false;
     // Store passwords in order; std::nullopt is Cancel. Once used up, every prompt is cancelled.
     std::deque<std::optional<std::string>> storePasswords;
+    // Runs on each message as it is shown, before its answer goes back: a test acts mid-job with it.
+    std::function<void(const std::string& text)> onMessage;
 
     // Convenience for scripts.
     ScriptedJobUi& answer(bool yes);

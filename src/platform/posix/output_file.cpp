@@ -5,6 +5,7 @@
 #include "platform/posix/link_resolution.h"
 #include "platform/posix/staged_file.h"
 #include "platform/posix/termination_cleanup.h"
+#include "platform/work_progress.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -83,6 +84,7 @@ int reserve(int fd, std::size_t size) {
 // file gets its old length back, so a full disk leaves the old content as it was. Termination
 // signals wait until the write is done.
 SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
+    const StopHeld wholeOrNothing; // stopped halfway, the old content would be lost
     const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat old {};
     if (!file.isOpen() || ::fstat(file.get(), &old) != 0 || !S_ISREG(old.st_mode)) {

@@ -2,6 +2,7 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/posix/ending_signals.h"
+#include "platform/posix/interrupt_stop.h"
 
 #include <unistd.h>
 
@@ -19,6 +20,9 @@ std::array<std::string, 2> lastWordsSlots;
 std::atomic<int> lastWordsSlot{-1};
 
 extern "C" void writeLastWordsAndEnd(int signalNumber) {
+    if (interruptStopsWork(signalNumber)) {
+        return; // the document ends with a record of its own
+    }
     const int slot = lastWordsSlot.exchange(-1);
     if (slot >= 0) {
         const std::string& words = lastWordsSlots[static_cast<std::size_t>(slot)];

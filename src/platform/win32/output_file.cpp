@@ -1,6 +1,7 @@
 #include "platform/output_file.h"
 
 #include "platform/staging_name.h"
+#include "platform/work_progress.h"
 #include "wide_text.h"
 
 // <windows.h> first: <aclapi.h> needs its types.
@@ -8,6 +9,7 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -70,12 +72,12 @@ FileHandle createStagingBeside(const std::wstring& target) {
     return FileHandle();
 }
 
-// Writes, flushes to the disk and compares the size that arrived with the size that was meant.
+// Writes in blocks (a job's pass counts them and may stop between them), flushes to the disk and
+// compares the size that arrived with the size that was meant.
 SaveStatus fillFile(HANDLE file, std::string_view bytes) {
     const std::size_t size = bytes.size();
     while (!bytes.empty()) {
-        const DWORD piece =
-            bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
+        const DWORD piece = static_cast<DWORD>(std::min(bytes.size(), workBlockSize));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), piece, &written, nullptr)) {
             return statusOfError();
@@ -84,6 +86,9 @@ SaveStatus fillFile(HANDLE file, std::string_view bytes) {
             return SaveStatus::DiskFull;
         }
         bytes.remove_prefix(written);
+        if (!WorkPass::advanced(written)) {
+            return SaveStatus::Failed;
+        }
     }
     if (!FlushFileBuffers(file)) {
         return statusOfError();
