@@ -151,9 +151,11 @@ void explainUnsaved(std::vector<FileReport>& files, bool pathsValid, const std::
     }
 }
 
+// Read from the verdict's status, not from its words: anything but the success tick fails.
 bool signatureFailed(const FileReport& file) {
-    return std::any_of(file.verdicts.begin(), file.verdicts.end(),
-                       [](const SignatureVerdict& verdict) { return verdict.header == "FAILED"; });
+    return std::any_of(file.verdicts.begin(), file.verdicts.end(), [](const SignatureVerdict& verdict) {
+        return verdict.headerIcon != VerdictIcon::GreenTick;
+    });
 }
 
 // The first that applies: a failed or skipped input, a cancelled prompt, a FAILED verdict.

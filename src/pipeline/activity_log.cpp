@@ -2,6 +2,7 @@
 
 #include "platform/file_descriptor.h"
 
+#include "e2eCrypto/escaped_text.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
@@ -53,38 +54,6 @@ std::int64_t readCounter(const std::string& path) {
 void writeCounter(const std::string& path, std::int64_t count) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << count;
-}
-
-// A field never carries a raw tab or line break, so a path or message cannot forge a record; the
-// backslash is escaped too, so the escapes read back unambiguously.
-std::string escapedField(const std::string& field) {
-    static constexpr char hexDigits[] = "0123456789ABCDEF";
-    std::string escaped;
-    escaped.reserve(field.size());
-    for (const char c : field) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\\':
-            escaped += "\\\\";
-            break;
-        case '\t':
-            escaped += "\\t";
-            break;
-        case '\n':
-            escaped += "\\n";
-            break;
-        case '\r':
-            escaped += "\\r";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                escaped += {'\\', 'x', hexDigits[byte >> 4], hexDigits[byte & 0x0F]};
-            } else {
-                escaped += c;
-            }
-        }
-    }
-    return escaped;
 }
 
 } // namespace
@@ -173,8 +142,11 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
         return;
     }
     const std::tm when = clock_();
+    // A field never carries a raw tab or line break, so a path or message cannot forge a record; the
+    // backslash is escaped too, so the escapes read back unambiguously.
     const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
-                               escapedField(message) + "\t" + escapedField(files) + "\n";
+                               escapeControlCharacters(message, Backslashes::Escaped) + "\t" +
+                               escapeControlCharacters(files, Backslashes::Escaped) + "\n";
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {
