@@ -56,6 +56,15 @@ void writeCounter(const std::string& path, std::int64_t count) {
     out << count;
 }
 
+// A field never carries a raw tab or line break, so a path or message cannot forge a record. Where
+// the backslash is not the directory separator it is escaped too, so the escapes read back
+// unambiguously; where it is, paths keep it single and stay readable (their names cannot hold the
+// control characters that would need an escape).
+std::string escapedField(const std::string& field) {
+    return escapeControlCharacters(field, platform::directorySeparator() == '\\' ? Backslashes::Kept
+                                                                                 : Backslashes::Escaped);
+}
+
 } // namespace
 
 std::tm ActivityLog::localNow() {
@@ -142,11 +151,8 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
         return;
     }
     const std::tm when = clock_();
-    // A field never carries a raw tab or line break, so a path or message cannot forge a record; the
-    // backslash is escaped too, so the escapes read back unambiguously.
     const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
-                               escapeControlCharacters(message, Backslashes::Escaped) + "\t" +
-                               escapeControlCharacters(files, Backslashes::Escaped) + "\n";
+                               escapedField(message) + "\t" + escapedField(files) + platform::textLineEnd();
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {

@@ -1,5 +1,7 @@
 #include "platform/terminal_device.h"
 
+#include "platform/file_descriptor.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -30,19 +32,6 @@ std::string_view shownPrompt;
 struct sigaction ownAction;
 std::array<struct sigaction, watchedSignals.size()> previousActions;
 std::array<bool, watchedSignals.size()> watched{}; // an ignored signal stays ignored
-
-void writeAll(int fd, std::string_view text) {
-    while (fd >= 0 && !text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
 
 std::size_t slotOf(int signalNumber) {
     std::size_t slot = 0;
