@@ -1,10 +1,12 @@
 #include "app/job_worker.h"
 
+#include "e2eCrypto/error_records.h"
 #include "platform/work_progress.h"
 
 #include <QThread>
 
 #include <exception>
+#include <new>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -38,6 +40,22 @@ template <typename Call> std::invoke_result_t<Call&> onGuiThread(QObject* gui, C
     }
     if constexpr (!std::is_void_v<Result>) {
         return std::move(*result);
+    }
+}
+
+// What the person is told when something the job did not handle escapes it.
+std::string escapedFailureText(const std::exception_ptr& failure) {
+    const std::string stopped = "The Verify/Decrypt operation stopped on an unexpected error";
+    try {
+        std::rethrow_exception(failure);
+    } catch (const ErrorRecord& record) {
+        return record.message;
+    } catch (const std::bad_alloc&) {
+        return "Insufficient System Memory";
+    } catch (const std::exception& error) {
+        return stopped + ": " + error.what();
+    } catch (...) {
+        return stopped;
     }
 }
 
@@ -126,7 +144,19 @@ void JobWorker::start(Runner runner) {
     }
     guiUi_.beginWaitCursor();
     progress_ = std::make_unique<WorkProgress>();
-    thread_ = QThread::create([this, runner = std::move(runner)] { runner(*form_, *ui_); });
+    thread_ = QThread::create([this, runner = std::move(runner)] {
+        // Nothing may leave the thread: an exception there would end the whole program.
+        try {
+            runner(*form_, *ui_);
+        } catch (...) {
+            const std::string text = escapedFailureText(std::current_exception());
+            try {
+                ui_->showMessage(text, IconKind::Error, Buttons::Ok);
+            } catch (...) {
+                // The message itself could not be shown; the job is over all the same.
+            }
+        }
+    });
     connect(thread_, &QThread::finished, this, &JobWorker::onThreadFinished);
     thread_->start();
 }

@@ -1,10 +1,10 @@
 #include "one_line.h"
 
+#include "e2eCrypto/escaped_text.h"
+
+#include <algorithm>
+
 std::string oneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
-    }
-    return text;
+    std::ranges::replace(text, '\n', ' ');
+    return escapeControlCharacters(text, Backslashes::Kept);
 }

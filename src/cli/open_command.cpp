@@ -155,9 +155,11 @@ Answers answersOf(const OpenOptions& options) {
     return answers;
 }
 
+// Read from the verdict's status, not from its words: anything but the success tick fails.
 bool signatureFailed(const FileReport& file) {
-    return std::any_of(file.verdicts.begin(), file.verdicts.end(),
-                       [](const SignatureVerdict& verdict) { return verdict.header == "FAILED"; });
+    return std::any_of(file.verdicts.begin(), file.verdicts.end(), [](const SignatureVerdict& verdict) {
+        return verdict.headerIcon != VerdictIcon::GreenTick;
+    });
 }
 
 // The first that applies: a failed or skipped input, a cancelled prompt or stopped job, a FAILED

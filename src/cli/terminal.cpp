@@ -1,20 +1,14 @@
 #include "terminal.h"
 
-Terminal::Terminal() = default;
+namespace {
 
-Terminal::~Terminal() = default;
-
-void Terminal::write(const std::string& text) const {
-    device_.write(text);
-}
-
-bool Terminal::readRawLine(std::string& line) {
-    line.clear();
+// Reads typed bytes into line up to the line ending; false at the end of input before one.
+template <typename Line> bool readLineInto(const platform::TerminalDevice& device, Line& line) {
     for (;;) {
         char byte = 0;
-        if (!device_.readByte(byte)) {
-            // End of input before a line ended: nothing was answered. The cursor still moves on.
-            write("\n");
+        if (!device.readByte(byte)) {
+            // Nothing was answered. The cursor still moves on.
+            device.write("\n");
             return false;
         }
         if (byte == '\n') {
@@ -24,13 +18,23 @@ bool Terminal::readRawLine(std::string& line) {
     }
 }
 
+} // namespace
+
+Terminal::Terminal() = default;
+
+Terminal::~Terminal() = default;
+
+void Terminal::write(const std::string& text) const {
+    device_.write(text);
+}
+
 std::optional<std::string> Terminal::readLine(const std::string& prompt) {
     if (!available()) {
         return std::nullopt;
     }
     write(prompt);
     std::string line;
-    if (!readRawLine(line)) {
+    if (!readLineInto(device_, line)) {
         return std::nullopt;
     }
     return line;
@@ -41,13 +45,9 @@ std::optional<SecretString> Terminal::readSecretLine(const std::string& prompt) 
         return std::nullopt;
     }
     // Off before the prompt shows, so nothing typed as it appears is shown in clear.
-    const platform::TerminalDevice::EchoOff quiet(device_);
-    write(prompt);
+    const platform::TerminalDevice::EchoOff quiet(device_, prompt);
     SecretString line;
-    // Read straight into the wiped buffer, so that no copy of the secret is left behind.
-    line.mutableStr().reserve(256);
-    if (!readRawLine(line.mutableStr())) {
-        line.wipe();
+    if (!readLineInto(device_, line)) {
         return std::nullopt;
     }
     return line;

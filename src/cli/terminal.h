@@ -21,7 +21,6 @@ public:
     std::optional<SecretString> readSecretLine(const std::string& prompt);
 
 private:
-    bool readRawLine(std::string& line);
     void write(const std::string& text) const;
 
     platform::TerminalDevice device_;

@@ -136,7 +136,7 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
         line("warning", "The password for " + tokenName + " was not accepted");
     }
     std::optional<SecretString> answer =
-        cancelledIfEmpty(terminal_.readSecretLine("Password for " + tokenName + ": "));
+        cancelledIfEmpty(terminal_.readSecretLine("Password for " + oneLine(tokenName) + ": "));
     storePasswordCancelled_ = storePasswordCancelled_ || !answer;
     return answer;
 }

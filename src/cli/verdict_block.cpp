@@ -34,7 +34,7 @@ std::string chainLine(const SignatureVerdict& verdict) {
 } // namespace
 
 std::string verdictBlock(const SignatureVerdict& verdict) {
-    std::string block = verdict.header + "\nThis data is digitally signed by:\n";
+    std::string block = oneLine(verdict.header) + "\nThis data is digitally signed by:\n";
     std::istringstream description(verdict.description);
     for (std::string line; std::getline(description, line);) {
         if (!line.empty() && line.back() == '\r') {

@@ -43,6 +43,19 @@ public:
     bool operator==(const SecretString& other) const { return bytes_ == other.bytes_; }
     bool operator==(std::string_view other) const { return bytes_ == other; }
 
+    // Appends one byte. A full buffer is never grown in place: the bytes move to one twice as large
+    // and the old one is wiped before it is freed, so a secret of any length leaves no copy behind.
+    void push_back(char byte) {
+        if (bytes_.size() == bytes_.capacity()) {
+            std::string larger;
+            larger.reserve(2 * bytes_.capacity());
+            larger.append(bytes_);
+            wipe();
+            bytes_.swap(larger);
+        }
+        bytes_.push_back(byte);
+    }
+
     // Wipes the whole buffer, not just the current length: a move or a shrink leaves bytes behind.
     void wipe() { cleanse(bytes_); }
 

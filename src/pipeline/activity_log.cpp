@@ -2,6 +2,7 @@
 
 #include "platform/file_descriptor.h"
 
+#include "e2eCrypto/escaped_text.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
@@ -61,34 +62,8 @@ void writeCounter(const std::string& path, std::int64_t count) {
 // unambiguously; where it is, paths keep it single and stay readable (their names cannot hold the
 // control characters that would need an escape).
 std::string escapedField(const std::string& field) {
-    static constexpr char hexDigits[] = "0123456789ABCDEF";
-    const bool escapeBackslash = platform::directorySeparator() != '\\';
-    std::string escaped;
-    escaped.reserve(field.size());
-    for (const char c : field) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\\':
-            escaped += escapeBackslash ? "\\\\" : "\\";
-            break;
-        case '\t':
-            escaped += "\\t";
-            break;
-        case '\n':
-            escaped += "\\n";
-            break;
-        case '\r':
-            escaped += "\\r";
-            break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                escaped += {'\\', 'x', hexDigits[byte >> 4], hexDigits[byte & 0x0F]};
-            } else {
-                escaped += c;
-            }
-        }
-    }
-    return escaped;
+    return escapeControlCharacters(field, platform::directorySeparator() == '\\' ? Backslashes::Kept
+                                                                                 : Backslashes::Escaped);
 }
 
 } // namespace

@@ -22,11 +22,14 @@ public:
     // One byte of typed input, a line ending as '\n'; false at the end of input or on failure.
     bool readByte(char& byte) const;
 
-    // Typed characters are not shown while it lives (the line ending still moves the cursor). When
-    // the process is interrupted or ended meanwhile, the echo is put back first.
+    // Typed characters are not shown while it lives (the line ending still moves the cursor); the
+    // prompt, which must outlive it, is shown once they are hidden. A signal meanwhile finds the echo
+    // back on and the signal handlers as they were; a job stopped at the prompt (Ctrl-Z) is handed
+    // back its terminal as it was, and on continuing hides typing again and shows the prompt again.
+    // The handlers that were in place come back when it ends.
     class EchoOff {
     public:
-        explicit EchoOff(const TerminalDevice& terminal);
+        EchoOff(const TerminalDevice& terminal, std::string_view prompt);
         EchoOff(const EchoOff&) = delete;
         EchoOff& operator=(const EchoOff&) = delete;
         ~EchoOff();

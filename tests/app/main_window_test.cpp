@@ -31,6 +31,7 @@
 #include <QTextDocument>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -444,6 +445,16 @@ TEST_F(MainWindowTest, DocumentsArrivingDuringAJobWaitForItsEnd) {
     EXPECT_EQ(inputSeenByTheJob, QStringLiteral("/in/first.qsig"));
     EXPECT_EQ(formEdit(formid::input)->text(), QStringLiteral("/in/late.qsig"));
     EXPECT_EQ(formEdit(formid::output)->text(), QStringLiteral("/in/late"));
+}
+
+TEST_F(MainWindowTest, AnythingThrownFromAJobEndsItWithAMessage) {
+    window_->setJobRunner([](JobForm&, JobUi&) { throw std::runtime_error("broken"); });
+    ModalAnswerer answerer;
+    answerer.otherwise(pressKey(Qt::Key_Return));
+    QTest::mouseClick(control<QWidget>(window_->form(), formid::verifyDecrypt), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->isJobRunning(); }, 60000));
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    EXPECT_EQ(answerer.seen()[0].text, "The Verify/Decrypt operation stopped on an unexpected error: broken");
 }
 
 // Run in a child process whose offscreen screen has the size under test.

@@ -85,21 +85,40 @@ CliRun runCli(const TempDir& dir, std::vector<std::string> arguments, const std:
     return run;
 }
 
-// quillbox-cli open on a pseudo-terminal of its own: typeAhead is typed at once, answer when prompt
-// shows. Returns the exit status (-1 when it had to be killed) and all the terminal showed; echoOff
-// tells whether the echo was off when the prompt showed.
-std::pair<int, std::string> openOnTerminal(const TempDir& dir, const std::string& typeAhead,
-                                           const std::string& answer, bool& echoOff,
-                                           const std::string& prompt = "Enter pass phrase: ") {
+// quillbox-cli open on a pseudo-terminal of its own, as a job under a stand-in shell: typeAhead is
+// typed at once, answer when prompt shows. With stopAtPrompt, Ctrl-Z is typed at the first prompt;
+// the shell notes the echo while the job is stopped, then continues it, and the answer goes to the
+// prompt shown again. Returns the exit status (-1 when it had to be killed) and all the terminal
+// showed; echoOff tells whether the echo was off when the answered prompt showed.
+std::pair<int, std::string>
+openOnTerminal(const TempDir& dir, const std::string& typeAhead, const std::string& answer, bool& echoOff,
+               const std::string& prompt = "Enter pass phrase: ", bool stopAtPrompt = false) {
     std::vector<std::string> arguments = {"open", "--app-dir", dir.file("app"), "doc.qsig"};
     std::vector<char*> argv = argvOf(arguments);
     int terminal = -1;
     const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (child == 0) {
-        if (::chdir(dir.path().c_str()) == 0) {
-            ::execv(argv[0], argv.data());
+        const pid_t job = ::fork();
+        if (job == 0) {
+            ::setpgid(0, 0);
+            ::signal(SIGTTOU, SIG_IGN);
+            ::tcsetpgrp(STDIN_FILENO, ::getpgrp());
+            ::signal(SIGTTOU, SIG_DFL);
+            if (::chdir(dir.path().c_str()) == 0) {
+                ::execv(argv[0], argv.data());
+            }
+            ::_exit(127);
         }
-        ::_exit(127);
+        int status = 0;
+        while (::waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status)) {
+            termios mode{};
+            const bool echo = ::tcgetattr(STDIN_FILENO, &mode) == 0 && (mode.c_lflag & ECHO) != 0;
+            const std::string note = echo ? "[stopped, echo on]\r\n" : "[stopped, echo off]\r\n";
+            if (::write(STDOUT_FILENO, note.data(), note.size()) < 0 || ::kill(job, SIGCONT) != 0) {
+                ::_exit(126);
+            }
+        }
+        ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 126);
     }
     if (child < 0) {
         ADD_FAILURE() << "no pseudo-terminal";
@@ -107,12 +126,20 @@ std::pair<int, std::string> openOnTerminal(const TempDir& dir, const std::string
     }
     std::string shown;
     bool answered = ::write(terminal, typeAhead.data(), typeAhead.size()) < 0;
+    bool stopped = false;
     pollfd ready{terminal, POLLIN, 0};
     char buffer[256];
     for (ssize_t got = 1; got > 0 && ::poll(&ready, 1, 20000) > 0;) {
         got = ::read(terminal, buffer, sizeof buffer);
         shown.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        if (!answered && shown.find(prompt) != std::string::npos) {
+        // After Ctrl-Z, only a prompt shown again once the echo was seen back on is answered.
+        const std::size_t from = stopped ? shown.find("[stopped, echo on]") : 0;
+        if (shown.find(prompt, from) == std::string::npos) {
+            continue;
+        }
+        if (stopAtPrompt && !stopped) {
+            stopped = ::write(terminal, "\x1a", 1) == 1; // Ctrl-Z
+        } else if (!answered) {
             termios mode{};
             echoOff = ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
             answered = ::write(terminal, answer.data(), answer.size()) >= 0;
@@ -395,6 +422,18 @@ TEST_F(CliTest, AHiddenAnswerIsNeverShownAndNeverLostWhenTypedAhead) {
     EXPECT_EQ(dir.read("doc"), plain);
 }
 
+TEST_F(CliTest, CtrlZAtAHiddenPromptGivesTheTerminalBackAndContinuingHidesTypingAgain) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    bool echoOff = false;
+
+    const auto [status, shown] =
+        openOnTerminal(dir, "", passPhrase + "\n", echoOff, "Enter pass phrase: ", true);
+    EXPECT_EQ(status, 0) << shown;
+    EXPECT_TRUE(echoOff) << "the prompt shown again after continuing hides typing";
+    EXPECT_EQ(shown.find(passPhrase), std::string::npos) << shown;
+    EXPECT_EQ(dir.read("doc"), plain);
+}
+
 TEST_F(CliTest, AnswerFilesAreReadOnlyWhenAPromptNeedsThem) {
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
     ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0); // nobody ever writes to it
@@ -548,6 +587,20 @@ TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
         run.out.find("\"status\":\"not-processed\",\"layers\":[],\"verdicts\":[],\"outcome\":\"" + message),
         std::string::npos)
         << run.out;
+}
+
+TEST_F(CliTest, ANameCanNeitherMoveTheCursorNorRepaintAVerdict) {
+    const std::string name = "\x1b[1A\r\tSUCCESS\xC2\x9B.qsig";
+    const std::string shownName = dir.file("\\x1B[1A\\r\\tSUCCESS\\xC2\\x9B.qsig");
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    dir.write(name, "plain words");
+
+    EXPECT_EQ(
+        open({"--no", "doc.qsig", name}).errLines.back(),
+        "quillbox: warning: " + shownName +
+            ". This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted. Do you "
+            "want to continue with the next file?");
+    EXPECT_EQ(linesOf(runCli(dir, {"inspect", name}).out).at(0), shownName);
 }
 
 struct UsageCase {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -126,8 +127,13 @@ TEST(PassPhraseDecryption, ABadLastBlockIsNeverAShortenedResult) {
     const std::string ciphertext = testdoc::passPhraseCiphertext(patterned(100), "p4ss");
     std::string flipped = ciphertext;
     flipped.back() = static_cast<char>(flipped.back() ^ 0x5A);
-    const std::string cases[] = {ciphertext.substr(0, ciphertext.size() - 3), ciphertext.substr(0, 13),
-                                 flipped};
+    std::vector<std::string> cases = {ciphertext.substr(0, ciphertext.size() - 3), ciphertext.substr(0, 13),
+                                      flipped};
+    // 100 bytes end in 4 padding bytes; each is changed in turn through the block before it.
+    for (std::size_t padding = 1; padding <= 4; ++padding) {
+        cases.push_back(ciphertext);
+        cases.back()[ciphertext.size() - 8 - padding] ^= 0x01;
+    }
     for (const std::string& damaged : cases) {
         expectFailure<e2eError::error_message>(
             [&](std::string& output) {
@@ -275,6 +281,13 @@ TEST_F(EnvelopeDecryption, ABadLastBlockIsNeverAShortenedResult) {
         envelopeWithContent([](ASN1_OCTET_STRING& content) { content.data[content.length - 1] ^= 0x5A; });
     expectDecryptFailure(shortened, user, notDecrypted);
     expectDecryptFailure(flipped, user, notDecrypted);
+    // 200 bytes end in a whole block of padding; each byte is changed in turn through the block before.
+    for (int padding = 1; padding <= 8; ++padding) {
+        expectDecryptFailure(envelopeWithContent([padding](ASN1_OCTET_STRING& content) {
+                                 content.data[content.length - 8 - padding] ^= 0x01;
+                             }),
+                             user, notDecrypted);
+    }
 }
 
 TEST_F(EnvelopeDecryption, RefusesASignedDataStructure) {

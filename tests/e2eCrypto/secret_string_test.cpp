@@ -2,8 +2,45 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <string_view>
+
+// Every block this program frees is searched for a secret's bytes while watchedSecret is set: each
+// block carries its size before it.
+namespace {
+std::string_view watchedSecret;
+int unwipedBlocksFreed = 0;
+constexpr std::size_t sizeField = alignof(std::max_align_t);
+
+void releaseBlock(void* memory) {
+    if (memory == nullptr) {
+        return;
+    }
+    char* block = static_cast<char*>(memory) - sizeField;
+    const std::string_view freed(static_cast<char*>(memory), *reinterpret_cast<std::size_t*>(block));
+    unwipedBlocksFreed += !watchedSecret.empty() && freed.find(watchedSecret) != std::string_view::npos;
+    std::free(block);
+}
+} // namespace
+
+void* operator new(std::size_t size) {
+    auto* block = static_cast<char*>(std::malloc(size + sizeField));
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    *reinterpret_cast<std::size_t*>(block) = size;
+    return block + sizeField;
+}
+
+void operator delete(void* memory) noexcept {
+    releaseBlock(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    releaseBlock(memory);
+}
 
 namespace {
 
@@ -36,6 +73,19 @@ TEST(SecretString, WipeCleansBytesBeyondTheCurrentLength) {
     secret.mutableStr().resize(3);
     secret.wipe();
     EXPECT_EQ(bufferOf(secret, shortSecret.size()).find("Qz^"), std::string_view::npos);
+}
+
+TEST(SecretString, GrowingByOneByteAtATimeLeavesNoCopyInFreedMemory) {
+    static constexpr char typed[] = "Rw4pQz^(8m!";
+    watchedSecret = typed;
+    {
+        SecretString secret;
+        for (std::size_t i = 0; i < 1000; ++i) {
+            secret.push_back(typed[i % watchedSecret.size()]);
+        }
+    }
+    watchedSecret = {};
+    EXPECT_EQ(unwipedBlocksFreed, 0);
 }
 
 } // namespace

@@ -19,6 +19,7 @@ struct PromptCase {
     std::vector<std::pair<std::string, std::string>> log; // kind, message
     FileStatus status;
     int prompts;
+    std::optional<std::string> checkField = {}; // written over the outer layer's own
 };
 
 const ShownMessage tryAgain{"Wrong password. Please try again! You will be given only 3 attempts",
@@ -128,6 +129,24 @@ const PromptCase promptCases[] = {
      {{"ERROR", "Passphrase mismatch!"}},
      FileStatus::Failed,
      1},
+    // The check values are compared whole: neither a prefix nor an empty one opens a layer.
+    {"BatchCheckValueThatIsAPrefixOfTheLayers",
+     "P",
+     JobMode::Batch,
+     {"wrong"},
+     {mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1,
+     testdoc::passPhraseCheckValue("wrong") + "QUJD"},
+    {"BatchEmptyCheckValueAgainstTheLayers",
+     "P",
+     JobMode::Batch,
+     {testdoc::passPhraseWithEmptyCheckValue()},
+     {mismatch},
+     {{"ERROR", "Passphrase mismatch!"}},
+     FileStatus::Failed,
+     1},
     {"BatchFurtherWrong",
      "SP",
      JobMode::Batch,
@@ -151,7 +170,12 @@ class PassPhrasePromptTest : public testing::TestWithParam<PromptCase> {};
 TEST_P(PassPhrasePromptTest, FollowsTheRulesOfItsModeAndPass) {
     const PromptCase& c = GetParam();
     JobHarness harness;
-    const std::string input = harness.write("doc.qsig", wrapLayers(c.layers, plain));
+    std::string document = wrapLayers(c.layers, plain);
+    if (c.checkField) {
+        const std::size_t start = document.find('|') + 1;
+        document.replace(start, document.find('|', start) - start, *c.checkField);
+    }
+    const std::string input = harness.write("doc.qsig", document);
     const std::string output = harness.path("doc.txt");
     for (const auto& answer : c.answers) {
         harness.ui.passPhrase(answer);

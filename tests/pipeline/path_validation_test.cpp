@@ -9,9 +9,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
+#include <stdexcept>
 
 using ::testing::ElementsAre;
 
@@ -20,9 +26,14 @@ namespace {
 // Every case is written with Windows paths rooted at "C:\", exactly as the messages read there. The
 // native run swaps the separators and puts a real temporary directory where "C:\" stands; RESET
 // stands for the style's reset text.
-const std::vector<std::string> existingDirectories = {"C:\\in\\", "C:\\out\\", "C:\\crl\\"};
+// Two directories grant only one of the two permissions.
+const std::string readOnly = "C:\\readonly\\";
+const std::string writeOnly = "C:\\writeonly\\";
+const std::vector<std::string> existingDirectories = {"C:\\in\\", "C:\\out\\", "C:\\crl\\", readOnly,
+                                                      writeOnly};
 const std::vector<std::string> existingFiles = {"C:\\in\\a.qsig", "C:\\in\\a b;c'-_.qsig",
-                                                "C:\\crl\\list.crl", "C:\\out\\exists.txt"};
+                                                "C:\\crl\\list.crl", "C:\\out\\exists.txt",
+                                                readOnly + "a.qsig"};
 
 struct RuleCase {
     std::string name;
@@ -104,6 +115,14 @@ const std::vector<RuleCase> cases = {
     {"OutputDirectoryMustBeWritable", single(in, "C:\\gone\\a.txt"),
      "Output directory C:\\gone\\ does not exist or does not have write permissions",
      resetOnly("Output", "RESET")},
+    {"InputDirectoryWritableButNotReadableIsRefused", single(writeOnly + "a.qsig", out),
+     "Input directory " + writeOnly + " does not exist or does not have read permissions",
+     resetOnly("Input", "RESET")},
+    {"InputDirectoryReadableButNotWritablePasses", single(readOnly + "a.qsig", out), "", {}},
+    {"OutputDirectoryReadableButNotWritableIsRefused", single(in, readOnly + "a.txt"),
+     "Output directory " + readOnly + " does not exist or does not have write permissions",
+     resetOnly("Output", "RESET")},
+    {"OutputDirectoryWritableButNotReadablePasses", single(in, writeOnly + "a.txt"), "", {}},
     {"SingleFilePasses", single(in, out), "", {}},
     {"SemicolonSpaceAndPunctuationAreAllowed", single("C:\\in\\a b;c'-_.qsig", out), "", {}},
     {"ExistingOutputPasses", single(in, "C:\\out\\exists.txt"), "", {}},
@@ -129,6 +148,10 @@ const std::vector<RuleCase> cases = {
      "Cannot give relative path to crl file", resetWithRefresh("CrlPath", "")},
     {"CrlDirectoryMustBeReadable", single(in, out, RevocationChoice::Check, "C:\\gone\\list.crl"),
      "CRL directory C:\\gone\\ does not exist or does not have read permissions", resetOnly("CrlPath", "")},
+    {"CrlDirectoryWritableButNotReadableIsRefused",
+     single(in, out, RevocationChoice::Check, writeOnly + "l.crl"),
+     "CRL directory " + writeOnly + " does not exist or does not have read permissions",
+     resetOnly("CrlPath", "")},
     {"CrlFileMustBeReadable", single(in, out, RevocationChoice::Check, "C:\\crl\\other.crl"),
      "CRL file C:\\crl\\other.crl does not exist or does not have read permissions set",
      resetOnly("CrlPath", "")},
@@ -191,20 +214,44 @@ private:
     std::string root_;
 };
 
-// The Windows layout as a set of paths: every directory and file listed is readable, every
-// directory writable.
+// The Windows layout as a set of paths: every directory and file listed is readable and every
+// directory writable, but for the two that grant only one of the two.
 class FakeFileAccess : public FileAccess {
 public:
     FakeFileAccess() {
         paths_.insert(existingDirectories.begin(), existingDirectories.end());
         paths_.insert(existingFiles.begin(), existingFiles.end());
     }
-    bool readable(const std::string& path) const override { return paths_.count(path) != 0; }
-    bool writable(const std::string& path) const override { return readable(path) && path.back() == '\\'; }
-    bool exists(const std::string& path) const override { return readable(path); }
+    bool readable(const std::string& path) const override { return exists(path) && path != writeOnly; }
+    bool writable(const std::string& path) const override {
+        return exists(path) && path.back() == '\\' && path != readOnly;
+    }
+    bool exists(const std::string& path) const override { return paths_.count(path) != 0; }
 
 private:
     std::set<std::string> paths_;
+};
+
+// Root passes every permission check: for its lifetime, the real and effective user is then one
+// without rights ("nobody"), who can become root again.
+class WithoutRootsRights {
+public:
+    WithoutRootsRights() : dropped_(::geteuid() == 0) {
+        constexpr uid_t nobody = 65534;
+        if (dropped_ && (::setresgid(nobody, nobody, 0) != 0 || ::setresuid(nobody, nobody, 0) != 0)) {
+            throw std::runtime_error("cannot become nobody");
+        }
+    }
+    WithoutRootsRights(const WithoutRootsRights&) = delete;
+    WithoutRootsRights& operator=(const WithoutRootsRights&) = delete;
+    ~WithoutRootsRights() {
+        if (dropped_ && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0)) {
+            std::abort();
+        }
+    }
+
+private:
+    bool dropped_;
 };
 
 enum class Style { Windows, Native };
@@ -219,6 +266,13 @@ protected:
             }
             for (const std::string& file : existingFiles) {
                 std::ofstream(place(file)) << "x";
+            }
+            // Modes that hold for the owner and for anyone else alike.
+            ::chmod(dir.path().c_str(), 0755);
+            for (const std::string& directory : existingDirectories) {
+                ::chmod(place(directory).c_str(), directory == readOnly    ? 0555
+                                                  : directory == writeOnly ? 0333
+                                                                           : 0777);
             }
         }
     }
@@ -238,7 +292,12 @@ TEST_P(PathRulesTest, MessageEffectsAndLists) {
     FakeJobForm form(values);
     ScriptedJobUi ui;
 
+    std::optional<WithoutRootsRights> unprivileged;
+    if (styleChoice == Style::Native) {
+        unprivileged.emplace();
+    }
     const std::optional<JobPaths> paths = ValidateJobPaths(values, form, ui, style, access);
+    unprivileged.reset();
 
     if (c.message.empty()) {
         ASSERT_TRUE(paths.has_value()) << ::testing::PrintToString(ui.messageTexts());

@@ -1,13 +1,16 @@
 #include "platform/terminal_device.h"
 
+#include "platform/file_descriptor.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <iterator>
+#include <string_view>
 
 namespace platform {
 
@@ -17,29 +20,52 @@ bool isTerminalStream(std::FILE* stream) {
 
 namespace {
 
-// What an interrupted hidden read must put back before the process dies.
-volatile sig_atomic_t echoOffFd = -1;
-struct termios savedMode;
-constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
-// What the signals did before the echo went off; other handlers (such as one that writes a last
-// record) still run after the echo is back.
-using SignalHandler = void (*)(int);
-SignalHandler previousHandlers[std::size(endingSignals)];
+// The signals a hidden prompt watches: those that end the process, the stop of Ctrl-Z, and the
+// continue after it.
+constexpr std::array<int, 6> watchedSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP, SIGCONT};
 
-std::size_t indexOf(int signalNumber) {
-    std::size_t i = 0;
-    while (i + 1 < std::size(endingSignals) && endingSignals[i] != signalNumber) {
-        ++i;
+// What the handlers need: set before any is installed, cleared after all are removed.
+volatile sig_atomic_t echoOffFd = -1;
+struct termios echoingMode;
+struct termios quietMode;
+std::string_view shownPrompt;
+struct sigaction ownAction;
+std::array<struct sigaction, watchedSignals.size()> previousActions;
+std::array<bool, watchedSignals.size()> watched{}; // an ignored signal stays ignored
+
+std::size_t slotOf(int signalNumber) {
+    std::size_t slot = 0;
+    while (slot + 1 < watchedSignals.size() && watchedSignals[slot] != signalNumber) {
+        ++slot;
     }
-    return i;
+    return slot;
 }
 
-extern "C" void restoreEchoAndDie(int signalNumber) {
-    if (echoOffFd >= 0) {
-        tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
+// Puts the terminal and the signal's own disposition back and lets the signal do what it would have
+// done: end the process, stop it, or run the handler that was there. Whatever comes back here is
+// still at the prompt, so typing is hidden again; on continuing after a stop the prompt is shown
+// again, since the shell has written its own lines meanwhile.
+extern "C" void restoreAndResend(int signalNumber) {
+    const int savedErrno = errno;
+    const std::size_t slot = slotOf(signalNumber);
+    tcsetattr(echoOffFd, TCSANOW, &echoingMode);
+    sigaction(signalNumber, &previousActions[slot], nullptr);
+    raise(signalNumber);
+    sigaction(signalNumber, &ownAction, nullptr);
+    tcsetattr(echoOffFd, TCSANOW, &quietMode);
+    if (signalNumber == SIGCONT) {
+        writeAll(echoOffFd, shownPrompt);
     }
-    std::signal(signalNumber, previousHandlers[indexOf(signalNumber)]);
-    std::raise(signalNumber);
+    errno = savedErrno;
+}
+
+sigset_t watchedSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signalNumber : watchedSignals) {
+        sigaddset(&set, signalNumber);
+    }
+    return set;
 }
 
 } // namespace
@@ -59,17 +85,7 @@ bool TerminalDevice::available() const {
 }
 
 void TerminalDevice::write(std::string_view text) const {
-    const int fd = static_cast<int>(output_);
-    while (fd >= 0 && !text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
+    writeAll(static_cast<int>(output_), text);
 }
 
 bool TerminalDevice::readByte(char& byte) const {
@@ -82,31 +98,52 @@ bool TerminalDevice::readByte(char& byte) const {
     }
 }
 
-TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
+TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt) {
     const int fd = static_cast<int>(terminal.input_);
-    if (fd < 0 || tcgetattr(fd, &savedMode) != 0) {
+    if (fd < 0 || tcgetattr(fd, &echoingMode) != 0) {
+        terminal.write(prompt);
         return;
     }
-    struct termios quiet = savedMode;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    quiet.c_lflag |= ECHONL;
+    quietMode = echoingMode;
+    quietMode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    quietMode.c_lflag |= ECHONL;
+    shownPrompt = prompt;
     echoOffFd = fd;
-    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        previousHandlers[i] = std::signal(endingSignals[i], restoreEchoAndDie);
+    ownAction = {};
+    ownAction.sa_handler = restoreAndResend;
+    // Not blocked in its own handler, so the resent signal acts at once.
+    ownAction.sa_flags = SA_NODEFER;
+    sigemptyset(&ownAction.sa_mask);
+    for (std::size_t slot = 0; slot < watchedSignals.size(); ++slot) {
+        sigaction(watchedSignals[slot], nullptr, &previousActions[slot]);
+        watched[slot] = previousActions[slot].sa_handler != SIG_IGN;
+        if (watched[slot]) {
+            sigaction(watchedSignals[slot], &ownAction, nullptr);
+        }
     }
-    tcsetattr(fd, TCSADRAIN, &quiet);
+    // TCSADRAIN keeps what was typed ahead; TCSAFLUSH would throw it away.
+    tcsetattr(fd, TCSADRAIN, &quietMode);
     terminal_ = &terminal;
+    terminal.write(prompt);
 }
 
 TerminalDevice::EchoOff::~EchoOff() {
     if (terminal_ == nullptr) {
         return;
     }
-    tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
-    echoOffFd = -1;
-    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
-        std::signal(endingSignals[i], previousHandlers[i]);
+    // Held back meanwhile, so that a signal finds either the prompt's state or the old one whole.
+    const sigset_t held = watchedSet();
+    sigset_t previousMask;
+    pthread_sigmask(SIG_BLOCK, &held, &previousMask);
+    tcsetattr(echoOffFd, TCSADRAIN, &echoingMode);
+    for (std::size_t slot = 0; slot < watchedSignals.size(); ++slot) {
+        if (watched[slot]) {
+            sigaction(watchedSignals[slot], &previousActions[slot], nullptr);
+        }
     }
+    echoOffFd = -1;
+    shownPrompt = {};
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
 }
 
 } // namespace platform

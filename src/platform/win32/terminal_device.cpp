@@ -87,15 +87,17 @@ bool TerminalDevice::readByte(char& byte) const {
     }
 }
 
-TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
+TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt) {
     const HANDLE console = handleOf(terminal.input_);
     if (terminal.input_ == -1 || !GetConsoleMode(console, &savedMode)) {
+        terminal.write(prompt);
         return;
     }
     echoOffConsole = console;
     SetConsoleCtrlHandler(restoreEchoOnControl, TRUE);
     SetConsoleMode(console, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
     terminal_ = &terminal;
+    terminal.write(prompt);
 }
 
 TerminalDevice::EchoOff::~EchoOff() {
