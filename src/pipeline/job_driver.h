@@ -9,6 +9,7 @@
 #include "pipeline/job_key_store.h"
 #include "pipeline/job_report.h"
 #include "pipeline/path_style.h"
+#include "pipeline/standard_streams.h"
 
 #include <string>
 
@@ -22,6 +23,7 @@ struct JobSettings {
     const PathStyle* pathStyle = &PathStyle::native();
     const FileAccess* fileAccess = nullptr; // null: the platform's access checks
     ActivityLog::Clock logClock = ActivityLog::localNow;
+    StandardStreams streams = {};
     // Reads the CA certificates, once per job; a program that runs many jobs in a row may hand out one
     // store it has read.
     CaStoreMaker makeCaStore = makeVerificationStore;
