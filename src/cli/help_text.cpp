@@ -158,9 +158,9 @@ std::string environmentSection() {
 }
 
 std::string filesSection() {
-    return R"(Files:
+    return std::string(R"(Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
-  else the program's directory when a file can be made there, else )" +
+  else the program's directory when a file can be made there, else )") +
            platform::words().appDataFallback + ".\n" + storeParagraph();
 }
 

@@ -42,7 +42,8 @@ std::optional<Element> elementAt(std::string_view der, std::size_t at) {
 }
 
 // The next element inside parent after position at, when it has the tag.
-std::optional<Element> childAt(std::string_view der, const Element& parent, std::size_t at, unsigned char tag) {
+std::optional<Element> childAt(std::string_view der, const Element& parent, std::size_t at,
+                               unsigned char tag) {
     std::optional<Element> child = elementAt(der.substr(0, parent.end), at);
     return child && child->tag == tag ? child : std::nullopt;
 }
@@ -80,8 +81,10 @@ std::optional<DetachedContent> detachEnvelopeContent(std::string_view der) {
         return std::nullopt;
     }
     const std::optional<Element> tagged = childAt(der, *info, type->end, 0xA0);
-    const std::optional<Element> envelope = tagged ? childAt(der, *tagged, tagged->valueBegin, 0x30) : std::nullopt;
-    std::optional<Element> version = envelope ? childAt(der, *envelope, envelope->valueBegin, 0x02) : std::nullopt;
+    const std::optional<Element> envelope =
+        tagged ? childAt(der, *tagged, tagged->valueBegin, 0x30) : std::nullopt;
+    std::optional<Element> version =
+        envelope ? childAt(der, *envelope, envelope->valueBegin, 0x02) : std::nullopt;
     if (!version) {
         return std::nullopt;
     }
@@ -90,12 +93,14 @@ std::optional<DetachedContent> detachEnvelopeContent(std::string_view der) {
         at = originator->end;
     }
     const std::optional<Element> recipients = childAt(der, *envelope, at, 0x31);
-    const std::optional<Element> encrypted = recipients ? childAt(der, *envelope, recipients->end, 0x30) : std::nullopt;
+    const std::optional<Element> encrypted =
+        recipients ? childAt(der, *envelope, recipients->end, 0x30) : std::nullopt;
     const std::optional<Element> contentType =
         encrypted ? childAt(der, *encrypted, encrypted->valueBegin, 0x06) : std::nullopt;
     const std::optional<Element> algorithm =
         contentType ? childAt(der, *encrypted, contentType->end, 0x30) : std::nullopt;
-    const std::optional<Element> content = algorithm ? childAt(der, *encrypted, algorithm->end, 0x80) : std::nullopt;
+    const std::optional<Element> content =
+        algorithm ? childAt(der, *encrypted, algorithm->end, 0x80) : std::nullopt;
     if (!content || content->end != encrypted->end) {
         return std::nullopt;
     }

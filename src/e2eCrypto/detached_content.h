@@ -8,7 +8,7 @@
 #include <string_view>
 
 struct DetachedContent {
-    std::string skeleton; // the DER with the encrypted content's value left empty
+    std::string skeleton;   // the DER with the encrypted content's value left empty
     std::size_t offset = 0; // where the encrypted content's value starts in the DER
     std::size_t length = 0;
 };
