@@ -55,16 +55,17 @@ std::string envelope(std::size_t size, testdoc::ContentCipher cipher = testdoc::
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, DetachEnvelopeContent,
-    testing::Values(DetachCase{"ShortContent", [] { return envelope(5); }, true},
-                    // lengths of one, two and three bytes on the way down
-                    DetachCase{"LargeContent", [] { return envelope(70000, testdoc::ContentCipher::DesEde3Cbc); }, true},
-                    DetachCase{"WithTrailingBytes", [] { return envelope(300) + "trailing"; }, true},
-                    DetachCase{"CmsTools", [] {
-                                   return testdoc::cmsEnvelopedDataDer("content", {recipient().certificate.get()});
-                               }, true},
-                    DetachCase{"SignedData", [] { return testdoc::signedDataDer("content", recipient()); }, false},
-                    DetachCase{"Truncated", [] { return envelope(300).substr(0, 200); }, false},
-                    DetachCase{"NotDer", [] { return std::string("\x30\x80\x06\x09", 4); }, false}),
+    testing::Values(
+        DetachCase{"ShortContent", [] { return envelope(5); }, true},
+        // lengths of one, two and three bytes on the way down
+        DetachCase{"LargeContent", [] { return envelope(70000, testdoc::ContentCipher::DesEde3Cbc); }, true},
+        DetachCase{"WithTrailingBytes", [] { return envelope(300) + "trailing"; }, true},
+        DetachCase{"CmsTools",
+                   [] { return testdoc::cmsEnvelopedDataDer("content", {recipient().certificate.get()}); },
+                   true},
+        DetachCase{"SignedData", [] { return testdoc::signedDataDer("content", recipient()); }, false},
+        DetachCase{"Truncated", [] { return envelope(300).substr(0, 200); }, false},
+        DetachCase{"NotDer", [] { return std::string("\x30\x80\x06\x09", 4); }, false}),
     [](const testing::TestParamInfo<DetachCase>& info) { return info.param.name; });
 
 } // namespace
