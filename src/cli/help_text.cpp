@@ -158,10 +158,10 @@ std::string environmentSection() {
 }
 
 std::string filesSection() {
-    return std::string(R"(Files:
+    return R"(Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
-  else the program's directory when a file can be made there, else )") +
-           platform::words().appDataFallback + ".\n" + storeParagraph();
+  else the program's directory when a file can be made there, else )" +
+           std::string(platform::words().appDataFallback) + ".\n" + storeParagraph();
 }
 
 std::string examplesSection() {
