@@ -1,5 +1,6 @@
-// Decodes a whole Base64 file with the document codec and writes the bytes to standard output, so
-// the codec can be timed from outside against other decoders of the same text.
+// Decodes a whole Base64 file with the document codec, in the buffer it was read into as a document's
+// layer is, and writes the bytes to standard output, so the codec can be timed from outside against
+// other decoders of the same text.
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/whole_file.h"
@@ -18,8 +19,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        const std::string bytes = decodeBase64(text);
-        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0
+        decodeBase64Within(text, std::string_view(text));
+        return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0
                    ? 0
                    : 1;
     } catch (const errorDef::error_message& error) {

@@ -2,12 +2,16 @@
 // so that quillbox-cli can be timed against openssl (bench/compare). The content is pseudo-random
 // bytes of the given size.
 //
-//   make_document signed|passphrase|certificate MEBIBYTES DIRECTORY
+//   make_document signed|passphrase|certificate|aes|base64 MEBIBYTES DIRECTORY
 //
-// DIRECTORY receives <kind>.qsig and, by kind:
+// DIRECTORY receives <kind>.qsig (base64.txt for base64) and, by kind:
 //   passphrase   passphrase.bin (the raw ciphertext), passphrase.txt (the pass phrase and a line feed)
 //   certificate  certificate.p7m (the PKCS#7 armour of the layer), recipient.key and recipient.crt
 //                (PEM), and store/ (an NSS store holding the recipient's certificate and key)
+//   aes          the same for a layer whose content cipher is AES-256-CBC: aes.p7m and the rest
+//   base64       base64.txt: the content in the documents' Base64, with line feeds only (other
+//                decoders refuse CR)
+#include "e2eCrypto/base64.h"
 #include "support/document_writer.h"
 #include "support/nss_test_store.h"
 
@@ -68,13 +72,14 @@ void makePassPhrase(const std::string& content, const std::string& directory) {
     writeFile(directory + "/passphrase.txt", std::string(passPhrase) + "\n");
 }
 
-void makeCertificate(const std::string& content, const std::string& directory) {
+void makeCertificate(const std::string& content, const std::string& directory, const std::string& kind,
+                     testdoc::ContentCipher cipher) {
     testdoc::CertificateSpec spec;
     spec.subject = "/O=Bench/CN=Bench Recipient/emailAddress=recipient@example.com";
     const testdoc::Identity recipient = testdoc::makeIdentity(spec);
-    const std::string layer = testdoc::asymmetricLayer(content, recipient.certificate.get());
-    writeFile(directory + "/certificate.qsig", layer);
-    writeFile(directory + "/certificate.p7m", layer.substr(layer.find("-----BEGIN PKCS7-----")));
+    const std::string layer = testdoc::asymmetricLayer(content, recipient.certificate.get(), {}, cipher);
+    writeFile(directory + "/" + kind + ".qsig", layer);
+    writeFile(directory + "/" + kind + ".p7m", layer.substr(layer.find("-----BEGIN PKCS7-----")));
     writeFile(directory + "/recipient.key", keyPem(recipient.key));
     writeFile(directory + "/recipient.crt", testdoc::certificatePem(recipient.certificate.get()));
     const std::string store = directory + "/store";
@@ -82,11 +87,17 @@ void makeCertificate(const std::string& content, const std::string& directory) {
     NssTestStore(store).importPkcs12(testdoc::pkcs12(recipient));
 }
 
+void makeBase64(const std::string& content, const std::string& directory) {
+    std::string text = encodeBase64(content);
+    std::erase(text, '\r');
+    writeFile(directory + "/base64.txt", text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::cerr << "usage: make_document signed|passphrase|certificate MEBIBYTES DIRECTORY\n";
+        std::cerr << "usage: make_document signed|passphrase|certificate|aes|base64 MEBIBYTES DIRECTORY\n";
         return 2;
     }
     const std::string kind = argv[1];
@@ -98,7 +109,11 @@ int main(int argc, char** argv) {
         } else if (kind == "passphrase") {
             makePassPhrase(content, directory);
         } else if (kind == "certificate") {
-            makeCertificate(content, directory);
+            makeCertificate(content, directory, kind, testdoc::ContentCipher::DesEde3Cbc);
+        } else if (kind == "aes") {
+            makeCertificate(content, directory, kind, testdoc::ContentCipher::Aes256Cbc);
+        } else if (kind == "base64") {
+            makeBase64(content, directory);
         } else {
             std::cerr << "unknown kind " << kind << '\n';
             return 2;

@@ -1,5 +1,6 @@
 // The document Base64 codec on arbitrary text: decoding never misbehaves, a text decodes the same
-// whole or in two pieces, in a new buffer or in its own, and any bytes survive encoding and decoding.
+// whole or in two pieces, in a new buffer or in its own, with the fastest decoder or the table-driven
+// one, and any bytes survive encoding and decoding.
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/error_records.h"
 #include "fuzz_support.h"
@@ -30,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!whole || whole->size() <= 3 * (size / 4) + 2);
     const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
     check(decodeOrReject(input.substr(0, cut), input.substr(cut)) == whole);
+    chooseBase64Decoder(Base64Decoder::TableDriven);
+    check(decodeOrReject(input.substr(0, cut), input.substr(cut)) == whole);
+    chooseBase64Decoder(Base64Decoder::Fastest);
 
     // Checking and decoding in the text's own buffer agree with decoding into a new one.
     bool checked = true;

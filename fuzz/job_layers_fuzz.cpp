@@ -7,6 +7,10 @@
 // The first byte sets the scene: bit 0 a batch of two copies, bit 1 a revocation check (against the
 // document itself as the CRL), bit 2 the answer to every question, bit 3 an old output already in
 // place, bits 4-5 how many pass phrases are offered, bit 6 a store without the key.
+//
+// What every run would do alike is done once: the CA certificates are read once and shared by every
+// job, and the job's files live in memory where the system offers a file system there, so that
+// saving waits for no disk.
 #include "certs/key_store.h"
 #include "certs/private_key_blob.h"
 #include "e2eCrypto/error_records.h"
@@ -38,6 +42,20 @@ const SecretString& fixedKeyBlob() {
         return made;
     }();
     return blob;
+}
+
+// Reading the system's CA certificates costs far more than a whole job on a small document; verifying
+// never changes the store, so every job checks its chains against the one read first.
+X509StorePtr sharedCaStore() {
+    static X509_STORE* const store = makeVerificationStore().release();
+    check(store != nullptr && X509_STORE_up_ref(store) == 1);
+    return X509StorePtr(store);
+}
+
+std::filesystem::path jobDirectoryBase() {
+    const std::filesystem::path memory = "/dev/shm";
+    std::error_code error;
+    return std::filesystem::is_directory(memory, error) ? memory : std::filesystem::temp_directory_path();
 }
 
 // Hands out the fixed key for any certificate, or finds none, as an empty store would.
@@ -82,7 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const Scene scene(data[0]);
-    JobHarness harness;
+    static const std::filesystem::path base = jobDirectoryBase();
+    JobHarness harness(base);
+    harness.settings.makeCaStore = sharedCaStore;
     harness.settings.openKeyStore = [holdsKey = scene.storeHoldsKey](const std::string&,
                                                                      StorePasswordPrompt) {
         return std::make_unique<FixedKeyStore>(holdsKey);

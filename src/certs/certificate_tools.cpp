@@ -11,6 +11,7 @@
 #include <openssl/provider.h>
 
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -25,14 +26,14 @@ OSSL_PROVIDER* setUpLibrary() {
 
 } // namespace
 
-CertificateTools::CertificateTools() {
+CertificateTools::CertificateTools(CaStoreMaker makeCaStore) : makeCaStore_(std::move(makeCaStore)) {
     static OSSL_PROVIDER* const legacyProvider = setUpLibrary();
     (void)legacyProvider;
 }
 
 X509_STORE* CertificateTools::caStore() const {
     if (!caStore_) {
-        caStore_ = makeVerificationStore();
+        caStore_ = makeCaStore_();
     }
     return caStore_.get(); // null only when memory ran out: the verification then makes its own
 }

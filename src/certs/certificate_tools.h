@@ -3,14 +3,19 @@
 #include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/secret_string.h"
 #include "e2eCrypto/signature_verification.h"
+#include "e2eCrypto/verification_store.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
+
+// Makes the store of CA certificates that signer chains are checked against.
+using CaStoreMaker = std::function<X509StorePtr()>;
 
 class CertificateTools {
 public:
     // Sets the library up once per process; later objects find it ready.
-    CertificateTools();
+    explicit CertificateTools(CaStoreMaker makeCaStore = makeVerificationStore);
 
     // RevocationChoice::Check checks the signer against the CRL file with a CRLChecker.
     SignedContent verifySignature(std::string_view content, DigestSelector digestSelector,
@@ -42,5 +47,6 @@ private:
 
     // Reading the CA certificates is costly, so one object (one job) reads them once, at its first
     // verification, and checks every signer chain with them.
+    CaStoreMaker makeCaStore_;
     mutable X509StorePtr caStore_;
 };

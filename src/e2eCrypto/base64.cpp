@@ -1,11 +1,13 @@
 #include "e2eCrypto/base64.h"
 
+#include "e2eCrypto/base64_blocks.h"
 #include "e2eCrypto/error_records.h"
 
 #include "platform/memory_pages.h"
 #include "platform/work_progress.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 
@@ -49,18 +51,27 @@ constexpr ShiftedTable shifted1 = makeShiftedTable(12);
 constexpr ShiftedTable shifted2 = makeShiftedTable(6);
 constexpr ShiftedTable shifted3 = makeShiftedTable(0);
 
+std::atomic<Base64Decoder> chosenDecoder{Base64Decoder::Fastest};
+
+Base64BlockDecoder blockDecoder() {
+    static const Base64BlockDecoder processorDecoder = processorBase64BlockDecoder();
+    return chosenDecoder.load(std::memory_order_relaxed) == Base64Decoder::Fastest ? processorDecoder
+                                                                                   : nullptr;
+}
+
 [[noreturn]] void throwInvalidFormat() {
     throw errorDef::error_message("Error in decoding. Format is invalid");
 }
 
 // Decodes a text given in up to two pieces into out, which has room for 3 * (length / 4) + 3 bytes;
-// with Store false the text is only checked and nothing is written. Whole groups of four alphabet
-// characters and the line breaks between them take the fast path; anything else ("=", a bad byte, a
-// break inside a group, the tail of a piece) goes byte by byte. Every byte is read before the output
-// reaches it, so out may be the start of the buffer that holds the text.
+// with Store false the text is only checked and nothing is written. Runs of alphabet bytes go to the
+// block decoder, when the processor has one; whole groups of four alphabet characters and the line
+// breaks between them take the table-driven fast path; anything else ("=", a bad byte, a break inside
+// a group, the tail of a piece) goes byte by byte. Every byte is read before the output reaches it,
+// so out may be the start of the buffer that holds the text.
 template <bool Store> class Decoder {
 public:
-    explicit Decoder(char* out) : out_(out) {}
+    explicit Decoder(char* out) : out_(out), blocks_(blockDecoder()) {}
 
     // Returns false once "=" has ended the text.
     bool feed(std::string_view text) {
@@ -71,6 +82,15 @@ public:
             if (pending_ == 0) {
                 std::size_t written = written_;
                 while (i + 4 <= length) {
+                    if (blocks_ != nullptr) {
+                        const Base64BlockRun run =
+                            blocks_(in + i, length - i, Store ? out_ + written : nullptr);
+                        i += run.read;
+                        written += run.written;
+                        if (i + 4 > length) {
+                            break;
+                        }
+                    }
                     const std::uint32_t group =
                         shifted0[in[i]] | shifted1[in[i + 1]] | shifted2[in[i + 2]] | shifted3[in[i + 3]];
                     if (group & notInGroup) {
@@ -160,6 +180,7 @@ private:
     }
 
     char* out_;
+    Base64BlockDecoder blocks_;
     std::size_t written_ = 0;
     unsigned pending_ = 0;
     std::uint8_t kept_ = 0;
@@ -180,6 +201,10 @@ std::size_t decodedRoom(std::size_t textLength) {
 }
 
 } // namespace
+
+void chooseBase64Decoder(Base64Decoder decoder) {
+    chosenDecoder.store(decoder, std::memory_order_relaxed);
+}
 
 std::string encodeBase64(std::string_view bytes) {
     const std::size_t n = bytes.size();

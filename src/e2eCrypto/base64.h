@@ -21,3 +21,9 @@ void checkBase64(std::string_view first, std::string_view second = {});
 // buffer itself and cuts buffer to the decoded bytes: a large body is decoded without a second
 // buffer. When it throws, buffer is left empty.
 void decodeBase64Within(std::string& buffer, std::string_view first, std::string_view second = {});
+
+// Which decoder runs: the fastest one the processor offers (the default), or the table-driven one
+// alone, which every processor runs. Both give the same bytes and the same failures; tests and the
+// fuzz target compare them.
+enum class Base64Decoder { Fastest, TableDriven };
+void chooseBase64Decoder(Base64Decoder decoder);

@@ -2,18 +2,21 @@
 
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/block_decryption.h"
+#include "e2eCrypto/detached_content.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/envelope_opening.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/library_memory.h"
 #include "e2eCrypto/openssl_handles.h"
 
+#include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/sha.h>
 
 #include <climits>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -117,6 +120,25 @@ CmsPtr parseEnvelope(std::string_view der) {
     return envelope;
 }
 
+// Parses the envelope without its encrypted content, and cuts der down to that content where it
+// lies: the content is then held once. Nothing, and der untouched, when the DER is laid out otherwise
+// or the structure without its content does not parse (the whole DER then says why).
+std::optional<CmsPtr> parseWithoutContent(std::string& der) {
+    const std::optional<DetachedContent> detached = detachEnvelopeContent(der);
+    if (!detached) {
+        return std::nullopt;
+    }
+    const auto* cursor = reinterpret_cast<const unsigned char*>(detached->skeleton.data());
+    CmsPtr envelope(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(detached->skeleton.size())));
+    if (!envelope) {
+        ERR_clear_error();
+        return std::nullopt;
+    }
+    der.erase(0, detached->offset);
+    der.resize(detached->length);
+    return envelope;
+}
+
 // Opens the envelope into plaintext, whose storage is reused when it is large enough.
 void openEnvelopeInto(CMS_ContentInfo& envelope, EVP_PKEY& key, std::string_view recipientCertificateDer,
                       std::string& plaintext) {
@@ -152,6 +174,13 @@ void decryptWithin(std::string& buffer, std::string_view input, const SecretStri
     }
     const EvpPkeyPtr privateKey = readPrivateKey(key, keyPassword);
     decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
+    if (std::optional<CmsPtr> envelope = parseWithoutContent(buffer)) {
+        const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
+        if (!decryptEnvelopeWithin(**envelope, *privateKey, recipient.get(), buffer)) {
+            fail(notDecrypted);
+        }
+        return;
+    }
     const CmsPtr envelope = parseEnvelope(buffer);
     // The parsed structure holds the ciphertext; the DER's storage receives the plaintext.
     buffer.clear();

@@ -6,6 +6,7 @@
 #include <openssl/err.h>
 #include <openssl/objects.h>
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -95,20 +96,28 @@ bool unwrapContentKey(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, E
     return unwrapped;
 }
 
+// Unwraps the recipient's content key and gives the keyed cipher of the content stream, which lives
+// as long as stream; null when either fails.
+EVP_CIPHER_CTX* keyedContentCipher(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient,
+                                   EVP_PKEY& privateKey, BioPtr& stream) {
+    if (!unwrapContentKey(envelope, recipient, privateKey)) {
+        return nullptr;
+    }
+    stream = contentStream(envelope);
+    return stream ? streamCipher(*stream) : nullptr;
+}
+
 bool openRecipient(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, EVP_PKEY& privateKey,
                    std::string_view ciphertext, std::string& plaintext) {
-    if (!unwrapContentKey(envelope, recipient, privateKey)) {
-        return false;
-    }
-    const BioPtr stream = contentStream(envelope);
-    EVP_CIPHER_CTX* context = stream ? streamCipher(*stream) : nullptr;
+    BioPtr stream;
+    EVP_CIPHER_CTX* context = keyedContentCipher(envelope, recipient, privateKey, stream);
     return context != nullptr && decryptBlocks(*context, ciphertext, plaintext);
 }
 
-} // namespace
-
-bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
-                     std::string& plaintext) {
+// The recipients to try, once the envelope is known to be one this reader opens; nothing when it is
+// not. The envelope's own content must be there, if only empty.
+std::optional<std::vector<CMS_RecipientInfo*>> openableRecipients(CMS_ContentInfo& envelope,
+                                                                  X509* recipientCertificate) {
     const int type = OBJ_obj2nid(CMS_get0_type(&envelope));
     if (type == NID_id_smime_ct_authEnvelopedData) {
         unsupportedAlgorithm();
@@ -116,17 +125,20 @@ bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* reci
     ASN1_OCTET_STRING** content = type == NID_pkcs7_enveloped ? CMS_get0_content(&envelope) : nullptr;
     if (content == nullptr || *content == nullptr || !checkContentCipher(envelope)) {
         ERR_clear_error();
-        return false;
+        return std::nullopt;
     }
-    const std::vector<CMS_RecipientInfo*> recipients = recipientsToTry(envelope, recipientCertificate);
+    std::vector<CMS_RecipientInfo*> recipients = recipientsToTry(envelope, recipientCertificate);
     // A content key of the wrong length, or one that cannot be unwrapped, is an error rather than a
     // quiet switch to a random key.
     if (CMS_decrypt(&envelope, nullptr, nullptr, nullptr, nullptr, CMS_DEBUG_DECRYPT) != 1) {
         ERR_clear_error();
-        return false;
+        return std::nullopt;
     }
-    const std::string_view ciphertext(reinterpret_cast<const char*>(ASN1_STRING_get0_data(*content)),
-                                      static_cast<std::size_t>(ASN1_STRING_length(*content)));
+    return recipients;
+}
+
+bool openRecipients(CMS_ContentInfo& envelope, const std::vector<CMS_RecipientInfo*>& recipients,
+                    EVP_PKEY& privateKey, std::string_view ciphertext, std::string& plaintext) {
     for (CMS_RecipientInfo* recipient : recipients) {
         if (openRecipient(envelope, *recipient, privateKey, ciphertext, plaintext)) {
             return true;
@@ -134,4 +146,41 @@ bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* reci
     }
     ERR_clear_error();
     return false;
+}
+
+} // namespace
+
+bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+                     std::string& plaintext) {
+    const std::optional<std::vector<CMS_RecipientInfo*>> recipients =
+        openableRecipients(envelope, recipientCertificate);
+    if (!recipients) {
+        return false;
+    }
+    const ASN1_OCTET_STRING* content = *CMS_get0_content(&envelope);
+    const std::string_view ciphertext(reinterpret_cast<const char*>(ASN1_STRING_get0_data(content)),
+                                      static_cast<std::size_t>(ASN1_STRING_length(content)));
+    return openRecipients(envelope, *recipients, privateKey, ciphertext, plaintext);
+}
+
+bool decryptEnvelopeWithin(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+                           std::string& buffer) {
+    const std::optional<std::vector<CMS_RecipientInfo*>> recipients =
+        openableRecipients(envelope, recipientCertificate);
+    if (!recipients) {
+        return false;
+    }
+    if (recipients->size() != 1) {
+        // A recipient that fails after decrypting would leave nothing for the next one to try.
+        const std::string ciphertext = std::move(buffer);
+        buffer.clear();
+        return openRecipients(envelope, *recipients, privateKey, ciphertext, buffer);
+    }
+    BioPtr stream;
+    EVP_CIPHER_CTX* context = keyedContentCipher(envelope, *recipients->front(), privateKey, stream);
+    if (context == nullptr || !decryptBlocksWithin(*context, buffer)) {
+        ERR_clear_error();
+        return false;
+    }
+    return true;
 }

@@ -17,3 +17,9 @@
 // opens (key agreement, key-encryption key, password only).
 bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
                      std::string& plaintext);
+
+// The same for an envelope parsed with an empty content in place of its encrypted content, which
+// buffer holds: buffer is decrypted onto itself and cut to the plaintext. False as above, and then
+// buffer is wiped or holds the ciphertext still.
+bool decryptEnvelopeWithin(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+                           std::string& buffer);

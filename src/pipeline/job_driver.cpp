@@ -54,7 +54,7 @@ public:
 
 private:
     void runSingleFile() {
-        const CertificateTools tools;
+        const CertificateTools tools(settings_.makeCaStore);
         JobContext job{
             ui_, form_, log_, JobMode::SingleFile, {values_.input, values_.output}, &settings_.streams};
         FileReport& report = addReport(values_.input, values_.output);
@@ -91,7 +91,7 @@ private:
     }
 
     void runBatch(const JobPaths& paths) {
-        const CertificateTools tools;
+        const CertificateTools tools(settings_.makeCaStore);
         JobContext job{ui_, form_, log_, JobMode::Batch, {}, &settings_.streams};
         for (std::size_t i = 0; i < paths.inputs.size(); ++i) {
             addReport(paths.inputs[i], paths.outputs[i]);

@@ -2,6 +2,7 @@
 // The Verify/Decrypt job: what runs when the person presses Verify/Decrypt on the form (or runs
 // quillbox-cli open). It reads and trims the form, checks the paths, and takes each document
 // through its layers to its output file, reporting every outcome through the JobUi and the log.
+#include "certs/certificate_tools.h"
 #include "pipeline/activity_log.h"
 #include "pipeline/app_paths.h"
 #include "pipeline/job_form.h"
@@ -23,6 +24,9 @@ struct JobSettings {
     const FileAccess* fileAccess = nullptr; // null: the platform's access checks
     ActivityLog::Clock logClock = ActivityLog::localNow;
     StandardStreams streams = {};
+    // Reads the CA certificates, once per job; a program that runs many jobs in a row may hand out one
+    // store it has read.
+    CaStoreMaker makeCaStore = makeVerificationStore;
 };
 
 // One job. An errorDef::Fatal ends it through ui.terminateApplication, which does not return in

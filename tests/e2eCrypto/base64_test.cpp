@@ -83,14 +83,30 @@ INSTANTIATE_TEST_SUITE_P(Cases, DecodeBase64Rejects,
                          ::testing::Values("YW Jj", "YW\tJj", "YWJj-", std::string("YW\0Jj", 5),
                                            "YWJj\xc3\xa9", "-----BEGIN", "YWJjYWJjYWJj YWJj"));
 
-TEST(Base64, RoundTripsRandomBytesOfEveryAlignment) {
+// Every test below runs with the fastest decoder this processor offers and with the table-driven one.
+class Base64Decoders : public ::testing::TestWithParam<Base64Decoder> {
+protected:
+    void SetUp() override { chooseBase64Decoder(GetParam()); }
+    void TearDown() override { chooseBase64Decoder(Base64Decoder::Fastest); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Both, Base64Decoders,
+                         ::testing::Values(Base64Decoder::Fastest, Base64Decoder::TableDriven),
+                         [](const auto& info) {
+                             return info.param == Base64Decoder::Fastest ? "Fastest" : "TableDriven";
+                         });
+
+TEST_P(Base64Decoders, RoundTripRandomBytesOfEveryAlignment) {
     std::mt19937 random(20261207);
     for (std::size_t n = 0; n < 2000; n += 7) {
         std::string bytes(n, '\0');
         for (auto& byte : bytes) {
             byte = static_cast<char>(random());
         }
-        EXPECT_EQ(decodeBase64(encodeBase64(bytes)), bytes) << n;
+        std::string buffer = encodeBase64(bytes);
+        EXPECT_EQ(decodeBase64(buffer), bytes) << n;
+        decodeBase64Within(buffer, std::string_view(buffer)); // from its first byte: the closest overlap
+        EXPECT_EQ(buffer, bytes) << n;
     }
 }
 
@@ -144,7 +160,7 @@ std::optional<std::string> decodedOrRejected(std::string_view first, std::string
     }
 }
 
-TEST(Base64, FastPathAgreesWithByteByByteDecoding) {
+TEST_P(Base64Decoders, AgreeWithByteByByteDecoding) {
     std::mt19937 random(7);
     const std::string rare = std::string("\r\n=- \t\0", 7);
     for (int round = 0; round < 3000; ++round) {
@@ -156,6 +172,20 @@ TEST(Base64, FastPathAgreesWithByteByByteDecoding) {
         const std::size_t cut = text.empty() ? 0 : random() % text.size();
         const std::string_view whole = text;
         EXPECT_EQ(decodedOrRejected(whole.substr(0, cut), whole.substr(cut)), decodeByteByByte(text)) << text;
+    }
+}
+
+TEST_P(Base64Decoders, AgreeWithByteByByteDecodingOnEveryByteAtEveryPlace) {
+    std::string text;
+    for (std::size_t i = 0; i < 80; ++i) {
+        text += alphabet[(i * 37) % 64];
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        for (std::size_t place = 0; place < 40; ++place) {
+            std::string bent = text;
+            bent[place] = static_cast<char>(byte);
+            ASSERT_EQ(decodedOrRejected(bent, {}), decodeByteByByte(bent)) << byte << " at " << place;
+        }
     }
 }
 

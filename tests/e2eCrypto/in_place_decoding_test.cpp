@@ -163,6 +163,16 @@ TEST_F(EnvelopeDecryptionWithin, OpensLargeContentInEveryCipher) {
     }
 }
 
+TEST_F(EnvelopeDecryptionWithin, TriesEveryRecipientWhenNoneIsNamed) {
+    const std::string content = patterned(largeSize);
+    const testdoc::Identity other = testdoc::makeIdentity({.keyIndex = 4, .keyBits = 1024});
+    std::string buffer = prefix + testdoc::armour(testdoc::envelopedDataDer(
+                                      content, {other.certificate.get(), user().certificate.get()}));
+    decryptDataWithin(buffer, std::string_view(buffer).substr(prefix.size()), pem, password, PrivateKeyMode,
+                      supportedKeyFormat);
+    EXPECT_TRUE(buffer == content);
+}
+
 TEST_F(EnvelopeDecryptionWithin, ABrokenArmourLeavesNothing) {
     const std::string armour =
         testdoc::armour(testdoc::envelopedDataDer("content", {user().certificate.get()}));

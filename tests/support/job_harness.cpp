@@ -14,7 +14,7 @@ std::string pairOf(const std::string& input, const std::string& output) {
     return input + " -> " + output;
 }
 
-JobHarness::JobHarness() {
+JobHarness::JobHarness(const std::filesystem::path& base) : dir(base) {
     const std::string appDirectory = dir.file("app");
     ::mkdir(appDirectory.c_str(), 0700);
     settings.appPaths = AppPaths{appDirectory + "/"};

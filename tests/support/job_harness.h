@@ -25,7 +25,8 @@ std::ostream& operator<<(std::ostream& out, const LogRecord& record);
 
 class JobHarness {
 public:
-    JobHarness();
+    // The job's files live in a fresh directory under base.
+    explicit JobHarness(const std::filesystem::path& base = std::filesystem::temp_directory_path());
 
     TempDir dir;
     ScriptedJobUi ui;

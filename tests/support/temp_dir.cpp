@@ -7,9 +7,8 @@
 #include <stdexcept>
 
 // A name nobody else holds: create_directory reports whether it made the directory itself.
-TempDir::TempDir() {
+TempDir::TempDir(const std::filesystem::path& base) {
     static std::mt19937_64 generator{std::random_device{}()};
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
         const std::filesystem::path candidate =
             base / ("quillbox-test-" + std::to_string(generator() % 1000000000ULL));
