@@ -25,8 +25,7 @@ function(quillbox_install_man_page page)
 endfunction()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${quillbox_doc_dir})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${quillbox_doc_dir}/manual
-        PATTERN "*.qrc" EXCLUDE PATTERN "CMakeLists.txt" EXCLUDE)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/manual/ DESTINATION ${quillbox_doc_dir}/manual)
 
 # The bash completion is made from the same option declarations as --help.
 add_custom_command(OUTPUT ${quillbox_generated_dir}/quillbox-cli.bash-completion
@@ -37,16 +36,19 @@ add_custom_target(quillbox_cli_bash_completion ALL DEPENDS ${quillbox_generated_
 install(FILES ${quillbox_generated_dir}/quillbox-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME quillbox-cli)
 
-# The man page of quillbox-cli is its own --help, so the two always agree.
+# The man page of quillbox-cli is its own --help, so the two always agree. Its date is the
+# configuration's (SOURCE_DATE_EPOCH when set), so rebuilding never changes the page.
+string(TIMESTAMP quillbox_man_date "%Y-%m-%d" UTC)
 add_custom_command(OUTPUT ${quillbox_generated_dir}/quillbox-cli.1
                    COMMAND ${quillbox_packaging_dir}/man-from-help $<TARGET_FILE:quillbox-cli>
-                           ${quillbox_generated_dir}/quillbox-cli.1
+                           ${quillbox_generated_dir}/quillbox-cli.1 ${quillbox_man_date}
                    DEPENDS quillbox-cli ${quillbox_packaging_dir}/man-from-help
                    VERBATIM)
 quillbox_install_man_page(${quillbox_generated_dir}/quillbox-cli.1)
 
 if(TARGET quillbox-reader)
   string(REPLACE "-" "\\-" QUILLBOX_DOC_DIR ${CMAKE_INSTALL_PREFIX}/${quillbox_doc_dir})
+  string(REPLACE "-" "\\-" QUILLBOX_WORD_appDataFallback "${QUILLBOX_WORD_appDataFallback}")
   configure_file(${quillbox_packaging_dir}/quillbox-reader.1.in ${quillbox_generated_dir}/quillbox-reader.1 @ONLY)
   quillbox_install_man_page(${quillbox_generated_dir}/quillbox-reader.1)
 

@@ -1,10 +1,10 @@
 #include "app/help_window.h"
 
+#include "app/manual_browser.h"
 #include "app/pictures.h"
 
 #include <QApplication>
 #include <QScreen>
-#include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -14,7 +14,7 @@ QUrl HelpWindow::manualUrl() {
     return QUrl(QStringLiteral("qrc:/docs/index.html"));
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new ManualBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title());
     setWindowIcon(pictures::applicationIcon());

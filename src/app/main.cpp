@@ -3,6 +3,8 @@
 #include "app/reader_command_line.h"
 #include "app/single_instance.h"
 
+#include "platform/console.h"
+
 #include <QApplication>
 
 namespace {
@@ -21,6 +23,8 @@ int main(int argc, char* argv[]) {
     // Help and version must not need a display: they are answered before the window system is
     // reached.
     if (ReaderCommandLine(argumentsOf(argc, argv)).asksForInformation()) {
+        platform::reachParentConsole();
+        const platform::Utf8Console console;
         QCoreApplication application(argc, argv);
         return ReaderCommandLine(QCoreApplication::arguments()).report();
     }

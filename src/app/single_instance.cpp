@@ -1,9 +1,12 @@
 #include "app/single_instance.h"
 
+#include "platform/instance_lock.h"
 #include "platform/user_identity.h"
 
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QUrl>
 
 #include <memory>
@@ -16,6 +19,10 @@ namespace {
 const QByteArray kOpen = QByteArrayLiteral("open ");
 const QByteArray kActivate = QByteArrayLiteral("activate");
 constexpr int kWaitMs = 200;
+// How long a later copy keeps trying while the first copy is starting to listen (between taking the
+// lock and listening) or its pipe instances are busy with other copies, and the pause in between.
+constexpr int kHandOverWaitMs = 5000;
+constexpr int kRetryPauseMs = 50;
 
 QByteArray request(const QStringList& documents) {
     QByteArray bytes;
@@ -33,6 +40,8 @@ QString SingleInstance::instanceName() {
 }
 
 SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
+
+SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::isListening() const {
     return server_ != nullptr && server_->isListening();
@@ -54,10 +63,27 @@ std::optional<SingleInstance::Claim> SingleInstance::askRunningCopy(const QStrin
 }
 
 SingleInstance::Claim SingleInstance::claim(const QStringList& documents) {
-    if (const std::optional<Claim> answered = askRunningCopy(documents)) {
-        return *answered;
+    // Only the lock says which copy is first: a copy that merely finds nobody listening may be
+    // racing one that has not started to listen yet, and would take its socket away.
+    const QDeadlineTimer deadline(kHandOverWaitMs);
+    for (;;) {
+        lock_ = std::make_unique<platform::InstanceLock>(name_.toStdString());
+        if (lock_->held()) {
+            return listen();
+        }
+        lock_.reset();
+        if (const std::optional<Claim> answered = askRunningCopy(documents)) {
+            return *answered;
+        }
+        if (deadline.hasExpired()) {
+            return Claim::Found;
+        }
+        QThread::msleep(kRetryPauseMs);
     }
-    // Nobody answered: whatever socket file is left belongs to a copy that is gone.
+}
+
+SingleInstance::Claim SingleInstance::listen() {
+    // This copy holds the lock: whatever socket file is left belongs to a copy that is gone.
     QLocalServer::removeServer(name_);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);

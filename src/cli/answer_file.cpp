@@ -55,3 +55,15 @@ std::deque<SecretString> readAnswerLines(const std::string& option, const std::s
     }
     return lines;
 }
+
+std::optional<SecretString> AnswerFile::next() {
+    if (!lines_) {
+        lines_ = readAnswerLines(option_, path_);
+    }
+    if (lines_->empty()) {
+        return std::nullopt;
+    }
+    SecretString line = std::move(lines_->front());
+    lines_->pop_front();
+    return line;
+}

@@ -48,7 +48,10 @@ std::string commandCase(const CommandDeclaration& command) {
         }
         names.insert(names.end(), option.names.begin(), option.names.end());
     }
-    std::string text = "    " + command.name + ")\n";
+    // After "--" every word is an operand.
+    std::string text = "    " + command.name + ")\n        if _quillbox_cli_options_ended; then\n" +
+                       "            _quillbox_cli_files '" + command.operandPattern +
+                       "'\n            return\n" + "        fi\n";
     if (!order.empty()) {
         text += "        case $prev in\n";
         for (const std::string& completion : order) {
@@ -88,6 +91,14 @@ _quillbox_cli_files() {
             COMPREPLY+=("$candidate")
         fi
     done
+}
+
+_quillbox_cli_options_ended() {
+    local i
+    for ((i = 2; i < COMP_CWORD; i++)); do
+        [[ ${COMP_WORDS[i]} != -- ]] || return 0
+    done
+    return 1
 }
 
 _quillbox_cli() {

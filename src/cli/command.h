@@ -1,5 +1,7 @@
 #pragma once
 // A subcommand of quillbox-cli.
+#include "command_declaration.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,9 +11,14 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Writes the usage problem and the hint to --help on stderr; returns the usage exit status.
+int reportUsageError(const std::string& problem);
+
 class Command {
 public:
     virtual ~Command() = default;
+    // What the command accepts; its part of --help is made from it.
+    virtual const CommandDeclaration& declaration() const = 0;
     // arguments: everything after the subcommand's name. Returns the exit status; throws UsageError.
     virtual int run(const std::vector<std::string>& arguments) = 0;
 };

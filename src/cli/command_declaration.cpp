@@ -1,5 +1,15 @@
 #include "command_declaration.h"
 
+#include "platform/platform_words.h"
+
+namespace {
+
+OptionDeclaration helpOption(const std::string& command) {
+    return {{"-h", "--help"}, "", ValueKind::None, false, {"print " + command + "'s part of this help"}};
+}
+
+} // namespace
+
 const CommandDeclaration& openDeclaration() {
     static const CommandDeclaration declaration{
         "open",
@@ -9,8 +19,9 @@ const CommandDeclaration& openDeclaration() {
              "PATH",
              ValueKind::AnyFile,
              false,
-             {"output for the input in the same position (repeatable);",
-              "default: the input path with every \".qsig\" removed from its name"}},
+             {"output for the input in the same position (repeatable); \"-\" is",
+              "standard output (not with --json); default: the input path with",
+              "every \".qsig\" removed from its name"}},
             {{"--crl"},
              "PATH",
              ValueKind::CrlFile,
@@ -23,13 +34,13 @@ const CommandDeclaration& openDeclaration() {
              false,
              {"answers to pass-phrase prompts, one per line, in order; when they",
               "run out, a prompt counts as cancelled. A file, a pipe or /dev/stdin",
-              "of at most 1 MiB; one that cannot be read is a usage error"}},
+              "of at most 1 MiB, read when the first prompt needs it; one that",
+              "cannot be read then is a usage error"}},
             {{"--store"},
              "DIR",
              ValueKind::Directory,
              false,
-             {"the personal certificate store, an NSS database directory",
-              "(default: $QUILLBOX_STORE, else ~/.pki/nssdb)"}},
+             {platform::words().storeOption1, platform::words().storeOption2}},
             {{"--store-password-file"},
              "F",
              ValueKind::AnyFile,
@@ -45,18 +56,15 @@ const CommandDeclaration& openDeclaration() {
              "",
              ValueKind::None,
              false,
-             {"one JSON object per document, one per line, on stdout: input,",
-              "output, status (saved, failed, skipped, declined, cancelled,",
-              "not-processed), layers removed, signature verdicts, outcome text",
-              "(for a document not saved, the message that says why). A byte",
-              "that is not part of valid UTF-8 is written as \\udcXX, XX its",
-              "value, so a path's bytes can be recovered (\"surrogateescape\")"}},
+             {"one JSON object per document on stdout, each line written as its",
+              "document is done with (see JSON output below)"}},
             {{"--app-dir"},
              "DIR",
              ValueKind::Directory,
              false,
              {"where the activity log (Reader-Log.txt) and the key-notice marker",
               "(askag) live (default: the program's application directory)"}},
+            helpOption("open"),
         },
         "*.qsig",
     };
@@ -64,7 +72,19 @@ const CommandDeclaration& openDeclaration() {
 }
 
 const CommandDeclaration& inspectDeclaration() {
-    static const CommandDeclaration declaration{"inspect", "INPUT...", {}, "*.qsig"};
+    static const CommandDeclaration declaration{
+        "inspect",
+        "[options] INPUT...",
+        {
+            {{"--json"},
+             "",
+             ValueKind::None,
+             false,
+             {"one JSON object per INPUT on stdout (see JSON output below)"}},
+            helpOption("inspect"),
+        },
+        "*.qsig",
+    };
     return declaration;
 }
 

@@ -4,12 +4,12 @@
 #include "exit_status.h"
 #include "help_text.h"
 #include "inspect_command.h"
-#include "one_line.h"
 #include "open_command.h"
+#include "parsed_arguments.h"
+#include "standard_output.h"
 
 #include "certs/library_versions.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -24,37 +24,46 @@ std::unique_ptr<Command> commandNamed(const std::string& name) {
     return nullptr;
 }
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "quillbox: usage: %s\nTry 'quillbox-cli --help'.\n", oneLine(problem).c_str());
-    return exitstatus::usage;
+int print(const std::string& text) {
+    StandardOutput out;
+    out.write(text);
+    return out.finish(exitstatus::saved);
+}
+
+// "open --help": the command's own part of the help, whatever else the command line holds.
+bool asksForHelp(const Command& command, const std::vector<std::string>& arguments) {
+    return parseArguments(command.declaration(), arguments).last("--help").has_value();
 }
 
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, const std::string& version) {
     if (arguments.empty()) {
-        return usageError("a command is needed: open, inspect, --help or --version");
+        return reportUsageError("a command is needed: open, inspect, --help or --version");
     }
     const std::string& first = arguments.front();
     if (first == "--help" || first == "-h" || first == "help") {
-        std::fputs(helpText().c_str(), stdout);
-        return exitstatus::saved;
+        return print(helpText());
     }
     if (first == "--version") {
         // The first line alone names the program; packaging reads it.
-        std::printf("quillbox-cli %s\n", version.c_str());
+        std::string text = "quillbox-cli " + version + "\n";
         for (const std::string& library : cryptoLibraryVersions()) {
-            std::printf("%s\n", library.c_str());
+            text += library + "\n";
         }
-        return exitstatus::saved;
+        return print(text);
     }
     const std::unique_ptr<Command> command = commandNamed(first);
     if (!command) {
-        return usageError("unknown command " + first);
+        return reportUsageError("unknown command " + first);
     }
+    const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
     try {
-        return command->run({arguments.begin() + 1, arguments.end()});
+        if (asksForHelp(*command, rest)) {
+            return print(commandHelpText(command->declaration()));
+        }
+        return command->run(rest);
     } catch (const UsageError& error) {
-        return usageError(error.what());
+        return reportUsageError(error.what());
     }
 }

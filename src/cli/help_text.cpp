@@ -1,6 +1,6 @@
 #include "help_text.h"
 
-#include "command_declaration.h"
+#include "platform/platform_words.h"
 
 #include <algorithm>
 
@@ -8,10 +8,14 @@ namespace {
 
 constexpr std::size_t tagWidth = 23;
 
-std::string usageLines() {
-    std::string lines;
+std::string usageLine(const CommandDeclaration& command) {
+    return "  quillbox-cli " + command.name + " " + command.synopsis + "\n";
+}
+
+std::string usageSection() {
+    std::string lines = "Usage:\n";
     for (const CommandDeclaration* command : commandDeclarations()) {
-        lines += "  quillbox-cli " + command->name + " " + command->synopsis + "\n";
+        lines += usageLine(*command);
     }
     return lines + "  quillbox-cli --help | --version\n";
 }
@@ -30,63 +34,165 @@ std::string optionLines(const CommandDeclaration& command) {
     return lines;
 }
 
-} // namespace
-
-std::string helpText() {
-    return R"(quillbox-cli - open secured .qsig documents from the command line
-
-Usage:
-)" + usageLines() +
-           R"(
-open removes every layer of each INPUT: it verifies signatures (and prints their verdicts),
+std::string openSection() {
+    return R"(open removes every layer of each INPUT: it verifies signatures (and prints their verdicts),
 decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers with your private
 key from the certificate store, and saves the plain content. One INPUT is a single-file job,
 several are a batch job, exactly as with the desktop program's form. Relative paths are made
 absolute first; a path that begins or ends with white space is a usage error (the form trims its
-boxes, a command line does not guess).
+boxes, a command line does not guess). An INPUT "-" is read from standard input (at most 4 GiB);
+with "-o -" the content goes to standard output, and messages and verdicts stay on stderr.
 
 Options of open:
-)" + optionLines(openDeclaration()) +
-           R"(
+)" + optionLines(openDeclaration());
+}
+
+std::string inspectSection() {
+    return R"(Inspect:
 inspect prints each INPUT's layers on stdout without decrypting anything: signed layers with
-their verdict, and for a certificate-encrypted layer the recipient's common name and validity.
+their verdict, a certificate-encrypted layer with its recipient's name, serial number, validity
+and content cipher, a pass-phrase layer, and the plain content with its size. Its options:
+)" + optionLines(inspectDeclaration());
+}
 
---help prints this text. --version prints the version of quillbox-cli on its first line, then
-those of the OpenSSL and NSS libraries it runs with.
+std::string jsonSection() {
+    return R"(JSON output:
+open --json writes one object per document, on one line, as soon as the document is done with;
+the documents the job never reached follow at the end, and a document that SIGINT, SIGTERM or
+SIGHUP interrupts gets a line with the status "interrupted". A byte that is not part of valid
+UTF-8 is written as \udcXX, XX its value, so a path's bytes can be recovered
+("surrogateescape"). The keys of a document:
+  input, output        the paths, made absolute ("-" for standard input)
+  status               saved, failed, skipped, declined, cancelled, not-processed or
+                       interrupted
+  layers               the layers removed, outermost first: pass-phrase, certificate, signed
+  verdicts             one object per signed layer, in order (below)
+  outcome              the completion text when saved; otherwise the message that says why
+  layers_left          the layers still in the saved output: ["pass-phrase"] when the prompt
+                       of an inner pass-phrase layer of a batch was cancelled, else []
+  certificate_layers   one object per certificate-encrypted layer reached, in order: its
+                       "recipient" (subject, serial, not_before, not_after, and valid, true
+                       when the certificate's dates hold now) and "cipher" (the content
+                       cipher, OpenSSL's short name, or null when unreadable)
+A verdict holds the sentences the result shows, header (SUCCESS or FAILED), signer, signature,
+integrity, validity and revocation, and "signers", one object per signer:
+  subject, issuer      one-line names, as shown
+  serial               the certificate's serial number, lower-case hex
+  sha256               SHA-256 of the certificate's DER, 64 hex digits
+  not_before, not_after   the validity period, ISO 8601 UTC (YYYY-MM-DDTHH:MM:SSZ)
+  signing_time         the signed signing-time attribute, ISO 8601 UTC, or null
+  digest               the digest algorithm, OpenSSL's short name
+  signature_algorithm  the signature algorithm, OpenSSL's short name
+  signature_valid      true when the signature verifies
+  expired, not_yet_valid   the certificate's dates against the time of the check
+  revocation           not-revoked, revoked, unknown, or not-checked (without --crl)
+  crl                  the CRL that was read: issuer, this_update and next_update (ISO 8601
+                       UTC or null); null when none was read
+  chain                trusted when the certificate chains to a root of the CA store the
+                       verification uses (see Environment), else untrusted
+  chain_subjects       the chain that was built, signer first
+inspect --json writes one object per INPUT: input, status (secured, not-secured or failed),
+outcome (the message when it failed, else empty) and "layers", outermost first, each with kind
+(signed, certificate, pass-phrase or plain), size (the bytes of the layer with all it holds)
+and, for a signed layer, its "verdict", for a certificate-encrypted layer its "recipient" and
+"cipher".
+)";
+}
 
+std::string passPhraseSection() {
+    return R"(Pass phrases:
 Pass phrases and store passwords are read from the terminal with echo off (turned off before
 the prompt shows, so nothing typed ahead is shown or lost), never from the command line. Without
-a terminal, a prompt that has no answer counts as cancelled.
+a terminal, a prompt that has no answer counts as cancelled. A blank line of --passphrase-file is
+a blank answer: the job ends that document with "Blank password given to decrypt". A question
+(such as overwriting an output) and its [y/N] are asked on the terminal; without one, or with
+--no, the answer is No.
+)";
+}
 
-Messages: every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line
-breaks inside a message become spaces), where <kind> tells what the desktop program shows it as:
+std::string messageSection() {
+    return R"--(Messages:
+Every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line breaks inside a
+message become spaces), where <kind> tells what the desktop program shows it as:
   error        an error (red cross)
-  warning      a warning or a question (yellow triangle)
+  warning      a warning or a question (yellow triangle); also an output saved with a layer
+               still in it
   information  a notice on the way (speech bubble)
   success      a completed job (green tick)
   notice       the file about to be processed, the private-key notice (padlock)
   fatal        a fatal error; the program ends at once (with --json, after the objects of
                the documents so far, the last saying what the fatal error was)
 A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
-and the integrity, validity and revocation texts.
+the integrity, validity and revocation texts, and last "Certificate chain: trusted (root:
+<CN>)" when every signer chains to a known root, else "Certificate chain: no known authority".
+)--";
+}
 
-Exit status:
-  2    usage error
-  1    an input failed or was skipped, or the paths were refused
+std::string exitStatusSection() {
+    return R"(Exit status:
+  2    usage error (also a file of answers that cannot be read when first needed)
+  1    an input failed or was skipped, the paths were refused, or standard output could not
+       be written
   130  a pass-phrase or store-password prompt was cancelled (or had no answer)
   3    every input was saved, but a signature verdict was FAILED
   0    every input was saved (inspect: every input is a secured document)
-  The first of these that applies is the exit status.
-
-Files:
-  The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
-  else the program's directory when writable, else ~/.local/share/quillbox-reader/.
-  The certificate store is $QUILLBOX_STORE, else ~/.pki/nssdb (see --store).
-
-Examples:
-  quillbox-cli open report.pdf.qsig
-  quillbox-cli open --passphrase-file answers.txt -o /tmp/out.txt letter.qsig
-  quillbox-cli open --crl /etc/quillbox/ca.crl --yes --json a.qsig b.qsig c.qsig
-  quillbox-cli inspect letter.qsig
+  The first of these that applies is the exit status. SIGINT, SIGTERM and SIGHUP end the
+  program as they would any other.
 )";
+}
+
+// Where the private key is looked for.
+std::string storeParagraph() {
+    return std::string("  Your private key comes from\n    ") + platform::words().keyStore + ".\n";
+}
+
+std::string environmentSection() {
+    return R"(Environment:
+  QUILLBOX_STORE   the personal certificate store (an NSS database directory) when --store
+                   is not given
+  QUILLBOX_HOME    the application directory (activity log, key-notice marker) when --app-dir
+                   is not given
+  SSL_CERT_DIR, SSL_CERT_FILE   the CA certificates that signer chains are checked against,
+                   besides ../../certs from the working directory
+)";
+}
+
+std::string filesSection() {
+    return R"(Files:
+  The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
+  else the program's directory when a file can be made there, else )" +
+           platform::words().appDataFallback + ".\n" + storeParagraph();
+}
+
+std::string examplesSection() {
+    return R"(Examples:
+  quillbox-cli open report.pdf.qsig
+  quillbox-cli open --passphrase-file answers.txt -o )" +
+           std::string(platform::words().exampleOutput) + R"( letter.qsig
+  quillbox-cli open --crl )" +
+           platform::words().exampleCrl + R"( --yes --json a.qsig b.qsig c.qsig
+  quillbox-cli open -o - - < letter.qsig > letter.txt
+  quillbox-cli inspect --json letter.qsig
+)";
+}
+
+} // namespace
+
+std::string helpText() {
+    return "quillbox-cli - open secured .qsig documents from the command line\n\n" + usageSection() + "\n" +
+           openSection() + "\n" + inspectSection() +
+           "\n--help prints this text, and open --help or inspect --help that command's part. --version\n"
+           "prints the version of quillbox-cli on its first line, then those of the OpenSSL and NSS\n"
+           "libraries it runs with.\n\n" +
+           jsonSection() + "\n" + passPhraseSection() + "\n" + messageSection() + "\n" + exitStatusSection() +
+           "\n" + environmentSection() + "\n" + filesSection() + "\n" + examplesSection();
+}
+
+std::string commandHelpText(const CommandDeclaration& command) {
+    const std::string usage = "Usage:\n" + usageLine(command) + "\n";
+    if (command.name == inspectDeclaration().name) {
+        return usage + inspectSection() + "\n" + jsonSection();
+    }
+    return usage + openSection() + "\n" + jsonSection() + "\n" + passPhraseSection() + "\n" +
+           exitStatusSection();
 }

@@ -1,79 +1,63 @@
 #include "inspect_command.h"
 
 #include "cli_paths.h"
+#include "document_input.h"
 #include "exit_status.h"
+#include "json_lines.h"
+#include "json_writer.h"
 #include "one_line.h"
 #include "parsed_arguments.h"
+#include "standard_output.h"
 
 #include "certs/certificate_tools.h"
-#include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/whole_file.h"
-#include "pipeline/certificate_layer.h"
-
-#include <openssl/asn1.h>
+#include "pipeline/certificate_layer_facts.h"
 
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 namespace {
 
-std::string isoTime(const ASN1_TIME* time) {
-    std::tm when{};
-    if (time == nullptr || ASN1_TIME_to_tm(time, &when) != 1) {
-        return "(unknown)";
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &when);
-    return text;
-}
+struct InspectedLayer {
+    EnvelopeKind kind = EnvelopeKind::Unrecognised;
+    std::size_t size = 0; // the layer with all it holds
+    std::optional<SignatureVerdict> verdict;
+    std::optional<CertificateLayerFacts> certificate;
+};
 
-// The certificate is read once and judged against one reading of the clock.
-std::string recipientLine(const CertificateTools& tools, const std::string& certificateText) {
-    const X509Ptr certificate = tools.loadCertificate(certificateText, false);
-    const CertificateValidity validity = validityAt(*certificate, std::time(nullptr));
-    const std::string name = tools.commonName(*certificate);
-    return "certificate-encrypted layer for " + (name.empty() ? std::string("(no common name)") : name) +
-           ", valid from " + isoTime(X509_get0_notBefore(certificate.get())) + " to " +
-           isoTime(X509_get0_notAfter(certificate.get())) + " (" +
-           (validity.expired       ? "expired"
-            : validity.notYetValid ? "not yet valid"
-                                   : "valid") +
-           ")";
-}
+struct Inspection {
+    bool read = false;
+    std::vector<InspectedLayer> layers; // outermost first
+    std::string error;                  // the message that stopped the inspection
+    const char* errorKind = "error";
 
-// Prints the layers of one document on stdout; false when it is no secured document or is broken.
-bool inspect(const CertificateTools& tools, const std::string& path) {
-    std::string content;
-    if (!ReadWholeFile(path, content)) {
-        std::fprintf(stderr, "quillbox: error: %s file could not be read\n", oneLine(path).c_str());
-        return false;
+    bool secured() const {
+        return error.empty() && !layers.empty() && layers.front().kind != EnvelopeKind::Unrecognised;
     }
-    std::printf("%s\n", oneLine(path).c_str());
-    for (int depth = 1;; ++depth) {
-        switch (classifyEnvelope(content)) {
+};
+
+// The layers as far as they can be seen without decrypting: signed layers are verified and
+// looked into, an encrypted layer ends the walk.
+void walkLayers(const CertificateTools& tools, std::string content, Inspection& inspection) {
+    const std::time_t now = std::time(nullptr);
+    for (;;) {
+        InspectedLayer& layer = inspection.layers.emplace_back();
+        layer.kind = classifyEnvelope(content);
+        layer.size = content.size();
+        switch (layer.kind) {
         case EnvelopeKind::Unrecognised:
-            if (depth == 1) {
-                std::printf("  not a signed or encrypted document\n");
-                return false;
-            }
-            std::printf("  %d. plain content, %zu bytes\n", depth, content.size());
-            return true;
         case EnvelopeKind::Symmetric:
-            std::printf("  %d. pass-phrase layer (what it holds needs the pass phrase)\n", depth);
-            return true;
+            return;
         case EnvelopeKind::Asymmetric:
-            std::printf(
-                "  %d. %s\n", depth,
-                oneLine(recipientLine(tools, splitCertificateLayer(content).certificateText)).c_str());
-            return true;
+            layer.certificate = describeCertificateLayer(tools, content, now);
+            return;
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
                 tools.verifySignature(content, DigestSelector::Sha1, RevocationChoice::Skip, std::string());
-            std::printf("  %d. signed layer: %s, Signature: %s\n", depth,
-                        oneLine(signedContent.verdict.header).c_str(),
-                        oneLine(signedContent.verdict.signatureText).c_str());
+            layer.verdict = std::move(signedContent.verdict);
             content = std::move(signedContent.content);
             break;
         }
@@ -81,34 +65,121 @@ bool inspect(const CertificateTools& tools, const std::string& path) {
     }
 }
 
-bool reportError(const char* kind, const std::string& message) {
-    std::fprintf(stderr, "quillbox: %s: %s\n", kind, oneLine(message).c_str());
-    return false;
+Inspection inspect(const CertificateTools& tools, const std::string& path) {
+    Inspection inspection;
+    std::string content;
+    inspection.read = path == "-" ? readStandardInput(content) : ReadWholeFile(path, content);
+    if (!inspection.read) {
+        inspection.error = oneLine(path) + " file could not be read";
+        return inspection;
+    }
+    try {
+        walkLayers(tools, std::move(content), inspection);
+    } catch (const errorDef::Fatal& error) {
+        inspection.error = error.message;
+        inspection.errorKind = "fatal";
+    } catch (const ErrorRecord& error) {
+        inspection.error = error.message;
+    }
+    return inspection;
+}
+
+std::string validityText(const RecipientFacts& recipient) {
+    return "valid from " + recipient.notBefore.value_or("(unknown)") + " to " +
+           recipient.notAfter.value_or("(unknown)") + (recipient.valid ? " (valid)" : " (not valid now)");
+}
+
+std::string layerText(const InspectedLayer& layer) {
+    switch (layer.kind) {
+    case EnvelopeKind::Unrecognised:
+        return "plain content, " + std::to_string(layer.size) + " bytes";
+    case EnvelopeKind::Symmetric:
+        return "pass-phrase layer (what it holds needs the pass phrase)";
+    case EnvelopeKind::Asymmetric: {
+        const CertificateLayerFacts& facts = *layer.certificate;
+        return "certificate-encrypted layer for " + facts.recipient.subject + ", serial " +
+               facts.recipient.serial + ", " + validityText(facts.recipient) + ", cipher " +
+               facts.cipher.value_or("(unknown)");
+    }
+    case EnvelopeKind::Pkcs7:
+        break;
+    }
+    return "signed layer: " + layer.verdict->header + ", Signature: " + layer.verdict->signatureText;
+}
+
+std::string humanLines(const std::string& path, const Inspection& inspection) {
+    if (!inspection.read) {
+        return {};
+    }
+    std::string lines = oneLine(path) + "\n";
+    if (inspection.error.empty() && !inspection.secured()) {
+        return lines + "  not a signed or encrypted document\n";
+    }
+    for (std::size_t i = 0; i < inspection.layers.size(); ++i) {
+        const InspectedLayer& layer = inspection.layers[i];
+        if (layer.kind != EnvelopeKind::Pkcs7 || layer.verdict) {
+            lines += "  " + std::to_string(i + 1) + ". " + oneLine(layerText(layer)) + "\n";
+        }
+    }
+    return lines;
+}
+
+std::string layerJson(const InspectedLayer& layer) {
+    JsonObject object;
+    object.text("kind", layerName(layer.kind)).number("size", layer.size);
+    if (layer.verdict) {
+        object.raw("verdict", verdictJson(*layer.verdict));
+    }
+    if (layer.certificate) {
+        object.raw("recipient", recipientJson(layer.certificate->recipient))
+            .text("cipher", layer.certificate->cipher);
+    }
+    return object.str();
+}
+
+std::string jsonLine(const std::string& path, const Inspection& inspection) {
+    std::vector<std::string> layers;
+    for (const InspectedLayer& layer : inspection.layers) {
+        layers.push_back(layerJson(layer));
+    }
+    const std::string status = !inspection.error.empty() ? "failed"
+                               : inspection.secured()    ? "secured"
+                                                         : "not-secured";
+    return JsonObject()
+        .text("input", path)
+        .text("status", status)
+        .raw("layers", jsonArray(layers))
+        .text("outcome", inspection.error)
+        .str();
 }
 
 } // namespace
 
 int InspectCommand::run(const std::vector<std::string>& arguments) {
-    std::vector<std::string> inputs = parseArguments(inspectDeclaration(), arguments).operands;
+    const ParsedArguments parsed = parseArguments(inspectDeclaration(), arguments);
+    const bool json = parsed.last("--json").has_value();
+    std::vector<std::string> inputs = parsed.operands;
     for (std::string& input : inputs) {
-        input = absolutePath(input);
+        input = input == "-" ? input : absolutePath(input);
     }
     if (inputs.empty()) {
         throw UsageError("inspect needs at least one INPUT");
     }
     const CertificateTools tools;
+    StandardOutput out;
     bool allSecured = true;
     for (const std::string& input : inputs) {
-        bool secured = false;
-        try {
-            secured = inspect(tools, input);
-        } catch (const errorDef::Fatal& error) {
-            secured = reportError("fatal", error.message);
-        } catch (const ErrorRecord& error) {
-            secured = reportError("error", error.message);
+        const Inspection inspection = inspect(tools, input);
+        if (json) {
+            out.record(jsonLine(input, inspection));
+        } else {
+            out.write(humanLines(input, inspection));
         }
-        std::fflush(stdout);
-        allSecured = allSecured && secured;
+        if (!inspection.error.empty()) {
+            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind,
+                         oneLine(inspection.error).c_str());
+        }
+        allSecured = allSecured && inspection.secured();
     }
-    return allSecured ? exitstatus::saved : exitstatus::failed;
+    return out.finish(allSecured ? exitstatus::saved : exitstatus::failed);
 }

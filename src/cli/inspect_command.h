@@ -4,5 +4,6 @@
 
 class InspectCommand : public Command {
 public:
+    const CommandDeclaration& declaration() const override { return inspectDeclaration(); }
     int run(const std::vector<std::string>& arguments) override;
 };

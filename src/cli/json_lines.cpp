@@ -1,106 +1,99 @@
 #include "json_lines.h"
 
-#include <cstdio>
+#include "json_writer.h"
 
 namespace {
 
-// The length of the valid UTF-8 sequence at text[i], or 0 when none starts there.
-std::size_t utf8Length(const std::string& text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned minimum = 0;
-    unsigned value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        minimum = 0x80;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        minimum = 0x800;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        minimum = 0x10000;
-        value = lead & 0x07u;
-    } else {
-        return 0;
+// An ISO time the verification could not read is an empty text: null for scripts.
+std::optional<std::string> timeOrNull(const std::string& time) {
+    return time.empty() ? std::nullopt : std::optional<std::string>(time);
+}
+
+std::string revocationName(RevocationStatus status) {
+    switch (status) {
+    case RevocationStatus::NotRevoked:
+        return "not-revoked";
+    case RevocationStatus::Revoked:
+        return "revoked";
+    case RevocationStatus::Unknown:
+        return "unknown";
+    case RevocationStatus::NotChecked:
+        break;
     }
-    if (i + length > text.size()) {
-        return 0;
+    return "not-checked";
+}
+
+std::string crlJson(const std::optional<CrlFacts>& crl) {
+    if (!crl) {
+        return "null";
     }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0u) != 0x80u) {
-            return 0;
-        }
-        value = (value << 6) | (byte(i + k) & 0x3Fu);
+    return JsonObject()
+        .text("issuer", crl->issuer)
+        .text("this_update", timeOrNull(crl->thisUpdate))
+        .text("next_update", timeOrNull(crl->nextUpdate))
+        .str();
+}
+
+std::string signerJson(const SignerFacts& signer) {
+    return JsonObject()
+        .text("subject", signer.subject)
+        .text("issuer", signer.issuer)
+        .text("serial", signer.serial)
+        .text("sha256", signer.sha256)
+        .text("not_before", timeOrNull(signer.notBefore))
+        .text("not_after", timeOrNull(signer.notAfter))
+        .text("signing_time", signer.signingTime)
+        .text("digest", signer.digest)
+        .text("signature_algorithm", signer.signatureAlgorithm)
+        .flag("signature_valid", signer.signatureValid)
+        .flag("expired", signer.expired)
+        .flag("not_yet_valid", signer.notYetValid)
+        .text("revocation", revocationName(signer.revocation))
+        .raw("crl", crlJson(signer.crl))
+        .text("chain", signer.chainTrusted ? "trusted" : "untrusted")
+        .raw("chain_subjects", jsonStringArray(signer.chainSubjects))
+        .str();
+}
+
+std::string layerNames(const std::vector<EnvelopeKind>& kinds) {
+    std::vector<std::string> names;
+    for (const EnvelopeKind kind : kinds) {
+        names.push_back(layerName(kind));
     }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
+    return jsonStringArray(names);
 }
 
 } // namespace
 
-// A byte that is no part of valid UTF-8 (0x80 to 0xFF) becomes the escape of the lone surrogate
-// U+DC80 to U+DCFF, so the line stays JSON and the byte can be recovered (the "surrogateescape"
-// convention).
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const std::size_t length = utf8Length(text, i);
-            if (length == 0) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\udc%02x", c);
-                out += escaped;
-            } else {
-                out += text.substr(i, length);
-            }
-            i += length == 0 ? 1 : length;
-            continue;
-        }
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-        ++i;
+std::string verdictJson(const SignatureVerdict& verdict) {
+    std::vector<std::string> signers;
+    for (const SignerFacts& signer : verdict.signers) {
+        signers.push_back(signerJson(signer));
     }
-    return out + "\"";
+    return JsonObject()
+        .text("header", verdict.header)
+        .text("signer", verdict.description)
+        .text("signature", verdict.signatureText)
+        .text("integrity", verdict.integrityText)
+        .text("validity", verdict.validityText)
+        .text("revocation", verdict.revocationText)
+        .raw("signers", jsonArray(signers))
+        .str();
 }
 
-namespace {
-
-std::string verdictObject(const SignatureVerdict& verdict) {
-    return "{\"header\":" + jsonString(verdict.header) + ",\"signer\":" + jsonString(verdict.description) +
-           ",\"signature\":" + jsonString(verdict.signatureText) +
-           ",\"integrity\":" + jsonString(verdict.integrityText) +
-           ",\"validity\":" + jsonString(verdict.validityText) +
-           ",\"revocation\":" + jsonString(verdict.revocationText) + "}";
+std::string recipientJson(const RecipientFacts& recipient) {
+    return JsonObject()
+        .text("subject", recipient.subject)
+        .text("serial", recipient.serial)
+        .text("not_before", recipient.notBefore)
+        .text("not_after", recipient.notAfter)
+        .flag("valid", recipient.valid)
+        .str();
 }
 
-} // namespace
+std::string certificateLayerJson(const CertificateLayerFacts& layer) {
+    return JsonObject().raw("recipient", recipientJson(layer.recipient)).text("cipher", layer.cipher).str();
+}
 
 std::string statusName(FileStatus status) {
     switch (status) {
@@ -134,16 +127,39 @@ std::string layerName(EnvelopeKind kind) {
     return "plain";
 }
 
-std::string jsonLine(const FileReport& report) {
-    std::string layers;
-    for (EnvelopeKind kind : report.layersRemoved) {
-        layers += (layers.empty() ? "" : ",") + jsonString(layerName(kind));
-    }
-    std::string verdicts;
+namespace {
+
+std::string reportLine(const FileReport& report, const std::string& status) {
+    std::vector<std::string> verdicts;
     for (const SignatureVerdict& verdict : report.verdicts) {
-        verdicts += (verdicts.empty() ? "" : ",") + verdictObject(verdict);
+        verdicts.push_back(verdictJson(verdict));
     }
-    return "{\"input\":" + jsonString(report.input) + ",\"output\":" + jsonString(report.output) +
-           ",\"status\":" + jsonString(statusName(report.status)) + ",\"layers\":[" + layers +
-           "],\"verdicts\":[" + verdicts + "],\"outcome\":" + jsonString(report.outcome) + "}";
+    std::vector<std::string> certificateLayers;
+    for (const CertificateLayerFacts& layer : report.certificateLayers) {
+        certificateLayers.push_back(certificateLayerJson(layer));
+    }
+    return JsonObject()
+        .text("input", report.input)
+        .text("output", report.output)
+        .text("status", status)
+        .raw("layers", layerNames(report.layersRemoved))
+        .raw("verdicts", jsonArray(verdicts))
+        .text("outcome", report.outcome)
+        .raw("layers_left", layerNames(report.layersLeft))
+        .raw("certificate_layers", jsonArray(certificateLayers))
+        .str();
+}
+
+} // namespace
+
+std::string jsonLine(const FileReport& report) {
+    return reportLine(report, statusName(report.status));
+}
+
+std::string interruptedJsonLine(const std::string& input, const std::string& output) {
+    FileReport report;
+    report.input = input;
+    report.output = output;
+    report.outcome = "The program was ended by a signal before this file was done with";
+    return reportLine(report, "interrupted");
 }

@@ -4,9 +4,16 @@
 
 #include <string>
 
-// {"input":..,"output":..,"status":"saved","layers":["signed"],"verdicts":[..],"outcome":".."}
+// {"input":..,"output":..,"status":"saved","layers":["signed"],"verdicts":[..],"outcome":"..",
+//  "layers_left":[],"certificate_layers":[..]}
 std::string jsonLine(const FileReport& report);
-// text as a JSON string; a byte that is not part of valid UTF-8 becomes "\udcXX" (XX its value).
-std::string jsonString(const std::string& text);
+// The line of a document that a termination signal ended before it was done with.
+std::string interruptedJsonLine(const std::string& input, const std::string& output);
+// A signature verdict: its sentences and one object per signer.
+std::string verdictJson(const SignatureVerdict& verdict);
+// The certificate a certificate-encrypted layer names: subject, serial, not_before, not_after, valid.
+std::string recipientJson(const RecipientFacts& recipient);
+// A certificate-encrypted layer: {"recipient":{..},"cipher":..}.
+std::string certificateLayerJson(const CertificateLayerFacts& layer);
 std::string statusName(FileStatus status);
 std::string layerName(EnvelopeKind kind);

@@ -3,9 +3,11 @@
 #include "answer_file.h"
 #include "cli_job_form.h"
 #include "cli_paths.h"
+#include "document_input.h"
 #include "exit_status.h"
-#include "json_lines.h"
+#include "open_report.h"
 #include "parsed_arguments.h"
+#include "standard_output.h"
 #include "terminal_job_ui.h"
 
 #include "certs/key_store.h"
@@ -13,12 +15,14 @@
 #include "platform/directories.h"
 #include "platform/file_access.h"
 #include "platform/path_conventions.h"
+#include "platform/standard_streams.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <deque>
 
 namespace {
+
+// INPUT "-" and "-o -": standard input and output.
+const std::string standardStream = "-";
 
 struct OpenOptions {
     std::vector<std::string> inputs;
@@ -31,6 +35,20 @@ struct OpenOptions {
     bool json = false;
     std::optional<std::string> appDirectory;
 };
+
+bool namesStream(const std::vector<std::string>& paths) {
+    return std::find(paths.begin(), paths.end(), standardStream) != paths.end();
+}
+
+void checkStreams(const OpenOptions& options) {
+    if (std::count(options.inputs.begin(), options.inputs.end(), standardStream) > 1 ||
+        std::count(options.outputs.begin(), options.outputs.end(), standardStream) > 1) {
+        throw UsageError("\"-\" can stand for standard input once and for standard output once");
+    }
+    if (options.json && namesStream(options.outputs)) {
+        throw UsageError("--json and -o - both write to standard output");
+    }
+}
 
 OpenOptions parse(const std::vector<std::string>& arguments) {
     const ParsedArguments parsed = parseArguments(openDeclaration(), arguments);
@@ -52,11 +70,15 @@ OpenOptions parse(const std::vector<std::string>& arguments) {
     if (options.outputs.size() > options.inputs.size()) {
         throw UsageError("more outputs than inputs");
     }
+    checkStreams(options);
     return options;
 }
 
 // The input with every ".qsig" taken out of its file name.
 std::string defaultOutput(const std::string& input) {
+    if (input == standardStream) {
+        throw UsageError("standard input has no name to make its output's from; give its output with -o");
+    }
     const std::size_t nameStart = platform::lastSeparator(input) + 1;
     std::string name = input.substr(nameStart);
     for (std::size_t found; (found = name.find(".qsig")) != std::string::npos;) {
@@ -68,12 +90,16 @@ std::string defaultOutput(const std::string& input) {
     return input.substr(0, nameStart) + name;
 }
 
+std::string absoluteUnlessStream(const std::string& path) {
+    return path == standardStream ? path : absolutePath(path);
+}
+
 FormValues formValues(OpenOptions& options) {
     for (std::string& input : options.inputs) {
-        input = absolutePath(input);
+        input = absoluteUnlessStream(input);
     }
     for (std::string& output : options.outputs) {
-        output = absolutePath(output);
+        output = absoluteUnlessStream(output);
     }
     for (std::size_t i = options.outputs.size(); i < options.inputs.size(); ++i) {
         options.outputs.push_back(defaultOutput(options.inputs[i]));
@@ -92,6 +118,19 @@ FormValues formValues(OpenOptions& options) {
     return values;
 }
 
+StandardStreams standardStreams(const OpenOptions& options) {
+    StandardStreams streams;
+    if (namesStream(options.inputs)) {
+        streams.inputPath = standardStream;
+        streams.readInput = readStandardInput;
+    }
+    if (namesStream(options.outputs)) {
+        streams.outputPath = standardStream;
+        streams.writeOutput = platform::writeStandardOutput;
+    }
+    return streams;
+}
+
 AppPaths appPaths(const std::optional<std::string>& directory) {
     if (!directory) {
         return resolveAppPaths(executableDirectory(), QUILLBOX_INSTALL_BINDIR);
@@ -102,53 +141,16 @@ AppPaths appPaths(const std::optional<std::string>& directory) {
     return AppPaths{absolute.back() == separator ? absolute : absolute + separator};
 }
 
-// One report per input: the job's, and a not-processed one for each input it never reached.
-std::vector<FileReport> everyInput(std::vector<FileReport> files, const OpenOptions& options) {
-    for (std::size_t i = files.size(); i < options.inputs.size(); ++i) {
-        FileReport& file = files.emplace_back();
-        file.input = options.inputs[i];
-        file.output = options.outputs[i];
+Answers answersOf(const OpenOptions& options) {
+    Answers answers;
+    answers.everyQuestion = options.everyAnswer;
+    if (options.passPhraseFile) {
+        answers.passPhrases.emplace("--passphrase-file", absolutePath(*options.passPhraseFile));
     }
-    return files;
-}
-
-// A cancelled store-password prompt fails the document being opened and ends the job: that
-// document counts as cancelled, not as failed.
-void markStorePasswordCancel(std::vector<FileReport>& files) {
-    const auto reached = [](const FileReport& file) { return file.status != FileStatus::NotProcessed; };
-    const auto last = std::find_if(files.rbegin(), files.rend(), reached);
-    if (last != files.rend() && last->status == FileStatus::Failed) {
-        last->status = FileStatus::Cancelled;
+    if (options.storePasswordFile) {
+        answers.storePassword.emplace("--store-password-file", absolutePath(*options.storePasswordFile));
     }
-}
-
-// Every document that was not saved says why, even where the job showed no message for it.
-// refusal: the message the path rules showed when they refused the paths.
-void explainUnsaved(std::vector<FileReport>& files, bool pathsValid, const std::string& refusal) {
-    for (FileReport& file : files) {
-        if (!file.outcome.empty()) {
-            continue;
-        }
-        switch (file.status) {
-        case FileStatus::Saved:
-        case FileStatus::Failed:
-            break;
-        case FileStatus::Skipped:
-            file.outcome =
-                "This file is tampered [OR] Not of a valid signed/encrypted format [OR] Corrupted; "
-                "skipped as answered";
-            break;
-        case FileStatus::Declined:
-            file.outcome = file.output + " file already exists; overwriting it was declined";
-            break;
-        case FileStatus::Cancelled:
-            file.outcome = "The prompt for its pass phrase was cancelled or had no answer";
-            break;
-        case FileStatus::NotProcessed:
-            file.outcome = pathsValid ? "The job ended before this file was reached" : refusal;
-            break;
-        }
-    }
+    return answers;
 }
 
 bool signatureFailed(const FileReport& file) {
@@ -182,38 +184,26 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     OpenOptions options = parse(arguments);
     const FormValues values = formValues(options);
 
-    Answers answers;
-    answers.everyQuestion = options.everyAnswer;
-    if (options.passPhraseFile) {
-        answers.passPhrases = readAnswerLines("--passphrase-file", absolutePath(*options.passPhraseFile));
-    }
-    if (options.storePasswordFile) {
-        std::deque<SecretString> lines =
-            readAnswerLines("--store-password-file", absolutePath(*options.storePasswordFile));
-        answers.storePassword = lines.empty() ? SecretString() : std::move(lines.front());
-    }
-
     JobSettings settings;
     settings.appPaths = appPaths(options.appDirectory);
     settings.keyStoreDirectory = options.store ? absolutePath(*options.store) : defaultKeyStoreDirectory();
     settings.openKeyStore = openKeyStore_;
+    settings.streams = standardStreams(options);
 
     Terminal terminal;
-    TerminalJobUi ui(terminal, stderr, std::move(answers));
+    TerminalJobUi ui(terminal, stderr, answersOf(options));
+    StandardOutput out;
+    OpenReport report(options.inputs, options.outputs, options.json, ui, out);
+    ui.onDocumentEnd([&report](const FileReport& file) { report.documentEnded(file); });
     CliJobForm form(values);
-    const JobReport report = OnVerifyDecrypt(form, ui, settings);
+    const bool pathsValid = OnVerifyDecrypt(form, ui, settings).pathsValid;
+    report.jobEnded(pathsValid);
 
-    std::vector<FileReport> files = everyInput(report.files, options);
-    if (ui.storePasswordCancelled()) {
-        markStorePasswordCancel(files);
-    }
-    explainUnsaved(files, report.pathsValid, ui.lastMessage());
-    if (options.json) {
-        for (const FileReport& file : files) {
-            std::printf("%s\n", jsonLine(file).c_str());
-        }
-        std::fflush(stdout);
+    if (ui.answerFileUnreadable()) {
+        return exitstatus::usage;
     }
     // After a fatal error the job has ended at once; the documents so far are reported all the same.
-    return ui.fatalExitStatus().value_or(exitStatusOf(files, report.pathsValid, ui.promptCancelled()));
+    const int status =
+        ui.fatalExitStatus().value_or(exitStatusOf(report.files(), pathsValid, ui.promptCancelled()));
+    return out.finish(status);
 }

@@ -12,6 +12,7 @@ public:
     explicit OpenCommand(KeyStoreOpener openKeyStore = openUserKeyStore)
         : openKeyStore_(std::move(openKeyStore)) {}
 
+    const CommandDeclaration& declaration() const override { return openDeclaration(); }
     int run(const std::vector<std::string>& arguments) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "terminal_job_ui.h"
 
+#include "command.h"
 #include "one_line.h"
 #include "verdict_block.h"
 
@@ -52,15 +53,15 @@ void TerminalJobUi::reportProgress(const JobProgress& progress) {
 }
 
 bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
-    line(messageKind(icon), text);
     lastMessage_ = text;
-    if (buttons == Buttons::Ok) {
-        return true;
+    const bool asked = buttons != Buttons::Ok && !answers_.everyQuestion && terminal_.available();
+    if (!asked) {
+        line(messageKind(icon), text);
+        return buttons == Buttons::Ok || answers_.everyQuestion.value_or(false);
     }
-    if (answers_.everyQuestion) {
-        return *answers_.everyQuestion;
-    }
-    const std::optional<std::string> answer = terminal_.readLine("[y/N] ");
+    // The question and its [y/N] go where the answer is typed.
+    const std::optional<std::string> answer =
+        terminal_.readLine("quillbox: " + messageKind(icon) + ": " + oneLine(text) + " [y/N] ");
     return answer && isYes(*answer);
 }
 
@@ -69,14 +70,23 @@ std::optional<SecretString> TerminalJobUi::cancelledIfEmpty(std::optional<Secret
     return answer;
 }
 
+std::optional<SecretString> TerminalJobUi::nextAnswer(AnswerFile& file) {
+    try {
+        return file.next();
+    } catch (const UsageError& error) {
+        reportUsageError(error.what());
+        answerFileUnreadable_ = true;
+        return std::nullopt;
+    }
+}
+
 std::optional<SecretString> TerminalJobUi::askPassPhrase() {
     if (answers_.passPhrases) {
-        std::deque<SecretString>& lines = *answers_.passPhrases;
-        if (lines.empty()) {
-            return cancelledIfEmpty(std::nullopt);
+        std::optional<SecretString> answer = cancelledIfEmpty(nextAnswer(*answers_.passPhrases));
+        // The job ends a blank answer without a word in most cases; a script is told why.
+        if (answer && answer->empty()) {
+            line("warning", "Blank password given to decrypt");
         }
-        SecretString answer = std::move(lines.front());
-        lines.pop_front();
         return answer;
     }
     for (;;) {
@@ -106,7 +116,16 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
         if (retry) {
             return std::nullopt;
         }
-        return answers_.storePassword;
+        if (!storePasswordAnswer_) {
+            std::optional<SecretString> first = nextAnswer(*answers_.storePassword);
+            if (answerFileUnreadable_) {
+                storePasswordCancelled_ = true;
+                return cancelledIfEmpty(std::nullopt);
+            }
+            // An empty file gives the empty password.
+            storePasswordAnswer_ = first ? std::move(*first) : SecretString();
+        }
+        return storePasswordAnswer_;
     }
     if (retry) {
         line("warning", "The password for " + tokenName + " was not accepted");
@@ -115,6 +134,12 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
         cancelledIfEmpty(terminal_.readSecretLine("Password for " + tokenName + ": "));
     storePasswordCancelled_ = storePasswordCancelled_ || !answer;
     return answer;
+}
+
+void TerminalJobUi::reportDocumentEnd(const FileReport& report) {
+    if (documentEnded_) {
+        documentEnded_(report);
+    }
 }
 
 // The job ends as soon as this returns; the command then reports what was done and exits.

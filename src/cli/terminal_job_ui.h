@@ -2,18 +2,19 @@
 // The job's person on a terminal: every message is one stderr line "quillbox: <kind>: <text>",
 // every signature verdict a block of lines, and answers come from the options, the files given on
 // the command line, or the terminal.
+#include "answer_file.h"
 #include "pipeline/job_ui.h"
 #include "terminal.h"
 
 #include <cstdio>
-#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
 struct Answers {
-    std::optional<bool> everyQuestion;                   // --yes / --no
-    std::optional<std::deque<SecretString>> passPhrases; // --passphrase-file, in order
-    std::optional<SecretString> storePassword;           // --store-password-file
+    std::optional<bool> everyQuestion;       // --yes / --no
+    std::optional<AnswerFile> passPhrases;   // --passphrase-file, a line per prompt in order
+    std::optional<AnswerFile> storePassword; // --store-password-file, its first line
 };
 
 // The word for a message's icon: what it was shown as in the desktop program.
@@ -30,7 +31,15 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     // A "progress" line for large documents, only when a person watches stderr on a terminal.
     void reportProgress(const JobProgress& progress) override;
+    void reportDocumentEnd(const FileReport& report) override;
     void terminateApplication(int exitStatus) override;
+
+    // Called with each document's final report as the job leaves it.
+    void onDocumentEnd(std::function<void(const FileReport&)> listener) {
+        documentEnded_ = std::move(listener);
+    }
+    // A warning line on stderr.
+    void warn(const std::string& text) { line("warning", text); }
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
     // no terminal to ask on).
@@ -41,9 +50,13 @@ public:
     // Set when a fatal error ended the job: the status the program ends with once it has reported
     // the documents so far.
     std::optional<int> fatalExitStatus() const { return fatalExitStatus_; }
+    // True once a file of answers could not be read when its first answer was needed.
+    bool answerFileUnreadable() const { return answerFileUnreadable_; }
 
 private:
     std::optional<SecretString> cancelledIfEmpty(std::optional<SecretString> answer);
+    // The next line of the file; nothing (reported) when it cannot be read.
+    std::optional<SecretString> nextAnswer(AnswerFile& file);
     void line(const std::string& kind, const std::string& text);
 
     Terminal& terminal_;
@@ -53,4 +66,7 @@ private:
     bool storePasswordCancelled_ = false;
     std::string lastMessage_;
     std::optional<int> fatalExitStatus_;
+    bool answerFileUnreadable_ = false;
+    std::optional<SecretString> storePasswordAnswer_; // read once from its file
+    std::function<void(const FileReport&)> documentEnded_;
 };

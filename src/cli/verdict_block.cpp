@@ -2,7 +2,36 @@
 
 #include "one_line.h"
 
+#include <algorithm>
 #include <sstream>
+
+namespace {
+
+// The value of the last "CN=" attribute of a one-line name ("/O=Acme/CN=Acme Root"), else the name.
+std::string commonNameOf(const std::string& oneLineName) {
+    const std::size_t start = oneLineName.rfind("/CN=");
+    if (start == std::string::npos) {
+        return oneLineName;
+    }
+    const std::size_t valueStart = start + 4;
+    const std::size_t end = oneLineName.find('/', valueStart);
+    return oneLineName.substr(valueStart, end == std::string::npos ? std::string::npos : end - valueStart);
+}
+
+// Trusted only when every signer chains to a known root: one self-made certificate among them is
+// enough to say no known authority stands behind the document.
+std::string chainLine(const SignatureVerdict& verdict) {
+    const auto trusted = [](const SignerFacts& signer) {
+        return signer.chainTrusted && !signer.chainSubjects.empty();
+    };
+    if (verdict.signers.empty() || !std::all_of(verdict.signers.begin(), verdict.signers.end(), trusted)) {
+        return "Certificate chain: no known authority";
+    }
+    return "Certificate chain: trusted (root: " + commonNameOf(verdict.signers.front().chainSubjects.back()) +
+           ")";
+}
+
+} // namespace
 
 std::string verdictBlock(const SignatureVerdict& verdict) {
     std::string block = verdict.header + "\nThis data is digitally signed by:\n";
@@ -14,7 +43,7 @@ std::string verdictBlock(const SignatureVerdict& verdict) {
         block += "  " + oneLine(line) + "\n";
     }
     for (const std::string& text : {"Signature: " + verdict.signatureText, verdict.integrityText,
-                                    verdict.validityText, verdict.revocationText}) {
+                                    verdict.validityText, verdict.revocationText, chainLine(verdict)}) {
         block += oneLine(text) + "\n";
     }
     return block;

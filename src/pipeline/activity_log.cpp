@@ -55,17 +55,20 @@ void writeCounter(const std::string& path, std::int64_t count) {
     out << count;
 }
 
-// A field never carries a raw tab or line break, so a path or message cannot forge a record; the
-// backslash is escaped too, so the escapes read back unambiguously.
+// A field never carries a raw tab or line break, so a path or message cannot forge a record. Where
+// the backslash is not the directory separator it is escaped too, so the escapes read back
+// unambiguously; where it is, paths keep it single and stay readable (their names cannot hold the
+// control characters that would need an escape).
 std::string escapedField(const std::string& field) {
     static constexpr char hexDigits[] = "0123456789ABCDEF";
+    const bool escapeBackslash = platform::directorySeparator() != '\\';
     std::string escaped;
     escaped.reserve(field.size());
     for (const char c : field) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
         case '\\':
-            escaped += "\\\\";
+            escaped += escapeBackslash ? "\\\\" : "\\";
             break;
         case '\t':
             escaped += "\\t";
@@ -174,7 +177,7 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
     }
     const std::tm when = clock_();
     const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
-                               escapedField(message) + "\t" + escapedField(files) + "\n";
+                               escapedField(message) + "\t" + escapedField(files) + platform::textLineEnd();
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {

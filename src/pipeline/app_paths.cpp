@@ -54,7 +54,7 @@ AppPaths resolveAppPaths(const std::string& executableDirectory,
     if (!home.empty()) {
         return {created(withTrailingSlash(home))};
     }
-    if (!executableDirectory.empty() && platform::isWritable(executableDirectory) &&
+    if (!executableDirectory.empty() && platform::canCreateFileIn(executableDirectory) &&
         !isSystemProgramDirectory(executableDirectory, installedProgramDirectory)) {
         return {withTrailingSlash(executableDirectory)};
     }

@@ -9,9 +9,10 @@ struct AppPaths {
     std::string keyNoticeMarkerPath() const { return directory + "askag"; }
 };
 
-// QUILLBOX_HOME when set; else the executable's directory when writable and not a system-wide
-// program directory (/usr/bin, or installedProgramDirectory, where the install puts the programs);
-// else the per-user data directory ($XDG_DATA_HOME/quillbox-reader/, default
+// QUILLBOX_HOME when set; else the executable's directory when a file can be made in it (tried, not
+// judged from permissions) and it is not a system-wide program directory (/usr/bin, or
+// installedProgramDirectory, where the install puts the programs); else the per-user data directory
+// (%APPDATA%\quillbox-reader\ on Windows; $XDG_DATA_HOME/quillbox-reader/, default
 // ~/.local/share/quillbox-reader/), created.
 AppPaths resolveAppPaths(const std::string& executableDirectory,
                          const std::string& installedProgramDirectory);

@@ -6,11 +6,14 @@
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/decryption.h"
 #include "pipeline/certificate_layer.h"
+#include "pipeline/certificate_layer_facts.h"
 #include "pipeline/job_key_store.h"
 #include "pipeline/job_report.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/key_notice.h"
 #include "pipeline/pass_phrase_prompt.h"
+
+#include <ctime>
 
 namespace {
 
@@ -55,6 +58,8 @@ StepEnd removeCertificateLayer(LayerJob& layer, std::string& content, EnvelopeKi
     const std::string& certificateText = fields.certificateText;
 
     warnAboutValidity(layer, certificateText);
+    layer.report.certificateLayers.push_back(
+        describeCertificateLayer(layer.tools, content, std::time(nullptr)));
     const SecretString transientPassPhrase = makeTransientKeyPassPhrase();
     ShowKeyNotice(layer.job.ui, layer.keyNoticeMarkerPath);
     const SecretString pem = fetchDecryptionKey(certificateText, transientPassPhrase, layer.keyStore.get());

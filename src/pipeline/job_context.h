@@ -5,6 +5,7 @@
 class ActivityLog;
 class JobForm;
 class JobUi;
+struct StandardStreams;
 
 enum class JobMode { SingleFile, Batch };
 
@@ -21,4 +22,5 @@ struct JobContext {
     ActivityLog& log;
     JobMode mode;
     CurrentPair pair;
+    const StandardStreams* streams = nullptr; // null: every path is a file
 };

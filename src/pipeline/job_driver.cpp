@@ -39,7 +39,7 @@ public:
         const FileAccess platformAccess;
         const FileAccess& access = settings_.fileAccess != nullptr ? *settings_.fileAccess : platformAccess;
         const std::optional<JobPaths> paths =
-            ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access);
+            ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access, &settings_.streams);
         if (!paths) {
             return std::move(report_);
         }
@@ -55,9 +55,14 @@ public:
 private:
     void runSingleFile() {
         const CertificateTools tools;
-        JobContext job{ui_, form_, log_, JobMode::SingleFile, {values_.input, values_.output}};
+        JobContext job{
+            ui_, form_, log_, JobMode::SingleFile, {values_.input, values_.output}, &settings_.streams};
         FileReport& report = addReport(values_.input, values_.output);
+        openSingleFile(job, tools, report);
+        ui_.reportDocumentEnd(report);
+    }
 
+    void openSingleFile(JobContext& job, const CertificateTools& tools, FileReport& report) {
         std::string content;
         if (!readDocument(job.pair.input, "Could not read input file", report, content)) {
             return;
@@ -86,35 +91,42 @@ private:
 
     void runBatch(const JobPaths& paths) {
         const CertificateTools tools;
-        JobContext job{ui_, form_, log_, JobMode::Batch, {}};
+        JobContext job{ui_, form_, log_, JobMode::Batch, {}, &settings_.streams};
         for (std::size_t i = 0; i < paths.inputs.size(); ++i) {
             addReport(paths.inputs[i], paths.outputs[i]);
         }
         for (std::size_t i = 0; i < report_.files.size(); ++i) {
             FileReport& report = report_.files[i];
             job.pair = {report.input, report.output};
-            ui_.showMessage("Now processing file " + job.pair.input +
-                                " You may be asked for a password in case of Decryption operation",
-                            IconKind::PadlockKey);
-            std::string content;
-            if (!readDocument(job.pair.input, job.pair.input + " file could not be read", report, content)) {
-                return;
-            }
-            ui_.reportProgress({i + 1, report_.files.size(), content.size()});
-            const FileEnd end = underHandlers(job, report, [&] {
-                const EnvelopeKind kind = classifyEnvelope(content);
-                if (kind == EnvelopeKind::Unrecognised) {
-                    return askToSkipUnrecognised(job, report);
-                }
-                LayerJob layer = layerJob(job, tools, report);
-                return UnwrapLayers(layer, std::move(content), kind);
-            });
+            const FileEnd end = openBatchFile(job, tools, report, i + 1);
+            ui_.reportDocumentEnd(report);
             if (end == FileEnd::JobEnded) {
                 return;
             }
         }
         ui_.showMessage("Processing completed", IconKind::Success);
         resetFormAfterJob(form_);
+    }
+
+    // number: the file's place in the batch, counted from 1.
+    FileEnd openBatchFile(JobContext& job, const CertificateTools& tools, FileReport& report,
+                          std::size_t number) {
+        ui_.showMessage("Now processing file " + job.pair.input +
+                            " You may be asked for a password in case of Decryption operation",
+                        IconKind::PadlockKey);
+        std::string content;
+        if (!readDocument(job.pair.input, job.pair.input + " file could not be read", report, content)) {
+            return FileEnd::JobEnded;
+        }
+        ui_.reportProgress({number, report_.files.size(), content.size()});
+        return underHandlers(job, report, [&] {
+            const EnvelopeKind kind = classifyEnvelope(content);
+            if (kind == EnvelopeKind::Unrecognised) {
+                return askToSkipUnrecognised(job, report);
+            }
+            LayerJob layer = layerJob(job, tools, report);
+            return UnwrapLayers(layer, std::move(content), kind);
+        });
     }
 
     FileEnd askToSkipUnrecognised(JobContext& job, FileReport& report) {
@@ -135,7 +147,9 @@ private:
     // Reads the whole document into content; when it cannot, shows failure and reports the file failed.
     bool readDocument(const std::string& path, const std::string& failure, FileReport& report,
                       std::string& content) {
-        if (ReadWholeFile(path, content)) {
+        const bool read = settings_.streams.isInput(path) ? settings_.streams.readInput(content)
+                                                          : ReadWholeFile(path, content);
+        if (read) {
             return true;
         }
         ui_.showMessage(failure, IconKind::Warning);

@@ -8,6 +8,7 @@
 #include "pipeline/job_key_store.h"
 #include "pipeline/job_report.h"
 #include "pipeline/path_style.h"
+#include "pipeline/standard_streams.h"
 
 #include <string>
 
@@ -21,6 +22,7 @@ struct JobSettings {
     const PathStyle* pathStyle = &PathStyle::native();
     const FileAccess* fileAccess = nullptr; // null: the platform's access checks
     ActivityLog::Clock logClock = ActivityLog::localNow;
+    StandardStreams streams = {};
 };
 
 // One job. An errorDef::Fatal ends it through ui.terminateApplication, which does not return in

@@ -3,6 +3,7 @@
 // (the command-line reader's exit status and JSON lines). The desktop program ignores it.
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/signature_verdict.h"
+#include "pipeline/certificate_layer_facts.h"
 
 #include <string>
 #include <utility>
@@ -23,6 +24,10 @@ struct FileReport {
     FileStatus status = FileStatus::NotProcessed;
     std::vector<EnvelopeKind> layersRemoved; // outermost first
     std::vector<SignatureVerdict> verdicts;  // one per signed layer, in order
+    // One per certificate-encrypted layer reached (opened or not), in order.
+    std::vector<CertificateLayerFacts> certificateLayers;
+    // The layers still in a saved output (a pass-phrase prompt of a later pass was cancelled).
+    std::vector<EnvelopeKind> layersLeft;
     // The completion text when saved; otherwise the failure's message (or its log text when no
     // message was shown). Empty for a skip, a decline or a cancel.
     std::string outcome;

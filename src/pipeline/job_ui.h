@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+struct FileReport;
+
 // The pictures of the message dialog. Any other value shows the yellow warning triangle.
 enum class IconKind : int {
     Warning = 0,
@@ -48,6 +50,8 @@ public:
     virtual void endWaitCursor() {}
     // A document was read and its layers are next; front ends that show no progress ignore it.
     virtual void reportProgress(const JobProgress& /*progress*/) {}
+    // A document is done with (saved, failed, skipped, declined or cancelled); its report is final.
+    virtual void reportDocumentEnd(const FileReport& /*report*/) {}
 
     // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
     virtual void terminateApplication(int exitStatus);

@@ -119,6 +119,8 @@ FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind) {
             layer.job.ui.showMessage("Continuing with further Decryption", IconKind::Information);
             const StepEnd end = removePassPhraseLayer(layer, content, kind);
             if (end == StepEnd::KeepLayer) {
+                // What it holds stays unknown: only the pass-phrase layer itself is known to be left.
+                layer.report.layersLeft.push_back(EnvelopeKind::Symmetric);
                 break;
             }
             if (end != StepEnd::Removed) {

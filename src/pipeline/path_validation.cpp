@@ -2,6 +2,7 @@
 
 #include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
+#include "pipeline/standard_streams.h"
 
 #include <string_view>
 
@@ -185,7 +186,8 @@ private:
 } // namespace
 
 std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
-                                         const PathStyle& style, const FileAccess& access) {
+                                         const PathStyle& style, const FileAccess& access,
+                                         const StandardStreams* streams) {
     const RuleRunner rules(form, ui, style);
     if (values.input.empty() && values.inputs.empty()) {
         rules.fail(FormBox::Input, {"Invalid input path! Please provide complete path"});
@@ -198,8 +200,13 @@ std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form
         if (!rules.checkCounts(paths)) {
             return std::nullopt;
         }
-    } else if (!rules.checkInput(values.input, access) || !rules.checkOutput(values.output, access)) {
-        return std::nullopt;
+    } else {
+        const bool inputStream = streams != nullptr && streams->isInput(values.input);
+        const bool outputStream = streams != nullptr && streams->isOutput(values.output);
+        if ((!inputStream && !rules.checkInput(values.input, access)) ||
+            (!outputStream && !rules.checkOutput(values.output, access))) {
+            return std::nullopt;
+        }
     }
     if (values.crlChoice == RevocationChoice::Check && !rules.checkCrl(values.crlPath, access)) {
         return std::nullopt;

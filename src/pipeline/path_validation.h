@@ -8,6 +8,7 @@
 #include <vector>
 
 class JobUi;
+struct StandardStreams;
 
 struct JobPaths {
     // Batch job: the selection's inputs and outputs (equal length). Single-file job: empty.
@@ -16,6 +17,8 @@ struct JobPaths {
 };
 
 // Runs the rules in order and stops at the first that fails: it shows its message, resets and
-// focuses the box, and returns nothing. values are the trimmed form values.
+// focuses the box, and returns nothing. values are the trimmed form values. A standard stream
+// passes the input or output rules as it is.
 std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
-                                         const PathStyle& style, const FileAccess& access);
+                                         const PathStyle& style, const FileAccess& access,
+                                         const StandardStreams* streams = nullptr);

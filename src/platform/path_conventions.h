@@ -1,5 +1,5 @@
 #pragma once
-// How this system writes paths.
+// How this system writes paths and text files.
 #include <string>
 
 namespace platform {
@@ -10,5 +10,7 @@ char directorySeparator();
 std::size_t lastSeparator(const std::string& path);
 // The top of the file system as a path box shows it: "/" or "C:\".
 std::string rootPath();
+// What ends a line in a text file: "\n", or "\r\n" on Windows.
+const char* textLineEnd();
 
 } // namespace platform

@@ -5,6 +5,11 @@
 //                                               copy took the documents
 //   <test> --start-reader NAME [DOCUMENT...]    starts the program under NAME; exits 0 when it
 //                                               became the first copy, 3 when it ended
+//   <test> --gather-instance NAME COUNT AT DOCUMENT...  as --claim-instance, claiming at AT
+//                                               (milliseconds since the epoch, so that copies race);
+//                                               the first copy then gathers documents from later
+//                                               copies until COUNT are there (its own included,
+//                                               20 s at most) and prints them, one a line
 #include "app/pictures.h"
 #include "app/quillbox_reader_app.h"
 #include "app/single_instance.h"
@@ -12,23 +17,26 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
+#include <QDateTime>
+#include <QThread>
+#include <QTimer>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
-QStringList documentsFrom(int argc, char** argv) {
+QStringList documentsFrom(int argc, char** argv, int first = 3) {
     QStringList documents;
-    for (int i = 3; i < argc; ++i) {
+    for (int i = first; i < argc; ++i) {
         documents.append(QString::fromLocal8Bit(argv[i]));
     }
     return documents;
 }
 
-int claimInstance(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    SingleInstance instance(QString::fromLocal8Bit(argv[2]));
-    switch (instance.claim(documentsFrom(argc, argv))) {
+int exitCodeOf(SingleInstance::Claim claim) {
+    switch (claim) {
     case SingleInstance::Claim::First:
         return 0;
     case SingleInstance::Claim::Found:
@@ -37,6 +45,35 @@ int claimInstance(int argc, char** argv) {
         return 4;
     }
     return 1;
+}
+
+int claimInstance(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    SingleInstance instance(QString::fromLocal8Bit(argv[2]));
+    return exitCodeOf(instance.claim(documentsFrom(argc, argv)));
+}
+
+int gatherInstance(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    SingleInstance instance(QString::fromLocal8Bit(argv[2]));
+    const int count = QByteArray(argv[3]).toInt();
+    QStringList gathered = documentsFrom(argc, argv, 5);
+    QThread::msleep(static_cast<unsigned long>(
+        std::max<qint64>(0, QByteArray(argv[4]).toLongLong() - QDateTime::currentMSecsSinceEpoch())));
+    const SingleInstance::Claim claim = instance.claim(gathered);
+    if (claim != SingleInstance::Claim::First) {
+        return exitCodeOf(claim);
+    }
+    QObject::connect(&instance, &SingleInstance::activationRequested, [&](const QStringList& documents) {
+        gathered += documents;
+        if (gathered.size() >= count) {
+            QCoreApplication::quit();
+        }
+    });
+    QTimer::singleShot(20000, &application, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    std::fputs(qPrintable(gathered.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
+    return 0;
 }
 
 int startReader(int argc, char** argv) {
@@ -54,6 +91,9 @@ int main(int argc, char** argv) {
     }
     if (argc >= 3 && std::strcmp(argv[1], "--claim-instance") == 0) {
         return claimInstance(argc, argv);
+    }
+    if (argc >= 6 && std::strcmp(argv[1], "--gather-instance") == 0) {
+        return gatherInstance(argc, argv);
     }
     if (argc >= 3 && std::strcmp(argv[1], "--start-reader") == 0) {
         return startReader(argc, argv);

@@ -25,7 +25,9 @@
 #include <QScreen>
 #include <QSizeGrip>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include <memory>
 
@@ -124,6 +126,21 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Quillbox Reader Help"));
     EXPECT_FALSE(help->isMaximized());
     EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
+    EXPECT_FALSE(help->browser()->toPlainText().contains(QStringLiteral("@QUILLBOX_WORD_")));
+    // Every picture shows, whether this Qt reads SVG or not.
+    QTextDocument* manual = help->browser()->document();
+    int pictures = 0;
+    for (QTextBlock block = manual->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextImageFormat image = fragment.fragment().charFormat().toImageFormat();
+            if (image.isValid()) {
+                ++pictures;
+                EXPECT_FALSE(manual->resource(QTextDocument::ImageResource, QUrl(image.name())).isNull())
+                    << image.name().toStdString();
+            }
+        }
+    }
+    EXPECT_GT(pictures, 5);
     EXPECT_EQ(window_->currentPage(), MainWindow::WelcomePage);
     EXPECT_EQ(window_->taskStrip()->pictureOf(2), 178);
     EXPECT_TRUE(help->frameGeometry().contains(window_->frameGeometry().center())) << "opens over the window";

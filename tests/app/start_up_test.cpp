@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -30,6 +31,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -147,6 +150,37 @@ TEST(SingleInstance, ASecondProcessHandsOverItsDocuments) {
     EXPECT_EQ(claimFromAnotherProcess(name, documents), 4);
     ASSERT_TRUE(activations.count() > 0 || activations.wait(5000));
     EXPECT_EQ(activations[0][0].toStringList(), documents);
+}
+
+// As Explorer starts one copy per selected file: exactly one becomes the first copy, however
+// they race, and it receives every other copy's document.
+TEST(SingleInstance, TenCopiesStartedTogetherLoseNoDocument) {
+    const QString name = uniqueName();
+    std::vector<std::unique_ptr<QProcess>> copies;
+    QStringList documents;
+    const QString at = QString::number(QDateTime::currentMSecsSinceEpoch() + 3000);
+    for (int i = 0; i < 10; ++i) {
+        documents.append(QStringLiteral("/in/%1.qsig").arg(i));
+        copies.push_back(std::make_unique<QProcess>());
+        copies.back()->start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gather-instance"), name, QStringLiteral("10"), at, documents.back()});
+    }
+    int firstCopies = 0;
+    QStringList gathered;
+    for (const auto& copy : copies) {
+        ASSERT_TRUE(copy->waitForFinished(60000));
+        if (copy->exitCode() == 0) {
+            ++firstCopies;
+            gathered =
+                QString::fromUtf8(copy->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        } else {
+            EXPECT_EQ(copy->exitCode(), 4) << "a later copy did not hand over its document";
+        }
+    }
+    EXPECT_EQ(firstCopies, 1);
+    gathered.sort();
+    EXPECT_EQ(gathered.join(QLatin1Char(' ')).toStdString(), documents.join(QLatin1Char(' ')).toStdString());
 }
 
 TEST(SingleInstance, WithNobodyRunningAnotherProcessBecomesTheFirstCopy) {

@@ -2,8 +2,10 @@
 // of the JSON lines, and the report after a fatal error (which only a stand-in store can raise).
 #include "cli/command.h"
 #include "cli/json_lines.h"
+#include "cli/json_writer.h"
 #include "cli/open_command.h"
 #include "cli/parsed_arguments.h"
+#include "cli/verdict_block.h"
 
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
@@ -116,8 +118,128 @@ TEST(OpenCommandFatal, ReportsTheDocumentsSoFarAndTheFatalMessage) {
     ASSERT_EQ(json.size(), 3u);
     EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos) << json[0];
     EXPECT_NE(json[1].find("\"status\":\"failed\""), std::string::npos) << json[1];
-    EXPECT_NE(json[1].find("\"outcome\":\"System is low in memory\"}"), std::string::npos) << json[1];
+    EXPECT_NE(json[1].find("\"outcome\":\"System is low in memory\","), std::string::npos) << json[1];
     EXPECT_NE(json[2].find("\"status\":\"not-processed\""), std::string::npos) << json[2];
+}
+
+struct ChainCase {
+    const char* name;
+    std::vector<SignerFacts> signers;
+    std::string line;
+};
+
+SignerFacts signerChainingTo(bool trusted, std::vector<std::string> chain) {
+    SignerFacts signer;
+    signer.chainTrusted = trusted;
+    signer.chainSubjects = std::move(chain);
+    return signer;
+}
+
+class ChainLineTest : public testing::TestWithParam<ChainCase> {};
+
+TEST_P(ChainLineTest, EndsTheVerdictBlock) {
+    SignatureVerdict verdict;
+    verdict.signers = GetParam().signers;
+    const std::vector<std::string> lines = linesOf(verdictBlock(verdict));
+    EXPECT_EQ(lines.back(), GetParam().line);
+}
+
+const std::string noAuthority = "Certificate chain: no known authority";
+const ChainCase chainCases[] = {
+    {"NoSignerFacts", {}, noAuthority},
+    {"TrustedRootByItsCommonName",
+     {signerChainingTo(true, {"/CN=Signer", "/O=Acme/CN=Acme Root CA/Email=ca@acme.example"})},
+     "Certificate chain: trusted (root: Acme Root CA)"},
+    {"RootWithoutCommonName",
+     {signerChainingTo(true, {"/CN=Signer", "/O=Acme"})},
+     "Certificate chain: trusted (root: /O=Acme)"},
+    {"SelfMadeCertificateWithATrustedName", {signerChainingTo(false, {"/CN=Acme Root CA"})}, noAuthority},
+    {"OneUntrustedSignerAmongTrustedOnes",
+     {signerChainingTo(true, {"/CN=A", "/CN=Root"}), signerChainingTo(false, {"/CN=B"})},
+     noAuthority},
+    {"TrustedWithoutAChain", {signerChainingTo(true, {})}, noAuthority},
+};
+
+INSTANTIATE_TEST_SUITE_P(VerdictBlock, ChainLineTest, testing::ValuesIn(chainCases),
+                         [](const testing::TestParamInfo<ChainCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// The keys of every object in a JSON text, by where the object lies ("verdicts[].signers[]").
+class JsonKeys {
+public:
+    explicit JsonKeys(const std::string& text) : text_(text) { value(""); }
+    std::map<std::string, std::vector<std::vector<std::string>>> byPath;
+
+private:
+    void value(const std::string& path) {
+        const char c = text_[at_];
+        if (c == '{') {
+            std::vector<std::string>& keys = byPath[path].emplace_back();
+            for (++at_; text_[at_] != '}'; at_ += text_[at_] == ',' ? 1 : 0) {
+                keys.push_back(string());
+                ++at_; // ':'
+                value(path.empty() ? keys.back() : path + "." + keys.back());
+            }
+            ++at_;
+        } else if (c == '[') {
+            for (++at_; text_[at_] != ']'; at_ += text_[at_] == ',' ? 1 : 0) {
+                value(path + "[]");
+            }
+            ++at_;
+        } else if (c == '"') {
+            string();
+        } else {
+            at_ = text_.find_first_of(",]}", at_);
+        }
+    }
+    std::string string() {
+        const std::size_t start = ++at_;
+        for (; text_[at_] != '"'; ++at_) {
+            at_ += text_[at_] == '\\' ? 1 : 0;
+        }
+        return text_.substr(start, at_++ - start);
+    }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
+
+TEST(JsonSchema, EveryObjectOfEveryStatusHasTheDocumentedKeys) {
+    const std::map<std::string, std::vector<std::string>> documented = {
+        {"",
+         {"input", "output", "status", "layers", "verdicts", "outcome", "layers_left", "certificate_layers"}},
+        {"verdicts[]", {"header", "signer", "signature", "integrity", "validity", "revocation", "signers"}},
+        {"verdicts[].signers[]",
+         {"subject", "issuer", "serial", "sha256", "not_before", "not_after", "signing_time", "digest",
+          "signature_algorithm", "signature_valid", "expired", "not_yet_valid", "revocation", "crl", "chain",
+          "chain_subjects"}},
+        {"verdicts[].signers[].crl", {"issuer", "this_update", "next_update"}},
+        {"certificate_layers[]", {"recipient", "cipher"}},
+        {"certificate_layers[].recipient", {"subject", "serial", "not_before", "not_after", "valid"}},
+    };
+    FileReport report;
+    report.layersRemoved = {EnvelopeKind::Asymmetric, EnvelopeKind::Pkcs7};
+    report.layersLeft = {EnvelopeKind::Symmetric};
+    SignerFacts withCrl;
+    withCrl.crl = CrlFacts{"/CN=CA", "2026-01-01T00:00:00Z", ""};
+    report.verdicts.emplace_back().signers = {withCrl, SignerFacts{}};
+    report.certificateLayers.push_back({});
+    std::vector<std::string> lines = {interruptedJsonLine("a", "b")};
+    for (FileStatus status : {FileStatus::NotProcessed, FileStatus::Saved, FileStatus::Failed,
+                              FileStatus::Skipped, FileStatus::Declined, FileStatus::Cancelled}) {
+        report.status = status;
+        lines.push_back(jsonLine(report));
+    }
+    for (const std::string& line : lines) {
+        const JsonKeys keys(line);
+        EXPECT_EQ(keys.byPath.size(), line == lines.front() ? 1u : documented.size()) << line;
+        for (const auto& [path, objects] : keys.byPath) {
+            for (const std::vector<std::string>& objectKeys : objects) {
+                EXPECT_EQ(objectKeys, documented.at(path)) << path << " in " << line;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
 // checked by the bytes it saves, its exit status and its exact stderr lines.
+#include "support/child_process.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
 #include "support/nss_test_store.h"
@@ -20,6 +21,8 @@
 #include <openssl/core_names.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,14 +56,15 @@ std::vector<char*> argvOf(std::vector<std::string>& arguments) {
     return argv;
 }
 
-// A session of its own (so no controlling terminal), stdin from /dev/null.
-CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
+// A session of its own (so no controlling terminal), stdin from /dev/null unless given.
+CliRun runCli(const TempDir& dir, std::vector<std::string> arguments, const std::string& inPath = "/dev/null",
+              std::string outPath = {}) {
     std::vector<char*> argv = argvOf(arguments);
-    const std::string outPath = dir.file(".stdout");
+    outPath = outPath.empty() ? dir.file(".stdout") : outPath;
     const std::string errPath = dir.file(".stderr");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
@@ -81,11 +85,12 @@ CliRun runCli(const TempDir& dir, std::vector<std::string> arguments) {
     return run;
 }
 
-// quillbox-cli open on a pseudo-terminal of its own: typeAhead is typed at once, answer when the
-// pass-phrase prompt shows. Returns the exit status (-1 when it had to be killed) and all the
-// terminal showed; echoOff tells whether the echo was off when the prompt showed.
+// quillbox-cli open on a pseudo-terminal of its own: typeAhead is typed at once, answer when prompt
+// shows. Returns the exit status (-1 when it had to be killed) and all the terminal showed; echoOff
+// tells whether the echo was off when the prompt showed.
 std::pair<int, std::string> openOnTerminal(const TempDir& dir, const std::string& typeAhead,
-                                           const std::string& answer, bool& echoOff) {
+                                           const std::string& answer, bool& echoOff,
+                                           const std::string& prompt = "Enter pass phrase: ") {
     std::vector<std::string> arguments = {"open", "--app-dir", dir.file("app"), "doc.qsig"};
     std::vector<char*> argv = argvOf(arguments);
     int terminal = -1;
@@ -107,7 +112,7 @@ std::pair<int, std::string> openOnTerminal(const TempDir& dir, const std::string
     for (ssize_t got = 1; got > 0 && ::poll(&ready, 1, 20000) > 0;) {
         got = ::read(terminal, buffer, sizeof buffer);
         shown.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-        if (!answered && shown.find("Enter pass phrase: ") != std::string::npos) {
+        if (!answered && shown.find(prompt) != std::string::npos) {
             termios mode{};
             echoOff = ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO) == 0;
             answered = ::write(terminal, answer.data(), answer.size()) >= 0;
@@ -148,6 +153,7 @@ const std::vector<std::string> verdictBlock = {
     "Contents not altered after message was signed",
     "Certificate not expired",
     "Certificate revocation status unknown",
+    "Certificate chain: no known authority",
 };
 
 const std::string keyNotice =
@@ -161,9 +167,9 @@ std::vector<std::string> concat(std::vector<std::string> first, const std::vecto
 
 class CliTest : public testing::Test {
 protected:
-    CliRun open(std::vector<std::string> arguments) {
+    CliRun open(std::vector<std::string> arguments, const std::string& inPath = "/dev/null") {
         arguments.insert(arguments.begin(), {"open", "--app-dir", dir.file("app")});
-        return runCli(dir, std::move(arguments));
+        return runCli(dir, std::move(arguments), inPath);
     }
 
     std::string makeStore() {
@@ -235,7 +241,8 @@ TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
     EXPECT_EQ(run.out,
               "{\"input\":\"" + dir.file("doc.qsig") + "\",\"output\":\"" + dir.file("doc") +
                   "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"The prompt for "
-                  "its pass phrase was cancelled or had no answer\"}\n");
+                  "its pass phrase was cancelled or had no "
+                  "answer\",\"layers_left\":[],\"certificate_layers\":[]}\n");
 }
 
 // The private key's secret components in both byte orders, as a key file or a blob would hold them.
@@ -313,7 +320,11 @@ TEST_F(CliTest, OpensANestedDocumentInOneFirstPass) {
               concat(concat({keyNotice}, verdictBlock), {"quillbox: success: Processed and saved the file"}));
     EXPECT_NE(run.out.find("\"status\":\"saved\",\"layers\":[\"pass-phrase\",\"certificate\",\"signed\"]"),
               std::string::npos);
-    EXPECT_NE(run.out.find("\"outcome\":\"Processed and saved the file\"}\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\"outcome\":\"Processed and saved the file\",\"layers_left\":[],"
+                           "\"certificate_layers\":[{\"recipient\":{\"subject\":\"/C=US/"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"valid\":true},\"cipher\":\"DES-EDE3-CBC\"}]}\n"), std::string::npos) << run.out;
 }
 
 TEST_F(CliTest, ABatchAnnouncesEachFileAndAnswersQuestionsFromTheOptions) {
@@ -381,6 +392,103 @@ TEST_F(CliTest, AHiddenAnswerIsNeverShownAndNeverLostWhenTypedAhead) {
     ::unlink(dir.file("doc").c_str());
     EXPECT_EQ(openOnTerminal(dir, passPhrase + "\n", "", echoOff).first, 0)
         << "the answer typed ahead is kept";
+    EXPECT_EQ(dir.read("doc"), plain);
+}
+
+TEST_F(CliTest, AnswerFilesAreReadOnlyWhenAPromptNeedsThem) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0); // nobody ever writes to it
+
+    const CliRun run = open({"--passphrase-file", "answers", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("doc"), plain);
+}
+
+TEST_F(CliTest, ABlankAnswerSaysWhy) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("answers", "\n");
+
+    const CliRun run = open({"--passphrase-file", "answers", "doc.qsig"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errLines, std::vector<std::string>{"quillbox: warning: Blank password given to decrypt"});
+}
+
+TEST_F(CliTest, AnOutputSavedWithALayerLeftSaysSo) {
+    dir.write("a.qsig", testdoc::symmetricLayer(testdoc::symmetricLayer(plain, "inner"), passPhrase));
+    dir.write("b.qsig", testdoc::signedLayer(plain, cliSigner()));
+    dir.write("answers", passPhrase + "\n");
+
+    const CliRun run = open({"--json", "--passphrase-file", "answers", "a.qsig", "b.qsig"});
+
+    const std::vector<std::string> json = linesOf(run.out);
+    ASSERT_EQ(json.size(), 2u) << run.out;
+    EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos) << json[0];
+    EXPECT_NE(json[0].find("\"layers_left\":[\"pass-phrase\"]"), std::string::npos) << json[0];
+    EXPECT_NE(std::find(run.errLines.begin(), run.errLines.end(),
+                        "quillbox: warning: " + dir.file("a") +
+                            " was saved with its pass-phrase layer still in it"),
+              run.errLines.end());
+}
+
+TEST_F(CliTest, StandardInputAndOutputStandForFiles) {
+    dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("answers", passPhrase + "\n");
+
+    const CliRun run = open({"--passphrase-file", "answers", "-o", "-", "-"}, dir.file("doc.qsig"));
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, plain);
+    EXPECT_EQ(run.errLines,
+              std::vector<std::string>{"quillbox: success: Decryption complete and File Saved"});
+}
+
+TEST_F(CliTest, AFailedWriteToStandardOutputIsAnError) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"--help"}, {"inspect", "doc.qsig"}, {"open", "--json", "doc.qsig"}}) {
+        const CliRun run = runCli(dir, arguments, "/dev/null", "/dev/full");
+        EXPECT_EQ(run.status, 1) << arguments[0];
+        EXPECT_EQ(run.errLines.back(),
+                  "quillbox: error: cannot write to standard output: No space left on device");
+    }
+}
+
+TEST_F(CliTest, EachLineIsWrittenAsItsDocumentEndsAndASignalAddsOne) {
+    dir.write("a.qsig", testdoc::signedLayer(plain, cliSigner()));
+    dir.write("b.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0); // the prompt for b waits on it
+    const pid_t child = startProgram({cliPath(), "open", "--json", "--app-dir", dir.file("app"),
+                                      "--passphrase-file", "answers", "a.qsig", "b.qsig"},
+                                     dir.path());
+    for (int i = 0; i < 2000 && dir.read(".stdout").find('\n') == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(child, SIGTERM);
+    const ChildEnd end = waitForChild(child);
+
+    EXPECT_EQ(end.signal, SIGTERM);
+    const std::vector<std::string> json = linesOf(dir.read(".stdout"));
+    ASSERT_EQ(json.size(), 2u) << dir.read(".stdout");
+    EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos) << json[0];
+    EXPECT_EQ(json[1].rfind("{\"input\":\"" + dir.file("b.qsig") + "\",\"output\":\"" + dir.file("b") +
+                                "\",\"status\":\"interrupted\"",
+                            0),
+              0u)
+        << json[1];
+}
+
+TEST_F(CliTest, TheOverwriteQuestionAndItsAnswerShareTheTerminal) {
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    dir.write("doc", "old");
+    bool echoOff = true;
+
+    const auto [status, shown] =
+        openOnTerminal(dir, "", "y\n", echoOff, " file already exists. Do you want to overwrite it? [y/N] ");
+
+    EXPECT_EQ(status, 0) << shown;
+    EXPECT_FALSE(echoOff);
     EXPECT_EQ(dir.read("doc"), plain);
 }
 
@@ -455,6 +563,8 @@ TEST_P(CliUsageTest, ExitsWithStatusTwo) {
     dir.write("doc.qsig", "x");
     dir.write("doc.txt", "x");
     dir.write("big", std::string(1024 * 1024 + 1, 'x'));
+    // Files of answers are read when the first prompt needs them.
+    dir.write("locked.qsig", testdoc::symmetricLayer(plain, passPhrase));
     const CliRun run = runCli(dir, GetParam().arguments);
 
     EXPECT_EQ(run.status, 2);
@@ -474,9 +584,12 @@ const UsageCase usageCases[] = {
     {"MoreOutputsThanInputs", {"open", "-o", "a", "-o", "b", "doc.qsig"}},
     {"YesAndNo", {"open", "--yes", "--no", "doc.qsig"}},
     {"NoQsigToRemove", {"open", "doc.txt"}},
-    {"UnreadablePassPhraseFile", {"open", "--passphrase-file", "missing", "doc.qsig"}, "No such file"},
-    {"DirectoryAsPassPhraseFile", {"open", "--passphrase-file", ".", "doc.qsig"}, "Is a directory"},
-    {"StorePasswordFileOverOneMiB", {"open", "--store-password-file", "big", "doc.qsig"}, "more than 1 MiB"},
+    {"UnreadablePassPhraseFile", {"open", "--passphrase-file", "missing", "locked.qsig"}, "No such file"},
+    {"DirectoryAsPassPhraseFile", {"open", "--passphrase-file", ".", "locked.qsig"}, "Is a directory"},
+    {"PassPhraseFileOverOneMiB", {"open", "--passphrase-file", "big", "locked.qsig"}, "more than 1 MiB"},
+    {"JsonWithStandardOutput", {"open", "--json", "-o", "-", "doc.qsig"}, "--json and -o -"},
+    {"StandardInputWithoutOutput", {"open", "-"}, "standard input"},
+    {"StandardInputTwice", {"open", "-o", "a", "-o", "b", "-", "-"}, "once"},
     {"TrailingWhiteSpaceInOutput", {"open", "-o", "out.txt ", "doc.qsig"}, "--output 'out.txt '"},
     {"LeadingWhiteSpaceInInspectInput", {"inspect", " doc.qsig"}, "INPUT ' doc.qsig'"},
     {"LineBreakInAMessage", {"open", "--fast\nest", "doc.qsig"}, "unknown option --fast est"},
@@ -494,9 +607,18 @@ TEST(CliInfo, HelpAndVersion) {
     const CliRun version = runCli(dir, {"--version"});
 
     EXPECT_EQ(help.status, 0);
-    for (const char* part : {"quillbox-cli open [options] INPUT...", "--passphrase-file",
-                             "Exit status:", "130", "Reader-Log.txt", "~/.pki/nssdb", "fatal"}) {
+    for (const char* part :
+         {"quillbox-cli open [options] INPUT...", "--passphrase-file", "Exit status:", "130",
+          "Reader-Log.txt", "~/.pki/nssdb", "~/.local/share/quillbox-reader/.", "fatal"}) {
         EXPECT_NE(help.out.find(part), std::string::npos) << part;
+    }
+    for (const char* command : {"open", "inspect"}) {
+        const CliRun part = runCli(dir, {command, "--help"});
+        EXPECT_EQ(part.status, 0) << command;
+        EXPECT_EQ(
+            part.out.rfind(std::string("Usage:\n  quillbox-cli ") + command + " [options] INPUT...\n", 0),
+            0u);
+        EXPECT_NE(part.out.find("chain_subjects"), std::string::npos) << command;
     }
     EXPECT_EQ(version.status, 0);
     // The first line alone is the program's; the libraries follow, one per line.
@@ -522,9 +644,23 @@ TEST(CliInspect, ListsTheLayersWithoutDecrypting) {
     EXPECT_EQ(lines[1], "  1. signed layer: SUCCESS, Signature: Verified");
     EXPECT_EQ(lines[2], "  2. pass-phrase layer (what it holds needs the pass phrase)");
     EXPECT_EQ(lines[3], dir.file("cert.qsig"));
-    EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for CN=Cli Signer, valid from ", 0), 0u)
+    EXPECT_EQ(lines[4].rfind("  1. certificate-encrypted layer for /C=GB/O=Cli Tests/OU=Signing/CN=Cli "
+                             "Signer/Email=cli@example.com, serial 5, valid from ",
+                             0),
+              0u)
         << lines[4];
-    EXPECT_NE(lines[4].find(" to 2049-12-31 23:59:59 UTC (valid)"), std::string::npos) << lines[4];
+    EXPECT_NE(lines[4].find(" to 2049-12-31T23:59:59Z (valid), cipher DES-EDE3-CBC"), std::string::npos)
+        << lines[4];
+
+    const CliRun json = runCli(dir, {"inspect", "--json", "signed.qsig", "cert.qsig"});
+    const std::vector<std::string> objects = linesOf(json.out);
+    ASSERT_EQ(objects.size(), 2u) << json.out;
+    EXPECT_NE(objects[0].find("\"status\":\"secured\",\"layers\":[{\"kind\":\"signed\",\"size\":"),
+              std::string::npos)
+        << objects[0];
+    EXPECT_NE(objects[0].find("\"signature\":\"Verified\""), std::string::npos) << objects[0];
+    EXPECT_NE(objects[0].find("{\"kind\":\"pass-phrase\",\"size\":"), std::string::npos) << objects[0];
+    EXPECT_NE(objects[1].find("\"serial\":\"5\",\"not_before\":\""), std::string::npos) << objects[1];
 }
 
 TEST(CliInspect, APlainFileIsNoSecuredDocument) {

@@ -1,4 +1,5 @@
 #include "e2eCrypto/decryption.h"
+#include "e2eCrypto/envelope_cipher.h"
 
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
@@ -203,18 +204,26 @@ protected:
 
 TEST_F(EnvelopeDecryption, OpensEveryContentCipherTheEnvelopeNames) {
     const std::string content = patterned(700001);
-    for (const ContentCipher cipher : {ContentCipher::DesEde3Cbc, ContentCipher::Aes128Cbc,
-                                       ContentCipher::Aes192Cbc, ContentCipher::Aes256Cbc}) {
+    const std::map<ContentCipher, std::string> names = {{ContentCipher::DesEde3Cbc, "DES-EDE3-CBC"},
+                                                        {ContentCipher::Aes128Cbc, "AES-128-CBC"},
+                                                        {ContentCipher::Aes192Cbc, "AES-192-CBC"},
+                                                        {ContentCipher::Aes256Cbc, "AES-256-CBC"}};
+    for (const auto& [cipher, name] : names) {
         const std::string armour =
             testdoc::armour(testdoc::envelopedDataDer(content, {user.certificate.get()}, cipher));
-        EXPECT_EQ(decrypt(armour, user), content) << static_cast<int>(cipher);
+        EXPECT_EQ(decrypt(armour, user), content) << name;
+        // Read from the armour's start alone, as the layer describes itself.
+        EXPECT_EQ(envelopeCipherName(armour), name);
+        EXPECT_EQ(envelopeCipherName(armour.substr(0, 200)), std::nullopt) << "cut before the cipher";
     }
+    EXPECT_EQ(envelopeCipherName(testdoc::signedLayer("x", user)), std::nullopt) << "no envelope";
 }
 
 TEST_F(EnvelopeDecryption, RefusesAContentCipherItDoesNotSupport) {
     const std::string armour =
         testdoc::armour(testdoc::envelopedDataDer("text", {user.certificate.get()}, ContentCipher::DesCbc));
     expectDecryptFailure(armour, user, unsupported);
+    EXPECT_EQ(envelopeCipherName(armour), "DES-CBC");
 }
 
 TEST_F(EnvelopeDecryption, FindsTheUserAmongSeveralRecipients) {

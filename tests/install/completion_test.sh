@@ -16,7 +16,7 @@ complete_line() {
     [[ $1 != *' ' ]] || COMP_WORDS+=('')
     COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
     _quillbox_cli
-    printf '%s\n' "${COMPREPLY[@]}" | sort
+    [ ${#COMPREPLY[@]} -eq 0 ] || printf '%s\n' "${COMPREPLY[@]}" | sort
 }
 
 help=$("$cli" --help)
@@ -46,12 +46,14 @@ cases=(
     "quillbox-cli open --store |sub"
     "quillbox-cli open --app-dir |sub"
     "quillbox-cli open a.qsig --j|--json"
+    "quillbox-cli open -- --j|"
+    "quillbox-cli open -- -o |a.qsig sub"
 )
 for entry in "${cases[@]}"; do
     line=${entry%|*}
     want=${entry#*|}
     got=$(complete_line "$line" | tr '\n' ' ')
-    [ "$got" = "$want " ] || fail "'$line': offered '$got', expected '$want'"
+    [ "$got" = "${want:+$want }" ] || fail "'$line': offered '$got', expected '$want'"
 done
 
 finish

@@ -20,7 +20,8 @@ add_test(NAME debian_package
 add_test(NAME desktop_files COMMAND ${install_test_dir}/desktop_files_test.sh ${quillbox_packaging_dir})
 add_test(NAME cli_man_page
          COMMAND ${install_test_dir}/man_page_test.sh ${quillbox_packaging_dir}/man-from-help
-                 $<TARGET_FILE:quillbox-cli> ${quillbox_generated_dir}/quillbox-cli.1)
+                 $<TARGET_FILE:quillbox-cli> ${quillbox_generated_dir}/quillbox-cli.1
+                 ${quillbox_man_date})
 add_test(NAME cli_completion
          COMMAND ${install_test_dir}/completion_test.sh ${quillbox_generated_dir}/quillbox-cli.bash-completion
                  $<TARGET_FILE:quillbox-cli>)

@@ -3,9 +3,9 @@
 # swallowed as a roff request or mangled by an escape), headings become sections, and the page
 # built for quillbox-cli is the one its current --help gives.
 #
-#   man_page_test.sh MAN_FROM_HELP QUILLBOX_CLI BUILT_PAGE
+#   man_page_test.sh MAN_FROM_HELP QUILLBOX_CLI BUILT_PAGE DATE
 set -euo pipefail
-generator=$1 cli=$2 built_page=$3
+generator=$1 cli=$2 built_page=$3 date=$4
 . "$(dirname "$0")/test_helpers.sh"
 need groff
 
@@ -72,8 +72,12 @@ grep -q '^\.TH "FAKE" 1 "" "fake 2\.5"' "$scratch/fake.1" || fail "title line: $
 # Options are typed as written, so their dashes must be minus signs, not hyphens.
 grep -q '\\-\\-dry\\-run' "$scratch/fake.1" || fail "the dashes of --dry-run are not escaped"
 
-"$generator" "$cli" "$scratch/quillbox-cli.1"
+"$generator" "$cli" "$scratch/quillbox-cli.1" "$date"
 check_round_trip "$cli" "$scratch/quillbox-cli.1"
+grep -q "^\.TH \"QUILLBOX\\\\-CLI\" 1 \"$date\" " "$scratch/quillbox-cli.1" || fail "no date: $(head -n 1 "$scratch/quillbox-cli.1")"
+for section in INSPECT 'JSON OUTPUT' 'PASS PHRASES' MESSAGES 'EXIT STATUS' ENVIRONMENT; do
+    grep -q "^\.SH \"$section\"" "$scratch/quillbox-cli.1" || fail "no section $section"
+done
 cmp -s "$scratch/quillbox-cli.1" "$built_page" || fail "the built man page is not the one --help gives now"
 
 finish

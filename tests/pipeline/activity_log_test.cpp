@@ -1,5 +1,6 @@
 #include "pipeline/activity_log.h"
 
+#include "platform/path_conventions.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
 
@@ -27,6 +28,8 @@ std::tm at(int year, int month, int day, int hour, int minute, int second) {
 }
 
 const std::string fixedStamp = "1/2/2004\t9:5:3\t";
+// Records end as text lines do on the system; a log the component creates starts with a bare LF.
+const std::string eol = platform::textLineEnd();
 
 class ActivityLogTest : public ::testing::Test {
 protected:
@@ -42,7 +45,7 @@ TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
     log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt");
     EXPECT_EQ(dir.read("Reader-Log.txt"),
               "\n" + fixedStamp +
-                  "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt\n");
+                  "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt" + eol);
     EXPECT_FALSE(exists("successcounter.txt"));
     EXPECT_THAT(ui.events, IsEmpty());
 }
@@ -50,30 +53,39 @@ TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
 TEST_F(ActivityLogTest, RecordsAreAppendedInOrder) {
     log.Write(0, "first", "a -> b");
     log.Write(14, "second", "c -> d");
-    EXPECT_EQ(dir.read("Reader-Log.txt"),
-              "\n" + fixedStamp + "ERROR\tfirst\ta -> b\n" + fixedStamp + "DECRYPTION\tsecond\tc -> d\n");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "ERROR\tfirst\ta -> b" + eol + fixedStamp +
+                                              "DECRYPTION\tsecond\tc -> d" + eol);
 }
 
 TEST_F(ActivityLogTest, UnknownKindLeavesTheThirdFieldEmpty) {
     log.Write(17, "m", "f");
     log.Write(99, "m", "f");
-    EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "\tm\tf\n" + fixedStamp + "\tm\tf\n");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "\tm\tf" + eol + fixedStamp + "\tm\tf" + eol);
 }
 
 TEST_F(ActivityLogTest, ControlCharactersInFieldsAreEscapedSoARecordStaysOneLine) {
-    log.Write(0, "Line one\nline two",
-              "/tmp/x\n1/1/2004\t0:0:0\tDECRYPTION\tforged\r\\\x01\x7f\xc3\xa9.qsig");
+    log.Write(0, "Line one\nline two", "/tmp/x\n1/1/2004\t0:0:0\tDECRYPTION\tforged\r\x01\x7f\xc3\xa9.qsig");
     EXPECT_EQ(dir.read("Reader-Log.txt"),
               "\n" + fixedStamp +
                   "ERROR\tLine one\\nline "
-                  "two\t/tmp/x\\n1/1/2004\\t0:0:0\\tDECRYPTION\\tforged\\r\\\\\\x01\\x7F\xc3\xa9.qsig\n");
+                  "two\t/tmp/x\\n1/1/2004\\t0:0:0\\tDECRYPTION\\tforged\\r\\x01\\x7F\xc3\xa9.qsig" +
+                  eol);
+}
+
+// Where the backslash separates directories, Windows paths read as themselves; elsewhere it is
+// doubled, so that a name holding "\n" cannot pass for an escaped line break.
+TEST_F(ActivityLogTest, BackslashIsDoubledOnlyWhereItIsNotTheSeparator) {
+    log.Write(0, "m", "C:\\in\\new.qsig");
+    const std::string files =
+        platform::directorySeparator() == '\\' ? "C:\\in\\new.qsig" : "C:\\\\in\\\\new.qsig";
+    EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "ERROR\tm\t" + files + eol);
 }
 
 TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
     baseLogOfSize(102400);
     log.Write(0, "m", "f");
     EXPECT_EQ(dir.read("Reader-Log.txt").size(),
-              102400 + fixedStamp.size() + std::string("ERROR\tm\tf\n").size());
+              102400 + fixedStamp.size() + std::string("ERROR\tm\tf" + eol).size());
     EXPECT_FALSE(exists("Reader-Log1.txt"));
     EXPECT_FALSE(exists("successcounter.txt"));
 }
@@ -82,7 +94,7 @@ TEST_F(ActivityLogTest, LogPastTheLimitSpillsIntoTheFirstNumberedFile) {
     baseLogOfSize(102401);
     log.Write(0, "m", "f");
     EXPECT_EQ(dir.read("Reader-Log.txt").size(), 102401U);
-    EXPECT_EQ(dir.read("Reader-Log1.txt"), fixedStamp + "ERROR\tm\tf\n");
+    EXPECT_EQ(dir.read("Reader-Log1.txt"), fixedStamp + "ERROR\tm\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "1");
 }
 
@@ -91,8 +103,8 @@ TEST_F(ActivityLogTest, EverySpilledRecordGetsAFileOfItsOwn) {
     dir.write("successcounter.txt", "1");
     log.Write(0, "one", "f");
     log.Write(0, "two", "f");
-    EXPECT_EQ(dir.read("Reader-Log2.txt"), fixedStamp + "ERROR\tone\tf\n");
-    EXPECT_EQ(dir.read("Reader-Log3.txt"), fixedStamp + "ERROR\ttwo\tf\n");
+    EXPECT_EQ(dir.read("Reader-Log2.txt"), fixedStamp + "ERROR\tone\tf" + eol);
+    EXPECT_EQ(dir.read("Reader-Log3.txt"), fixedStamp + "ERROR\ttwo\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "3");
 }
 
@@ -100,7 +112,7 @@ TEST_F(ActivityLogTest, CounterOfMinusOneSendsTheRecordToTheBaseLog) {
     baseLogOfSize(102401);
     dir.write("successcounter.txt", "-1");
     log.Write(0, "m", "f");
-    EXPECT_EQ(dir.read("Reader-Log.txt"), std::string(102401, 'x') + fixedStamp + "ERROR\tm\tf\n");
+    EXPECT_EQ(dir.read("Reader-Log.txt"), std::string(102401, 'x') + fixedStamp + "ERROR\tm\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "-1");
 }
 

@@ -75,10 +75,17 @@ TEST_F(AppPathsTest, SystemProgramDirectoryIsNeverUsedEvenWhenWritable) {
               dir.file("home/.local/share/quillbox-reader/"));
 }
 
-TEST_F(AppPathsTest, MissingExecutableDirectoryFallsBackToTheUserDataDirectory) {
-    const AppPaths paths = resolveAppPaths(dir.file("not-there"), installed);
-    EXPECT_EQ(paths.directory, dir.file("home/.local/share/quillbox-reader/"));
-    EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
+TEST_F(AppPathsTest, DirectoryThatTakesNoNewFileFallsBackToTheUserDataDirectory) {
+    // A missing directory, and a path that the permission check calls writable but that holds no
+    // file (a regular file standing where the directory should be).
+    for (const std::string& unusable : {dir.file("not-there"), dir.write("plain-file", "x")}) {
+        const AppPaths paths = resolveAppPaths(unusable, installed);
+        EXPECT_EQ(paths.directory, dir.file("home/.local/share/quillbox-reader/")) << unusable;
+        EXPECT_TRUE(std::filesystem::is_directory(paths.directory));
+    }
+    // The trial leaves nothing behind in a directory it accepts.
+    resolveAppPaths(dir.path(), installed);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2); // home/, plain-file
 }
 
 TEST_F(AppPathsTest, XdgDataHomeIsHonouredWhenAbsolute) {

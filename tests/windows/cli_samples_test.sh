@@ -62,14 +62,20 @@ has_line nested 'quillbox: success: Processed and saved the file'
 open_sample passphrase 1
 saved passphrase 'A pass-phrase sample: only someone who knows the pass phrase reads this.'
 
-# The log lives in the application directory, one record per line, with the paths as given and
-# every backslash escaped as a pair, so that no field can forge a record.
-log_path() { windows_path "$1" | sed 's/\\/\\\\/g'; }
-log=$(tr -d '\r' <"$work/app/Reader-Log.txt" 2>/dev/null)
-for record in "VERIFICATION	Verification complete and File Saved	$(log_path "$samples/signed.qsig") -> $(log_path "$work/out/signed.txt")" \
-              "DECRYPT AND VERIFY	Processed and saved the file	$(log_path "$samples/nested.qsig") -> $(log_path "$work/out/nested.txt")"; do
-    grep -qF -- "$record" <<<"$log" || fail "no log record ending \"$record\""
+# The log lives in the application directory, one record per CR LF line, with the paths as given
+# and their backslashes single.
+log=$(cat "$work/app/Reader-Log.txt" 2>/dev/null)
+for record in "VERIFICATION	Verification complete and File Saved	$(windows_path "$samples/signed.qsig") -> $(windows_path "$work/out/signed.txt")" \
+              "DECRYPT AND VERIFY	Processed and saved the file	$(windows_path "$samples/nested.qsig") -> $(windows_path "$work/out/nested.txt")"; do
+    grep -qF -- "$record"$'\r' <<<"$log" || fail "no log record ending \"$record\" CR LF"
 done
+
+# --help speaks of Windows: the personal certificate store, %APPDATA% and C:\ paths.
+help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r')
+for part in 'certmgr.msc → Personal), key marked exportable' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
+    grep -qF -- "$part" <<<"$help" || fail "--help does not say \"$part\""
+done
+if grep -q nssdb <<<"$help"; then fail "--help speaks of the NSS database"; fi
 
 # A usage error, and the layers as inspect sees them.
 wine "$cli" open </dev/null >/dev/null 2>&1
@@ -86,7 +92,7 @@ wine "$cli" open --no --app-dir "$(windows_path "$work/app-é")" "$(windows_path
     </dev/null >/dev/null 2>&1 || fail "a document with a non-ASCII name was not opened"
 [ "$(cat "$work/dossier-été/résumé" 2>/dev/null)" = 'A signed sample: the signature says who wrote it and that it is unchanged.' ] ||
     fail "the non-ASCII name was not saved beside its input"
-grep -qF "$(log_path "$work/dossier-été/résumé.qsig") -> $(log_path "$work/dossier-été/résumé")" \
+grep -qF "$(windows_path "$work/dossier-été/résumé.qsig") -> $(windows_path "$work/dossier-été/résumé")" \
     "$work/app-é/Reader-Log.txt" 2>/dev/null || fail "the log misses the non-ASCII names"
 
 [ "$failures" -eq 0 ] && echo "every check passed"

@@ -65,7 +65,6 @@ keys Return
 [ "$(cat "$work/documents/signed" 2>/dev/null)" = \
   'A signed sample: the signature says who wrote it and that it is unchanged.' ] ||
     fail "the output holds \"$(cat "$work/documents/signed" 2>/dev/null)\""
-log_path() { windows_path "$1" | sed 's/\\/\\\\/g'; }
-record="VERIFICATION	Verification complete and File Saved	$(log_path "$work/documents/signed.qsig") -> $(log_path "$work/documents/signed")"
+record="VERIFICATION	Verification complete and File Saved	$(windows_path "$work/documents/signed.qsig") -> $(windows_path "$work/documents/signed")"
 grep -qF -- "$record" <(tr -d '\r' <"$work/app/Reader-Log.txt" 2>/dev/null) || fail "no log record \"$record\""
 echo "the window opened the signed sample and saved its content"

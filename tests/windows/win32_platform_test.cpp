@@ -3,6 +3,7 @@
 // any script, and where the program and the user's data live.
 #include "platform/directories.h"
 #include "platform/file_access.h"
+#include "platform/instance_lock.h"
 #include "platform/output_file.h"
 #include "platform/path_conventions.h"
 #include "platform/user_directories.h"
@@ -13,6 +14,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -120,6 +122,25 @@ TEST(WindowsDirectories, MakesNestedDirectoriesWithNamesInAnyScript) {
     EXPECT_EQ(saveWholeFile(nested + "\\n.txt", "bytes", ExistingFile::Replace), SaveStatus::Saved);
     EXPECT_EQ(saveWholeFile(nested + "\\n.txt", "other", ExistingFile::Keep), SaveStatus::Exists);
     EXPECT_TRUE(platform::isReadable(nested + "\\n.txt"));
+}
+
+TEST(WindowsDirectories, TakeANewFileOnlyWhereOneCanBeMade) {
+    const TempDir dir;
+    const std::string plainFile = dir.write("plain-file", "x");
+    EXPECT_TRUE(platform::isWritable(plainFile));
+    EXPECT_FALSE(platform::canCreateFileIn(plainFile));
+    EXPECT_FALSE(platform::canCreateFileIn(dir.file("missing")));
+    EXPECT_TRUE(platform::canCreateFileIn(dir.path()));
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+TEST(WindowsInstanceLock, OnlyTheFirstHoldsItUntilItLetsGo) {
+    const std::string name = "quillbox-test-" + std::to_string(GetCurrentProcessId());
+    auto first = std::make_unique<platform::InstanceLock>(name);
+    EXPECT_TRUE(first->held());
+    EXPECT_FALSE(platform::InstanceLock(name).held());
+    first.reset();
+    EXPECT_TRUE(platform::InstanceLock(name).held());
 }
 
 TEST(WindowsDirectories, NameTheProgramsAndTheUsersPlaces) {

@@ -14,4 +14,8 @@ std::string rootPath() {
     return "/";
 }
 
+const char* textLineEnd() {
+    return "\n";
+}
+
 } // namespace platform

@@ -1,7 +1,8 @@
 #include "platform/posix/staged_file.h"
 
+#include "platform/posix/ending_signals.h"
+
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
 
 #include <array>
@@ -14,20 +15,10 @@
 
 namespace {
 
-constexpr std::array<int, 3> endingSignals = {SIGTERM, SIGHUP, SIGINT};
-
 // The hidden name of the one named file being written, kept where a signal handler may read it.
 char pendingName[PATH_MAX + 1];
 volatile sig_atomic_t namePending = 0;
 std::array<struct sigaction, endingSignals.size()> previousActions;
-
-std::size_t indexOf(int signalNumber) {
-    std::size_t i = 0;
-    while (i + 1 < endingSignals.size() && endingSignals[i] != signalNumber) {
-        ++i;
-    }
-    return i;
-}
 
 extern "C" void removePendingAndEnd(int signalNumber) {
     if (namePending != 0) {
@@ -35,7 +26,7 @@ extern "C" void removePendingAndEnd(int signalNumber) {
         namePending = 0;
     }
     // The signal goes on to what would have happened without this handler.
-    ::sigaction(signalNumber, &previousActions[indexOf(signalNumber)], nullptr);
+    ::sigaction(signalNumber, &previousActions[endingSignalIndex(signalNumber)], nullptr);
     ::raise(signalNumber);
 }
 
@@ -61,25 +52,6 @@ void unregisterPending() {
         ::sigaction(endingSignals[i], &previousActions[i], nullptr);
     }
 }
-
-// Termination signals wait while a file takes its final name, so that none leaves a half-named file.
-class EndingSignalsHeld {
-public:
-    EndingSignalsHeld() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signalNumber : endingSignals) {
-            sigaddset(&held, signalNumber);
-        }
-        ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-    }
-    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-    ~EndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-
-private:
-    sigset_t previous_{};
-};
 
 std::string hiddenNameIn(const std::string& directory) {
     static std::mt19937_64 generator{std::random_device{}()};
@@ -145,6 +117,8 @@ void StagedFile::forgetName() {
 
 bool StagedFile::linkAs(const std::string& target) {
     if (isNamed()) {
+        // Termination signals wait while a file takes its final name, so that none leaves a
+        // half-named file.
         const EndingSignalsHeld held;
         if (::link(name_.c_str(), target.c_str()) != 0) {
             return false;

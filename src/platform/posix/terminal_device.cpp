@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 
 namespace platform {
 
@@ -20,12 +21,24 @@ namespace {
 volatile sig_atomic_t echoOffFd = -1;
 struct termios savedMode;
 constexpr int endingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
+// What the signals did before the echo went off; other handlers (such as one that writes a last
+// record) still run after the echo is back.
+using SignalHandler = void (*)(int);
+SignalHandler previousHandlers[std::size(endingSignals)];
+
+std::size_t indexOf(int signalNumber) {
+    std::size_t i = 0;
+    while (i + 1 < std::size(endingSignals) && endingSignals[i] != signalNumber) {
+        ++i;
+    }
+    return i;
+}
 
 extern "C" void restoreEchoAndDie(int signalNumber) {
     if (echoOffFd >= 0) {
         tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     }
-    std::signal(signalNumber, SIG_DFL);
+    std::signal(signalNumber, previousHandlers[indexOf(signalNumber)]);
     std::raise(signalNumber);
 }
 
@@ -78,8 +91,8 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
     echoOffFd = fd;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, restoreEchoAndDie);
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        previousHandlers[i] = std::signal(endingSignals[i], restoreEchoAndDie);
     }
     tcsetattr(fd, TCSADRAIN, &quiet);
     terminal_ = &terminal;
@@ -91,8 +104,8 @@ TerminalDevice::EchoOff::~EchoOff() {
     }
     tcsetattr(echoOffFd, TCSADRAIN, &savedMode);
     echoOffFd = -1;
-    for (int signalNumber : endingSignals) {
-        std::signal(signalNumber, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(endingSignals); ++i) {
+        std::signal(endingSignals[i], previousHandlers[i]);
     }
 }
 

@@ -2,7 +2,11 @@
 
 #include "wide_text.h"
 
+#include <windows.h>
+
 #include <io.h>
+
+#include <string>
 
 namespace platform {
 
@@ -28,6 +32,24 @@ bool isWritable(const std::string& path) {
 
 bool exists(const std::string& path) {
     return allows(path, existence);
+}
+
+bool canCreateFileIn(const std::string& directory) {
+    if (directory.empty()) {
+        return false;
+    }
+    const bool endsInSeparator = directory.back() == '\\' || directory.back() == '/';
+    const std::string probe = directory + (endsInSeparator ? "" : "\\") + "quillbox-write-check-" +
+                              std::to_string(GetCurrentProcessId()) + ".tmp";
+    // The system removes the file when its only handle closes.
+    const HANDLE file =
+        CreateFileW(widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(file);
+    return true;
 }
 
 } // namespace platform

@@ -15,4 +15,8 @@ std::string rootPath() {
     return "C:\\";
 }
 
+const char* textLineEnd() {
+    return "\r\n";
+}
+
 } // namespace platform
