@@ -161,7 +161,7 @@ std::string filesSection() {
     return R"(Files:
   The activity log is Reader-Log.txt in the application directory: $QUILLBOX_HOME when set,
   else the program's directory when a file can be made there, else )" +
-           platform::words().appDataFallback + ".\n" + storeParagraph();
+           std::string(platform::words().appDataFallback) + ".\n" + storeParagraph();
 }
 
 std::string examplesSection() {
