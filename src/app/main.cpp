@@ -2,6 +2,7 @@
 #include "app/quillbox_reader_app.h"
 #include "app/reader_command_line.h"
 #include "app/single_instance.h"
+#include "platform/output_file.h"
 
 #include "platform/console.h"
 
@@ -20,6 +21,7 @@ QStringList argumentsOf(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    prepareProcessForSaving();
     // Help and version must not need a display: they are answered before the window system is
     // reached.
     if (ReaderCommandLine(argumentsOf(argc, argv)).asksForInformation()) {

@@ -3,8 +3,10 @@
 #include "command_line.h"
 
 #include "platform/console.h"
+#include "platform/output_file.h"
 
 int main(int argc, char** argv) {
+    prepareProcessForSaving();
     const platform::Utf8Console console;
     return runCommandLine({argv + 1, argv + argc}, QUILLBOX_VERSION);
 }

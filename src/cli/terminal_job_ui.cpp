@@ -52,6 +52,11 @@ void TerminalJobUi::reportProgress(const JobProgress& progress) {
     }
 }
 
+void TerminalJobUi::reportAbandonedFilesRemoved(const std::string& outputPath, int count) {
+    line("information", "Removed " + std::to_string(count) + " unfinished temporary file" +
+                            (count == 1 ? "" : "s") + " that ended programs had left beside " + outputPath);
+}
+
 bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons buttons) {
     lastMessage_ = text;
     const bool asked = buttons != Buttons::Ok && !answers_.everyQuestion && terminal_.available();

@@ -32,6 +32,8 @@ public:
     // A "progress" line for large documents, only when a person watches stderr on a terminal.
     void reportProgress(const JobProgress& progress) override;
     void reportDocumentEnd(const FileReport& report) override;
+    // One "information" line.
+    void reportAbandonedFilesRemoved(const std::string& outputPath, int count) override;
     void terminateApplication(int exitStatus) override;
 
     // Called with each document's final report as the job leaves it.

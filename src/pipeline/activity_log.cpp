@@ -5,6 +5,7 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
+#include "platform/directory_lock.h"
 #include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/local_time.h"
@@ -50,9 +51,9 @@ std::int64_t readCounter(const std::string& path) {
     return count;
 }
 
+// Replaced whole, so that a job never reads a counter that another is writing.
 void writeCounter(const std::string& path, std::int64_t count) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << count;
+    saveWholeFile(path, std::to_string(count), ExistingFile::Replace);
 }
 
 // A field never carries a raw tab or line break, so a path or message cannot forge a record. Where
@@ -137,6 +138,8 @@ std::string ActivityLog::FormatTime(const std::tm& when) {
 }
 
 std::string ActivityLog::SpillPath() {
+    // Jobs that spill at the same time each take a number of their own.
+    const platform::DirectoryLock lock(directoryPart(logPath_));
     std::int64_t count = readCounter(counterPath_);
     if (count < std::numeric_limits<std::int64_t>::max()) {
         ++count;

@@ -9,7 +9,6 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/layer_loop.h"
 #include "pipeline/path_validation.h"
-#include "platform/output_file.h"
 
 #include <cstdlib>
 #include <new>
@@ -215,7 +214,5 @@ private:
 } // namespace
 
 JobReport OnVerifyDecrypt(JobForm& form, JobUi& ui, const JobSettings& settings) {
-    // A file-size limit reached by a save or by the log ends that write, never the program.
-    treatFileSizeLimitAsWriteError();
     return JobDriver(form, ui, settings).run();
 }

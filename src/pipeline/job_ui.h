@@ -52,6 +52,9 @@ public:
     virtual void reportProgress(const JobProgress& /*progress*/) {}
     // A document is done with (saved, failed, skipped, declined or cancelled); its report is final.
     virtual void reportDocumentEnd(const FileReport& /*report*/) {}
+    // count unfinished temporary files, left beside outputPath by programs that ended, were removed
+    // before saving to it; front ends that show no housekeeping ignore it.
+    virtual void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int /*count*/) {}
 
     // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
     virtual void terminateApplication(int exitStatus);

@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Writes bytes to path as saveWholeFile does; shows "Insufficient hard disk space" itself when the
+// Writes bytes to path as saveWholeFile does, after removing the temporary files that ended programs
+// left beside it (and telling the person so); shows "Insufficient hard disk space" itself when the
 // disk falls short.
 SaveStatus WriteWholeFile(const std::string& path, std::string_view bytes, JobUi& ui,
                           ExistingFile existing = ExistingFile::Replace);

@@ -15,14 +15,21 @@ enum class SaveStatus {
 enum class ExistingFile { Keep, Replace };
 
 // Writes bytes as the whole content of path and makes sure they reached the disk. A symbolic link is
-// followed to the file it names, which is created when it does not exist. A replaced file keeps its
-// owner, group, mode, hard links and extended attributes; where putting a new file in its place
-// cannot keep them, its content is overwritten in place once the space for it is reserved.
+// followed to the file it names, which is created when it does not exist, unless the kernel's
+// protected-symlink rule would refuse to follow it (Failed). A replaced file keeps its owner, group,
+// mode, hard links and extended attributes; where putting a new file in its place cannot keep them,
+// its content is overwritten in place once the space for it is reserved.
 SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing);
+
+// Removes the staging files that ended processes of the running user left where a save to path puts
+// its own, and returns how many there were. A save calls it before it starts.
+int removeAbandonedStagingFiles(const std::string& path);
 
 // True for an existing file that must not be written: no write permission bit set for anyone, or the
 // system refuses writing. The bits matter because root may write anything.
 bool isReadOnlyFile(const std::string& path);
 
-// From now on a file-size limit makes writes fail instead of ending the process with a signal.
-void treatFileSizeLimitAsWriteError();
+// Once at start-up, before other threads start: a file-size limit makes writes fail instead of ending
+// the process, and a termination signal the process can catch removes the staging files of unfinished
+// saves before the process ends.
+void prepareProcessForSaving();

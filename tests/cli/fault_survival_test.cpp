@@ -100,6 +100,7 @@ struct KillCase {
     const char* name;
     int signal;
     double writtenShare; // how much of the content the staged output holds when the signal is sent
+    bool named = false;  // staged under a hidden name, as on a file system without unnamed files
 };
 
 class KilledDuringTheSave : public testing::TestWithParam<KillCase> {};
@@ -113,7 +114,14 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
     bool killedMidSave = false;
     for (int attempt = 0; attempt < 5 && !killedMidSave; ++attempt) {
         TempDir dir;
-        const pid_t child = startProgram(openOverOldOutput(dir, document), dir.path());
+        const pid_t child =
+            startProgram(openOverOldOutput(dir, document), dir.path(), [named = GetParam().named] {
+                const rlimit noCore{0, 0};
+                ::setrlimit(RLIMIT_CORE, &noCore);
+                if (named) {
+                    ::setenv("QUILLBOX_NAMED_STAGING", "1", 1);
+                }
+            });
         int status = 0;
         while (::waitpid(child, &status, WNOHANG) == 0) {
             const std::string staged = stagedOutputOf(child, dir.path());
@@ -133,6 +141,17 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
         if (killedMidSave) {
             EXPECT_EQ(saved, oldOutput);
         }
+        if (killedMidSave && GetParam().named && GetParam().signal == SIGKILL) {
+            // Only its owner may read what SIGKILL left, and the next save removes it.
+            const std::vector<std::string> left = temporaryFilesIn(dir.path());
+            ASSERT_EQ(left.size(), 1U);
+            struct stat leftOver {};
+            ::stat(dir.file(left[0]).c_str(), &leftOver);
+            EXPECT_EQ(leftOver.st_mode & 0777, 0600U);
+            EXPECT_EQ(runProgram(openOverOldOutput(dir, document), dir.path()).exitStatus, 0);
+            EXPECT_THAT(linesOf(dir.read(".stderr")), testing::Contains(testing::StartsWith(
+                                                          "quillbox: information: Removed 1 unfinished")));
+        }
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
             names.push_back(entry.path().filename().string());
@@ -147,7 +166,12 @@ INSTANTIATE_TEST_SUITE_P(Signals, KilledDuringTheSave,
                                          KillCase{"KillHalfway", SIGKILL, 0.5},
                                          KillCase{"TermHalfway", SIGTERM, 0.5},
                                          KillCase{"HangUpAtTheStart", SIGHUP, 0.0},
-                                         KillCase{"InterruptHalfway", SIGINT, 0.5}),
+                                         KillCase{"InterruptHalfway", SIGINT, 0.5},
+                                         KillCase{"KillHalfwayNamed", SIGKILL, 0.5, true},
+                                         KillCase{"QuitHalfwayNamed", SIGQUIT, 0.5, true},
+                                         KillCase{"User1AtTheStartNamed", SIGUSR1, 0.0, true},
+                                         KillCase{"AlarmHalfwayNamed", SIGALRM, 0.5, true},
+                                         KillCase{"PipeHalfwayNamed", SIGPIPE, 0.5, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The CA directory is "../../certs" from where the program runs. Its files are named by subject hash.

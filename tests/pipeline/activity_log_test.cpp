@@ -9,7 +9,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -147,6 +149,32 @@ TEST(ActivityLogSpillPath, InsertsTheCounterBeforeTheExtension) {
     EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log1.txt"));
     dir.write("successcounter.txt", "-5");
     EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log-4.txt"));
+}
+
+// Jobs spilling at the same time: one record per spill file, and a counter that counts them all.
+TEST(ActivityLogSpillPath, ConcurrentJobsNeverShareASpillFile) {
+    TempDir dir;
+    dir.write("Reader-Log.txt", std::string(102401, 'x'));
+    constexpr int jobs = 8;
+    constexpr int recordsEach = 4;
+    std::vector<std::thread> running;
+    for (int job = 0; job < jobs; ++job) {
+        running.emplace_back([&dir] {
+            ScriptedJobUi ui;
+            ActivityLog log(dir.file("Reader-Log.txt"), ui);
+            for (int record = 0; record < recordsEach; ++record) {
+                log.Write(0, "m", "f");
+            }
+        });
+    }
+    for (std::thread& job : running) {
+        job.join();
+    }
+    EXPECT_EQ(dir.read("successcounter.txt"), std::to_string(jobs * recordsEach));
+    for (int spill = 1; spill <= jobs * recordsEach; ++spill) {
+        const std::string text = dir.read("Reader-Log" + std::to_string(spill) + ".txt");
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\t'), 4) << "spill file " << spill;
+    }
 }
 
 TEST(ActivityLogKindName, NamesEveryCode) {

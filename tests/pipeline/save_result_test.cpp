@@ -10,9 +10,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -89,7 +92,9 @@ TEST_F(SaveResultTest, NewFileIsWrittenByteForByteAndReported) {
     EXPECT_THAT(logged(), ElementsAre("VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> " +
                                       out.file("a.txt")));
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
-    EXPECT_EQ(permissionsOf(out.file("a.txt")) & 0600, 0600U);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(permissionsOf(out.file("a.txt")), 0666 & ~mask);
 }
 
 TEST_F(SaveResultTest, BatchCompletionIsLoggedOnly) {
@@ -198,21 +203,71 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
+// Stands in for a file system without unnamed files while it lives.
+class NamedStaging {
+public:
+    explicit NamedStaging(bool named) { ::setenv("QUILLBOX_NAMED_STAGING", named ? "1" : "", 1); }
+    NamedStaging(const NamedStaging&) = delete;
+    NamedStaging& operator=(const NamedStaging&) = delete;
+    ~NamedStaging() { ::unsetenv("QUILLBOX_NAMED_STAGING"); }
+};
+
+// Staged unnamed, staged under a hidden name, and written in place (a second name keeps the file).
 TEST_F(SaveResultTest, FullDiskLeavesTheOldFileWholeAndNoTemporaryFile) {
     log.Write(0, "warm-up", "creates the log before the limit");
     const std::string old(100, 'o');
-    out.write("a.txt", old);
-    ui.answer(true);
-    JobContext single = job(JobMode::SingleFile);
-    {
-        const FileSizeLimit limit(4096);
-        EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), 2, false), SaveOutcome::Failed);
+    for (const auto& [named, linked] :
+         std::array{std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+        const NamedStaging staging(named);
+        out.write("a.txt", old);
+        if (linked) {
+            std::filesystem::create_hard_link(out.file("a.txt"), out.file("b.txt"));
+        }
+        ui.clear();
+        ui.answer(true);
+        JobContext single = job(JobMode::SingleFile);
+        {
+            const FileSizeLimit limit(4096);
+            EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), 2, false), SaveOutcome::Failed);
+        }
+        EXPECT_THAT(ui.messageTexts(),
+                    ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
+                                "Insufficient hard disk space", saveFailed));
+        EXPECT_EQ(out.read("a.txt"), old);
+        EXPECT_EQ(namesIn(out.path()).size(), linked ? 2U : 1U);
+        std::filesystem::remove(out.file("b.txt"));
     }
-    EXPECT_THAT(ui.messageTexts(),
-                ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
-                            "Insufficient hard disk space", saveFailed));
-    EXPECT_EQ(out.read("a.txt"), old);
-    EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
+}
+
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(WriteWholeFile, FirstRemovesTheStagingFilesThatEndedProcessesOfTheUserLeft) {
+    TempDir dir;
+    ScriptedJobUi ui;
+    const std::string ended = ".quillbox-" + std::to_string(endedProcess());
+    const std::string living = ".quillbox-" + std::to_string(::getppid()) + "-2.tmp";
+    for (const std::string& name :
+         {ended + "-1.tmp", ended + "-2.tmp", ended + "-3.tmp", ended + "-x.tmp", living}) {
+        dir.write(name, "plain");
+    }
+    // A live holder elsewhere (another machine sharing the directory) keeps its lock.
+    const int held = ::open(dir.file(ended + "-2.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(dir.file(ended + "-3.tmp").c_str(), 1234, 1234), 0);
+    }
+    EXPECT_EQ(WriteWholeFile(dir.file("a.txt"), "new", ui), SaveStatus::Saved);
+    ::close(held);
+    EXPECT_EQ(ui.abandonedFilesRemoved, ::geteuid() == 0 ? 1 : 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file(ended + "-1.tmp")));
+    EXPECT_THAT(namesIn(dir.path()), ::testing::IsSupersetOf({ended + "-2.tmp", ended + "-x.tmp", living}));
 }
 
 TEST(WriteWholeFile, FollowsASymbolicLinkToItsTarget) {
@@ -251,6 +306,7 @@ struct ReplaceCase {
     std::function<std::string(const std::string& directory)> prepare;
     // Checks what was saved; returns what is wrong, or nothing.
     std::function<std::string(const std::string& directory)> check;
+    SaveStatus expected = SaveStatus::Saved;
 };
 
 std::string fileAt(const std::string& path) {
@@ -278,7 +334,12 @@ std::string worldWritableOldFile(const std::string& directory) {
     return path;
 }
 
-class ReplacingAFile : public ::testing::TestWithParam<ReplaceCase> {};
+// Each case also with the file staged under a hidden name, as on a file system without unnamed files.
+class ReplacingAFile : public ::testing::TestWithParam<std::tuple<ReplaceCase, bool>> {
+protected:
+    const ReplaceCase& GetParam() const { return std::get<0>(TestWithParam::GetParam()); }
+    const NamedStaging staging{std::get<1>(TestWithParam::GetParam())};
+};
 
 TEST_P(ReplacingAFile, KeepsWhatTheFileWasAndTakesTheNewContent) {
     if (::geteuid() != 0) {
@@ -292,7 +353,7 @@ TEST_P(ReplacingAFile, KeepsWhatTheFileWasAndTakesTheNewContent) {
     ASSERT_EQ(::chmod(directory.c_str(), GetParam().directoryMode), 0);
     const auto save = [&]() -> std::string {
         ScriptedJobUi ui;
-        return expect(WriteWholeFile(path, "new content", ui) == SaveStatus::Saved, "not saved");
+        return expect(WriteWholeFile(path, "new content", ui) == GetParam().expected, "not as expected");
     };
     EXPECT_EQ(GetParam().asNobody ? runUnprivileged(save) : save(), "");
     EXPECT_EQ(GetParam().check(directory), "");
@@ -304,71 +365,98 @@ TEST_P(ReplacingAFile, KeepsWhatTheFileWasAndTakesTheNewContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplacingAFile,
-    ::testing::Values(
-        ReplaceCase{"OwnerGroupModeAndAttributes", false, 0755,
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        std::ofstream(path) << "old";
-                        setOwnerAndMode(path, 1234, 5678, 0640);
-                        ::setxattr(path.c_str(), "user.origin", "kept", 4, 0);
-                        return path;
-                    },
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        const struct stat status = statusOf(path);
-                        char origin[8] = {};
-                        return expect(fileAt(path) == "new content", "content") +
-                               expect(status.st_uid == 1234 && status.st_gid == 5678, " owner") +
-                               expect((status.st_mode & 07777) == 0640, " mode") +
-                               expect(::getxattr(path.c_str(), "user.origin", origin, sizeof origin) == 4 &&
-                                          std::string(origin) == "kept",
-                                      " attribute");
-                    }},
-        ReplaceCase{"HardLinks", false, 0755,
-                    [](const std::string& directory) {
-                        std::ofstream(directory + "/a.txt") << "old";
-                        std::filesystem::create_hard_link(directory + "/a.txt",
-                                                          directory + "/other-name.txt");
-                        return directory + "/a.txt";
-                    },
-                    [](const std::string& directory) {
-                        return expect(fileAt(directory + "/other-name.txt") == "new content", "link lost") +
-                               expect(statusOf(directory + "/a.txt").st_nlink == 2, " link count");
-                    }},
-        // Shared with its group by another owner: replacing it would hand it to the one who saves.
-        ReplaceCase{"GroupSharedFileOfAnotherOwner", true, 0777,
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        std::ofstream(path) << "a longer old content";
-                        setOwnerAndMode(path, 0, nobody, 0660);
-                        return path;
-                    },
-                    [](const std::string& directory) {
-                        const std::string path = directory + "/a.txt";
-                        const struct stat status = statusOf(path);
-                        return expect(fileAt(path) == "new content", "content") +
-                               expect(status.st_uid == 0 && status.st_gid == nobody, " owner") +
-                               expect((status.st_mode & 07777) == 0660, " mode");
-                    }},
-        ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555, worldWritableOldFile,
-                    [](const std::string& directory) {
-                        return expect(fileAt(directory + "/a.txt") == "new content", "content");
-                    }},
-        ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777, worldWritableOldFile,
-                    [](const std::string& directory) {
-                        return expect(fileAt(directory + "/a.txt") == "new content", "content") +
-                               expect(statusOf(directory + "/a.txt").st_uid == 0, " owner");
-                    }},
-        ReplaceCase{"DanglingLinkCreatesTheFileItNames", true, 0777,
-                    [](const std::string& directory) {
-                        std::filesystem::create_symlink("named.txt", directory + "/link.txt");
-                        return directory + "/link.txt";
-                    },
-                    [](const std::string& directory) {
-                        return expect(fileAt(directory + "/named.txt") == "new content", "content") +
-                               expect(std::filesystem::is_symlink(directory + "/link.txt"), " link");
-                    }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Combine(
+        ::testing::Values(
+            ReplaceCase{"OwnerGroupModeAndAttributes", false, 0755,
+                        [](const std::string& directory) {
+                            const std::string path = directory + "/a.txt";
+                            std::ofstream(path) << "old";
+                            setOwnerAndMode(path, 1234, 5678, 0640);
+                            ::setxattr(path.c_str(), "user.origin", "kept", 4, 0);
+                            return path;
+                        },
+                        [](const std::string& directory) {
+                            const std::string path = directory + "/a.txt";
+                            const struct stat status = statusOf(path);
+                            char origin[8] = {};
+                            return expect(fileAt(path) == "new content", "content") +
+                                   expect(status.st_uid == 1234 && status.st_gid == 5678, " owner") +
+                                   expect((status.st_mode & 07777) == 0640, " mode") +
+                                   expect(::getxattr(path.c_str(), "user.origin", origin, sizeof origin) ==
+                                                  4 &&
+                                              std::string(origin) == "kept",
+                                          " attribute");
+                        }},
+            ReplaceCase{"HardLinks", false, 0755,
+                        [](const std::string& directory) {
+                            std::ofstream(directory + "/a.txt") << "old";
+                            std::filesystem::create_hard_link(directory + "/a.txt",
+                                                              directory + "/other-name.txt");
+                            return directory + "/a.txt";
+                        },
+                        [](const std::string& directory) {
+                            return expect(fileAt(directory + "/other-name.txt") == "new content",
+                                          "link lost") +
+                                   expect(statusOf(directory + "/a.txt").st_nlink == 2, " link count");
+                        }},
+            // Shared with its group by another owner: replacing it would hand it to the one who saves.
+            ReplaceCase{"GroupSharedFileOfAnotherOwner", true, 0777,
+                        [](const std::string& directory) {
+                            const std::string path = directory + "/a.txt";
+                            std::ofstream(path) << "a longer old content";
+                            setOwnerAndMode(path, 0, nobody, 0660);
+                            return path;
+                        },
+                        [](const std::string& directory) {
+                            const std::string path = directory + "/a.txt";
+                            const struct stat status = statusOf(path);
+                            return expect(fileAt(path) == "new content", "content") +
+                                   expect(status.st_uid == 0 && status.st_gid == nobody, " owner") +
+                                   expect((status.st_mode & 07777) == 0660, " mode");
+                        }},
+            ReplaceCase{"WritableFileInAReadOnlyDirectory", true, 0555, worldWritableOldFile,
+                        [](const std::string& directory) {
+                            return expect(fileAt(directory + "/a.txt") == "new content", "content");
+                        }},
+            ReplaceCase{"WritableFileOfAnotherOwnerInAStickyDirectory", true, 01777, worldWritableOldFile,
+                        [](const std::string& directory) {
+                            return expect(fileAt(directory + "/a.txt") == "new content", "content") +
+                                   expect(statusOf(directory + "/a.txt").st_uid == 0, " owner");
+                        }},
+            ReplaceCase{"DanglingLinkCreatesTheFileItNames", true, 0777,
+                        [](const std::string& directory) {
+                            std::filesystem::create_symlink("named.txt", directory + "/link.txt");
+                            return directory + "/link.txt";
+                        },
+                        [](const std::string& directory) {
+                            return expect(fileAt(directory + "/named.txt") == "new content", "content") +
+                                   expect(std::filesystem::is_symlink(directory + "/link.txt"), " link");
+                        }},
+            // Planted in a directory like /tmp by a user other than the directory's owner and the saver.
+            ReplaceCase{"LinkOfAnotherUserInAStickyDirectoryIsNotFollowed", false, 01777,
+                        [](const std::string& directory) {
+                            std::filesystem::create_symlink("named.txt", directory + "/link.txt");
+                            if (::lchown((directory + "/link.txt").c_str(), 1234, 1234) != 0) {
+                                throw std::runtime_error("cannot set the owner of the link");
+                            }
+                            return directory + "/link.txt";
+                        },
+                        [](const std::string& directory) {
+                            return expect(!std::filesystem::exists(directory + "/named.txt"), "followed");
+                        },
+                        SaveStatus::Failed},
+            ReplaceCase{"LinkOfTheDirectorysOwnerInAStickyDirectoryIsFollowed", true, 01777,
+                        [](const std::string& directory) {
+                            std::filesystem::create_symlink("named.txt", directory + "/link.txt");
+                            return directory + "/link.txt";
+                        },
+                        [](const std::string& directory) {
+                            return expect(fileAt(directory + "/named.txt") == "new content", "content");
+                        }}),
+        ::testing::Bool()),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Named" : "");
+    });
 
 // Two jobs creating one new output: exactly one saves without asking; the other is asked, and its
 // No leaves the first one's content.
@@ -377,6 +465,7 @@ TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
         TempDir dir;
         const std::string output = dir.file("a.txt");
         std::array<std::string, 2> outcomes;
+        const NamedStaging staging(round % 2 == 1);
         std::atomic<int> ready{0};
         const auto create = [&](int which) {
             ScriptedJobUi ui;

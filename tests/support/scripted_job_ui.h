@@ -66,6 +66,9 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
+    void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int count) override {
+        abandonedFilesRemoved += count;
+    }
     // Records the call, then throws TerminatedForTest.
     void terminateApplication(int exitStatus) override;
 
@@ -75,6 +78,7 @@ public:
     int maxWaitCursorDepth = 0; // deepest nesting seen
     int waitCursorBegins = 0;
     bool waitCursorUnbalanced = false; // an end without a begin was seen
+    int abandonedFilesRemoved = 0;
 
     // Filtered views of events.
     std::vector<ShownMessage> messages() const;

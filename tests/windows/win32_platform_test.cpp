@@ -73,6 +73,24 @@ INSTANTIATE_TEST_SUITE_P(
                     SaveCase{"NothingToSaveNoOld", nullptr, false, false, "", SaveStatus::DiskFull}),
     [](const testing::TestParamInfo<SaveCase>& info) { return info.param.name; });
 
+// The attributes stay (Wine keeps no creation time to compare); a staging file left by an ended
+// process goes before the next save, one that a process holds open stays.
+TEST(WindowsSave, ReplacingKeepsWhatReplaceFileKeepsAndClearsAbandonedStagingFiles) {
+    const TempDir dir;
+    const std::string target = dir.write("out.txt", "old");
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    const std::string abandoned = dir.write(".quillbox-4294967292-1.tmp", "plain");
+    const std::string heldPath = dir.write(".quillbox-4294967292-2.tmp", "plain");
+    const HANDLE held = CreateFileA(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(removeAbandonedStagingFiles(target), 1);
+    CloseHandle(held);
+    EXPECT_EQ(saveWholeFile(target, "new", ExistingFile::Replace), SaveStatus::Saved);
+    EXPECT_EQ(dir.read("out.txt"), "new");
+    EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+    EXPECT_FALSE(platform::exists(abandoned));
+    EXPECT_EQ(entriesIn(dir.path()), 2u);
+}
+
 TEST(WindowsSave, RefusesAFolderThatIsNotThere) {
     const TempDir dir;
     EXPECT_EQ(saveWholeFile(dir.file("missing\\out.txt"), "bytes", ExistingFile::Replace),

@@ -18,7 +18,11 @@ bool readAttribute(const std::string& path, const char* name, std::string& value
     return ::getxattr(path.c_str(), name, value.data(), value.size()) == size;
 }
 
-bool copyExtendedAttributes(const std::string& path, int fd) {
+} // namespace
+
+bool KeptAttributes::read(const std::string& path, const struct stat& old) {
+    old_ = old;
+    extended_.clear();
     const ssize_t size = ::listxattr(path.c_str(), nullptr, 0);
     if (size <= 0) {
         // A file system without extended attributes has none to keep.
@@ -28,21 +32,26 @@ bool copyExtendedAttributes(const std::string& path, int fd) {
     if (::listxattr(path.c_str(), names.data(), names.size()) != size) {
         return false;
     }
-    std::string value;
     for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
-        const char* name = names.c_str() + at;
-        if (!readAttribute(path, name, value) || ::fsetxattr(fd, name, value.data(), value.size(), 0) != 0) {
+        std::string value;
+        if (!readAttribute(path, names.c_str() + at, value)) {
             return false;
         }
+        extended_.emplace_back(names.c_str() + at, std::move(value));
     }
     return true;
 }
 
-} // namespace
-
-bool takeOverAttributes(int fd, const struct stat& old, const std::string& path) {
+bool KeptAttributes::giveTo(int fd) const {
     // The mode comes after the owner, as a change of owner clears the set-id bits; the attributes
     // last, as an access list sets the mode's group bits.
-    return ::fchown(fd, old.st_uid, old.st_gid) == 0 && ::fchmod(fd, old.st_mode & 07777) == 0 &&
-           copyExtendedAttributes(path, fd);
+    if (::fchown(fd, old_.st_uid, old_.st_gid) != 0 || ::fchmod(fd, old_.st_mode & 07777) != 0) {
+        return false;
+    }
+    for (const auto& [name, value] : extended_) {
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0) {
+            return false;
+        }
+    }
+    return true;
 }

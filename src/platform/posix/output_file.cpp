@@ -2,24 +2,26 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/posix/file_attributes.h"
+#include "platform/posix/link_resolution.h"
 #include "platform/posix/staged_file.h"
+#include "platform/posix/termination_cleanup.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
+#include <fstream>
 
 // A new content reaches the disk in a staged file that only takes the output's name when it is
 // complete and measured, so a failure never costs the old file and never leaves a short one behind.
-// Where that would take the file from its owner, its other names or its attributes, the content is
-// written into the file itself after its space is reserved.
+// Until it has that name the file is the running user's alone. Where taking the name would take the
+// file from its owner, its other names or its attributes, the content is written into the file itself
+// after its space is reserved.
 
 namespace {
-
-constexpr int maxLinkHops = 40;
 
 bool isDiskFullError(int error) {
     return error == ENOSPC || error == EFBIG || error == EDQUOT;
@@ -27,29 +29,6 @@ bool isDiskFullError(int error) {
 
 SaveStatus statusOfError(int error) {
     return isDiskFullError(error) ? SaveStatus::DiskFull : SaveStatus::Failed;
-}
-
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-// The file that a chain of symbolic links ends at, whether or not it exists.
-std::string followLinks(std::string path) {
-    for (int hop = 0; hop < maxLinkHops; ++hop) {
-        struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-            return path;
-        }
-        std::string target(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
-            return path;
-        }
-        target.resize(static_cast<std::size_t>(length));
-        path = target.front() == '/' ? target : directoryOf(path) + target;
-    }
-    return path;
 }
 
 // Writes the whole content from the start of the file, cuts what lies beyond it, flushes to the
@@ -73,18 +52,52 @@ void syncDirectory(const std::string& directory) {
     }
 }
 
-// The space is reserved before the first byte changes, so a full disk fails with the old content whole.
-SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
-    const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
-    struct stat status {};
-    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+// The metadata given after the content was flushed reaches the disk too, as does the new name.
+SaveStatus syncNamed(int fd, const std::string& target) {
+    if (::fsync(fd) != 0) {
         return SaveStatus::Failed;
     }
-    const int reserved = ::posix_fallocate(file.get(), 0, static_cast<off_t>(bytes.size()));
-    if (reserved != 0 && reserved != EOPNOTSUPP) {
-        return statusOfError(reserved);
+    syncDirectory(directoryOf(target));
+    return SaveStatus::Saved;
+}
+
+bool beyondFileSizeLimit(std::size_t size) {
+    rlimit limit{};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur;
+}
+
+// Space for size bytes, without changing the file's size where the file system can do that; else
+// the library reserves it by writing, which grows the file. 0 or the error.
+int reserve(int fd, std::size_t size) {
+    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
+        return 0;
     }
-    return fill(file.get(), bytes);
+    if (errno != EOPNOTSUPP) {
+        return errno;
+    }
+    const int emulated = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    return emulated == EOPNOTSUPP ? 0 : emulated;
+}
+
+// The space is reserved before the first byte changes; when the reservation or the write fails the
+// file gets its old length back, so a full disk leaves the old content as it was. Termination
+// signals wait until the write is done.
+SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
+    const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
+    struct stat old {};
+    if (!file.isOpen() || ::fstat(file.get(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        return SaveStatus::Failed;
+    }
+    if (beyondFileSizeLimit(bytes.size())) {
+        return SaveStatus::DiskFull;
+    }
+    const TerminationDeferred deferred;
+    const int reserved = reserve(file.get(), bytes.size());
+    const SaveStatus status = reserved == 0 ? fill(file.get(), bytes) : statusOfError(reserved);
+    if (status != SaveStatus::Saved && ::ftruncate(file.get(), old.st_size) != 0) {
+        return SaveStatus::Failed;
+    }
+    return status;
 }
 
 // A new name in the directory, or a file with more names than this one, cannot take the file's place.
@@ -97,15 +110,20 @@ bool refusedByDirectory(int error) {
 }
 
 SaveStatus replaceFile(const std::string& target, std::string_view bytes, const struct stat& old) {
-    if (mustWriteInPlace(target, old)) {
+    KeptAttributes kept;
+    if (mustWriteInPlace(target, old) || !kept.read(target, old)) {
         return writeInPlace(target, bytes);
     }
-    StagedFile staged(directoryOf(target), S_IRUSR | S_IWUSR);
+    StagedFile staged(directoryOf(target));
     if (!staged.isOpen()) {
         return refusedByDirectory(errno) ? writeInPlace(target, bytes) : SaveStatus::Failed;
     }
-    if (!takeOverAttributes(staged.fd(), old, target)) {
+    // Tried while the file is empty: what cannot be kept sends the content into the old file itself.
+    if (!kept.giveTo(staged.fd())) {
         return writeInPlace(target, bytes);
+    }
+    if (!staged.makePrivate()) {
+        return SaveStatus::Failed;
     }
     const SaveStatus status = fill(staged.fd(), bytes);
     if (status != SaveStatus::Saved) {
@@ -115,13 +133,30 @@ SaveStatus replaceFile(const std::string& target, std::string_view bytes, const 
         // A sticky directory lets only a file's owner replace it.
         return refusedByDirectory(errno) ? writeInPlace(target, bytes) : SaveStatus::Failed;
     }
-    syncDirectory(directoryOf(target));
-    return SaveStatus::Saved;
+    // It worked on this very file a moment ago.
+    return kept.giveTo(staged.fd()) ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
+}
+
+// 0666 less the process's mask, as for any newly created file. The mask is read, not set and put
+// back, so that a save on another thread never sees it changed.
+mode_t newFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    while (status >> field) {
+        if (field == "Umask:") {
+            unsigned mask = 0;
+            if (status >> std::oct >> mask) {
+                return 0666 & ~static_cast<mode_t>(mask);
+            }
+            break;
+        }
+    }
+    // Without the mask at hand, the owner's bits alone.
+    return 0600;
 }
 
 SaveStatus createFile(const std::string& target, std::string_view bytes, ExistingFile existing) {
-    // 0666 less the umask, as for any newly created file.
-    StagedFile staged(directoryOf(target), 0666);
+    StagedFile staged(directoryOf(target));
     if (!staged.isOpen()) {
         return SaveStatus::Failed;
     }
@@ -134,14 +169,14 @@ SaveStatus createFile(const std::string& target, std::string_view bytes, Existin
     if (!named) {
         return existing == ExistingFile::Keep && errno == EEXIST ? SaveStatus::Exists : SaveStatus::Failed;
     }
-    syncDirectory(directoryOf(target));
-    return SaveStatus::Saved;
+    return ::fchmod(staged.fd(), newFileMode()) == 0 ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
 }
 
 } // namespace
 
-void treatFileSizeLimitAsWriteError() {
+void prepareProcessForSaving() {
     std::signal(SIGXFSZ, SIG_IGN);
+    removeStagingFilesOnTermination();
 }
 
 bool isReadOnlyFile(const std::string& path) {
@@ -153,21 +188,23 @@ bool isReadOnlyFile(const std::string& path) {
 }
 
 SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing) {
-    treatFileSizeLimitAsWriteError();
     // An empty content is never saved, as the size check would refuse it anyway; nothing is touched.
     if (bytes.empty()) {
         return SaveStatus::DiskFull;
     }
-    const std::string target = followLinks(path);
-    struct stat old {};
-    if (::stat(target.c_str(), &old) != 0) {
-        return createFile(target, bytes, existing);
+    const std::optional<std::string> target = followLinks(path);
+    if (!target) {
+        return SaveStatus::Failed;
     }
-    if (!S_ISREG(old.st_mode) || isReadOnlyFile(target)) {
+    struct stat old {};
+    if (::stat(target->c_str(), &old) != 0) {
+        return createFile(*target, bytes, existing);
+    }
+    if (!S_ISREG(old.st_mode) || isReadOnlyFile(*target)) {
         return SaveStatus::Failed;
     }
     if (existing == ExistingFile::Keep) {
         return SaveStatus::Exists;
     }
-    return replaceFile(target, bytes, old);
+    return replaceFile(*target, bytes, old);
 }

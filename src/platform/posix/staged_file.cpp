@@ -1,107 +1,79 @@
 #include "platform/posix/staged_file.h"
 
-#include "platform/posix/ending_signals.h"
+#include "platform/staging_name.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstring>
-#include <random>
+#include <cstdlib>
 #include <utility>
 
 namespace {
 
-// The hidden name of the one named file being written, kept where a signal handler may read it.
-char pendingName[PATH_MAX + 1];
-volatile sig_atomic_t namePending = 0;
-std::array<struct sigaction, endingSignals.size()> previousActions;
+constexpr mode_t ownerOnly = S_IRUSR | S_IWUSR;
+constexpr int nameAttempts = 100;
 
-extern "C" void removePendingAndEnd(int signalNumber) {
-    if (namePending != 0) {
-        ::unlink(pendingName);
-        namePending = 0;
-    }
-    // The signal goes on to what would have happened without this handler.
-    ::sigaction(signalNumber, &previousActions[endingSignalIndex(signalNumber)], nullptr);
-    ::raise(signalNumber);
-}
-
-bool registerPending(const std::string& name) {
-    if (name.size() > PATH_MAX) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
-    std::memcpy(pendingName, name.c_str(), name.size() + 1);
-    namePending = 1;
-    struct sigaction removing {};
-    removing.sa_handler = removePendingAndEnd;
-    sigemptyset(&removing.sa_mask);
-    for (std::size_t i = 0; i < endingSignals.size(); ++i) {
-        ::sigaction(endingSignals[i], &removing, &previousActions[i]);
-    }
-    return true;
-}
-
-void unregisterPending() {
-    namePending = 0;
-    for (std::size_t i = 0; i < endingSignals.size(); ++i) {
-        ::sigaction(endingSignals[i], &previousActions[i], nullptr);
-    }
-}
-
-std::string hiddenNameIn(const std::string& directory) {
-    static std::mt19937_64 generator{std::random_device{}()};
-    // A short fixed stem, so that an output whose name is near the length limit can still be saved.
-    return directory + ".quillbox-" + std::to_string(generator() % 1000000000ULL) + ".tmp";
+std::string stagingNameIn(const std::string& directory) {
+    return directory + platform::stagingFileName(static_cast<std::uint64_t>(::getpid()));
 }
 
 std::string descriptorPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+bool namedStagingForced() {
+    const char* forced = std::getenv("QUILLBOX_NAMED_STAGING");
+    return forced != nullptr && *forced != '\0';
+}
+
 } // namespace
 
-StagedFile::StagedFile(std::string directory, mode_t mode) : directory_(std::move(directory)) {
-    if (!openUnnamed(mode)) {
-        openNamed(mode);
+StagedFile::StagedFile(std::string directory) : directory_(std::move(directory)) {
+    if (namedStagingForced() || !openUnnamed()) {
+        openNamed();
     }
+    if (!file_.isOpen()) {
+        return;
+    }
+    ::fstat(fd(), &created_);
+    // Held while the file lives, so that no later save takes it for an abandoned one.
+    ::flock(fd(), LOCK_EX | LOCK_NB);
 }
 
 StagedFile::~StagedFile() {
-    if (isNamed()) {
+    if (!name_.empty()) {
         ::unlink(name_.c_str());
-        forgetName();
     }
 }
 
-bool StagedFile::openUnnamed(mode_t mode) {
+bool StagedFile::openUnnamed() {
     // An unnamed file can only be given a name through /proc.
     if (::access("/proc/self/fd", X_OK) != 0) {
         return false;
     }
-    file_ = FileDescriptor(::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+    file_ = FileDescriptor(::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ownerOnly));
     // A file system without unnamed files says so in one of several ways; any other error is final.
     return file_.isOpen() || !(errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL);
 }
 
-bool StagedFile::openNamed(mode_t mode) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = hiddenNameIn(directory_);
-        // Registered before it exists, so no signal can leave it behind.
-        if (!registerPending(name)) {
+bool StagedFile::openNamed() {
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        const std::string name = stagingNameIn(directory_);
+        // Held before the file exists, so no signal can leave it behind.
+        if (!pending_.hold(name)) {
             return false;
         }
-        file_ = FileDescriptor(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        file_ = FileDescriptor(
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnly));
         if (file_.isOpen()) {
             name_ = name;
             return true;
         }
         const int error = errno;
-        unregisterPending();
+        pending_.release();
         errno = error;
         if (error != EEXIST) {
             return false;
@@ -112,50 +84,66 @@ bool StagedFile::openNamed(mode_t mode) {
 
 void StagedFile::forgetName() {
     name_.clear();
-    unregisterPending();
+    pending_.release();
+}
+
+bool StagedFile::makePrivate() {
+    if (::fremovexattr(fd(), "system.posix_acl_access") != 0 && errno != ENODATA && errno != ENOTSUP) {
+        return false;
+    }
+    return ::fchown(fd(), created_.st_uid, created_.st_gid) == 0 && ::fchmod(fd(), ownerOnly) == 0;
 }
 
 bool StagedFile::linkAs(const std::string& target) {
-    if (isNamed()) {
-        // Termination signals wait while a file takes its final name, so that none leaves a
-        // half-named file.
-        const EndingSignalsHeld held;
-        if (::link(name_.c_str(), target.c_str()) != 0) {
-            return false;
-        }
-        ::unlink(name_.c_str());
-        forgetName();
-        return true;
+    if (name_.empty()) {
+        return ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(),
+                        AT_SYMLINK_FOLLOW) == 0;
     }
-    return ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    const TerminationDeferred deferred;
+    if (::link(name_.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    ::unlink(name_.c_str());
+    forgetName();
+    return true;
 }
 
 bool StagedFile::renameOver(const std::string& target) {
-    const EndingSignalsHeld held;
-    if (isNamed()) {
+    if (!name_.empty()) {
+        const TerminationDeferred deferred;
         if (::rename(name_.c_str(), target.c_str()) != 0) {
             return false;
         }
         forgetName();
         return true;
     }
-    // rename(2) is the only call that replaces a name, so the file passes through a hidden name; with
-    // the termination signals held nothing but SIGKILL can end the process in between.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string hidden = hiddenNameIn(directory_);
-        if (!linkAs(hidden)) {
-            if (errno == EEXIST) {
+    // rename(2) is the only call that replaces a name, so the file passes through a hidden name, while
+    // it is still the running user's alone. Nothing but SIGKILL or a power loss can end the process in
+    // between, and a later save removes what that leaves.
+    const std::string source = descriptorPath(fd());
+    for (int attempt = 0; attempt < nameAttempts; ++attempt) {
+        const std::string hidden = stagingNameIn(directory_);
+        if (!pending_.hold(hidden)) {
+            return false;
+        }
+        const TerminationDeferred deferred;
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            const int error = errno;
+            pending_.release();
+            errno = error;
+            if (error == EEXIST) {
                 continue;
             }
             return false;
         }
-        if (::rename(hidden.c_str(), target.c_str()) == 0) {
-            return true;
-        }
+        const bool renamed = ::rename(hidden.c_str(), target.c_str()) == 0;
         const int error = errno;
-        ::unlink(hidden.c_str());
+        if (!renamed) {
+            ::unlink(hidden.c_str());
+        }
+        pending_.release();
         errno = error;
-        return false;
+        return renamed;
     }
     return false;
 }

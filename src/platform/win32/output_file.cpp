@@ -1,17 +1,21 @@
 #include "platform/output_file.h"
 
+#include "platform/staging_name.h"
 #include "wide_text.h"
 
+// <windows.h> first: <aclapi.h> needs its types.
 #include <windows.h>
 
-#include <memory>
-#include <random>
+#include <aclapi.h>
 
-// The bytes go to a fresh file beside the target, reach the disk (FlushFileBuffers), are measured,
-// and only then take the target's place: ReplaceFileW over an old file, so that it keeps its
-// attributes and security, MoveFileExW for a new one, which refuses a file that appeared meanwhile.
-// Until it is complete the fresh file is marked for deletion, so a process killed meanwhile leaves
-// no decrypted bytes behind.
+#include <memory>
+#include <vector>
+
+// The bytes go to a staging file beside the target that nobody else may open and that is marked for
+// deletion, so a process killed meanwhile leaves nothing. Once the bytes reached the disk
+// (FlushFileBuffers) and measure right, the file takes what ReplaceFileW would keep of an old file
+// (attributes, creation time, access list), and the open file is renamed to the target in the call
+// right after the deletion mark is cleared: no other name ever holds a finished content.
 
 namespace {
 
@@ -19,6 +23,10 @@ struct HandleClose {
     void operator()(void* handle) const { CloseHandle(handle); }
 };
 using FileHandle = std::unique_ptr<void, HandleClose>;
+
+struct LocalMemoryFree {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
 
 bool isDiskFullError(DWORD error) {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL || error == ERROR_NOT_ENOUGH_QUOTA;
@@ -39,22 +47,20 @@ bool markForDeletion(HANDLE file, bool deleted) {
     return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
-// Creates a new file next to target that nobody else has opened; its path goes to tempPath.
-FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempPath) {
-    static std::mt19937_64 generator{std::random_device{}()};
-    // A short fixed stem, so that an output whose name is near the length limit can still be saved.
-    const std::wstring stem = directoryOf(target) + L".quillbox-";
+// Creates a staging file next to target that nobody else may open, deleted when it is closed.
+FileHandle createStagingBeside(const std::wstring& target) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = stem + std::to_wstring(generator() % 1000000000ULL) + L".tmp";
-        const HANDLE file = CreateFileW(tempPath.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::wstring name =
+            directoryOf(target) + platform::widen(platform::stagingFileName(GetCurrentProcessId()));
+        const HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC, 0,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             FileHandle owned(file);
             if (markForDeletion(file, true)) {
                 return owned;
             }
             owned.reset();
-            DeleteFileW(tempPath.c_str());
+            DeleteFileW(name.c_str());
             return FileHandle();
         }
         if (GetLastError() != ERROR_FILE_EXISTS) {
@@ -66,6 +72,7 @@ FileHandle createTemporaryBeside(const std::wstring& target, std::wstring& tempP
 
 // Writes, flushes to the disk and compares the size that arrived with the size that was meant.
 SaveStatus fillFile(HANDLE file, std::string_view bytes) {
+    const std::size_t size = bytes.size();
     while (!bytes.empty()) {
         const DWORD piece =
             bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
@@ -81,19 +88,87 @@ SaveStatus fillFile(HANDLE file, std::string_view bytes) {
     if (!FlushFileBuffers(file)) {
         return statusOfError();
     }
-    return SaveStatus::Saved;
+    LARGE_INTEGER arrived{};
+    if (!GetFileSizeEx(file, &arrived)) {
+        return SaveStatus::Failed;
+    }
+    return static_cast<std::uint64_t>(arrived.QuadPart) == size ? SaveStatus::Saved : SaveStatus::DiskFull;
 }
 
-bool hasSize(HANDLE file, std::size_t expected) {
-    LARGE_INTEGER size{};
-    return GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-           static_cast<std::size_t>(size.QuadPart) >= expected;
+// What ReplaceFileW keeps of the file it replaces: its attributes, creation time and access list.
+bool takeOverAttributes(HANDLE file, const std::wstring& old) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(old.c_str(), GetFileExInfoStandard, &data)) {
+        return false;
+    }
+    FILE_BASIC_INFO basic{}; // times left at 0 stay as they are
+    basic.CreationTime.LowPart = data.ftCreationTime.dwLowDateTime;
+    basic.CreationTime.HighPart = static_cast<LONG>(data.ftCreationTime.dwHighDateTime);
+    basic.FileAttributes = data.dwFileAttributes;
+    if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic)) {
+        return false;
+    }
+    PACL accessList = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(old.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &accessList, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const std::unique_ptr<void, LocalMemoryFree> ownedDescriptor(descriptor);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (!GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+        return false;
+    }
+    const SECURITY_INFORMATION which =
+        DACL_SECURITY_INFORMATION |
+        ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                            : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    return SetSecurityInfo(file, SE_FILE_OBJECT, which, nullptr, nullptr, accessList, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+// Gives the open file the name target; an existing file of that name is replaced only when replace.
+bool renameOpenFile(HANDLE file, const std::wstring& target, bool replace) {
+    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    target.copy(rename->FileName, target.size());
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size())) != 0;
+}
+
+std::wstring fullPathOf(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return std::wstring();
+    }
+    full.resize(length);
+    return full;
+}
+
+// The deletion mark is cleared only in the call before the rename, and set again when the rename fails.
+SaveStatus giveName(HANDLE file, const std::wstring& target, bool replacing, ExistingFile existing) {
+    if (!markForDeletion(file, false)) {
+        return SaveStatus::Failed;
+    }
+    if (renameOpenFile(file, target, replacing || existing == ExistingFile::Replace)) {
+        return SaveStatus::Saved;
+    }
+    const DWORD error = GetLastError();
+    markForDeletion(file, true);
+    const bool appeared = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    return appeared && existing == ExistingFile::Keep ? SaveStatus::Exists : SaveStatus::Failed;
 }
 
 } // namespace
 
-void treatFileSizeLimitAsWriteError() {
-    // Windows has no file-size signal: a limit is already a failed write.
+void prepareProcessForSaving() {
+    // Windows has no file-size signal, and a killed process's staging file goes with its handle.
 }
 
 bool isReadOnlyFile(const std::string& path) {
@@ -106,7 +181,7 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     if (bytes.empty()) {
         return SaveStatus::DiskFull;
     }
-    const std::wstring target = platform::widen(path);
+    const std::wstring target = fullPathOf(platform::widen(path));
     if (target.empty()) {
         return SaveStatus::Failed;
     }
@@ -119,39 +194,17 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     if (replacing && existing == ExistingFile::Keep) {
         return SaveStatus::Exists;
     }
-    std::wstring tempPath;
-    FileHandle file = createTemporaryBeside(target, tempPath);
+    const FileHandle file = createStagingBeside(target);
     if (!file) {
         return SaveStatus::Failed;
     }
-    SaveStatus status = fillFile(file.get(), bytes);
-    if (status == SaveStatus::Saved && !hasSize(file.get(), bytes.size())) {
-        status = SaveStatus::DiskFull;
-    }
-    if (status == SaveStatus::Saved && !markForDeletion(file.get(), false)) {
-        status = SaveStatus::Failed;
-    }
-    if (!CloseHandle(file.release()) && status == SaveStatus::Saved) {
-        status = SaveStatus::Failed;
-    }
-    if (status == SaveStatus::Saved) {
-        const bool moved =
-            replacing ? ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
-                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ||
-                            MoveFileExW(tempPath.c_str(), target.c_str(),
-                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                      : MoveFileExW(tempPath.c_str(), target.c_str(),
-                                    MOVEFILE_WRITE_THROUGH |
-                                        (existing == ExistingFile::Replace ? MOVEFILE_REPLACE_EXISTING : 0));
-        if (!moved) {
-            // Without MOVEFILE_REPLACE_EXISTING a file that appeared meanwhile is kept.
-            status = !replacing && GetLastError() == ERROR_ALREADY_EXISTS
-                         ? (existing == ExistingFile::Keep ? SaveStatus::Exists : SaveStatus::Failed)
-                         : SaveStatus::Failed;
-        }
-    }
+    const SaveStatus status = fillFile(file.get(), bytes);
     if (status != SaveStatus::Saved) {
-        DeleteFileW(tempPath.c_str());
+        return status;
     }
-    return status;
+    // An old file whose attributes cannot be kept stays as it is.
+    if (replacing && !takeOverAttributes(file.get(), target)) {
+        return SaveStatus::Failed;
+    }
+    return giveName(file.get(), target, replacing, existing);
 }

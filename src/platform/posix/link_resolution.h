@@ -1,0 +1,13 @@
+#pragma once
+// Where a path that may be a symbolic link leads, following links as the kernel would.
+#include <optional>
+#include <string>
+
+// The directory part of path, ending in '/' ("./" for a bare name).
+std::string directoryOf(const std::string& path);
+
+// The file that a chain of symbolic links ends at, whether or not it exists. Empty when a link lies in
+// a sticky directory that everyone may write and is owned by neither the running user nor the
+// directory's owner: the kernel's protected-symlink rule, applied by hand because the program reads
+// the links itself.
+std::optional<std::string> followLinks(std::string path);
