@@ -1,6 +1,8 @@
 // The CRL reader and the revocation query on arbitrary bytes: an answer or one of the checker's own
 // records, never anything else. The first byte decides whether the issuer's certificate is at hand.
+// The scope of any list that parses is judged too, since a list the issuer's key verifies is rare.
 #include "certs/crl_checker.h"
+#include "certs/crl_scope.h"
 #include "e2eCrypto/error_records.h"
 #include "fuzz_support.h"
 #include "support/document_writer.h"
@@ -36,9 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         check(checker.setCRL(source, false));
+        const CrlFacts facts = checker.facts();
+        check(facts.thisUpdate.empty() || facts.thisUpdate.back() == 'Z');
         checker.isRevoked();
     } catch (const errorDef::error_message& error) {
         check(!error.message.empty());
+    }
+    const auto* cursor = reinterpret_cast<const unsigned char*>(source.data());
+    const X509CrlPtr crl(d2i_X509_CRL(nullptr, &cursor, static_cast<long>(source.size())));
+    if (crl) {
+        const char* limit = crlScopeLimit(*crl, *holder().certificate);
+        check(limit == nullptr || *limit != '\0');
     }
     return 0;
 }

@@ -18,13 +18,13 @@ std::string armoured(std::string_view der) {
 }
 
 RevocationCheck answering(std::uint8_t choice) {
-    return [choice](const RevocationSubject& subject, const std::string&) -> bool {
+    return [choice](const RevocationSubject& subject, const std::string&) -> RevocationAnswer {
         check(subject.certificate != nullptr);
         switch (choice & 3) {
         case 0:
-            return false;
+            return {.status = RevocationStatus::NotRevoked, .crl = CrlFacts{}};
         case 1:
-            return true;
+            return {.status = RevocationStatus::Revoked};
         case 2:
             throw errorDef::error_message("Cannot read data from CRL");
         default:
@@ -60,6 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(isStatus(verdict.integrityStatus) && isStatus(verdict.validityStatus) &&
               isStatus(verdict.revocationStatus) && isStatus(verdict.signatureStatus));
         check(!result.content.empty());
+        // SUCCESS speaks for every signer.
+        for (const SignerFacts& signer : verdict.signers) {
+            check(verdict.header == "FAILED" ||
+                  (signer.signatureValid && !signer.expired && !signer.notYetValid &&
+                   signer.revocation != RevocationStatus::Revoked));
+        }
+        check(verdict.header == "FAILED" || !verdict.signers.empty());
     } catch (const errorDef::error_message& error) {
         check(!error.message.empty());
     } catch (const e2eError::error_message& error) {

@@ -1,9 +1,13 @@
 #include "certs/crl_checker.h"
 
+#include "certs/crl_scope.h"
 #include "certs/source_channel.h"
+#include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/subject_line.h"
 
 #include <openssl/pem.h>
+#include <openssl/x509v3.h>
 
 #include <algorithm>
 
@@ -29,6 +33,18 @@ X509CrlPtr readCrl(BIO* channel) {
     }
     BIO_reset(channel);
     return X509CrlPtr(PEM_read_bio_X509_CRL(channel, nullptr, noPassPhrase, nullptr));
+}
+
+using GeneralNamesPtr = std::unique_ptr<GENERAL_NAMES, OpenSslDeleter<GENERAL_NAMES_free>>;
+
+bool namesDirectory(const GENERAL_NAMES* names, const X509_NAME* directory) {
+    for (int i = 0; i < sk_GENERAL_NAME_num(names); ++i) {
+        const GENERAL_NAME* name = sk_GENERAL_NAME_value(names, i);
+        if (name->type == GEN_DIRNAME && X509_NAME_cmp(name->d.directoryName, directory) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -60,6 +76,28 @@ bool CRLChecker::signedByAnIssuer() const {
     });
 }
 
+// The issuer an entry speaks for: the CRL's own, unless a certificate-issuer extension on it or on an
+// earlier entry names others.
+bool CRLChecker::listsCertificate() const {
+    const ASN1_INTEGER* serial = X509_get0_serialNumber(certificate_.get());
+    const X509_NAME* issuer = X509_get_issuer_name(certificate_.get());
+    STACK_OF(X509_REVOKED)* revoked = X509_CRL_get_REVOKED(crl_.get());
+    GeneralNamesPtr entryIssuers;
+    for (int i = 0; i < sk_X509_REVOKED_num(revoked); ++i) {
+        const X509_REVOKED* entry = sk_X509_REVOKED_value(revoked, i);
+        if (GeneralNamesPtr named{static_cast<GENERAL_NAMES*>(
+                X509_REVOKED_get_ext_d2i(entry, NID_certificate_issuer, nullptr, nullptr))}) {
+            entryIssuers = std::move(named);
+        }
+        // Compared as encoded strings: a negative serial never matches its positive twin.
+        if (ASN1_STRING_cmp(serial, X509_REVOKED_get0_serialNumber(entry)) == 0 &&
+            (!entryIssuers || namesDirectory(entryIssuers.get(), issuer))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CRLChecker::isRevoked() const {
     if (!certificate_ || !crl_) {
         throw errorDef::error_message(
@@ -69,20 +107,30 @@ bool CRLChecker::isRevoked() const {
     if (X509_NAME_cmp(X509_CRL_get_issuer(crl_.get()), X509_get_issuer_name(certificate_.get())) != 0) {
         throw errorDef::error_message("CRL was not issued by the authority of the certificate");
     }
-    if (!issuers_.empty() && !signedByAnIssuer()) {
+    const bool signatureVerified = signedByAnIssuer();
+    if (!issuers_.empty() && !signatureVerified) {
         throw errorDef::error_message("CRL signature does not match the certificate of its issuer");
     }
     STACK_OF(X509_REVOKED)* revoked = X509_CRL_get_REVOKED(crl_.get());
-    const int count = revoked == nullptr ? 0 : sk_X509_REVOKED_num(revoked);
-    if (count <= 0) {
+    if (revoked == nullptr || sk_X509_REVOKED_num(revoked) <= 0) {
         throw errorDef::error_message("No revoked certificate present in CRL");
     }
-    const ASN1_INTEGER* serial = X509_get0_serialNumber(certificate_.get());
-    for (int i = 0; i < count; ++i) {
-        // Compared as encoded strings: a negative serial never matches its positive twin.
-        if (ASN1_STRING_cmp(serial, X509_REVOKED_get0_serialNumber(sk_X509_REVOKED_value(revoked, i))) == 0) {
-            return true;
-        }
+    // A listing counts on the issuer's name alone; clearing takes the issuer's key and a whole list.
+    if (listsCertificate()) {
+        return true;
+    }
+    if (!signatureVerified) {
+        throw errorDef::error_message(
+            "CRL signature cannot be checked without the certificate of its issuer");
+    }
+    if (const char* limit = crlScopeLimit(*crl_, *certificate_)) {
+        throw errorDef::error_message(limit);
     }
     return false;
+}
+
+CrlFacts CRLChecker::facts() const {
+    return {.issuer = subjectOneLine(X509_CRL_get_issuer(crl_.get())),
+            .thisUpdate = isoUtcTime(X509_CRL_get0_lastUpdate(crl_.get())),
+            .nextUpdate = isoUtcTime(X509_CRL_get0_nextUpdate(crl_.get()))};
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Answers whether one certificate is listed in one certificate revocation list.
 #include "e2eCrypto/openssl_handles.h"
+#include "e2eCrypto/signature_verdict.h"
 
 #include <string>
 #include <vector>
@@ -19,12 +20,18 @@ public:
     // Loads the CRL (DER, else PEM) from the file at source or from the bytes in source. Returns true
     // or throws; after a throw no CRL is held.
     bool setCRL(const std::string& source, bool sourceIsFile);
-    // True when the certificate's serial number is listed. Throws errorDef::error_message when it
-    // cannot answer: nothing set, a CRL of another issuer or with a bad signature, an empty list.
+    // True when the certificate's serial number is listed for the certificate's issuer. False only
+    // when the list may clear it: its signature verifies with an issuer certificate that was added,
+    // and it is complete for the certificate (see crlScopeLimit). Throws errorDef::error_message when
+    // it cannot answer: nothing set, a CRL of another issuer or with a bad signature, an empty list, a
+    // list that does not list the certificate and cannot clear it.
     bool isRevoked() const;
+    // The loaded list's issuer and update times; requires a list.
+    CrlFacts facts() const;
 
 private:
     bool signedByAnIssuer() const;
+    bool listsCertificate() const;
 
     X509Ptr certificate_;
     std::vector<X509Ptr> issuers_;

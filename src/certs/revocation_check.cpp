@@ -1,6 +1,7 @@
 #include "certs/revocation_check.h"
 
 #include "certs/crl_checker.h"
+#include "e2eCrypto/error_records.h"
 
 #include <openssl/x509v3.h>
 
@@ -47,12 +48,18 @@ std::vector<X509Ptr> verifiedIssuers(const RevocationSubject& subject) {
 
 } // namespace
 
-bool checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath) {
+RevocationAnswer checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath) {
     CRLChecker checker;
     checker.setCertificate(subject.certificate);
     for (const X509Ptr& issuer : verifiedIssuers(subject)) {
         checker.addIssuerCertificate(issuer.get());
     }
     checker.setCRL(crlPath, true);
-    return checker.isRevoked();
+    RevocationAnswer answer{.status = RevocationStatus::Unknown, .crl = checker.facts()};
+    try {
+        answer.status = checker.isRevoked() ? RevocationStatus::Revoked : RevocationStatus::NotRevoked;
+    } catch (const errorDef::error_message&) {
+        // Read, but unable to decide: the status stays unknown.
+    }
+    return answer;
 }

@@ -4,8 +4,9 @@
 
 #include <string>
 
-// Whether the CRL at crlPath lists the signer. The issuer's certificates are those, in the CA store
+// What the CRL at crlPath says of the signer. The issuer's certificates are those, in the CA store
 // and then among the bundled certificates, whose key verifies the signer certificate's signature;
-// when there are any, the CRL must be signed by one of them, else only its issuer name is compared. Throws
-// errorDef::error_message when it cannot answer and errorDef::Fatal when memory runs out.
-bool checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath);
+// only a list signed by one of them can clear the signer, while a listing counts on the issuer's name
+// alone (see CRLChecker::isRevoked). A list that was read but cannot decide is Unknown. Throws
+// errorDef::error_message when the file gives no list and errorDef::Fatal when memory runs out.
+RevocationAnswer checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath);

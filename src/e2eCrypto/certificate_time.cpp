@@ -81,6 +81,32 @@ std::string formatCertificateTime(const ASN1_TIME* time) {
                                                  : std::string_view(data, static_cast<std::size_t>(length)));
 }
 
+std::string certificateTimeAsWritten(const ASN1_TIME* time) {
+    std::string text;
+    const int length = time == nullptr ? 0 : ASN1_STRING_length(time);
+    const unsigned char* bytes = length > 0 ? ASN1_STRING_get0_data(time) : nullptr;
+    for (int i = 0; bytes != nullptr && i < length; ++i) {
+        if (bytes[i] >= 0x20 && bytes[i] < 0x7F) {
+            text += static_cast<char>(bytes[i]);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", bytes[i]);
+            text += escaped;
+        }
+    }
+    return text;
+}
+
+std::string isoUtcTime(const ASN1_TIME* time) {
+    std::tm moment{};
+    if (time == nullptr || ASN1_TIME_to_tm(time, &moment) != 1) {
+        return {};
+    }
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &moment) > 0 ? std::string(text)
+                                                                               : std::string();
+}
+
 int compareWithTime(const ASN1_TIME* time, std::time_t now) {
     if (time == nullptr) {
         return 0;
@@ -90,6 +116,13 @@ int compareWithTime(const ASN1_TIME* time, std::time_t now) {
         return 0;
     }
     return order <= 0 ? -1 : 1;
+}
+
+CertificateValidity signerValidityAt(const X509& certificate, std::time_t now) {
+    if (compareWithTime(X509_get0_notAfter(&certificate), now) != 1) {
+        return {.expired = true, .notYetValid = false};
+    }
+    return validityAt(certificate, now);
 }
 
 CertificateValidity validityAt(const X509& certificate, std::time_t now) {

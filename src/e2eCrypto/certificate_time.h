@@ -12,6 +12,13 @@
 std::string formatCertificateTime(int type, std::string_view bytes);
 std::string formatCertificateTime(const ASN1_TIME* time);
 
+// The time's characters as the certificate writes them, every byte outside printable ASCII as "\xHH",
+// for a date no rule can read.
+std::string certificateTimeAsWritten(const ASN1_TIME* time);
+
+// "YYYY-MM-DDTHH:MM:SSZ" in UTC (offsets applied, fractions dropped); "" when the time cannot be read.
+std::string isoUtcTime(const ASN1_TIME* time);
+
 // -1 when the time is not later than now, 1 when it is later, 0 when it cannot be read. Accepts
 // UTCTime without seconds and with a time-zone offset, as older certificates carry them.
 int compareWithTime(const ASN1_TIME* time, std::time_t now);
@@ -23,3 +30,7 @@ struct CertificateValidity {
     bool notYetValid = false; // the start lies after the moment or cannot be read
 };
 CertificateValidity validityAt(const X509& certificate, std::time_t now);
+
+// The same for a signer, whose verdict must never favour it: an end that cannot be read counts as
+// passed, and an expired certificate is not also reported as not yet valid.
+CertificateValidity signerValidityAt(const X509& certificate, std::time_t now);

@@ -4,7 +4,7 @@
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/library_memory.h"
 #include "e2eCrypto/openssl_handles.h"
-#include "e2eCrypto/signer_description.h"
+#include "e2eCrypto/signer_judgement.h"
 #include "e2eCrypto/verification_store.h"
 #include "platform/work_progress.h"
 
@@ -14,6 +14,7 @@
 #include <climits>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -78,11 +79,6 @@ void readContent(BIO* stream, std::string& buffer) {
     }
 }
 
-struct X509StackFree {
-    void operator()(STACK_OF(X509) * certificates) const { sk_X509_pop_free(certificates, X509_free); }
-};
-using X509StackPtr = std::unique_ptr<STACK_OF(X509), X509StackFree>;
-
 // Signed content, and the plain or digested content that earlier readers also gave back (unverified).
 // Other structures, envelopes above all, have no content the digesting stream can give.
 bool carriesReadableContent(const CMS_ContentInfo& structure) {
@@ -94,34 +90,6 @@ bool carriesReadableContent(const CMS_ContentInfo& structure) {
     default:
         return false;
     }
-}
-
-// The signer certificate the signedData carries for signer, named by issuer and serial number or by
-// subject key identifier; null when it carries none.
-X509* signerCertificate(CMS_SignerInfo* signer) {
-    X509* certificate = nullptr;
-    CMS_SignerInfo_get0_algs(signer, nullptr, &certificate, nullptr, nullptr);
-    return certificate;
-}
-
-bool signerVerifies(X509_STORE* store, X509_STORE_CTX* context, BIO* stream, CMS_SignerInfo* signer,
-                    STACK_OF(X509) * certificates) {
-    X509* certificate = signerCertificate(signer);
-    if (certificate == nullptr || X509_STORE_CTX_init(context, store, certificate, certificates) != 1) {
-        return false;
-    }
-    X509_STORE_CTX_set_purpose(context, X509_PURPOSE_SMIME_SIGN);
-    const bool chained = X509_verify_cert(context) > 0;
-    X509_STORE_CTX_cleanup(context);
-    if (!chained) {
-        return false;
-    }
-    // With signed attributes the signature covers them and they hold the content's digest; without
-    // any, it covers the content's digest itself.
-    if (CMS_signed_get_attr_count(signer) >= 0 && CMS_SignerInfo_verify(signer) != 1) {
-        return false;
-    }
-    return CMS_SignerInfo_verify_content(signer, stream) == 1;
 }
 
 // The digesting stream over the content. A signedData without signers may name no digest either, and
@@ -136,24 +104,35 @@ BioPtr contentStream(CMS_ContentInfo& structure, int signerCount) {
     return BioPtr(BIO_new_mem_buf(ASN1_STRING_get0_data(*content), ASN1_STRING_length(*content)));
 }
 
-// Every signer must verify; a signedData without any signer proves nothing and fails too.
-bool allSignersVerify(X509_STORE* store, BIO* stream, STACK_OF(CMS_SignerInfo) * signers,
-                      STACK_OF(X509) * certificates) {
-    const int count = signers == nullptr ? 0 : sk_CMS_SignerInfo_num(signers);
-    if (count <= 0) {
-        return false;
-    }
-    X509StoreCtxPtr context(X509_STORE_CTX_new());
-    if (!context) {
-        throwOutOfMemory();
-    }
-    for (int i = 0; i < count; ++i) {
-        if (!signerVerifies(store, context.get(), stream, sk_CMS_SignerInfo_value(signers, i),
-                            certificates)) {
-            return false;
+// The certificates a signer may be named by: those the signedData carries, then the CA store's.
+std::vector<X509*> candidateCertificates(STACK_OF(X509) * carried, STACK_OF(X509) * stored) {
+    std::vector<X509*> candidates;
+    for (STACK_OF(X509) * certificates : {carried, stored}) {
+        for (int i = 0; certificates != nullptr && i < sk_X509_num(certificates); ++i) {
+            candidates.push_back(sk_X509_value(certificates, i));
         }
     }
-    return true;
+    return candidates;
+}
+
+// The block describes the first signer that failed, else the first, so the header reads "SUCCESS"
+// only when every signer passed. A signedData without any signer proves nothing and fails.
+SignatureVerdict verdictOfSigners(std::vector<SignerJudgement> judgements) {
+    if (judgements.empty()) {
+        VerificationState nobody;
+        nobody.signatureFailed = true;
+        return makeSignatureVerdict(nobody, {});
+    }
+    auto shown = std::find_if(judgements.begin(), judgements.end(),
+                              [](const SignerJudgement& judgement) { return !judgement.state.passed(); });
+    if (shown == judgements.end()) {
+        shown = judgements.begin();
+    }
+    SignatureVerdict verdict = makeSignatureVerdict(shown->state, std::move(shown->description));
+    for (SignerJudgement& judgement : judgements) {
+        verdict.signers.push_back(std::move(judgement.facts));
+    }
+    return verdict;
 }
 
 constexpr const char* notSigned = "Invalid format for a signed file";
@@ -194,20 +173,18 @@ SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const s
     // it, receives the content, so the document is never copied a second time.
     readContent(stream.get(), buffer);
 
-    VerificationState state;
-    const X509StackPtr certificates(CMS_get1_certs(structure.get()));
-    if (signerCount > 0) {
-        CMS_set1_signers_certs(structure.get(), nullptr, 0);
-    }
-    state.signatureFailed = !allSignersVerify(caStore, stream.get(), signers, certificates.get());
-
-    std::string description;
-    if (signerCount > 0) {
-        describeSigner(signerCertificate(sk_CMS_SignerInfo_value(signers, 0)), certificates.get(),
-                       RevocationRequest{revocation, crlPath, revocationCheck, caStore}, state, description);
+    const CertificateStackPtr certificates(CMS_get1_certs(structure.get()));
+    const CertificateStackPtr storeCertificates(X509_STORE_get1_all_certs(caStore));
+    const std::vector<X509*> candidates = candidateCertificates(certificates.get(), storeCertificates.get());
+    const RevocationRequest request{revocation, crlPath, revocationCheck, caStore};
+    const SignerInputs inputs{stream.get(), CMS_get0_eContentType(structure.get()), candidates,
+                              certificates.get(), request};
+    std::vector<SignerJudgement> judgements;
+    for (int i = 0; i < signerCount; ++i) {
+        judgements.push_back(judgeSigner(sk_CMS_SignerInfo_value(signers, i), inputs));
     }
     ERR_clear_error();
-    return SignedContent{std::move(buffer), makeSignatureVerdict(state, std::move(description))};
+    return SignedContent{std::move(buffer), verdictOfSigners(std::move(judgements))};
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <openssl/x509.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,9 +20,17 @@ struct RevocationSubject {
     X509_STORE* caStore = nullptr;
 };
 
-// Answers whether the signer certificate is listed in the CRL file; throws errorDef records when it
-// cannot answer. Supplied by the certificate code so that this layer needs no CRL reader of its own.
-using RevocationCheck = std::function<bool(const RevocationSubject& subject, const std::string& crlPath)>;
+// What the CRL file says of the signer certificate: Revoked, NotRevoked, or Unknown when the list
+// was read but cannot clear the certificate; crl describes the list that was read.
+struct RevocationAnswer {
+    RevocationStatus status = RevocationStatus::Unknown;
+    std::optional<CrlFacts> crl{};
+};
+
+// Looks the signer certificate up in the CRL file; throws errorDef records when the file gives no
+// list. Supplied by the certificate code so that this layer needs no CRL reader of its own.
+using RevocationCheck =
+    std::function<RevocationAnswer(const RevocationSubject& subject, const std::string& crlPath)>;
 
 // The digest a caller asks for. Either is accepted; the digests checked are those the signedData
 // names.
@@ -33,9 +42,12 @@ struct SignedContent {
 };
 
 // Throws the error records of a broken layer; a failed signature is a verdict, not an exception.
-// A digestSelector other than the two named ones (a number converted to the type) is refused.
-// RevocationChoice::Check runs revocationCheck against crlPath; an empty check leaves the status
-// unknown.
+// A digestSelector other than the two named ones (a number converted to the type), and a signature
+// the library has no way to check, are refused as a digest type not supported. Every signer is
+// judged (signature, chain, dates, revocation); the verdict's lines are those of the first signer
+// that failed, else of the first, and verdict.signers holds the facts of each.
+// RevocationChoice::Check runs revocationCheck against crlPath for each signer; an empty check
+// leaves the status unknown.
 // caStore is the store the chains are checked with (see makeVerificationStore); when null, one is
 // made for this call.
 SignedContent verifySignature(std::string_view content, DigestSelector digestSelector,

@@ -42,17 +42,9 @@ std::string signerLines(const std::string& subject) {
 }
 
 void judgeDates(const X509* certificate, VerificationState& state) {
-    const ASN1_TIME* notAfter = X509_get0_notAfter(certificate);
-    if (ASN1_STRING_type(notAfter) != V_ASN1_UTCTIME) {
-        return;
-    }
-    const std::time_t now = std::time(nullptr);
-    const int end = compareWithTime(notAfter, now);
-    if (end == -1) {
-        state.certificateExpired = true;
-    } else if (end == 1 && compareWithTime(X509_get0_notBefore(certificate), now) == 1) {
-        state.notYetValid = true;
-    }
+    const CertificateValidity validity = signerValidityAt(*certificate, std::time(nullptr));
+    state.certificateExpired = validity.expired;
+    state.notYetValid = validity.notYetValid;
 }
 
 // False when the check cannot answer: the status then stays unknown. errorDef::Fatal is not an
@@ -62,18 +54,20 @@ bool checkRevocation(X509* signer, STACK_OF(X509) * certificates, const Revocati
     if (!revocation.check) {
         return false;
     }
+    RevocationAnswer answer;
     try {
-        if (revocation.check(RevocationSubject{signer, certificates, revocation.caStore},
-                             revocation.crlPath)) {
-            state.certificateRevoked = true;
-        }
+        answer =
+            revocation.check(RevocationSubject{signer, certificates, revocation.caStore}, revocation.crlPath);
     } catch (const errorDef::error_message&) {
         return false;
     } catch (const errorDef::Warning&) {
         return false;
     }
-    state.revocationUnknown = false;
-    return true;
+    state.crl = std::move(answer.crl);
+    state.certificateRevoked = answer.status == RevocationStatus::Revoked;
+    state.revocationUnknown =
+        answer.status != RevocationStatus::Revoked && answer.status != RevocationStatus::NotRevoked;
+    return !state.revocationUnknown;
 }
 
 } // namespace
@@ -84,11 +78,12 @@ int describeSigner(X509* signer, STACK_OF(X509) * certificates, const Revocation
         return -1;
     }
     std::string text = signerLines(subjectOneLine(X509_get_subject_name(signer)));
-    const std::string expiry = formatCertificateTime(X509_get0_notAfter(signer));
-    if (expiry == unknownFormat) {
-        return -1;
-    }
-    text += "Certificate expires on: " + expiry + "\n";
+    const ASN1_TIME* notAfter = X509_get0_notAfter(signer);
+    const std::string expiry = formatCertificateTime(notAfter);
+    // A date no rule reads is shown as written; the date judgement counts it as passed.
+    text +=
+        "Certificate expires on: " + (expiry == unknownFormat ? certificateTimeAsWritten(notAfter) : expiry) +
+        "\n";
     judgeDates(signer, state);
 
     const bool answered = revocation.choice != RevocationChoice::Check ||

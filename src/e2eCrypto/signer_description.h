@@ -13,11 +13,12 @@ struct RevocationRequest {
     X509_STORE* caStore;          // handed to the check; may be null
 };
 
-// Describes the signer whose certificate is signer (null when the signedData does not carry it), with
+// Describes the signer whose certificate is signer (null when none was found for it), with
 // certificates those the signedData carries: name, e-mail, organisation and unit lines, then the
-// expiry line; sets the date and revocation flags of state. Returns 0 when it ran to its end, -1
-// otherwise. description is left untouched when the signer certificate is missing or its end date
-// unreadable, and receives the text built so far when the revocation check cannot answer
-// (errorDef::error_message and errorDef::Warning are absorbed; errorDef::Fatal passes).
+// expiry line (an end date no rule reads is shown as written, and counts as passed); sets the date
+// and revocation flags of state and the CRL it read. Returns 0 when it ran to its end, -1 otherwise.
+// description is left untouched when the signer certificate is missing, and receives the whole text
+// when the revocation check cannot answer (errorDef::error_message and errorDef::Warning are
+// absorbed; errorDef::Fatal passes).
 int describeSigner(X509* signer, STACK_OF(X509) * certificates, const RevocationRequest& revocation,
                    VerificationState& state, std::string& description);

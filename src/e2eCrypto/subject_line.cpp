@@ -1,5 +1,6 @@
 #include "e2eCrypto/subject_line.h"
 
+#include "e2eCrypto/object_name.h"
 #include "e2eCrypto/openssl_handles.h"
 
 #include <openssl/objects.h>
@@ -30,19 +31,6 @@ std::string escapedEntryText(const X509_NAME_ENTRY* entry) {
     return line ? std::string(line.get()) : std::string();
 }
 
-// The attribute's short name, or its dotted number when the library has no name for it.
-std::string attributeName(const ASN1_OBJECT* object) {
-    const int nid = OBJ_obj2nid(object);
-    const char* shortName = nid == NID_undef ? nullptr : OBJ_nid2sn(nid);
-    if (shortName != nullptr) {
-        return shortName;
-    }
-    char number[128];
-    const int length = OBJ_obj2txt(number, sizeof number, object, 1);
-    return length > 0 && static_cast<std::size_t>(length) < sizeof number ? std::string(number)
-                                                                          : std::string();
-}
-
 // "/attribute=value" with the value as UTF-8 text whatever its string type; control characters are
 // still written "\xHH", so that a name never breaks a line. Falls back to the escaped form.
 std::string entryText(const X509_NAME_ENTRY* entry) {
@@ -52,7 +40,7 @@ std::string entryText(const X509_NAME_ENTRY* entry) {
         return escapedEntryText(entry);
     }
     const std::unique_ptr<unsigned char, LibraryFree> utf8(converted);
-    std::string text = "/" + attributeName(X509_NAME_ENTRY_get_object(entry)) + "=";
+    std::string text = "/" + objectName(X509_NAME_ENTRY_get_object(entry)) + "=";
     for (int i = 0; i < length; ++i) {
         const unsigned char byte = converted[i];
         if (byte < 0x20 || byte == 0x7F) {

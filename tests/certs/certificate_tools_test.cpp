@@ -243,15 +243,18 @@ TEST_P(ValidityAt, JudgesTheGivenMoment) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ValidityAt,
-    ::testing::Values(ValidityCase{"BeforeTheStart", "040101000000Z", "050101000000Z", false, true},
-                      // the start second itself has begun, the end second itself has ended
-                      ValidityCase{"AtTheStart", "031231235930Z", "050101000000Z", false, false},
-                      ValidityCase{"Inside", "030101000000Z", "050101000000Z", false, false},
-                      ValidityCase{"AtTheEnd", "030101000000Z", "031231235930Z", true, false},
-                      ValidityCase{"AfterTheEnd", "020101000000Z", "030101000000Z", true, false},
-                      ValidityCase{"UnreadableStart", "not a time", "050101000000Z", false, true},
-                      ValidityCase{"UnreadableEnd", "030101000000Z", "not a time", false, false},
-                      ValidityCase{"Reversed", "040101000000Z", "030101000000Z", true, true}),
+    ::testing::Values(
+        ValidityCase{"BeforeTheStart", "040101000000Z", "050101000000Z", false, true},
+        // the start second itself has begun, the end second itself has ended
+        ValidityCase{"AtTheStart", "031231235930Z", "050101000000Z", false, false},
+        ValidityCase{"Inside", "030101000000Z", "050101000000Z", false, false},
+        ValidityCase{"AtTheEnd", "030101000000Z", "031231235930Z", true, false},
+        ValidityCase{"AfterTheEnd", "020101000000Z", "030101000000Z", true, false},
+        ValidityCase{"UnreadableStart", "not a time", "050101000000Z", false, true},
+        ValidityCase{"UnreadableEnd", "030101000000Z", "not a time", false, false},
+        ValidityCase{"Reversed", "040101000000Z", "030101000000Z", true, true},
+        ValidityCase{"GeneralizedTimeAfterTheEnd", "20020101000000Z", "20031231235959.5+0100", true, false},
+        ValidityCase{"GeneralizedTimeBeforeTheStart", "20400101000000Z", "20601231235959Z", false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The verification as the job runs it: revocation through the CRL file.

@@ -29,7 +29,7 @@ const Identity& authority() {
     return identity;
 }
 
-Identity issuedCertificate(long serial) {
+Identity issuedCertificate(const SerialNumber& serial) {
     return makeIdentity({.subject = "/O=Acme Ltd/CN=Holder", .serial = serial}, &authority());
 }
 
@@ -89,13 +89,42 @@ INSTANTIATE_TEST_SUITE_P(
                                }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CRLChecker, SerialsCompareAsEncodedIntegers) {
-    const std::string crl = makeCrl(authority(), {.revokedSerials = {5, 256}});
-    EXPECT_EQ(answer(issuedCertificate(-5), crl, false), "not revoked");
-    EXPECT_EQ(answer(issuedCertificate(1), crl, false), "not revoked");
-    const std::string negative = makeCrl(authority(), {.revokedSerials = {-5}});
-    EXPECT_EQ(answer(issuedCertificate(-5), negative, false), "revoked");
+// Serial numbers of every size compare as whole numbers, sign included.
+struct SerialCase {
+    const char* name;
+    SerialNumber holder;
+    bool listed;
+};
+
+class CrlSerials : public ::testing::TestWithParam<SerialCase> {};
+
+const std::string twentyBytes = "7F3A5C9E01B2D4F6A8C0E2143658709ABCDEF012";
+
+TEST_P(CrlSerials, CompareAsWholeNumbers) {
+    const std::string crl = makeCrl(
+        authority(), {.revokedSerials = {5, 256, -7, SerialNumber::hex(twentyBytes),
+                                         SerialNumber::hex("C0FFEE0000000000000000000000000000000001")}});
+    EXPECT_EQ(answer(issuedCertificate(GetParam().holder), crl, false, &authority()),
+              GetParam().listed ? "revoked" : "not revoked");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CrlSerials,
+    ::testing::Values(SerialCase{"Listed", 5, true}, SerialCase{"NotListed", 1, false},
+                      SerialCase{"NegativeTwinOfListed", -5, false}, SerialCase{"NegativeListed", -7, true},
+                      SerialCase{"PositiveTwinOfNegative", 7, false},
+                      SerialCase{"TwentyBytes", SerialNumber::hex(twentyBytes), true},
+                      SerialCase{"TwentyBytesWrittenWithLeadingZeros",
+                                 SerialNumber::hex("0000" + twentyBytes), true},
+                      SerialCase{"TwentyBytesDifferingInTheFirstByte",
+                                 SerialNumber::hex("7E" + twentyBytes.substr(2)), false},
+                      SerialCase{"TwentyBytesDifferingInTheLastByte",
+                                 SerialNumber::hex(twentyBytes.substr(0, 38) + "13"), false},
+                      SerialCase{"LastEightBytesOfTwenty", SerialNumber::hex(twentyBytes.substr(24)), false},
+                      // the top bit set: encoded with a leading zero byte
+                      SerialCase{"TwentyBytesTopBitSet",
+                                 SerialNumber::hex("C0FFEE0000000000000000000000000000000001"), true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CRLChecker, ExpiredListIsStillUsed) {
     const std::string crl =
@@ -172,15 +201,16 @@ protected:
     const Identity impostor =
         makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
 
-    std::string check(const std::string& crl, STACK_OF(X509) * bundled, X509_STORE* store) {
+    std::string check(const std::string& crl, STACK_OF(X509) * bundled, X509_STORE* store,
+                      const Identity* checked = nullptr) {
         const std::string path = directory.write("list.crl", crl);
-        try {
-            return checkRevocationWithCrlFile({holder.certificate.get(), bundled, store}, path)
-                       ? "revoked"
-                       : "not revoked";
-        } catch (const errorDef::error_message& error) {
-            return error.message;
-        }
+        const X509* certificate = (checked != nullptr ? checked : &holder)->certificate.get();
+        const RevocationAnswer answer =
+            checkRevocationWithCrlFile({const_cast<X509*>(certificate), bundled, store}, path);
+        EXPECT_EQ(answer.crl.value().issuer, "/O=Acme Ltd/CN=Acme CA"); // every list here is in that name
+        return answer.status == RevocationStatus::Revoked      ? "revoked"
+               : answer.status == RevocationStatus::NotRevoked ? "not revoked"
+                                                               : "unknown";
     }
 };
 
@@ -189,7 +219,7 @@ TEST_F(RevocationWithCrlFile, IssuerAmongTheBundledCertificates) {
     sk_X509_push(bundled, holder.certificate.get());
     sk_X509_push(bundled, authority().certificate.get());
     EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {9}}), bundled, nullptr), "revoked");
-    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, nullptr), badSignature);
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, nullptr), "unknown");
     sk_X509_free(bundled);
 }
 
@@ -203,7 +233,7 @@ TEST_F(RevocationWithCrlFile, CertificateWithTheIssuersNameButAnotherKeyIsNoIssu
     EXPECT_EQ(check(genuine, bundled, store.get()), "revoked");
     sk_X509_push(bundled, authority().certificate.get());
     EXPECT_EQ(check(genuine, bundled, nullptr), "revoked");
-    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, store.get()), badSignature);
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, store.get()), "unknown");
     sk_X509_free(bundled);
 }
 
@@ -211,16 +241,93 @@ TEST_F(RevocationWithCrlFile, IssuerInTheCaStore) {
     const X509StorePtr store(X509_STORE_new());
     X509_STORE_add_cert(store.get(), authority().certificate.get());
     EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {4}}), nullptr, store.get()), "not revoked");
-    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), nullptr, store.get()), badSignature);
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), nullptr, store.get()), "unknown");
 }
 
 TEST_F(RevocationWithCrlFile, IssuerNowhereComparesNamesOnly) {
     EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), nullptr, nullptr), "revoked");
+    // Without a key to check it by, a list can revoke but never clear.
+    EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {4}}), nullptr, nullptr), "unknown");
     EXPECT_EQ(
         messageOf([&] {
             checkRevocationWithCrlFile({holder.certificate.get(), nullptr, nullptr}, directory.file("none"));
         }),
         unreadable);
 }
+
+// A list can clear a certificate only when it is the whole list for that certificate.
+struct ScopeCase {
+    const char* name;
+    CrlSpec crl;
+    CertificateSpec holder;
+    std::string expected;
+};
+
+class CrlScopes : public RevocationWithCrlFile, public ::testing::WithParamInterface<ScopeCase> {};
+
+TEST_P(CrlScopes, DecideWhetherAListCanClear) {
+    const X509StorePtr store(X509_STORE_new());
+    X509_STORE_add_cert(store.get(), authority().certificate.get());
+    const Identity checked = makeIdentity(GetParam().holder, &authority());
+    EXPECT_EQ(check(makeCrl(authority(), GetParam().crl), nullptr, store.get(), &checked),
+              GetParam().expected);
+}
+
+const CertificateSpec user{.subject = "/O=Acme Ltd/CN=Holder", .serial = 9};
+const CertificateSpec subordinateCa{.subject = "/O=Acme Ltd/CN=Sub CA", .serial = 9, .isCa = true};
+const CertificateSpec partitionA{
+    .subject = "/O=Acme Ltd/CN=Holder", .serial = 9, .crlDistributionPoint = "http://crl.example/a.crl"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CrlScopes,
+    ::testing::Values(
+        ScopeCase{"CompleteList", {.revokedSerials = {4}}, user, "not revoked"},
+        ScopeCase{"DeltaList", {.revokedSerials = {4}, .delta = true}, user, "unknown"},
+        ScopeCase{"DeltaListListingIt", {.revokedSerials = {9}, .delta = true}, user, "revoked"},
+        ScopeCase{"OnlyCaCertificates", {.revokedSerials = {4}, .scope = {.onlyCa = true}}, user, "unknown"},
+        ScopeCase{"OnlyCaCertificatesForACa",
+                  {.revokedSerials = {4}, .scope = {.onlyCa = true}},
+                  subordinateCa,
+                  "not revoked"},
+        ScopeCase{"OnlyUserCertificates",
+                  {.revokedSerials = {4}, .scope = {.onlyUser = true}},
+                  user,
+                  "not revoked"},
+        ScopeCase{"OnlyUserCertificatesForACa",
+                  {.revokedSerials = {4}, .scope = {.onlyUser = true}},
+                  subordinateCa,
+                  "unknown"},
+        ScopeCase{"OnlyAttributeCertificates",
+                  {.revokedSerials = {4}, .scope = {.onlyAttributes = true}},
+                  user,
+                  "unknown"},
+        ScopeCase{
+            "OnlySomeReasons", {.revokedSerials = {4}, .scope = {.someReasons = true}}, user, "unknown"},
+        ScopeCase{"Indirect", {.revokedSerials = {4}, .scope = {.indirect = true}}, user, "unknown"},
+        ScopeCase{"ItsDistributionPoint",
+                  {.revokedSerials = {4}, .scope = {.distributionPoint = "http://crl.example/a.crl"}},
+                  partitionA,
+                  "not revoked"},
+        ScopeCase{"AnotherDistributionPoint",
+                  {.revokedSerials = {4}, .scope = {.distributionPoint = "http://crl.example/b.crl"}},
+                  partitionA,
+                  "unknown"},
+        ScopeCase{"UnknownCriticalExtension",
+                  {.revokedSerials = {4}, .unknownCriticalExtension = true},
+                  user,
+                  "unknown"},
+        ScopeCase{"EntryWithUnknownCriticalExtension",
+                  {.revokedSerials = {4}, .entriesUnknownCriticalExtension = true},
+                  user,
+                  "unknown"},
+        ScopeCase{"EntryOfAnotherIssuer",
+                  {.revokedSerials = {9}, .entriesCertificateIssuer = "/O=Other/CN=Other CA"},
+                  user,
+                  "not revoked"},
+        ScopeCase{"EntryNamingItsIssuer",
+                  {.revokedSerials = {9}, .entriesCertificateIssuer = "/O=Acme Ltd/CN=Acme CA"},
+                  user,
+                  "revoked"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

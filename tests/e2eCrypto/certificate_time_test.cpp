@@ -89,11 +89,26 @@ INSTANTIATE_TEST_SUITE_P(
         CompareCase{V_ASN1_UTCTIME, "990101000000Z", -1}, CompareCase{V_ASN1_UTCTIME, "490101000000Z", 1},
         CompareCase{V_ASN1_GENERALIZEDTIME, "20501231235959Z", 1},
         CompareCase{V_ASN1_GENERALIZEDTIME, "20031231235930Z", -1},
+        // GeneralizedTime without seconds, with fractions, with offsets
+        CompareCase{V_ASN1_GENERALIZEDTIME, "200312312359Z", -1},
+        CompareCase{V_ASN1_GENERALIZEDTIME, "20031231235929.999Z", -1},
+        CompareCase{V_ASN1_GENERALIZEDTIME, "20040101003000+0100", -1},
+        CompareCase{V_ASN1_GENERALIZEDTIME, "20031231233000.5-0100", 1},
+        CompareCase{V_ASN1_GENERALIZEDTIME, "20031231235959", 0},
         // unreadable
         CompareCase{V_ASN1_UTCTIME, "garbage", 0}, CompareCase{V_ASN1_UTCTIME, "031399000000Z", 0}));
 
 TEST(CompareWithTime, MissingTimeIsUnreadable) {
     EXPECT_EQ(compareWithTime(nullptr, referenceMoment), 0);
+}
+
+TEST(CertificateTime, IsoFormAndTheFormAsWritten) {
+    EXPECT_EQ(isoUtcTime(timeOf(V_ASN1_UTCTIME, "491231235959Z").get()), "2049-12-31T23:59:59Z");
+    EXPECT_EQ(isoUtcTime(timeOf(V_ASN1_GENERALIZEDTIME, "20501231235959.5+0130").get()),
+              "2050-12-31T22:29:59Z");
+    EXPECT_EQ(isoUtcTime(timeOf(V_ASN1_UTCTIME, "031399000000Z").get()), "");
+    EXPECT_EQ(certificateTimeAsWritten(timeOf(V_ASN1_UTCTIME, std::string("0313\x01\xC3", 6)).get()),
+              "0313\\x01\\xC3");
 }
 
 } // namespace

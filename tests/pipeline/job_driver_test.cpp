@@ -216,6 +216,42 @@ TEST(JobDriver, ACertificateForgedInTheIssuersNameCannotSilenceTheCrl) {
     EXPECT_EQ(harness.ui.verdicts()[0].revocationText, "Signer Certificate is REVOKED");
 }
 
+TEST(JobDriver, ARevokedKeyCertifiedAgainByALookAlikeAuthorityIsNeverCleared) {
+    using namespace testdoc;
+    const Identity authority =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 2, .isCa = true});
+    const Identity lookAlike =
+        makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
+    // Same key as the revoked certificate 9, a serial number the genuine list does not hold.
+    const Identity recertified = makeIdentity({.serial = 10}, &lookAlike);
+    JobHarness harness;
+    FormValues values;
+    values.input = harness.write("doc.qsig", signedLayer(plain, recertified));
+    values.output = harness.path("doc.txt");
+    values.crlChoice = RevocationChoice::Check;
+    values.crlPath = harness.write("list.crl", makeCrl(authority, {.revokedSerials = {9}}));
+
+    harness.run(values);
+
+    ASSERT_EQ(harness.ui.verdicts().size(), 1u);
+    EXPECT_EQ(harness.ui.verdicts()[0].revocationText, "Certificate revocation status unknown");
+}
+
+TEST(JobDriver, ASignatureTheLibraryCannotCheckIsAnErrorAndNothingIsSaved) {
+    JobHarness harness;
+    const std::string input = harness.write(
+        "doc.qsig", testdoc::signedLayer(plain, testdoc::makeIdentity({.serial = 5, .ed25519 = true})));
+
+    const JobReport report = harness.runSingle(input, harness.path("doc.txt"));
+
+    EXPECT_EQ(harness.ui.messages(),
+              (std::vector<ShownMessage>{
+                  {"This Digest Type is not supported in this version.", IconKind::Error, Buttons::Ok}}));
+    EXPECT_TRUE(harness.ui.verdicts().empty());
+    EXPECT_FALSE(harness.exists("doc.txt"));
+    EXPECT_EQ(report.files.at(0).status, FileStatus::Failed);
+}
+
 // A batch of three around one odd file in the middle.
 class BatchTest : public testing::Test {
 protected:

@@ -14,10 +14,23 @@ namespace testdoc {
 // not pay for key generation over and over. Distinct indexes give distinct keys.
 EVP_PKEY* testKey(int index, int bits = 2048);
 
+// A serial number of any size, as real authorities issue them (up to 20 bytes): a long, or
+// hexadecimal digits with an optional "-" before them; leading zeros do not change the number.
+class SerialNumber {
+public:
+    SerialNumber(long value); // implicit, so that `.serial = 9` reads as a number
+    static SerialNumber hex(std::string digits);
+    const std::string& hexDigits() const { return hex_; }
+
+private:
+    SerialNumber() = default;
+    std::string hex_;
+};
+
 struct CertificateSpec {
     // One-line subject as OpenSSL prints it, values in UTF-8; "emailAddress" is the attribute for e-mail.
     std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
-    long serial = 1;
+    SerialNumber serial = 1;
     // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.
     std::int64_t notBeforeOffset = -24 * 3600;
     std::int64_t notAfterOffset = 365 * 24 * 3600;
@@ -31,8 +44,11 @@ struct CertificateSpec {
     bool isCa = false;
     // A comment extension of this many bytes makes a certificate as large as needed.
     std::size_t commentBytes = 0;
-    bool subjectKeyIdentifier = false; // carries the extension that lets CMS name it by key identifier
-    bool ellipticCurve = false;        // a P-256 key (keyBits unused) instead of RSA
+    bool subjectKeyIdentifier = false;     // carries the extension that lets CMS name it by key identifier
+    const X509* keyIdentifierOf = nullptr; // that extension copied from this certificate (a look-alike)
+    bool ellipticCurve = false;            // a P-256 key (keyBits unused) instead of RSA
+    bool ed25519 = false;                  // an Ed25519 key (keyBits unused) instead of RSA
+    std::string crlDistributionPoint{};    // a URI its CRL distribution points extension names
 };
 
 struct Identity {
@@ -52,10 +68,25 @@ std::string netscapeCertificate(const X509* certificate, std::string_view header
 // Traditional encrypted PEM "RSA PRIVATE KEY" under password (DES-EDE3-CBC).
 std::string encryptedPrivateKeyPem(EVP_PKEY* key, const std::string& password);
 
+// What an issuing distribution point limits a CRL to; none is written when nothing is set.
+struct CrlScope {
+    bool onlyUser = false;
+    bool onlyCa = false;
+    bool onlyAttributes = false;
+    bool someReasons = false; // key compromise only
+    bool indirect = false;
+    std::string distributionPoint{}; // a URI
+};
+
 struct CrlSpec {
-    std::vector<long> revokedSerials{};
+    std::vector<SerialNumber> revokedSerials{};
     bool pem = false;
     std::int64_t lastUpdateOffset = -3600;
+    bool delta = false; // a delta CRL on base list 1
+    CrlScope scope{};
+    bool unknownCriticalExtension = false;        // on the list
+    bool entriesUnknownCriticalExtension = false; // on every entry
+    std::string entriesCertificateIssuer{};       // every entry names this one-line issuer
 };
 std::string makeCrl(const Identity& issuer, const CrlSpec& spec);
 
@@ -70,14 +101,17 @@ struct SignOptions {
     bool tamperAfterSigning = false; // the content is changed after the signature was made (not detached)
     bool emptyContent = false;       // signedData whose content is present but empty
     const EVP_MD* digest = nullptr;  // SHA-1 when null
-    std::vector<const Identity*> extraSigners{};  // signed by these too, in order, after the first
-    bool extraSignersTampered = false;            // the last extra signer's signature is broken
-    std::vector<const X509*> extraCertificates{}; // carried in the signedData besides the signers'
+    std::vector<const Identity*> extraSigners{};    // signed by these too, in order, after the first
+    bool extraSignersTampered = false;              // the last extra signer's signature is broken
+    std::vector<const X509*> extraCertificates{};   // carried in the signedData besides the signers'
+    std::vector<const X509*> leadingCertificates{}; // carried before every other certificate
+    std::string contentTypeAttribute{}; // the first signer's signed content type names this OID instead
     // Made by the CMS code with the signer named by subject key identifier (its certificate needs one);
-    // only detached, includeSignerCertificate and digest apply then.
+    // only detached, includeSignerCertificate, leadingCertificates and digest apply then.
     bool bySubjectKeyIdentifier = false;
 };
-// The DER of a signedData over content.
+// The DER of a signedData over content. An Ed25519 signer signs its attributes itself, as newer
+// tools do: the library's own signing code cannot make such a signature.
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options = {});
 // A signed layer: the armour of signedDataDer.
 std::string signedLayer(std::string_view content, const Identity& signer, const SignOptions& options = {});

@@ -19,7 +19,6 @@ namespace {
 using Asn1TimePtr = std::unique_ptr<ASN1_TIME, OpenSslDeleter<ASN1_TIME_free>>;
 using X509ExtensionPtr = std::unique_ptr<X509_EXTENSION, OpenSslDeleter<X509_EXTENSION_free>>;
 using X509RevokedPtr = std::unique_ptr<X509_REVOKED, OpenSslDeleter<X509_REVOKED_free>>;
-using Asn1IntegerPtr = std::unique_ptr<ASN1_INTEGER, OpenSslDeleter<ASN1_INTEGER_free>>;
 
 constexpr std::int64_t crlValidity = 30 * 24 * 3600;
 
@@ -88,21 +87,62 @@ void addExtension(X509* certificate, X509* issuer, int nid, const char* value) {
 
 namespace {
 
-// Keys by (index, bits); bits 0 stands for a P-256 key.
+// Keys by (index, bits); bits 0 stands for a P-256 key and -1 for an Ed25519 key.
+constexpr int p256Bits = 0;
+constexpr int ed25519Bits = -1;
+
 EVP_PKEY* cachedKey(int index, int bits) {
     static std::mutex mutex;
     static std::map<std::pair<int, int>, EvpPkeyPtr> keys;
     const std::lock_guard lock(mutex);
     auto& key = keys[{index, bits}];
     if (!key) {
-        key.reset(bits == 0 ? EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256")
-                            : EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
+        key.reset(bits == p256Bits ? EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256")
+                  : bits == ed25519Bits
+                      ? EVP_PKEY_Q_keygen(nullptr, nullptr, "ED25519")
+                      : EVP_PKEY_Q_keygen(nullptr, nullptr, "RSA", static_cast<size_t>(bits)));
         require(key != nullptr, "key generation");
     }
     return key.get();
 }
 
+// Ed25519 signs without a separate digest.
+const EVP_MD* signingDigest(EVP_PKEY* key) {
+    return EVP_PKEY_get_id(key) == EVP_PKEY_ED25519 ? nullptr : EVP_sha256();
+}
+
 } // namespace
+
+SerialNumber::SerialNumber(long value) {
+    const BignumPtr number(BN_new());
+    require(number != nullptr &&
+                BN_set_word(number.get(), static_cast<BN_ULONG>(value < 0 ? -value : value)) == 1,
+            "serial number");
+    BN_set_negative(number.get(), value < 0 ? 1 : 0);
+    char* digits = BN_bn2hex(number.get());
+    require(digits != nullptr, "BN_bn2hex");
+    hex_ = digits;
+    OPENSSL_free(digits);
+}
+
+SerialNumber SerialNumber::hex(std::string digits) {
+    SerialNumber serial;
+    serial.hex_ = std::move(digits);
+    return serial;
+}
+
+namespace detail {
+
+Asn1IntegerPtr asn1Integer(const SerialNumber& serial) {
+    BIGNUM* parsed = nullptr;
+    require(BN_hex2bn(&parsed, serial.hexDigits().c_str()) > 0, "BN_hex2bn");
+    const BignumPtr number(parsed);
+    Asn1IntegerPtr integer(BN_to_ASN1_INTEGER(number.get(), nullptr));
+    require(integer != nullptr, "BN_to_ASN1_INTEGER");
+    return integer;
+}
+
+} // namespace detail
 
 EVP_PKEY* testKey(int index, int bits) {
     require(bits > 0, "RSA key size");
@@ -111,12 +151,15 @@ EVP_PKEY* testKey(int index, int bits) {
 
 Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     Identity identity;
-    identity.key = spec.ellipticCurve ? cachedKey(spec.keyIndex, 0) : testKey(spec.keyIndex, spec.keyBits);
+    identity.key = spec.ellipticCurve ? cachedKey(spec.keyIndex, p256Bits)
+                   : spec.ed25519     ? cachedKey(spec.keyIndex, ed25519Bits)
+                                      : testKey(spec.keyIndex, spec.keyBits);
     identity.certificate.reset(X509_new());
     X509* certificate = identity.certificate.get();
     require(certificate != nullptr, "X509_new");
     require(X509_set_version(certificate, X509_VERSION_3) == 1, "X509_set_version");
-    require(ASN1_INTEGER_set(X509_get_serialNumber(certificate), spec.serial) == 1, "ASN1_INTEGER_set");
+    require(X509_set_serialNumber(certificate, detail::asn1Integer(spec.serial).get()) == 1,
+            "X509_set_serialNumber");
     fillName(X509_get_subject_name(certificate), spec.subject);
     X509* signerCertificate = issuer != nullptr ? issuer->certificate.get() : certificate;
     require(X509_set_issuer_name(certificate, X509_get_subject_name(signerCertificate)) == 1,
@@ -141,8 +184,17 @@ Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
     if (spec.subjectKeyIdentifier) {
         addExtension(certificate, signerCertificate, NID_subject_key_identifier, "hash");
     }
+    if (spec.keyIdentifierOf != nullptr) {
+        const int at = X509_get_ext_by_NID(spec.keyIdentifierOf, NID_subject_key_identifier, -1);
+        require(at >= 0 && X509_add_ext(certificate, X509_get_ext(spec.keyIdentifierOf, at), -1) == 1,
+                "copying the key identifier");
+    }
+    if (!spec.crlDistributionPoint.empty()) {
+        addExtension(certificate, signerCertificate, NID_crl_distribution_points,
+                     ("URI:" + spec.crlDistributionPoint).c_str());
+    }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
-    require(X509_sign(certificate, signingKey, EVP_sha256()) > 0, "X509_sign");
+    require(X509_sign(certificate, signingKey, signingDigest(signingKey)) > 0, "X509_sign");
     return identity;
 }
 
@@ -197,6 +249,94 @@ std::string encryptedPrivateKeyPem(EVP_PKEY* key, const std::string& password) {
     return detail::bioContents(bio.get());
 }
 
+namespace {
+
+using IssuingDistPointPtr = std::unique_ptr<ISSUING_DIST_POINT, OpenSslDeleter<ISSUING_DIST_POINT_free>>;
+using GeneralNamesPtr = std::unique_ptr<GENERAL_NAMES, OpenSslDeleter<GENERAL_NAMES_free>>;
+
+GeneralNamesPtr uriNames(const std::string& uri) {
+    GeneralNamesPtr names(GENERAL_NAMES_new());
+    GENERAL_NAME* name = a2i_GENERAL_NAME(nullptr, nullptr, nullptr, GEN_URI, uri.c_str(), 0);
+    require(names != nullptr && name != nullptr && sk_GENERAL_NAME_push(names.get(), name) > 0, "URI name");
+    return names;
+}
+
+GeneralNamesPtr directoryNames(const std::string& oneLine) {
+    GeneralNamesPtr names(GENERAL_NAMES_new());
+    GENERAL_NAME* name = GENERAL_NAME_new();
+    X509_NAME* directory = X509_NAME_new();
+    require(names != nullptr && name != nullptr && directory != nullptr, "directory name");
+    fillName(directory, oneLine);
+    GENERAL_NAME_set0_value(name, GEN_DIRNAME, directory);
+    require(sk_GENERAL_NAME_push(names.get(), name) > 0, "sk_GENERAL_NAME_push");
+    return names;
+}
+
+void addScope(X509_CRL* crl, const CrlScope& scope) {
+    if (!scope.onlyUser && !scope.onlyCa && !scope.onlyAttributes && !scope.someReasons && !scope.indirect &&
+        scope.distributionPoint.empty()) {
+        return;
+    }
+    IssuingDistPointPtr point(ISSUING_DIST_POINT_new());
+    require(point != nullptr, "ISSUING_DIST_POINT_new");
+    point->onlyuser = scope.onlyUser ? 0xFF : 0;
+    point->onlyCA = scope.onlyCa ? 0xFF : 0;
+    point->onlyattr = scope.onlyAttributes ? 0xFF : 0;
+    point->indirectCRL = scope.indirect ? 0xFF : 0;
+    if (scope.someReasons) {
+        point->onlysomereasons = ASN1_BIT_STRING_new();
+        require(point->onlysomereasons != nullptr &&
+                    ASN1_BIT_STRING_set_bit(point->onlysomereasons, CRL_REASON_KEY_COMPROMISE, 1) == 1,
+                "reasons");
+    }
+    if (!scope.distributionPoint.empty()) {
+        point->distpoint = DIST_POINT_NAME_new();
+        require(point->distpoint != nullptr, "DIST_POINT_NAME_new");
+        point->distpoint->type = 0;
+        point->distpoint->name.fullname = uriNames(scope.distributionPoint).release();
+    }
+    require(X509_CRL_add1_ext_i2d(crl, NID_issuing_distribution_point, point.get(), 1, X509V3_ADD_DEFAULT) ==
+                1,
+            "issuing distribution point");
+}
+
+// A critical extension no reader knows, under a private-arc number.
+X509ExtensionPtr unknownCriticalExtension() {
+    using ObjectPtr = std::unique_ptr<ASN1_OBJECT, OpenSslDeleter<ASN1_OBJECT_free>>;
+    using OctetsPtr = std::unique_ptr<ASN1_OCTET_STRING, OpenSslDeleter<ASN1_OCTET_STRING_free>>;
+    const ObjectPtr object(OBJ_txt2obj("1.3.6.1.4.1.55555.1", 1));
+    const OctetsPtr value(ASN1_OCTET_STRING_new());
+    require(object != nullptr && value != nullptr &&
+                ASN1_OCTET_STRING_set(value.get(), reinterpret_cast<const unsigned char*>("\x05\x00"), 2) ==
+                    1,
+            "extension value");
+    X509ExtensionPtr extension(X509_EXTENSION_create_by_OBJ(nullptr, object.get(), 1, value.get()));
+    require(extension != nullptr, "X509_EXTENSION_create_by_OBJ");
+    return extension;
+}
+
+X509RevokedPtr revokedEntry(const SerialNumber& serial, const ASN1_TIME* date, const CrlSpec& spec) {
+    X509RevokedPtr entry(X509_REVOKED_new());
+    require(entry != nullptr &&
+                X509_REVOKED_set_serialNumber(entry.get(), detail::asn1Integer(serial).get()) == 1,
+            "X509_REVOKED_set_serialNumber");
+    require(X509_REVOKED_set_revocationDate(entry.get(), const_cast<ASN1_TIME*>(date)) == 1,
+            "X509_REVOKED_set_revocationDate");
+    if (spec.entriesUnknownCriticalExtension) {
+        require(X509_REVOKED_add_ext(entry.get(), unknownCriticalExtension().get(), -1) == 1,
+                "X509_REVOKED_add_ext");
+    }
+    if (!spec.entriesCertificateIssuer.empty()) {
+        require(X509_REVOKED_add1_ext_i2d(entry.get(), NID_certificate_issuer,
+                                          directoryNames(spec.entriesCertificateIssuer).get(), 1,
+                                          X509V3_ADD_DEFAULT) == 1,
+                "certificate issuer");
+    }
+    return entry;
+}
+
+} // namespace
+
 std::string makeCrl(const Identity& issuer, const CrlSpec& spec) {
     X509CrlPtr crl(X509_CRL_new());
     require(crl != nullptr, "X509_CRL_new");
@@ -207,17 +347,19 @@ std::string makeCrl(const Identity& issuer, const CrlSpec& spec) {
     const Asn1TimePtr nextUpdate = offsetTime(spec.lastUpdateOffset + crlValidity, false);
     require(X509_CRL_set1_lastUpdate(crl.get(), lastUpdate.get()) == 1, "X509_CRL_set1_lastUpdate");
     require(X509_CRL_set1_nextUpdate(crl.get(), nextUpdate.get()) == 1, "X509_CRL_set1_nextUpdate");
-    for (const long serial : spec.revokedSerials) {
-        X509RevokedPtr entry(X509_REVOKED_new());
-        Asn1IntegerPtr number(ASN1_INTEGER_new());
-        require(entry != nullptr && number != nullptr && ASN1_INTEGER_set(number.get(), serial) == 1,
-                "revoked entry");
-        require(X509_REVOKED_set_serialNumber(entry.get(), number.get()) == 1,
-                "X509_REVOKED_set_serialNumber");
-        require(X509_REVOKED_set_revocationDate(entry.get(), lastUpdate.get()) == 1,
-                "X509_REVOKED_set_revocationDate");
+    for (const SerialNumber& serial : spec.revokedSerials) {
+        X509RevokedPtr entry = revokedEntry(serial, lastUpdate.get(), spec);
         require(X509_CRL_add0_revoked(crl.get(), entry.get()) == 1, "X509_CRL_add0_revoked");
         entry.release(); // now owned by the CRL
+    }
+    if (spec.delta) {
+        require(X509_CRL_add1_ext_i2d(crl.get(), NID_delta_crl, detail::asn1Integer(1).get(), 1,
+                                      X509V3_ADD_DEFAULT) == 1,
+                "delta CRL indicator");
+    }
+    addScope(crl.get(), spec.scope);
+    if (spec.unknownCriticalExtension) {
+        require(X509_CRL_add_ext(crl.get(), unknownCriticalExtension().get(), -1) == 1, "X509_CRL_add_ext");
     }
     require(X509_CRL_sort(crl.get()) == 1, "X509_CRL_sort");
     require(X509_CRL_sign(crl.get(), issuer.key, EVP_sha256()) > 0, "X509_CRL_sign");

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the document writer's source files.
 #include "e2eCrypto/openssl_handles.h"
+#include "support/document_writer.h"
 
 #include <stdexcept>
 #include <string>
@@ -36,5 +37,9 @@ template <typename T, typename Encoder> std::string toDer(const T* object, Encod
     OPENSSL_free(out);
     return der;
 }
+
+using Asn1IntegerPtr = std::unique_ptr<ASN1_INTEGER, OpenSslDeleter<ASN1_INTEGER_free>>;
+
+Asn1IntegerPtr asn1Integer(const SerialNumber& serial);
 
 } // namespace testdoc::detail

@@ -127,18 +127,85 @@ std::string armour(std::string_view der, std::string_view lineBreak) {
 
 namespace {
 
+// The CMS code writes its certificates as a SET OF; they, too, keep the order in which they were added.
+std::string certificatesInStackOrder(std::string der, STACK_OF(X509) * certificates) {
+    if (sk_X509_num(certificates) < 2) {
+        return der;
+    }
+    return inStackOrder(std::move(der),
+                        encodeEach(
+                            sk_X509_num(certificates),
+                            [certificates](int i) { return sk_X509_value(certificates, i); }, i2d_X509));
+}
+
 std::string cmsSignedDataDer(std::string_view content, const Identity& signer, const SignOptions& options) {
     BioPtr data = readOnlyBio(content);
     CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr,
                         CMS_PARTIAL | CMS_BINARY | (options.detached ? CMS_DETACHED : 0)));
     require(cms != nullptr, "CMS_sign");
+    for (const X509* leading : options.leadingCertificates) {
+        require(CMS_add1_cert(cms.get(), const_cast<X509*>(leading)) == 1, "CMS_add1_cert");
+    }
     const unsigned int flags =
         CMS_USE_KEYID | CMS_BINARY | CMS_NOSMIMECAP | (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
     require(CMS_add1_signer(cms.get(), signer.certificate.get(), signer.key,
                             options.digest != nullptr ? options.digest : EVP_sha1(), flags) != nullptr,
             "CMS_add1_signer");
     require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");
-    return detail::toDer(cms.get(), i2d_CMS_ContentInfo);
+    const CertificateStackPtr certificates(CMS_get1_certs(cms.get()));
+    return certificatesInStackOrder(detail::toDer(cms.get(), i2d_CMS_ContentInfo), certificates.get());
+}
+
+// The library signs only with keys it has a signing method for: an Ed25519 signer signs through a
+// stand-in certificate with its names and serial number, and its own key then signs the attributes in
+// the stand-in's place.
+struct SigningKey {
+    X509Ptr standIn; // null when the signer's own certificate signs
+    X509* certificate;
+    EVP_PKEY* key;
+};
+
+SigningKey signingKeyOf(const Identity& signer) {
+    if (EVP_PKEY_get_id(signer.key) != EVP_PKEY_ED25519) {
+        return {nullptr, signer.certificate.get(), signer.key};
+    }
+    X509Ptr standIn(X509_dup(signer.certificate.get()));
+    EVP_PKEY* key = testKey(0);
+    require(standIn != nullptr && X509_set_pubkey(standIn.get(), key) == 1 &&
+                X509_sign(standIn.get(), key, EVP_sha256()) > 0,
+            "stand-in certificate");
+    X509* certificate = standIn.get();
+    return {std::move(standIn), certificate, key};
+}
+
+void signAttributesWithEd25519(PKCS7_SIGNER_INFO* info, EVP_PKEY* key) {
+    unsigned char* encoded = nullptr;
+    const int length = ASN1_item_i2d(reinterpret_cast<ASN1_VALUE*>(info->auth_attr), &encoded,
+                                     ASN1_ITEM_rptr(PKCS7_ATTR_VERIFY));
+    require(length > 0, "encoding the signed attributes");
+    const std::string attributes(reinterpret_cast<const char*>(encoded), static_cast<std::size_t>(length));
+    OPENSSL_free(encoded);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(attributes.data());
+    const std::unique_ptr<EVP_MD_CTX, OpenSslDeleter<EVP_MD_CTX_free>> context(EVP_MD_CTX_new());
+    std::size_t signatureLength = 0;
+    require(context != nullptr && EVP_DigestSignInit(context.get(), nullptr, nullptr, nullptr, key) == 1 &&
+                EVP_DigestSign(context.get(), nullptr, &signatureLength, bytes, attributes.size()) == 1,
+            "Ed25519 signing");
+    std::string signature(signatureLength, '\0');
+    require(EVP_DigestSign(context.get(), reinterpret_cast<unsigned char*>(signature.data()),
+                           &signatureLength, bytes, attributes.size()) == 1 &&
+                X509_ALGOR_set0(info->digest_enc_alg, OBJ_nid2obj(NID_ED25519), V_ASN1_UNDEF, nullptr) == 1 &&
+                ASN1_STRING_set(info->enc_digest, signature.data(), static_cast<int>(signatureLength)) == 1,
+            "Ed25519 signature");
+}
+
+// The attribute is replaced and the attributes signed anew, so only the named type is wrong.
+void nameContentType(PKCS7_SIGNER_INFO* info, const std::string& oid) {
+    ASN1_OBJECT* type = OBJ_txt2obj(oid.c_str(), 1);
+    require(type != nullptr &&
+                PKCS7_add_signed_attribute(info, NID_pkcs9_contentType, V_ASN1_OBJECT, type) == 1 &&
+                PKCS7_SIGNER_INFO_sign(info) == 1,
+            "content type attribute");
 }
 
 } // namespace
@@ -150,15 +217,19 @@ std::string signedDataDer(std::string_view content, const Identity& signer, cons
     const EVP_MD* digest = options.digest != nullptr ? options.digest : EVP_sha1();
     Pkcs7Ptr p7(PKCS7_sign(nullptr, nullptr, nullptr, nullptr, PKCS7_PARTIAL | PKCS7_BINARY));
     require(p7 != nullptr, "PKCS7_sign");
+    for (const X509* leading : options.leadingCertificates) {
+        require(PKCS7_add_certificate(p7.get(), const_cast<X509*>(leading)) == 1, "PKCS7_add_certificate");
+    }
+    const SigningKey signing = signingKeyOf(signer);
     constexpr int signerFlags = PKCS7_NOSMIMECAP | PKCS7_BINARY;
-    if (options.noSigners) {
-        if (options.includeSignerCertificate) {
-            require(PKCS7_add_certificate(p7.get(), signer.certificate.get()) == 1, "PKCS7_add_certificate");
-        }
-    } else {
-        const int firstFlags = signerFlags | (options.includeSignerCertificate ? 0 : PKCS7_NOCERTS);
-        require(PKCS7_sign_add_signer(p7.get(), signer.certificate.get(), signer.key, digest, firstFlags) !=
-                    nullptr,
+    // The signer's own certificate is carried, never a stand-in's.
+    if ((options.noSigners || signing.standIn) && options.includeSignerCertificate) {
+        require(PKCS7_add_certificate(p7.get(), signer.certificate.get()) == 1, "PKCS7_add_certificate");
+    }
+    if (!options.noSigners) {
+        const bool carryOwn = options.includeSignerCertificate && !signing.standIn;
+        require(PKCS7_sign_add_signer(p7.get(), signing.certificate, signing.key, digest,
+                                      signerFlags | (carryOwn ? 0 : PKCS7_NOCERTS)) != nullptr,
                 "PKCS7_sign_add_signer");
         for (const Identity* extra : options.extraSigners) {
             require(PKCS7_sign_add_signer(p7.get(), extra->certificate.get(), extra->key, digest,
@@ -192,6 +263,12 @@ std::string signedDataDer(std::string_view content, const Identity& signer, cons
         flipByte(last->enc_digest, static_cast<std::size_t>(ASN1_STRING_length(last->enc_digest)) / 2);
     }
     STACK_OF(PKCS7_SIGNER_INFO)* signers = PKCS7_get_signer_info(p7.get());
+    if (!options.noSigners && !options.contentTypeAttribute.empty()) {
+        nameContentType(sk_PKCS7_SIGNER_INFO_value(signers, 0), options.contentTypeAttribute);
+    }
+    if (!options.noSigners && signing.standIn) {
+        signAttributesWithEd25519(sk_PKCS7_SIGNER_INFO_value(signers, 0), signer.key);
+    }
     return inStackOrder(detail::toDer(p7.get(), i2d_PKCS7),
                         encodeEach(
                             sk_PKCS7_SIGNER_INFO_num(signers),
