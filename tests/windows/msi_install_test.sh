@@ -28,8 +28,9 @@ registry 'HKCR\.qsig' | grep -q 'QuillboxReader.Document' || fail ".qsig is not 
 registry 'HKCR\QuillboxReader.Document\shell\open\command' |
     grep -qF '"C:\Program Files\Quillbox Reader\quillbox-reader.exe" "%1"' || fail "no open command for .qsig"
 [ "$(uninstall_entries)" = 1 ] || fail "no uninstall entry"
-x86_64-w64-mingw32-objdump -p "$installed/quillbox-reader.exe" | grep -q 'Subsystem.*(Windows GUI)' ||
-    fail "quillbox-reader.exe is no Windows GUI program"
+# Read whole first: grep -q would leave objdump writing into a closed pipe, which pipefail reports.
+headers=$(x86_64-w64-mingw32-objdump -p "$installed/quillbox-reader.exe")
+grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "quillbox-reader.exe is no Windows GUI program"
 
 wine 'C:\Program Files\Quillbox Reader\quillbox-cli.exe' open --no --app-dir "$(windows_path "$work/app")" \
     -o "$(windows_path "$work/signed.txt")" "$(windows_path "$samples/signed.qsig")" </dev/null >/dev/null 2>&1 ||
