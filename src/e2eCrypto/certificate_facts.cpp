@@ -8,15 +8,15 @@
 
 #include <cctype>
 
+namespace {
+
+// Scripts read an unreadable date as null rather than as an empty text.
 std::optional<std::string> isoTime(const ASN1_TIME* time) {
-    std::tm when{};
-    if (time == nullptr || ASN1_TIME_to_tm(time, &when) != 1) {
-        return std::nullopt;
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &when);
-    return std::string(text);
+    std::string text = isoUtcTime(time);
+    return text.empty() ? std::nullopt : std::optional<std::string>(std::move(text));
 }
+
+} // namespace
 
 std::string serialHex(const ASN1_INTEGER* serial) {
     const BignumPtr number(serial != nullptr ? ASN1_INTEGER_to_BN(serial, nullptr) : nullptr);

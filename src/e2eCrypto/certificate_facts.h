@@ -1,6 +1,6 @@
 #pragma once
-// Certificate fields in the forms scripts read: ISO 8601 times, hexadecimal serials, and the facts
-// that describe the recipient of a certificate-encrypted layer.
+// Certificate fields in the forms scripts read: hexadecimal serials, and the facts that describe the
+// recipient of a certificate-encrypted layer.
 #include "e2eCrypto/recipient_facts.h"
 
 #include <openssl/asn1.h>
@@ -9,9 +9,6 @@
 #include <ctime>
 #include <optional>
 #include <string>
-
-// "YYYY-MM-DDTHH:MM:SSZ" in UTC; nothing when the time cannot be read.
-std::optional<std::string> isoTime(const ASN1_TIME* time);
 
 // The serial number in lower-case hex, whole bytes as OpenSSL writes them ("05"; "-" before a
 // negative one).

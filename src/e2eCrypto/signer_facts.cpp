@@ -1,14 +1,11 @@
 #include "e2eCrypto/signer_facts.h"
 
+#include "e2eCrypto/certificate_facts.h"
 #include "e2eCrypto/certificate_time.h"
 #include "e2eCrypto/object_name.h"
-#include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/subject_line.h"
 
-#include <openssl/crypto.h>
-
 #include <array>
-#include <cctype>
 
 namespace {
 
@@ -17,20 +14,6 @@ std::string lowerHex(const unsigned char* bytes, unsigned int count) {
     std::string text;
     for (unsigned int i = 0; i < count; ++i) {
         text += {digits[bytes[i] >> 4], digits[bytes[i] & 0x0F]};
-    }
-    return text;
-}
-
-std::string serialHex(const X509* certificate) {
-    const BignumPtr number(ASN1_INTEGER_to_BN(X509_get0_serialNumber(certificate), nullptr));
-    char* hex = number ? BN_bn2hex(number.get()) : nullptr;
-    if (hex == nullptr) {
-        return {};
-    }
-    std::string text(hex);
-    OPENSSL_free(hex);
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
 }
@@ -77,7 +60,7 @@ SignerFacts signerFacts(const CMS_SignerInfo* signer, const X509* certificate) {
     if (certificate != nullptr) {
         facts.subject = subjectOneLine(X509_get_subject_name(certificate));
         facts.issuer = subjectOneLine(X509_get_issuer_name(certificate));
-        facts.serial = serialHex(certificate);
+        facts.serial = serialHex(X509_get0_serialNumber(certificate));
         facts.sha256 = sha256Of(certificate);
         facts.notBefore = isoUtcTime(X509_get0_notBefore(certificate));
         facts.notAfter = isoUtcTime(X509_get0_notAfter(certificate));
