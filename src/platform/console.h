@@ -15,7 +15,8 @@ public:
     ~Utf8Console();
 
 private:
-    unsigned int savedCodePage_ = 0; // 0 when there is no console
+    // Only a Windows console has a code page to give back; 0 when there is no console.
+    [[maybe_unused]] unsigned int savedCodePage_ = 0;
 };
 
 // A program without standard output (a Windows GUI program started from a console) writes to the
