@@ -11,41 +11,41 @@
 
 namespace {
 
-const QColor kTextBackground(125, 166, 152);
-constexpr int kBackgroundSmall = 140;
-constexpr int kBackgroundLarge = 169;
-constexpr int kClosePicture = 143;
-constexpr int kRestorePicture = 142;
-constexpr int kMaximizePicture = 144;
-constexpr int kMinimizePicture = 141;
+const QColor textBackground(125, 166, 152);
+constexpr int backgroundSmall = 140;
+constexpr int backgroundLarge = 169;
+constexpr int closePicture = 143;
+constexpr int restorePicture = 142;
+constexpr int maximizePicture = 144;
+constexpr int minimizePicture = 141;
 // The caption font's character height and the title font's, in pixels.
-constexpr int kCompanyPixels = 12;
-constexpr int kTitlePixels = 18;
+constexpr int companyPixels = 12;
+constexpr int titlePixels = 18;
 
 } // namespace
 
 CaptionBar::CaptionBar(QWidget* window) : QWidget(window), window_(window) {
-    setFixedHeight(kCaptionHeight - kBorder);
+    setFixedHeight(captionHeight - border);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     window_->installEventFilter(this);
 }
 
 int CaptionBar::backgroundId() const {
-    return pictures::bySize(this, kBackgroundSmall, kBackgroundLarge);
+    return pictures::bySize(this, backgroundSmall, backgroundLarge);
 }
 
 QRect CaptionBar::buttonRect(Button button) const {
     if (button == None) {
         return {};
     }
-    const int pictureWidth = kButtonWidth - 2;
-    const int left = width() - 2 - pictureWidth - static_cast<int>(button) * kButtonWidth;
-    return {left, 2, pictureWidth, kButtonHeight - 4};
+    const int pictureWidth = buttonWidth - 2;
+    const int left = width() - 2 - pictureWidth - static_cast<int>(button) * buttonWidth;
+    return {left, 2, pictureWidth, buttonHeight - 4};
 }
 
 QRect CaptionBar::textRect() const {
-    const int left = kButtonWidth + 2;
+    const int left = buttonWidth + 2;
     const int right = buttonRect(Minimize).left() - 2;
     return {left, 0, std::max(0, right - left), height()};
 }
@@ -53,11 +53,11 @@ QRect CaptionBar::textRect() const {
 int CaptionBar::buttonPicture(Button button) const {
     switch (button) {
     case Close:
-        return kClosePicture;
+        return closePicture;
     case MaximizeRestore:
-        return window_->isMaximized() ? kRestorePicture : kMaximizePicture;
+        return window_->isMaximized() ? restorePicture : maximizePicture;
     case Minimize:
-        return kMinimizePicture;
+        return minimizePicture;
     case None:
         break;
     }
@@ -81,12 +81,12 @@ void CaptionBar::fonts() {
     companyFont_.setFamilies(
         {QStringLiteral("Century Gothic"), QStringLiteral("URW Gothic"), QStringLiteral("DejaVu Sans")});
     companyFont_.setBold(true);
-    companyFont_.setPixelSize(kCompanyPixels);
+    companyFont_.setPixelSize(companyPixels);
     titleFont_ = QFont();
     titleFont_.setFamilies(
         {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     titleFont_.setBold(true);
-    titleFont_.setPixelSize(kTitlePixels);
+    titleFont_.setPixelSize(titlePixels);
     fontsReady_ = true;
 }
 
@@ -103,7 +103,7 @@ QPixmap CaptionBar::buildPicture(bool active) {
 
     const QIcon icon = window_->windowIcon();
     if (!icon.isNull()) {
-        icon.paint(&painter, QRect(2, 1, kButtonWidth - 2, kButtonHeight - 2));
+        icon.paint(&painter, QRect(2, 1, buttonWidth - 2, buttonHeight - 2));
     }
     // An inactive window's caption buttons are drawn faded.
     painter.setOpacity(active ? 1.0 : 0.55);
@@ -117,7 +117,7 @@ QPixmap CaptionBar::buildPicture(bool active) {
     QRect text = textRect();
     painter.setPen(Qt::white);
     painter.setBackgroundMode(Qt::OpaqueMode);
-    painter.setBackground(kTextBackground);
+    painter.setBackground(textBackground);
     const auto drawLine = [&](const QFont& font, const QString& line) {
         painter.setFont(font);
         const QString shown = QFontMetrics(font).elidedText(line, Qt::ElideRight, text.width());

@@ -10,10 +10,10 @@ class CaptionBar : public QWidget {
 public:
     enum Button { None = -1, Close = 0, MaximizeRestore = 1, Minimize = 2 };
     // The classic caption metrics the caption pictures are drawn for.
-    static constexpr int kCaptionHeight = 19;
-    static constexpr int kBorder = 1;
-    static constexpr int kButtonWidth = 18;
-    static constexpr int kButtonHeight = 18;
+    static constexpr int captionHeight = 19;
+    static constexpr int border = 1;
+    static constexpr int buttonWidth = 18;
+    static constexpr int buttonHeight = 18;
 
     explicit CaptionBar(QWidget* window);
 

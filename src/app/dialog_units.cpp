@@ -23,8 +23,8 @@ QFont eightPoint(const QString& family) {
 
 // The layouts were drawn for "MS Sans Serif" 8 point, whose dialog base units are 6 by 13 pixels at
 // 96 dots per inch.
-constexpr int kDesignedBaseX = 6;
-constexpr int kDotsPerInch = 96;
+constexpr int designedBaseX = 6;
+constexpr int dotsPerInch = 96;
 
 // Without the face itself, a face as wide on average keeps every dialog at its designed size; a
 // wider stand-in (the usual fallback) makes every dialog about a sixth larger. Faces metric-
@@ -36,8 +36,8 @@ QFont chooseDialogFont() {
         return designed;
     }
     const int dpi =
-        QFontMetrics(designed).fontDpi() > 0 ? qRound(QFontMetrics(designed).fontDpi()) : kDotsPerInch;
-    const int target = (kDesignedBaseX * dpi + kDotsPerInch / 2) / kDotsPerInch;
+        QFontMetrics(designed).fontDpi() > 0 ? qRound(QFontMetrics(designed).fontDpi()) : dotsPerInch;
+    const int target = (designedBaseX * dpi + dotsPerInch / 2) / dotsPerInch;
     QFont best = designed;
     int bestDistance = std::abs(DialogUnits(designed).baseX() - target);
     for (const char* family :

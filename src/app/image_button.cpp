@@ -92,7 +92,7 @@ int ImageButton::SetFacePictures(int hoverId, QColor hoverTransparent, int norma
 
 int ImageButton::SetPicturePlacement(int placement, bool repaint) {
     if (placement < Beside || placement > Over) {
-        return PlacementRefused;
+        return placementRefused;
     }
     placement_ = static_cast<Placement>(placement);
     if (repaint) {

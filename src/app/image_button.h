@@ -13,7 +13,7 @@ public:
     // SetFacePictures results.
     enum FaceResult { FaceOk = 0, FaceNoSize = 1, FaceNoMask = 2 };
     // SetPicturePlacement refuses placements above Over with this result.
-    static constexpr int PlacementRefused = 4;
+    static constexpr int placementRefused = 4;
 
     explicit ImageButton(const QString& text, QWidget* parent = nullptr);
 

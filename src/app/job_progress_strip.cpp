@@ -14,7 +14,7 @@
 namespace {
 
 // Often enough to look smooth, seldom enough to cost the window nothing.
-constexpr int kRefreshMilliseconds = 100;
+constexpr int refreshMilliseconds = 100;
 
 QString sizeText(std::uint64_t bytes) {
     return QLocale::c().formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeIecFormat);
@@ -52,13 +52,13 @@ JobProgressStrip::JobProgressStrip(QWidget* parent)
     : QWidget(parent), label_(new QLabel(this)), bar_(new QProgressBar(this)) {
     setFont(dialogFont());
     setAutoFillBackground(true);
-    bar_->setRange(0, kBarSteps);
+    bar_->setRange(0, barSteps);
     bar_->setTextVisible(false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 3, 8, 3);
     layout->addWidget(label_);
     layout->addWidget(bar_, 1);
-    timer_.setInterval(kRefreshMilliseconds);
+    timer_.setInterval(refreshMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &JobProgressStrip::refresh);
     hide();
 }
@@ -91,7 +91,7 @@ void JobProgressStrip::follow(const WorkProgress* progress) {
 
 void JobProgressStrip::showDocument(const JobProgress& document) {
     document_ = document;
-    if (progress_ == nullptr || document.bytes < kShownFromBytes) {
+    if (progress_ == nullptr || document.bytes < shownFromBytes) {
         timer_.stop();
         hide();
         return;
@@ -113,7 +113,7 @@ void JobProgressStrip::refresh() {
         progress_ != nullptr ? progress_->snapshot() : WorkProgress::Snapshot{};
     label_->setText(describe(document_, pass, waiting_));
     if (!waiting_ && pass.total > 0) {
-        bar_->setValue(static_cast<int>(std::min(pass.done, pass.total) * kBarSteps / pass.total));
+        bar_->setValue(static_cast<int>(std::min(pass.done, pass.total) * barSteps / pass.total));
     }
 }
 

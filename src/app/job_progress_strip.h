@@ -16,9 +16,9 @@ class JobProgressStrip : public QWidget {
     Q_OBJECT
 public:
     // Documents from this size on show the strip.
-    static constexpr std::uint64_t kShownFromBytes = 4u << 20;
+    static constexpr std::uint64_t shownFromBytes = 4u << 20;
     // The bar's whole length.
-    static constexpr int kBarSteps = 1000;
+    static constexpr int barSteps = 1000;
 
     explicit JobProgressStrip(QWidget* parent = nullptr);
 

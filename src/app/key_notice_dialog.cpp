@@ -6,7 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
-KeyNoticeDialog::KeyNoticeDialog(QWidget* owner) : ThemedDialog(262, 106, kGradient, owner) {
+KeyNoticeDialog::KeyNoticeDialog(QWidget* owner) : ThemedDialog(262, 106, gradient, owner) {
     const ResourceLayout& l = layout();
     l.icon(keynoticeid::icon, MessageDialog::iconFor(IconKind::PadlockKey), 7, 7, 20, 20);
     QLabel* text =

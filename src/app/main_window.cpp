@@ -32,11 +32,11 @@
 #include <utility>
 
 namespace {
-const QColor kPaneGap(186, 206, 201);
+const QColor paneGap(186, 206, 201);
 
 // The caption, the task strip and the one-pixel gap above the page.
 int chromeHeight() {
-    return CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    return CaptionBar::captionHeight - CaptionBar::border + TaskStrip::stripHeight + 1;
 }
 
 // Where the artwork's words end, measured from the top left corner of their pictures, which are
@@ -45,9 +45,9 @@ struct ArtworkWords {
     int bannerMarkRight;
     QPoint welcomeTitleEnd;
 };
-constexpr ArtworkWords kLargeArtworkWords{996, {750, 313}};
-constexpr ArtworkWords kSmallArtworkWords{772, {579, 235}};
-constexpr int kWordsMargin = 8;
+constexpr ArtworkWords largeArtworkWords{996, {750, 313}};
+constexpr ArtworkWords smallArtworkWords{772, {579, 235}};
+constexpr int wordsMargin = 8;
 
 } // namespace
 
@@ -58,7 +58,7 @@ QUrl MainWindow::vendorUrl() {
 MainWindow::MainWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), jobUi_(this), caption_(new CaptionBar(this)),
       tasks_(new TaskStrip(this)), pages_(new QStackedWidget(this)),
-      welcome_(new PageBackdrop(PageBackdrop::kWelcomeSmall, PageBackdrop::kWelcomeLarge)),
+      welcome_(new PageBackdrop(PageBackdrop::welcomeSmall, PageBackdrop::welcomeLarge)),
       form_(new VerifyDecryptForm), progress_(new JobProgressStrip(this)), sizeGrip_(new QSizeGrip(this)),
       edges_(new WindowEdges(this)), worker_(new JobWorker(*form_, jobUi_, this)) {
     setWindowTitle(QStringLiteral("Quillbox Reader"));
@@ -68,7 +68,7 @@ MainWindow::MainWindow(QWidget* parent)
     auto* gap = new QWidget(this);
     gap->setFixedHeight(1);
     QPalette gapColour = gap->palette();
-    gapColour.setColor(QPalette::Window, kPaneGap);
+    gapColour.setColor(QPalette::Window, paneGap);
     gap->setPalette(gapColour);
     gap->setAutoFillBackground(true);
 
@@ -112,18 +112,18 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 QSize MainWindow::wordsSize() const {
-    const ArtworkWords& words = pictures::isSmallScreen(this) ? kSmallArtworkWords : kLargeArtworkWords;
-    return {std::max(words.bannerMarkRight, words.welcomeTitleEnd.x()) + kWordsMargin,
-            chromeHeight() + words.welcomeTitleEnd.y() + kWordsMargin};
+    const ArtworkWords& words = pictures::isSmallScreen(this) ? smallArtworkWords : largeArtworkWords;
+    return {std::max(words.bannerMarkRight, words.welcomeTitleEnd.x()) + wordsMargin,
+            chromeHeight() + words.welcomeTitleEnd.y() + wordsMargin};
 }
 
 QSize MainWindow::normalSize() const {
-    const QSize form = DialogUnits(dialogFont()).size(kFormUnits.width(), kFormUnits.height());
+    const QSize form = DialogUnits(dialogFont()).size(formUnits.width(), formUnits.height());
     return (form + QSize(0, chromeHeight())).expandedTo(wordsSize());
 }
 
 QSize MainWindow::smallestSize() const {
-    const QSize halfForm = DialogUnits(dialogFont()).size(kFormUnits.width() / 2, kFormUnits.height() / 2);
+    const QSize halfForm = DialogUnits(dialogFont()).size(formUnits.width() / 2, formUnits.height() / 2);
     // Never more than the screen holds, even where its pictures are wider.
     return (halfForm + QSize(0, chromeHeight()))
         .expandedTo(wordsSize())

@@ -32,7 +32,7 @@ public:
 
     static QUrl vendorUrl();
     // The form's size in dialog units: the page shows it whole at the window's normal size.
-    static constexpr QSize kFormUnits{481, 271};
+    static constexpr QSize formUnits{481, 271};
 
     // The window's size when neither maximized nor resized: the whole form under caption and
     // tasks; the smallest size: half the form (the page scrolls to the rest). Both leave room for

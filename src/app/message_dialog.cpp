@@ -40,7 +40,7 @@ int MessageDialog::iconFor(IconKind icon) {
 }
 
 MessageDialog::MessageDialog(const QString& text, IconKind icon, MessageButtons buttons, QWidget* owner)
-    : ThemedDialog(262, 106, kGradient, owner) {
+    : ThemedDialog(262, 106, gradient, owner) {
     const ResourceLayout& l = layout();
     l.icon(messageid::icon, iconFor(icon), 7, 7, 20, 20);
     WholeText* message = l.wholeText(messageid::text, text, 45, 14, 198, 48);

@@ -11,7 +11,7 @@ QMargins frameOf(const QWidget* window) {
     const QRect inner = window->geometry();
     const QRect outer = window->frameGeometry();
     if (!window->isVisible() || outer == inner) {
-        return kGuessedFrame;
+        return guessedFrame;
     }
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
             outer.bottom() - inner.bottom()};

@@ -7,7 +7,7 @@
 class QWidget;
 
 // The frame a window manager draws around a window before the window is shown and its frame known.
-inline constexpr QMargins kGuessedFrame{8, 32, 8, 8};
+inline constexpr QMargins guessedFrame{8, 32, 8, 8};
 
 // Where a window of geometry wanted (without its frame) goes so that its frame lies inside
 // available: moved in, and first made smaller when it may be resized and is too large.

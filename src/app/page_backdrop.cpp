@@ -6,7 +6,7 @@
 
 namespace {
 // The colour the page pictures fade into at their right and bottom edges.
-const QColor kPageEdge(214, 229, 225);
+const QColor pageEdge(214, 229, 225);
 } // namespace
 
 PageBackdrop::PageBackdrop(int smallId, int largeId, QWidget* parent)
@@ -18,6 +18,6 @@ int PageBackdrop::pictureId() const {
 
 void PageBackdrop::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kPageEdge);
+    painter.fillRect(rect(), pageEdge);
     painter.drawPixmap(0, 0, pictures::pixmap(pictureId()));
 }

@@ -7,10 +7,10 @@ class PageBackdrop : public QWidget {
     Q_OBJECT
 public:
     // The welcome page's pictures and the form's.
-    static constexpr int kWelcomeSmall = 149;
-    static constexpr int kWelcomeLarge = 167;
-    static constexpr int kFormSmall = 151;
-    static constexpr int kFormLarge = 170;
+    static constexpr int welcomeSmall = 149;
+    static constexpr int welcomeLarge = 167;
+    static constexpr int formSmall = 151;
+    static constexpr int formLarge = 170;
 
     PageBackdrop(int smallId, int largeId, QWidget* parent = nullptr);
 

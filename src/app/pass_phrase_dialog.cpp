@@ -19,7 +19,7 @@ PromptTexts PassPhraseDialog::storePasswordTexts(const QString& tokenName, bool 
 }
 
 PassPhraseDialog::PassPhraseDialog(QWidget* owner, const PromptTexts& texts)
-    : ThemedDialog(246, 103, kGradient, owner) {
+    : ThemedDialog(246, 103, gradient, owner) {
     const ResourceLayout& l = layout();
     l.icon(passphraseid::icon, MessageDialog::iconFor(IconKind::PadlockKey), 13, 10, 21, 20);
     QLabel* title = l.text(passphraseid::title, texts.title, 73, 13, 95, 12);
@@ -64,7 +64,7 @@ std::optional<SecretString> PassPhraseDialog::AskPassPhrase(QWidget* owner) {
     return ask(owner, passPhraseTexts());
 }
 
-std::optional<SecretString> PassPhraseDialog::AskStorePassword(QWidget* owner, const QString& tokenName,
+std::optional<SecretString> PassPhraseDialog::askStorePassword(QWidget* owner, const QString& tokenName,
                                                                bool retry) {
     return ask(owner, storePasswordTexts(tokenName, retry));
 }

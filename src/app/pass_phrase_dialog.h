@@ -35,7 +35,7 @@ public:
 
     // The text exactly as typed, or nothing when the person cancelled.
     static std::optional<SecretString> AskPassPhrase(QWidget* owner);
-    static std::optional<SecretString> AskStorePassword(QWidget* owner, const QString& tokenName, bool retry);
+    static std::optional<SecretString> askStorePassword(QWidget* owner, const QString& tokenName, bool retry);
     SecretString takePassPhrase();
 
 public slots:

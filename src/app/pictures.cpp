@@ -34,8 +34,8 @@ QPixmap pixmap(int id, QSize size) {
 }
 
 QIcon applicationIcon() {
-    constexpr int kApplicationIcon = 128;
-    return QIcon(path(kApplicationIcon));
+    constexpr int applicationIconPicture = 128;
+    return QIcon(path(applicationIconPicture));
 }
 
 bool isSmallScreen(const QWidget* widget) {

@@ -60,12 +60,12 @@ bool QtJobUi::showKeyNotice() {
 
 void QtJobUi::showSignatureResult(const SignatureVerdict& verdict) {
     const WhileAsking asking(progress_);
-    SignatureResultDialog::ShowResult(verdict, owner_);
+    SignatureResultDialog::showResult(verdict, owner_);
 }
 
 std::optional<SecretString> QtJobUi::askStorePassword(const std::string& tokenName, bool retry) {
     const WhileAsking asking(progress_);
-    return PassPhraseDialog::AskStorePassword(owner_, fromBytes(tokenName), retry);
+    return PassPhraseDialog::askStorePassword(owner_, fromBytes(tokenName), retry);
 }
 
 void QtJobUi::beginWaitCursor() {

@@ -38,7 +38,7 @@ void widenToText(QLabel* label) {
 QLabel* ResourceLayout::icon(int id, int pictureId, int x, int y, int width, int height) const {
     auto* label = place(new QLabel, id, x, y, width, height);
     // The control grows to the icon, as icon controls do.
-    label->resize(label->size().expandedTo({kIconPixels, kIconPixels}));
+    label->resize(label->size().expandedTo({iconPixels, iconPixels}));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setIconPicture(label, pictureId);
     return label;
@@ -64,5 +64,5 @@ WholeText* ResourceLayout::wholeText(int id, const QString& text, int x, int y, 
 
 void setIconPicture(QLabel* icon, int pictureId) {
     icon->setProperty("picture", pictureId);
-    icon->setPixmap(pictures::pixmap(pictureId, {kIconPixels, kIconPixels}));
+    icon->setPixmap(pictures::pixmap(pictureId, {iconPixels, iconPixels}));
 }

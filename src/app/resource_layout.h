@@ -12,10 +12,10 @@ class WholeText;
 QString controlName(int id);
 
 // Pictures of the push-button faces.
-inline constexpr int kFaceHover = 152;
-inline constexpr int kFaceNormal = 153;
+inline constexpr int faceHover = 152;
+inline constexpr int faceNormal = 153;
 // Icons are drawn at the platform's standard icon size.
-inline constexpr int kIconPixels = 32;
+inline constexpr int iconPixels = 32;
 
 class ResourceLayout {
 public:
@@ -33,7 +33,7 @@ public:
     // An icon control showing picture pictureId; its "picture" property holds the number.
     QLabel* icon(int id, int pictureId, int x, int y, int width, int height) const;
     ImageButton* button(int id, const QString& text, int x, int y, int width, int height,
-                        int hoverId = kFaceHover, int normalId = kFaceNormal) const;
+                        int hoverId = faceHover, int normalId = faceNormal) const;
     QLineEdit* edit(int id, int x, int y, int width, int height) const;
     // A static text shown whole (see WholeText), in a scroll area at the given place.
     WholeText* wholeText(int id, const QString& text, int x, int y, int width, int height) const;

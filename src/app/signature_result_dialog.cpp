@@ -14,19 +14,19 @@
 #include <algorithm>
 
 namespace {
-constexpr int kUnknown = static_cast<int>(VerdictIcon::Information);
+constexpr int unknownIcon = static_cast<int>(VerdictIcon::Information);
 // The facts' box, in dialog units: its height when the screen has room, and its margin.
-constexpr int kDetailsHeightUnits = 110;
-constexpr int kDetailsMarginUnits = 7;
+constexpr int detailsHeightUnits = 110;
+constexpr int detailsMarginUnits = 7;
 } // namespace
 
 SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QWidget* owner)
-    : ThemedDialog(231, 238, kResultPlate, owner) {
+    : ThemedDialog(231, 238, resultPlate, owner) {
     const ResourceLayout& l = layout();
     // This dialog wears the two faces the other way round.
-    ImageButton* ok = l.button(resultid::ok, QStringLiteral("OK"), 84, 215, 62, 16, kFaceNormal, kFaceHover);
+    ImageButton* ok = l.button(resultid::ok, QStringLiteral("OK"), 84, 215, 62, 16, faceNormal, faceHover);
     ImageButton* cancel =
-        l.button(resultid::cancel, QStringLiteral("Cancel"), 89, 217, 50, 14, kFaceNormal, kFaceHover);
+        l.button(resultid::cancel, QStringLiteral("Cancel"), 89, 217, 50, 14, faceNormal, faceHover);
     cancel->hide();
     ok->setDefault(true);
     ok->setFocus();
@@ -43,19 +43,19 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
     description->area()->setFrameShape(QFrame::Box);
     description->setMargin(2);
 
-    l.icon(resultid::signatureIcon, kUnknown, 7, 108, 20, 20);
+    l.icon(resultid::signatureIcon, unknownIcon, 7, 108, 20, 20);
     l.text(resultid::signatureLabel, QStringLiteral("Signature:"), 33, 118, 32, 11);
     l.text(resultid::signature, fromBytes(verdict.signatureText), 70, 119, 73, 11);
-    l.icon(resultid::integrityIcon, kUnknown, 19, 140, 20, 20);
+    l.icon(resultid::integrityIcon, unknownIcon, 19, 140, 20, 20);
     l.text(resultid::integrity, fromBytes(verdict.integrityText), 47, 147, 167, 12);
-    l.icon(resultid::validityIcon, kUnknown, 19, 166, 20, 20);
+    l.icon(resultid::validityIcon, unknownIcon, 19, 166, 20, 20);
     l.text(resultid::validity, fromBytes(verdict.validityText), 47, 172, 167, 12);
-    l.icon(resultid::revocationIcon, kUnknown, 19, 192, 20, 20);
+    l.icon(resultid::revocationIcon, unknownIcon, 19, 192, 20, 20);
     l.text(resultid::revocation, fromBytes(verdict.revocationText), 47, 197, 167, 12);
 
     if (!verdict.signers.empty()) {
         ImageButton* details = l.button(resultid::detailsButton, QStringLiteral("&Details"), 160, 215, 62, 16,
-                                        kFaceNormal, kFaceHover);
+                                        faceNormal, faceHover);
         auto* facts = new QPlainTextEdit(signerDetailsText(verdict.signers), this);
         facts->setObjectName(controlName(resultid::details));
         facts->setReadOnly(true);
@@ -65,7 +65,7 @@ SignatureResultDialog::SignatureResultDialog(const SignatureVerdict& verdict, QW
         connect(details, &QPushButton::clicked, this, [this, facts] { showDetails(!facts->isVisible()); });
     }
 
-    SetStatuses(verdict.integrityStatus, verdict.validityStatus, verdict.revocationStatus,
+    setStatuses(verdict.integrityStatus, verdict.validityStatus, verdict.revocationStatus,
                 verdict.signatureStatus);
     growToShow(description);
     closedHeight_ = height();
@@ -82,9 +82,9 @@ void SignatureResultDialog::showDetails(bool shown) {
         return;
     }
     const DialogUnits& units = layout().units();
-    const int margin = units.x(kDetailsMarginUnits);
-    const int room = screen()->availableGeometry().height() - kFrameAllowance - closedHeight_ - margin;
-    const int boxHeight = std::max(units.y(20), std::min(units.y(kDetailsHeightUnits), room));
+    const int margin = units.x(detailsMarginUnits);
+    const int room = screen()->availableGeometry().height() - frameAllowance - closedHeight_ - margin;
+    const int boxHeight = std::max(units.y(20), std::min(units.y(detailsHeightUnits), room));
     facts->setGeometry(margin, closedHeight_, width() - 2 * margin, boxHeight);
     setFixedSize(width(), closedHeight_ + boxHeight + margin);
     facts->show();
@@ -95,7 +95,7 @@ QLabel* SignatureResultDialog::iconControl(int id) const {
     return findChild<QLabel*>(controlName(id));
 }
 
-void SignatureResultDialog::SetStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
+void SignatureResultDialog::setStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
                                         VerdictStatus revocationStatus, VerdictStatus signatureStatus) {
     setIconPicture(iconControl(resultid::integrityIcon), static_cast<int>(::statusIcon(integrityStatus)));
     setIconPicture(iconControl(resultid::validityIcon), static_cast<int>(::statusIcon(validityStatus)));
@@ -103,7 +103,7 @@ void SignatureResultDialog::SetStatuses(VerdictStatus integrityStatus, VerdictSt
     setIconPicture(iconControl(resultid::signatureIcon), static_cast<int>(::statusIcon(signatureStatus)));
 }
 
-void SignatureResultDialog::ShowResult(const SignatureVerdict& verdict, QWidget* owner) {
+void SignatureResultDialog::showResult(const SignatureVerdict& verdict, QWidget* owner) {
     SignatureResultDialog dialog(verdict, owner);
     dialog.exec();
 }

@@ -35,10 +35,10 @@ public:
     SignatureResultDialog(const SignatureVerdict& verdict, QWidget* owner);
 
     // Sets the four status icons (information balloon, blue tick or red cross).
-    void SetStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
+    void setStatuses(VerdictStatus integrityStatus, VerdictStatus validityStatus,
                      VerdictStatus revocationStatus, VerdictStatus signatureStatus);
 
-    static void ShowResult(const SignatureVerdict& verdict, QWidget* owner);
+    static void showResult(const SignatureVerdict& verdict, QWidget* owner);
 
     // Opens or closes the signer facts (closed when the dialog opens).
     void showDetails(bool shown);

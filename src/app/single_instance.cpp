@@ -16,20 +16,20 @@
 // that spaces and line breaks in names survive), and a closing "activate" line. A bare
 // "activate" asks the running copy forward and nothing more.
 namespace {
-const QByteArray kOpen = QByteArrayLiteral("open ");
-const QByteArray kActivate = QByteArrayLiteral("activate");
-constexpr int kWaitMs = 200;
+const QByteArray openRequest = QByteArrayLiteral("open ");
+const QByteArray activateRequest = QByteArrayLiteral("activate");
+constexpr int waitMs = 200;
 // How long a later copy keeps trying while the first copy is starting to listen (between taking the
 // lock and listening) or its pipe instances are busy with other copies, and the pause in between.
-constexpr int kHandOverWaitMs = 5000;
-constexpr int kRetryPauseMs = 50;
+constexpr int handOverWaitMs = 5000;
+constexpr int retryPauseMs = 50;
 
 QByteArray request(const QStringList& documents) {
     QByteArray bytes;
     for (const QString& document : documents) {
-        bytes += kOpen + QUrl::toPercentEncoding(document) + '\n';
+        bytes += openRequest + QUrl::toPercentEncoding(document) + '\n';
     }
-    return bytes + kActivate + '\n';
+    return bytes + activateRequest + '\n';
 }
 } // namespace
 
@@ -50,12 +50,12 @@ bool SingleInstance::isListening() const {
 std::optional<SingleInstance::Claim> SingleInstance::askRunningCopy(const QStringList& documents) {
     QLocalSocket socket;
     socket.connectToServer(name_);
-    if (!socket.waitForConnected(kWaitMs)) {
+    if (!socket.waitForConnected(waitMs)) {
         return std::nullopt;
     }
     socket.write(request(documents));
     // A long list may take several writes; a copy that stops reading has not taken it.
-    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(kWaitMs)) {
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(waitMs)) {
     }
     const bool delivered = socket.bytesToWrite() == 0;
     socket.disconnectFromServer();
@@ -65,7 +65,7 @@ std::optional<SingleInstance::Claim> SingleInstance::askRunningCopy(const QStrin
 SingleInstance::Claim SingleInstance::claim(const QStringList& documents) {
     // Only the lock says which copy is first: a copy that merely finds nobody listening may be
     // racing one that has not started to listen yet, and would take its socket away.
-    const QDeadlineTimer deadline(kHandOverWaitMs);
+    const QDeadlineTimer deadline(handOverWaitMs);
     for (;;) {
         lock_ = std::make_unique<platform::InstanceLock>(name_.toStdString());
         if (lock_->held()) {
@@ -78,7 +78,7 @@ SingleInstance::Claim SingleInstance::claim(const QStringList& documents) {
         if (deadline.hasExpired()) {
             return Claim::Found;
         }
-        QThread::msleep(kRetryPauseMs);
+        QThread::msleep(retryPauseMs);
     }
 }
 
@@ -105,9 +105,9 @@ void SingleInstance::answer() {
         const auto read = [this, socket, documents] {
             while (socket->canReadLine()) {
                 const QByteArray line = socket->readLine().chopped(1);
-                if (line.startsWith(kOpen)) {
-                    documents->append(QUrl::fromPercentEncoding(line.mid(kOpen.size())));
-                } else if (line == kActivate) {
+                if (line.startsWith(openRequest)) {
+                    documents->append(QUrl::fromPercentEncoding(line.mid(openRequest.size())));
+                } else if (line == activateRequest) {
                     emit activationRequested(std::exchange(*documents, {}));
                 }
             }

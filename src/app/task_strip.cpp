@@ -11,20 +11,20 @@
 
 namespace {
 
-const QColor kStripBackground(111, 142, 137);
-constexpr int kBannerSmall = 132;
-constexpr int kBannerLarge = 168;
+const QColor stripBackground(111, 142, 137);
+constexpr int bannerSmall = 132;
+constexpr int bannerLarge = 168;
 // The tasks start at (155, 10), one every 58 pixels; their pictures are 54 by 54.
-constexpr int kFirstLeft = 155;
-constexpr int kTop = 10;
-constexpr int kSpacing = 58;
-constexpr int kPictureSize = 54;
+constexpr int firstLeft = 155;
+constexpr int top = 10;
+constexpr int spacing = 58;
+constexpr int pictureSize = 54;
 
 struct TaskPictures {
     int normal;
     int chosen;
 };
-constexpr TaskPictures kPictures[TaskStrip::kTaskCount] = {
+constexpr TaskPictures taskPictures[TaskStrip::taskCount] = {
     {139, 176}, // green padlock with key / gold
     {145, 177}, // green certificate / gold
     {137, 178}, // green question mark / gold
@@ -33,7 +33,7 @@ constexpr TaskPictures kPictures[TaskStrip::kTaskCount] = {
 } // namespace
 
 TaskStrip::TaskStrip(QWidget* parent) : QWidget(parent) {
-    setFixedHeight(kHeight);
+    setFixedHeight(stripHeight);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -53,15 +53,15 @@ QString TaskStrip::toolTipOf(int task) {
 }
 
 int TaskStrip::bannerId() const {
-    return pictures::bySize(this, kBannerSmall, kBannerLarge);
+    return pictures::bySize(this, bannerSmall, bannerLarge);
 }
 
 QRect TaskStrip::taskRect(int task) const {
-    return {kFirstLeft + task * kSpacing, kTop, kPictureSize, kPictureSize};
+    return {firstLeft + task * spacing, top, pictureSize, pictureSize};
 }
 
 int TaskStrip::taskAt(QPoint position) const {
-    for (int task = 0; task < kTaskCount; ++task) {
+    for (int task = 0; task < taskCount; ++task) {
         if (taskRect(task).contains(position)) {
             return task;
         }
@@ -70,7 +70,7 @@ int TaskStrip::taskAt(QPoint position) const {
 }
 
 int TaskStrip::pictureOf(int task) const {
-    return task == chosen_ ? kPictures[task].chosen : kPictures[task].normal;
+    return task == chosen_ ? taskPictures[task].chosen : taskPictures[task].normal;
 }
 
 void TaskStrip::ResetTasks() {
@@ -93,7 +93,7 @@ void TaskStrip::select(int task) {
 }
 
 void TaskStrip::activate(int task) {
-    if (task < 0 || task >= kTaskCount || (helpOnly_ && task != Help)) {
+    if (task < 0 || task >= taskCount || (helpOnly_ && task != Help)) {
         return;
     }
     select(task);
@@ -104,9 +104,9 @@ void TaskStrip::activate(int task) {
 
 void TaskStrip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kStripBackground);
+    painter.fillRect(rect(), stripBackground);
     painter.drawPixmap(0, 0, pictures::pixmap(bannerId()));
-    for (int task = 0; task < kTaskCount; ++task) {
+    for (int task = 0; task < taskCount; ++task) {
         const QRect r = taskRect(task);
         if (task == selected_ && hasFocus()) {
             painter.setPen(QPen(QColor(255, 255, 255, 140), 1, Qt::DotLine));
@@ -146,7 +146,7 @@ void TaskStrip::keyPressEvent(QKeyEvent* event) {
         select(selected_ <= 0 ? 0 : selected_ - 1);
         break;
     case Qt::Key_Right:
-        select(selected_ < 0 ? 0 : std::min(selected_ + 1, kTaskCount - 1));
+        select(selected_ < 0 ? 0 : std::min(selected_ + 1, taskCount - 1));
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

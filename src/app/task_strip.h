@@ -7,8 +7,8 @@ class TaskStrip : public QWidget {
     Q_OBJECT
 public:
     enum Task { VerifyDecrypt = 0, GetCertificate = 1, Help = 2 };
-    static constexpr int kTaskCount = 3;
-    static constexpr int kHeight = 71;
+    static constexpr int taskCount = 3;
+    static constexpr int stripHeight = 71;
 
     explicit TaskStrip(QWidget* parent = nullptr);
 

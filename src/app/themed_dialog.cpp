@@ -44,7 +44,7 @@ void ThemedDialog::paintEvent(QPaintEvent*) {
 void ThemedDialog::growToShow(WholeText* text) {
     QScrollArea* area = text->area();
     const int needed = text->heightForWidth(area->width()) - area->height();
-    const int room = screen()->availableGeometry().height() - kFrameAllowance - height();
+    const int room = screen()->availableGeometry().height() - frameAllowance - height();
     const int extra = std::min(needed, room);
     if (extra > 0) {
         const int areaBottom = area->geometry().bottom();

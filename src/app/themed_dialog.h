@@ -11,10 +11,10 @@ class ThemedDialog : public QDialog {
     Q_OBJECT
 public:
     // Background pictures.
-    static constexpr int kGradient = 147;    // message and prompt dialogs
-    static constexpr int kResultPlate = 174; // signature result dialog
+    static constexpr int gradient = 147;    // message and prompt dialogs
+    static constexpr int resultPlate = 174; // signature result dialog
     // Room a dialog leaves on its screen's height for its frame and caption.
-    static constexpr int kFrameAllowance = 48;
+    static constexpr int frameAllowance = 48;
 
     ThemedDialog(int widthUnits, int heightUnits, int backgroundId, QWidget* parent);
 

@@ -19,7 +19,7 @@
 namespace {
 
 // The signed documents' extension, removed from the suggested output paths.
-const QString kSignedExtension = QStringLiteral(".qsig");
+const QString signedExtension = QStringLiteral(".qsig");
 
 FormValues initialValues() {
     FormValues values;
@@ -40,7 +40,7 @@ VerifyDecryptForm::VerifyDecryptForm(QWidget* parent)
     setWidgetResizable(true);
     // The scroll area is no stop of its own: the focus it is given goes to the input box.
     setFocusPolicy(Qt::NoFocus);
-    auto* canvas = new PageBackdrop(PageBackdrop::kFormSmall, PageBackdrop::kFormLarge);
+    auto* canvas = new PageBackdrop(PageBackdrop::formSmall, PageBackdrop::formLarge);
     canvas->setFont(dialogFont());
     const ResourceLayout l(canvas, DialogUnits(dialogFont()));
     // The form scrolls when the pane is smaller than the layout.
@@ -207,7 +207,7 @@ void VerifyDecryptForm::chooseInputs(const QStringList& paths) {
     for (const QString& path : paths) {
         input += path + QLatin1Char(';');
         output += path + QLatin1Char(';');
-        output.remove(kSignedExtension, Qt::CaseSensitive);
+        output.remove(signedExtension, Qt::CaseSensitive);
     }
     if (paths.size() == 1) {
         input.remove(QLatin1Char(';'));

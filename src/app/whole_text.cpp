@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr QChar kZeroWidthSpace(0x200B);
+constexpr QChar zeroWidthSpace(0x200B);
 
 // Lays text out in lines of width; the height it takes.
 int layOut(QTextLayout& layout, int width) {
@@ -46,7 +46,7 @@ QString WholeText::breakable(const QString& text) {
     for (const QChar c : lines) {
         shown.append(c == QLatin1Char('\n') ? QChar(QChar::LineSeparator) : c);
         if (c == QLatin1Char('/') || c == QLatin1Char('\\')) {
-            shown.append(kZeroWidthSpace);
+            shown.append(zeroWidthSpace);
         }
     }
     return shown;

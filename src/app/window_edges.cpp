@@ -44,10 +44,10 @@ void EdgeHandle::place() {
     const bool sideways = edges_ & (Qt::LeftEdge | Qt::RightEdge);
     const bool upDown = edges_ & (Qt::TopEdge | Qt::BottomEdge);
     // Corners reach twice as far as an edge is thick, so they are easy to catch.
-    const int reach = sideways && upDown ? 2 * kThickness : kThickness;
+    const int reach = sideways && upDown ? 2 * thickness : thickness;
     const int width = sideways ? reach : window_->width();
     // Along the top the handles stay above the caption buttons, which start 2 pixels down.
-    const int height = (edges_ & Qt::TopEdge) ? kTopThickness : upDown ? reach : window_->height();
+    const int height = (edges_ & Qt::TopEdge) ? topThickness : upDown ? reach : window_->height();
     setGeometry((edges_ & Qt::RightEdge) ? window_->width() - width : 0,
                 (edges_ & Qt::BottomEdge) ? window_->height() - height : 0, width, height);
     raise();

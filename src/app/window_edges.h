@@ -6,8 +6,8 @@
 class EdgeHandle : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kThickness = 4;
-    static constexpr int kTopThickness = 2;
+    static constexpr int thickness = 4;
+    static constexpr int topThickness = 2;
 
     EdgeHandle(QWidget* window, Qt::Edges edges);
 

@@ -263,9 +263,9 @@ TEST(StorePassword, NamesTheStoreAndSaysWhenTheLastTryWasWrong) {
     answerer.expect(typeAndClick(QStringLiteral("db pass"), passphraseid::ok));
     answerer.expect(clickControl(passphraseid::cancel));
     const auto first =
-        PassPhraseDialog::AskStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), false);
+        PassPhraseDialog::askStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), false);
     const auto retry =
-        PassPhraseDialog::AskStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), true);
+        PassPhraseDialog::askStorePassword(nullptr, QStringLiteral("NSS Certificate DB"), true);
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(first->str(), "db pass");
     EXPECT_FALSE(retry.has_value());
@@ -421,7 +421,7 @@ TEST(SignatureResult, DetailsOpenTheSignerFactsBelowTheTextsWithTheFingerprintTo
 
 TEST(SignatureResult, SetStatusesTakesIntegrityValidityRevocationSignatureInThatOrder) {
     SignatureResultDialog dialog(verdict(Unknown, Unknown, Unknown, Unknown), nullptr);
-    dialog.SetStatuses(Bad, Good, Bad, Good);
+    dialog.setStatuses(Bad, Good, Bad, Good);
     EXPECT_EQ(iconOf(&dialog, resultid::integrityIcon), 182);
     EXPECT_EQ(iconOf(&dialog, resultid::validityIcon), 172);
     EXPECT_EQ(iconOf(&dialog, resultid::revocationIcon), 182);
@@ -446,7 +446,7 @@ TEST(SignatureResult, ShowsTheTextsAndOnlyOk) {
                   QStringLiteral("Certificate revocation status unknown"));
         clickControl(resultid::ok)(dialog);
     });
-    SignatureResultDialog::ShowResult(success, nullptr);
+    SignatureResultDialog::showResult(success, nullptr);
     EXPECT_TRUE(answerer.allAnswered());
     EXPECT_EQ(answerer.seen().size(), 1u);
 }
@@ -463,8 +463,8 @@ TEST(SignatureResult, WearsTheButtonFacesTheOtherWayRound) {
     };
     auto* resultOk = control<ImageButton>(&result, resultid::ok);
     auto* messageOk = control<ImageButton>(&message, messageid::ok);
-    EXPECT_EQ(facePixel(resultOk), picturePixel(kFaceHover, resultOk->size()));
-    EXPECT_EQ(facePixel(messageOk), picturePixel(kFaceNormal, messageOk->size()));
+    EXPECT_EQ(facePixel(resultOk), picturePixel(faceHover, resultOk->size()));
+    EXPECT_EQ(facePixel(messageOk), picturePixel(faceNormal, messageOk->size()));
 }
 
 // Under a dark desktop theme the program's windows stay dark on light; the file chooser follows the desktop.

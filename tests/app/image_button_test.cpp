@@ -25,7 +25,7 @@ protected:
         host_->resize(300, 120);
         button_ = new ImageButton(QStringLiteral("Browse"), host_.get());
         button_->setGeometry(20, 20, 107, 24);
-        button_->SetFacePictures(kFaceHover, Qt::white, kFaceNormal, Qt::white);
+        button_->SetFacePictures(faceHover, Qt::white, faceNormal, Qt::white);
         button_->SetPicturePlacement(ImageButton::Over, false);
         edit_ = new QLineEdit(host_.get());
         edit_->setGeometry(20, 70, 100, 24);
@@ -132,10 +132,10 @@ TEST_F(ImageButtonTest, PressingMovesTheCaptionOnePixelRightAndDown) {
 TEST_F(ImageButtonTest, HoverShowsTheHoverPicture) {
     QTest::mouseMove(button_, button_->rect().center());
     const QPoint onFace(4, button_->height() / 2);
-    const QColor hoverFace = pictures::render(kFaceHover, button_->size()).pixelColor(onFace);
+    const QColor hoverFace = pictures::render(faceHover, button_->size()).pixelColor(onFace);
     EXPECT_EQ(look().pixelColor(onFace).rgb(), hoverFace.rgb());
     QTest::mouseMove(host_.get(), outside());
-    const QColor normalFace = pictures::render(kFaceNormal, button_->size()).pixelColor(onFace);
+    const QColor normalFace = pictures::render(faceNormal, button_->size()).pixelColor(onFace);
     EXPECT_EQ(look().pixelColor(onFace).rgb(), normalFace.rgb());
 }
 
@@ -196,7 +196,7 @@ TEST(ImageButtonPlacement, AcceptsTheFourPlacementsAndRefusesLargerOnes) {
     }
     button.SetPicturePlacement(ImageButton::Above, false);
     for (int refused : {4, 5, 100}) {
-        EXPECT_EQ(button.SetPicturePlacement(refused, true), ImageButton::PlacementRefused);
+        EXPECT_EQ(button.SetPicturePlacement(refused, true), ImageButton::placementRefused);
         EXPECT_EQ(button.placement(), ImageButton::Above) << "unchanged";
     }
 }
@@ -207,8 +207,8 @@ TEST(ImageButtonFaces, MissingPicturesAreAllowed) {
         int normal;
         bool picture;
     };
-    for (const Case c : {Case{kFaceHover, kFaceNormal, true}, Case{kFaceHover, 9999, true},
-                         Case{9999, kFaceNormal, false}}) {
+    for (const Case c :
+         {Case{faceHover, faceNormal, true}, Case{faceHover, 9999, true}, Case{9999, faceNormal, false}}) {
         ImageButton button(QStringLiteral("x"));
         EXPECT_EQ(button.SetFacePictures(c.hover, Qt::white, c.normal, Qt::white), ImageButton::FaceOk);
         EXPECT_EQ(button.hasFacePicture(), c.picture) << c.hover << "/" << c.normal;
@@ -220,8 +220,8 @@ TEST(ImageButtonFaces, WithoutANormalPictureTheHoverPictureServesAlways) {
     ImageButton bothHover(QStringLiteral("x"));
     onlyHover.resize(107, 24);
     bothHover.resize(107, 24);
-    onlyHover.SetFacePictures(kFaceHover, Qt::white, 9999, Qt::white);
-    bothHover.SetFacePictures(kFaceHover, Qt::white, kFaceHover, Qt::white);
+    onlyHover.SetFacePictures(faceHover, Qt::white, 9999, Qt::white);
+    bothHover.SetFacePictures(faceHover, Qt::white, faceHover, Qt::white);
     EXPECT_EQ(onlyHover.grab().toImage(), bothHover.grab().toImage());
 }
 

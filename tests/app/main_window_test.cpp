@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, TheHelpTaskOpensTheHelpWindowOnceThenBringsItForward) {
     clickTask(TaskStrip::Help);
     HelpWindow* help = HelpWindow::findOpen();
     ASSERT_NE(help, nullptr);
-    EXPECT_TRUE(available.contains(help->geometry().marginsAdded(kGuessedFrame)));
+    EXPECT_TRUE(available.contains(help->geometry().marginsAdded(guessedFrame)));
     EXPECT_EQ(help->windowTitle(), QStringLiteral("Quillbox Reader Help"));
     EXPECT_FALSE(help->isMaximized());
     EXPECT_FALSE(help->browser()->toPlainText().isEmpty()) << "the manual is shown";
@@ -207,7 +207,7 @@ TEST_F(MainWindowTest, TheTaskStripKeepsItsHeightAcrossResizes) {
     for (int height : {300, 900, 480}) {
         window_->resize(900, height);
         QApplication::processEvents();
-        EXPECT_EQ(window_->taskStrip()->height(), TaskStrip::kHeight);
+        EXPECT_EQ(window_->taskStrip()->height(), TaskStrip::stripHeight);
     }
 }
 
@@ -253,7 +253,7 @@ TEST_F(MainWindowTest, CopyAndPasteFollowTheFocusedBox) {
 
 TEST_F(MainWindowTest, TheCaptionShowsTheWordsInWhiteOnTheirOwnGreen) {
     CaptionBar* caption = window_->captionBar();
-    EXPECT_EQ(caption->height(), CaptionBar::kCaptionHeight - CaptionBar::kBorder);
+    EXPECT_EQ(caption->height(), CaptionBar::captionHeight - CaptionBar::border);
     const QImage picture = caption->captionPicture().toImage();
     const QRect text = caption->textRect();
     int green = 0;
@@ -361,7 +361,7 @@ TEST(MainWindowSize, RestoresToTheWholeFormCentredAndShrinksNoFurtherThanHalfOfI
     MainWindow window;
     const QRect available = window.screen()->availableGeometry();
     const DialogUnits units(dialogFont());
-    const int chrome = CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    const int chrome = CaptionBar::captionHeight - CaptionBar::border + TaskStrip::stripHeight + 1;
     // The stand-in for "MS Sans Serif" is as wide as it (bootstrap installs one), so the whole form
     // fits an 800 x 600 screen.
     EXPECT_EQ(units.baseX(), 6) << dialogFont().family().toStdString();
@@ -474,7 +474,7 @@ TEST(PicturesBySizeChild, UsesThePicturesOfTheScreenSize) {
     ASSERT_NE(formCanvas, nullptr);
     EXPECT_EQ(formCanvas->pictureId(), small ? 151 : 170);
     // The smallest window shows the banner's word mark and the welcome title whole, where they fit.
-    const int chrome = CaptionBar::kCaptionHeight - CaptionBar::kBorder + TaskStrip::kHeight + 1;
+    const int chrome = CaptionBar::captionHeight - CaptionBar::border + TaskStrip::stripHeight + 1;
     const QSize available = window.screen()->availableGeometry().size();
     EXPECT_GE(window.minimumWidth(), std::min(small ? 772 : 996, available.width()));
     EXPECT_GE(window.minimumHeight(), std::min(chrome + (small ? 235 : 313), available.height()));

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr qint64 kStuckMs = 10000;
+constexpr qint64 stuckMs = 10000;
 
 SeenDialog describe(QDialog* dialog) {
     SeenDialog seen;
@@ -49,7 +49,7 @@ void ModalAnswerer::poll() {
                                      [dialog](const QPointer<QDialog>& seen) { return seen == dialog; });
     if (handled) {
         // A dialog left open after its answer would hang the test.
-        if (sinceLastAnswer_.elapsed() > kStuckMs) {
+        if (sinceLastAnswer_.elapsed() > stuckMs) {
             ADD_FAILURE() << "a " << dialog->metaObject()->className() << " stayed open after its answer";
             dialog->reject();
             sinceLastAnswer_.restart();
