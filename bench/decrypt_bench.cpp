@@ -41,9 +41,9 @@ void passPhraseLayer(benchmark::State& state) {
 }
 
 void certificateLayer(benchmark::State& state) {
-    testdoc::CertificateSpec spec;
-    spec.subject = "/CN=Bench Recipient";
-    const testdoc::Identity recipient = testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = "/CN=Bench Recipient";
+    const testdoc::Identity recipient = testdoc::makeIdentity(options);
     const std::string armour =
         testdoc::armour(testdoc::envelopedDataDer(content(), {recipient.certificate.get()}));
     const SecretString pem(testdoc::encryptedPrivateKeyPem(recipient.key, keyPassword));

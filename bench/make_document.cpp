@@ -74,9 +74,9 @@ void makePassPhrase(const std::string& content, const std::string& directory) {
 
 void makeCertificate(const std::string& content, const std::string& directory, const std::string& kind,
                      testdoc::ContentCipher cipher) {
-    testdoc::CertificateSpec spec;
-    spec.subject = "/O=Bench/CN=Bench Recipient/emailAddress=recipient@example.com";
-    const testdoc::Identity recipient = testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = "/O=Bench/CN=Bench Recipient/emailAddress=recipient@example.com";
+    const testdoc::Identity recipient = testdoc::makeIdentity(options);
     const std::string layer = testdoc::asymmetricLayer(content, recipient.certificate.get(), {}, cipher);
     writeFile(directory + "/" + kind + ".qsig", layer);
     writeFile(directory + "/" + kind + ".p7m", layer.substr(layer.find("-----BEGIN PKCS7-----")));

@@ -17,12 +17,12 @@ const std::string passPhrase = "quillbox sample";
 const std::string farFuture = "491231235959Z";
 
 testdoc::Identity sampleIdentity(const std::string& subject, long serial, int keyIndex) {
-    testdoc::CertificateSpec spec;
-    spec.subject = subject;
-    spec.serial = serial;
-    spec.keyIndex = keyIndex;
-    spec.notAfter = farFuture;
-    return testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = subject;
+    options.serial = serial;
+    options.keyIndex = keyIndex;
+    options.notAfter = farFuture;
+    return testdoc::makeIdentity(options);
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {

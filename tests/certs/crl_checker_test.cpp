@@ -258,8 +258,8 @@ TEST_F(RevocationWithCrlFile, IssuerNowhereComparesNamesOnly) {
 // A list can clear a certificate only when it is the whole list for that certificate.
 struct ScopeCase {
     const char* name;
-    CrlSpec crl;
-    CertificateSpec holder;
+    CrlOptions crl;
+    CertificateOptions holder;
     std::string expected;
 };
 
@@ -273,9 +273,9 @@ TEST_P(CrlScopes, DecideWhetherAListCanClear) {
               GetParam().expected);
 }
 
-const CertificateSpec user{.subject = "/O=Acme Ltd/CN=Holder", .serial = 9};
-const CertificateSpec subordinateCa{.subject = "/O=Acme Ltd/CN=Sub CA", .serial = 9, .isCa = true};
-const CertificateSpec partitionA{
+const CertificateOptions user{.subject = "/O=Acme Ltd/CN=Holder", .serial = 9};
+const CertificateOptions subordinateCa{.subject = "/O=Acme Ltd/CN=Sub CA", .serial = 9, .isCa = true};
+const CertificateOptions partitionA{
     .subject = "/O=Acme Ltd/CN=Holder", .serial = 9, .crlDistributionPoint = "http://crl.example/a.crl"};
 
 INSTANTIATE_TEST_SUITE_P(

@@ -25,11 +25,11 @@ private:
 };
 
 testdoc::Identity user() {
-    testdoc::CertificateSpec spec;
-    spec.subject = "/C=US/O=Acme Ltd/CN=Key Fetch User/emailAddress=user@example.com";
-    spec.keyIndex = 8;
-    spec.keyBits = 1024;
-    return testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = "/C=US/O=Acme Ltd/CN=Key Fetch User/emailAddress=user@example.com";
+    options.keyIndex = 8;
+    options.keyBits = 1024;
+    return testdoc::makeIdentity(options);
 }
 
 TEST(FetchDecryptionKey, AsksTheStoreForTheCertificateByItsCommonName) {

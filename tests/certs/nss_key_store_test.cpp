@@ -46,12 +46,12 @@ struct ScriptedPrompt {
 };
 
 testdoc::Identity makeUser(const std::string& subject = "/C=US/O=Acme Ltd/CN=Store User", long serial = 5) {
-    testdoc::CertificateSpec spec;
-    spec.subject = subject;
-    spec.keyIndex = 4;
-    spec.keyBits = 1024;
-    spec.serial = serial;
-    return testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = subject;
+    options.keyIndex = 4;
+    options.keyBits = 1024;
+    options.serial = serial;
+    return testdoc::makeIdentity(options);
 }
 
 template <typename Record> std::string messageOf(const std::function<void()>& call) {

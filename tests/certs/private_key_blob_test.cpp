@@ -77,10 +77,10 @@ TEST_P(BlobRoundTrip, BecomesAnEncryptedPemKeyWithEveryComponentIntact) {
 }
 
 TEST_P(BlobRoundTrip, OpensADocumentMadeForTheKey) {
-    testdoc::CertificateSpec spec;
-    spec.keyIndex = 7;
-    spec.keyBits = GetParam();
-    const testdoc::Identity user = testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.keyIndex = 7;
+    options.keyBits = GetParam();
+    const testdoc::Identity user = testdoc::makeIdentity(options);
     const SecretString pem =
         privateKeyBlobToPem(privateKeyBlobFromKey(*user.key).view(), SecretString(passPhrase));
     std::string output;

@@ -158,12 +158,12 @@ const std::string passPhrase = "correct horse";
 // Fixed dates, so the signer description is known to the line.
 const testdoc::Identity& cliSigner() {
     static const testdoc::Identity signer = [] {
-        testdoc::CertificateSpec spec;
-        spec.subject = "/C=GB/O=Cli Tests/OU=Signing/CN=Cli Signer/emailAddress=cli@example.com";
-        spec.serial = 5;
-        spec.keyIndex = 3;
-        spec.notAfter = "491231235959Z";
-        return testdoc::makeIdentity(spec);
+        testdoc::CertificateOptions options;
+        options.subject = "/C=GB/O=Cli Tests/OU=Signing/CN=Cli Signer/emailAddress=cli@example.com";
+        options.serial = 5;
+        options.keyIndex = 3;
+        options.notAfter = "491231235959Z";
+        return testdoc::makeIdentity(options);
     }();
     return signer;
 }
@@ -562,7 +562,7 @@ TEST_F(CliTest, AnExistingOutputIsKeptWithoutATerminalOrWithNo) {
 
 TEST_F(CliTest, SignersAreCheckedAgainstTheGivenCrl) {
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
-    testdoc::CrlSpec revoked;
+    testdoc::CrlOptions revoked;
     revoked.revokedSerials = {5};
     dir.write("list.crl", testdoc::makeCrl(cliSigner(), revoked));
 

@@ -225,11 +225,11 @@ protected:
 // authority's name but signed with another key: with the authority's certificate at hand, the CRL's
 // signature fails and the revocation status stays unknown; without it, the CRL decides.
 TEST_F(CaDirectory, AFifoUnderACertificatesNameIsPassedOverAndARegularFileIsRead) {
-    testdoc::CertificateSpec authoritySpec{
+    testdoc::CertificateOptions authorityOptions{
         .subject = "/O=Acme Ltd/CN=Acme CA", .serial = 50, .keyIndex = 4, .keyBits = 1024, .isCa = true};
-    const testdoc::Identity authority = testdoc::makeIdentity(authoritySpec);
-    authoritySpec.keyIndex = 5;
-    const testdoc::Identity impostor = testdoc::makeIdentity(authoritySpec);
+    const testdoc::Identity authority = testdoc::makeIdentity(authorityOptions);
+    authorityOptions.keyIndex = 5;
+    const testdoc::Identity impostor = testdoc::makeIdentity(authorityOptions);
     const testdoc::Identity signer = testdoc::makeIdentity(
         {.subject = "/O=Acme Ltd/CN=Signer", .serial = 7, .keyIndex = 6, .keyBits = 1024}, &authority);
     const std::string document = testdoc::signedLayer("content\r\n", signer);

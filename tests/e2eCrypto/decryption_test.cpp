@@ -165,12 +165,12 @@ TEST(PassPhraseCheckValue, IsEmptyWhenTheDigestStartsWithZero) {
 class EnvelopeDecryption : public testing::Test {
 protected:
     static testdoc::Identity identity(int keyIndex, long serial, const std::string& commonName) {
-        testdoc::CertificateSpec spec;
-        spec.subject = "/C=US/O=Acme Ltd/CN=" + commonName;
-        spec.keyIndex = keyIndex;
-        spec.keyBits = 1024;
-        spec.serial = serial;
-        return testdoc::makeIdentity(spec);
+        testdoc::CertificateOptions options;
+        options.subject = "/C=US/O=Acme Ltd/CN=" + commonName;
+        options.keyIndex = keyIndex;
+        options.keyBits = 1024;
+        options.serial = serial;
+        return testdoc::makeIdentity(options);
     }
 
     std::string decrypt(std::string_view armour, const testdoc::Identity& who,
@@ -345,7 +345,7 @@ enum class Names { Nothing, Reader, Other };
 
 struct CmsCase {
     const char* name;
-    testdoc::CmsEnvelopeSpec spec;
+    testdoc::CmsEnvelopeOptions options;
     For recipients;
     Names layerCertificate;
     const char* message; // null when the reader's key opens it
@@ -384,7 +384,7 @@ TEST_P(CmsEnvelopes, OpenWithTheKeyOfAKeyTransportRecipient) {
                   (test.layerCertificate == Names::Reader ? reader : other).certificate.get());
     const std::string content = patterned(100003);
     const std::string armour =
-        testdoc::armour(testdoc::cmsEnvelopedDataDer(content, recipients.at(test.recipients), test.spec));
+        testdoc::armour(testdoc::cmsEnvelopedDataDer(content, recipients.at(test.recipients), test.options));
     const auto open = [&](std::string& output) {
         decryptData(armour, output, SecretString(testdoc::encryptedPrivateKeyPem(reader.key, keyPassword)),
                     SecretString(keyPassword), PrivateKeyMode, supportedKeyFormat, named);
@@ -398,42 +398,43 @@ TEST_P(CmsEnvelopes, OpenWithTheKeyOfAKeyTransportRecipient) {
     }
 }
 
-using Spec = testdoc::CmsEnvelopeSpec;
+using Options = testdoc::CmsEnvelopeOptions;
 
 INSTANTIATE_TEST_SUITE_P(
     Decryption, CmsEnvelopes,
-    testing::Values(CmsCase{"IssuerAndSerial", Spec{.cipher = ContentCipher::DesEde3Cbc}, For::Reader,
-                            Names::Reader, nullptr},
-                    CmsCase{"KeyIdentifier", Spec{.bySubjectKeyIdentifier = true}, For::Reader,
-                            Names::Nothing, nullptr},
-                    CmsCase{"OaepSha1", Spec{.oaepDigest = EVP_sha1()}, For::Reader, Names::Reader, nullptr},
-                    CmsCase{"OaepSha256WithLabel", Spec{.oaepDigest = EVP_sha256(), .oaepLabel = "quillbox"},
-                            For::Reader, Names::Nothing, nullptr},
-                    CmsCase{"OaepSha384KeyIdentifierAes128",
-                            Spec{.cipher = ContentCipher::Aes128Cbc,
-                                 .bySubjectKeyIdentifier = true,
-                                 .oaepDigest = EVP_sha384()},
-                            For::Reader, Names::Reader, nullptr},
-                    CmsCase{"KeyIdentifierMatchedAmongSeveral",
-                            Spec{.bySubjectKeyIdentifier = true, .oaepDigest = EVP_sha256()},
-                            For::ReaderAndOther, Names::Reader, nullptr},
-                    CmsCase{"KeyIdentifierTriedInTurn", Spec{.bySubjectKeyIdentifier = true},
-                            For::ReaderAndOther, Names::Nothing, nullptr},
-                    CmsCase{"OnlyTheNamedRecipientIsOpened", Spec{.bySubjectKeyIdentifier = true},
-                            For::ReaderAndOther, Names::Other, notDecrypted},
-                    CmsCase{"OaepForSomeoneElse", Spec{.oaepDigest = EVP_sha256()}, For::Other,
-                            Names::Nothing, notDecrypted},
-                    CmsCase{"KeyEncryptionKeyBesideTheReader", Spec{.keyEncryptionKeyRecipient = true},
-                            For::Reader, Names::Nothing, nullptr},
-                    CmsCase{"KeyEncryptionKeyOnly", Spec{.keyEncryptionKeyRecipient = true},
-                            For::NoCertificate, Names::Nothing, unsupported},
-                    CmsCase{"PasswordOnly", Spec{.passwordRecipient = "secret"}, For::NoCertificate,
-                            Names::Nothing, unsupported},
-                    CmsCase{"KeyAgreementOnly", Spec{}, For::EllipticCurveKey, Names::Nothing, unsupported},
-                    CmsCase{"AuthenticatedCipher", Spec{.cipher = ContentCipher::Aes256Gcm}, For::Reader,
-                            Names::Reader, unsupported},
-                    CmsCase{"SingleDes", Spec{.cipher = ContentCipher::DesCbc, .oaepDigest = EVP_sha256()},
-                            For::Reader, Names::Reader, unsupported}),
+    testing::Values(
+        CmsCase{"IssuerAndSerial", Options{.cipher = ContentCipher::DesEde3Cbc}, For::Reader, Names::Reader,
+                nullptr},
+        CmsCase{"KeyIdentifier", Options{.bySubjectKeyIdentifier = true}, For::Reader, Names::Nothing,
+                nullptr},
+        CmsCase{"OaepSha1", Options{.oaepDigest = EVP_sha1()}, For::Reader, Names::Reader, nullptr},
+        CmsCase{"OaepSha256WithLabel", Options{.oaepDigest = EVP_sha256(), .oaepLabel = "quillbox"},
+                For::Reader, Names::Nothing, nullptr},
+        CmsCase{"OaepSha384KeyIdentifierAes128",
+                Options{.cipher = ContentCipher::Aes128Cbc,
+                        .bySubjectKeyIdentifier = true,
+                        .oaepDigest = EVP_sha384()},
+                For::Reader, Names::Reader, nullptr},
+        CmsCase{"KeyIdentifierMatchedAmongSeveral",
+                Options{.bySubjectKeyIdentifier = true, .oaepDigest = EVP_sha256()}, For::ReaderAndOther,
+                Names::Reader, nullptr},
+        CmsCase{"KeyIdentifierTriedInTurn", Options{.bySubjectKeyIdentifier = true}, For::ReaderAndOther,
+                Names::Nothing, nullptr},
+        CmsCase{"OnlyTheNamedRecipientIsOpened", Options{.bySubjectKeyIdentifier = true}, For::ReaderAndOther,
+                Names::Other, notDecrypted},
+        CmsCase{"OaepForSomeoneElse", Options{.oaepDigest = EVP_sha256()}, For::Other, Names::Nothing,
+                notDecrypted},
+        CmsCase{"KeyEncryptionKeyBesideTheReader", Options{.keyEncryptionKeyRecipient = true}, For::Reader,
+                Names::Nothing, nullptr},
+        CmsCase{"KeyEncryptionKeyOnly", Options{.keyEncryptionKeyRecipient = true}, For::NoCertificate,
+                Names::Nothing, unsupported},
+        CmsCase{"PasswordOnly", Options{.passwordRecipient = "secret"}, For::NoCertificate, Names::Nothing,
+                unsupported},
+        CmsCase{"KeyAgreementOnly", Options{}, For::EllipticCurveKey, Names::Nothing, unsupported},
+        CmsCase{"AuthenticatedCipher", Options{.cipher = ContentCipher::Aes256Gcm}, For::Reader,
+                Names::Reader, unsupported},
+        CmsCase{"SingleDes", Options{.cipher = ContentCipher::DesCbc, .oaepDigest = EVP_sha256()},
+                For::Reader, Names::Reader, unsupported}),
     [](const testing::TestParamInfo<CmsCase>& info) { return info.param.name; });
 
 } // namespace

@@ -174,7 +174,7 @@ TEST(VerifySignature, ContentSpanningManyReadPiecesComesBackWhole) {
 
 struct DateCase {
     const char* name;
-    CertificateSpec spec;
+    CertificateOptions options;
     Expected expected;
     std::string expiryLine;
 };
@@ -182,7 +182,7 @@ struct DateCase {
 class SignerDates : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(SignerDates, JudgeTheSignerCertificate) {
-    const Identity identity = makeIdentity(GetParam().spec);
+    const Identity identity = makeIdentity(GetParam().options);
     const SignedContent result = verify(signedLayer(document, identity));
     expectVerdict(result.verdict, GetParam().expected);
     if (!GetParam().expiryLine.empty()) {

@@ -34,13 +34,13 @@ class ValidityTest : public testing::TestWithParam<ValidityCase> {};
 TEST_P(ValidityTest, WarnsAndStillDecrypts) {
     const ValidityCase& c = GetParam();
     JobHarness harness;
-    testdoc::CertificateSpec spec;
-    spec.subject = "/CN=Dated Recipient";
-    spec.serial = 7;
-    spec.keyIndex = 2;
-    spec.notBeforeOffset = c.notBeforeOffset;
-    spec.notAfterOffset = c.notAfterOffset;
-    const testdoc::Identity recipient = testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = "/CN=Dated Recipient";
+    options.serial = 7;
+    options.keyIndex = 2;
+    options.notBeforeOffset = c.notBeforeOffset;
+    options.notAfterOffset = c.notAfterOffset;
+    const testdoc::Identity recipient = testdoc::makeIdentity(options);
     ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
     NssTestStore store(harness.settings.keyStoreDirectory);
     store.importPkcs12(testdoc::pkcs12(recipient));
@@ -123,11 +123,11 @@ TEST(CertificateStep, ARecipientMissingFromTheStoreIsReportedByName) {
 TEST(CertificateStep, TheRecipientTheLayerNamesIsOpenedWhereverItStands) {
     JobHarness harness;
     harness.makeStore();
-    testdoc::CertificateSpec otherSpec;
-    otherSpec.subject = "/CN=Someone Else";
-    otherSpec.serial = 9;
-    otherSpec.keyIndex = 4;
-    const testdoc::Identity other = testdoc::makeIdentity(otherSpec);
+    testdoc::CertificateOptions otherOptions;
+    otherOptions.subject = "/CN=Someone Else";
+    otherOptions.serial = 9;
+    otherOptions.keyIndex = 4;
+    const testdoc::Identity other = testdoc::makeIdentity(otherOptions);
     const X509* ours = testRecipient().certificate.get();
     const std::string first =
         harness.write("first.qsig", testdoc::asymmetricLayer(plain, ours, {ours, other.certificate.get()}));

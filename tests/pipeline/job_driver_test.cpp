@@ -183,7 +183,7 @@ TEST(JobDriver, SignersAreCheckedAgainstTheCrlWhenTheChoiceIsYes) {
     values.input = input;
     values.output = harness.path("doc.txt");
     values.crlChoice = RevocationChoice::Check;
-    testdoc::CrlSpec revokedSigner;
+    testdoc::CrlOptions revokedSigner;
     revokedSigner.revokedSerials = {1};
     values.crlPath = harness.write("list.crl", testdoc::makeCrl(testSigner(), revokedSigner));
 

@@ -159,9 +159,9 @@ TEST(UnwritableLog, AReadOnlyLogKeepsItsRecords) {
 
 // A CRL of the signer's authority that lists another serial: read, it makes the signer "NOT REVOKED".
 void writeCrl(const std::string& path) {
-    testdoc::CrlSpec spec;
-    spec.revokedSerials = {99};
-    std::ofstream(path, std::ios::binary) << testdoc::makeCrl(testSigner(), spec);
+    testdoc::CrlOptions options;
+    options.revokedSerials = {99};
+    std::ofstream(path, std::ios::binary) << testdoc::makeCrl(testSigner(), options);
 }
 
 // A CRL the checker cannot read leaves the revocation status unknown; the document is still saved.

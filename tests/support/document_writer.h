@@ -27,7 +27,7 @@ private:
     std::string hex_;
 };
 
-struct CertificateSpec {
+struct CertificateOptions {
     // One-line subject as OpenSSL prints it, values in UTF-8; "emailAddress" is the attribute for e-mail.
     std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
     SerialNumber serial = 1;
@@ -57,7 +57,7 @@ struct Identity {
 };
 
 // Self-signed when issuer is null.
-Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer = nullptr);
+Identity makeIdentity(const CertificateOptions& options, const Identity* issuer = nullptr);
 
 std::string certificateDer(const X509* certificate);
 std::string certificatePem(const X509* certificate);
@@ -78,7 +78,7 @@ struct CrlScope {
     std::string distributionPoint{}; // a URI
 };
 
-struct CrlSpec {
+struct CrlOptions {
     std::vector<SerialNumber> revokedSerials{};
     bool pem = false;
     std::int64_t lastUpdateOffset = -3600;
@@ -88,7 +88,7 @@ struct CrlSpec {
     bool entriesUnknownCriticalExtension = false; // on every entry
     std::string entriesCertificateIssuer{};       // every entry names this one-line issuer
 };
-std::string makeCrl(const Identity& issuer, const CrlSpec& spec);
+std::string makeCrl(const Identity& issuer, const CrlOptions& options);
 
 // The armour around DER: "-----BEGIN PKCS7-----", CR LF, Base64 lines, "-----END PKCS7-----", CR LF.
 // lineBreak may be "\r\n", "\n" or "\r".
@@ -121,7 +121,7 @@ enum class ContentCipher { DesEde3Cbc, Aes128Cbc, Aes192Cbc, Aes256Cbc, DesCbc, 
 // The DER of an envelopedData over content, one RecipientInfo per certificate, in order.
 std::string envelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
                              ContentCipher cipher = ContentCipher::DesEde3Cbc);
-struct CmsEnvelopeSpec {
+struct CmsEnvelopeOptions {
     ContentCipher cipher = ContentCipher::Aes256Cbc;
     bool bySubjectKeyIdentifier = false; // recipients named by key identifier (their certificates need one)
     const EVP_MD* oaepDigest = nullptr; // RSA-OAEP with this digest (and MGF1 with it); PKCS#1 v1.5 when null
@@ -132,7 +132,7 @@ struct CmsEnvelopeSpec {
 // The DER of an envelopedData as the CMS code of current tools makes it, for the certificates (RSA keys
 // get key transport, elliptic-curve keys key agreement); DER puts the recipients in its own order.
 std::string cmsEnvelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
-                                const CmsEnvelopeSpec& spec = {});
+                                const CmsEnvelopeOptions& options = {});
 // A certificate-encrypted layer: "-----ID353-3CBC-----@@", Base64 of the certificate DER (CR LF
 // lines), "@@", then the armour of envelopedDataDer for the recipients (the certificate's own first
 // unless listed otherwise).

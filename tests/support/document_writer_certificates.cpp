@@ -149,49 +149,51 @@ EVP_PKEY* testKey(int index, int bits) {
     return cachedKey(index, bits);
 }
 
-Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
+Identity makeIdentity(const CertificateOptions& options, const Identity* issuer) {
     Identity identity;
-    identity.key = spec.ellipticCurve ? cachedKey(spec.keyIndex, p256Bits)
-                   : spec.ed25519     ? cachedKey(spec.keyIndex, ed25519Bits)
-                                      : testKey(spec.keyIndex, spec.keyBits);
+    identity.key = options.ellipticCurve ? cachedKey(options.keyIndex, p256Bits)
+                   : options.ed25519     ? cachedKey(options.keyIndex, ed25519Bits)
+                                         : testKey(options.keyIndex, options.keyBits);
     identity.certificate.reset(X509_new());
     X509* certificate = identity.certificate.get();
     require(certificate != nullptr, "X509_new");
     require(X509_set_version(certificate, X509_VERSION_3) == 1, "X509_set_version");
-    require(X509_set_serialNumber(certificate, detail::asn1Integer(spec.serial).get()) == 1,
+    require(X509_set_serialNumber(certificate, detail::asn1Integer(options.serial).get()) == 1,
             "X509_set_serialNumber");
-    fillName(X509_get_subject_name(certificate), spec.subject);
+    fillName(X509_get_subject_name(certificate), options.subject);
     X509* signerCertificate = issuer != nullptr ? issuer->certificate.get() : certificate;
     require(X509_set_issuer_name(certificate, X509_get_subject_name(signerCertificate)) == 1,
             "X509_set_issuer_name");
     require(X509_set1_notBefore(
                 certificate,
-                certificateTime(spec.notBefore, spec.notBeforeOffset, spec.generalizedTime).get()) == 1,
+                certificateTime(options.notBefore, options.notBeforeOffset, options.generalizedTime).get()) ==
+                1,
             "X509_set1_notBefore");
     require(X509_set1_notAfter(
                 certificate,
-                certificateTime(spec.notAfter, spec.notAfterOffset, spec.generalizedTime).get()) == 1,
+                certificateTime(options.notAfter, options.notAfterOffset, options.generalizedTime).get()) ==
+                1,
             "X509_set1_notAfter");
     require(X509_set_pubkey(certificate, identity.key) == 1, "X509_set_pubkey");
-    if (spec.isCa) {
+    if (options.isCa) {
         addExtension(certificate, signerCertificate, NID_basic_constraints, "critical,CA:TRUE");
         addExtension(certificate, signerCertificate, NID_key_usage, "critical,keyCertSign,cRLSign");
     }
-    if (spec.commentBytes > 0) {
+    if (options.commentBytes > 0) {
         addExtension(certificate, signerCertificate, NID_netscape_comment,
-                     std::string(spec.commentBytes, 'c').c_str());
+                     std::string(options.commentBytes, 'c').c_str());
     }
-    if (spec.subjectKeyIdentifier) {
+    if (options.subjectKeyIdentifier) {
         addExtension(certificate, signerCertificate, NID_subject_key_identifier, "hash");
     }
-    if (spec.keyIdentifierOf != nullptr) {
-        const int at = X509_get_ext_by_NID(spec.keyIdentifierOf, NID_subject_key_identifier, -1);
-        require(at >= 0 && X509_add_ext(certificate, X509_get_ext(spec.keyIdentifierOf, at), -1) == 1,
+    if (options.keyIdentifierOf != nullptr) {
+        const int at = X509_get_ext_by_NID(options.keyIdentifierOf, NID_subject_key_identifier, -1);
+        require(at >= 0 && X509_add_ext(certificate, X509_get_ext(options.keyIdentifierOf, at), -1) == 1,
                 "copying the key identifier");
     }
-    if (!spec.crlDistributionPoint.empty()) {
+    if (!options.crlDistributionPoint.empty()) {
         addExtension(certificate, signerCertificate, NID_crl_distribution_points,
-                     ("URI:" + spec.crlDistributionPoint).c_str());
+                     ("URI:" + options.crlDistributionPoint).c_str());
     }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
     require(X509_sign(certificate, signingKey, signingDigest(signingKey)) > 0, "X509_sign");
@@ -315,20 +317,20 @@ X509ExtensionPtr unknownCriticalExtension() {
     return extension;
 }
 
-X509RevokedPtr revokedEntry(const SerialNumber& serial, const ASN1_TIME* date, const CrlSpec& spec) {
+X509RevokedPtr revokedEntry(const SerialNumber& serial, const ASN1_TIME* date, const CrlOptions& options) {
     X509RevokedPtr entry(X509_REVOKED_new());
     require(entry != nullptr &&
                 X509_REVOKED_set_serialNumber(entry.get(), detail::asn1Integer(serial).get()) == 1,
             "X509_REVOKED_set_serialNumber");
     require(X509_REVOKED_set_revocationDate(entry.get(), const_cast<ASN1_TIME*>(date)) == 1,
             "X509_REVOKED_set_revocationDate");
-    if (spec.entriesUnknownCriticalExtension) {
+    if (options.entriesUnknownCriticalExtension) {
         require(X509_REVOKED_add_ext(entry.get(), unknownCriticalExtension().get(), -1) == 1,
                 "X509_REVOKED_add_ext");
     }
-    if (!spec.entriesCertificateIssuer.empty()) {
+    if (!options.entriesCertificateIssuer.empty()) {
         require(X509_REVOKED_add1_ext_i2d(entry.get(), NID_certificate_issuer,
-                                          directoryNames(spec.entriesCertificateIssuer).get(), 1,
+                                          directoryNames(options.entriesCertificateIssuer).get(), 1,
                                           X509V3_ADD_DEFAULT) == 1,
                 "certificate issuer");
     }
@@ -337,33 +339,33 @@ X509RevokedPtr revokedEntry(const SerialNumber& serial, const ASN1_TIME* date, c
 
 } // namespace
 
-std::string makeCrl(const Identity& issuer, const CrlSpec& spec) {
+std::string makeCrl(const Identity& issuer, const CrlOptions& options) {
     X509CrlPtr crl(X509_CRL_new());
     require(crl != nullptr, "X509_CRL_new");
     require(X509_CRL_set_version(crl.get(), X509_CRL_VERSION_2) == 1, "X509_CRL_set_version");
     require(X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(issuer.certificate.get())) == 1,
             "X509_CRL_set_issuer_name");
-    const Asn1TimePtr lastUpdate = offsetTime(spec.lastUpdateOffset, false);
-    const Asn1TimePtr nextUpdate = offsetTime(spec.lastUpdateOffset + crlValidity, false);
+    const Asn1TimePtr lastUpdate = offsetTime(options.lastUpdateOffset, false);
+    const Asn1TimePtr nextUpdate = offsetTime(options.lastUpdateOffset + crlValidity, false);
     require(X509_CRL_set1_lastUpdate(crl.get(), lastUpdate.get()) == 1, "X509_CRL_set1_lastUpdate");
     require(X509_CRL_set1_nextUpdate(crl.get(), nextUpdate.get()) == 1, "X509_CRL_set1_nextUpdate");
-    for (const SerialNumber& serial : spec.revokedSerials) {
-        X509RevokedPtr entry = revokedEntry(serial, lastUpdate.get(), spec);
+    for (const SerialNumber& serial : options.revokedSerials) {
+        X509RevokedPtr entry = revokedEntry(serial, lastUpdate.get(), options);
         require(X509_CRL_add0_revoked(crl.get(), entry.get()) == 1, "X509_CRL_add0_revoked");
         entry.release(); // now owned by the CRL
     }
-    if (spec.delta) {
+    if (options.delta) {
         require(X509_CRL_add1_ext_i2d(crl.get(), NID_delta_crl, detail::asn1Integer(1).get(), 1,
                                       X509V3_ADD_DEFAULT) == 1,
                 "delta CRL indicator");
     }
-    addScope(crl.get(), spec.scope);
-    if (spec.unknownCriticalExtension) {
+    addScope(crl.get(), options.scope);
+    if (options.unknownCriticalExtension) {
         require(X509_CRL_add_ext(crl.get(), unknownCriticalExtension().get(), -1) == 1, "X509_CRL_add_ext");
     }
     require(X509_CRL_sort(crl.get()) == 1, "X509_CRL_sort");
     require(X509_CRL_sign(crl.get(), issuer.key, EVP_sha256()) > 0, "X509_CRL_sign");
-    if (!spec.pem) {
+    if (!options.pem) {
         return detail::toDer(crl.get(), i2d_X509_CRL);
     }
     BioPtr bio = detail::memoryBio();

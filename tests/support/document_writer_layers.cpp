@@ -308,15 +308,15 @@ unsigned char* libraryCopy(std::string_view bytes) {
     return copy;
 }
 
-void useOaep(CMS_RecipientInfo* recipient, const CmsEnvelopeSpec& spec) {
+void useOaep(CMS_RecipientInfo* recipient, const CmsEnvelopeOptions& options) {
     EVP_PKEY_CTX* context = CMS_RecipientInfo_get0_pkey_ctx(recipient);
     require(context != nullptr && EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_OAEP_PADDING) > 0 &&
-                EVP_PKEY_CTX_set_rsa_oaep_md(context, spec.oaepDigest) > 0 &&
-                EVP_PKEY_CTX_set_rsa_mgf1_md(context, spec.oaepDigest) > 0,
+                EVP_PKEY_CTX_set_rsa_oaep_md(context, options.oaepDigest) > 0 &&
+                EVP_PKEY_CTX_set_rsa_mgf1_md(context, options.oaepDigest) > 0,
             "OAEP parameters");
-    if (!spec.oaepLabel.empty()) {
-        require(EVP_PKEY_CTX_set0_rsa_oaep_label(context, libraryCopy(spec.oaepLabel),
-                                                 static_cast<int>(spec.oaepLabel.size())) > 0,
+    if (!options.oaepLabel.empty()) {
+        require(EVP_PKEY_CTX_set0_rsa_oaep_label(context, libraryCopy(options.oaepLabel),
+                                                 static_cast<int>(options.oaepLabel.size())) > 0,
                 "OAEP label");
     }
 }
@@ -343,30 +343,30 @@ std::string envelopedDataDer(std::string_view content, const std::vector<const X
 }
 
 std::string cmsEnvelopedDataDer(std::string_view content, const std::vector<const X509*>& recipients,
-                                const CmsEnvelopeSpec& spec) {
-    const auto [evp, context] = evpCipher(spec.cipher);
+                                const CmsEnvelopeOptions& options) {
+    const auto [evp, context] = evpCipher(options.cipher);
     BioPtr data = readOnlyBio(content);
     CmsPtr cms(CMS_encrypt_ex(nullptr, data.get(), evp, CMS_BINARY | CMS_PARTIAL, context, nullptr));
     require(cms != nullptr, "CMS_encrypt_ex");
-    const unsigned int flags = CMS_KEY_PARAM | (spec.bySubjectKeyIdentifier ? CMS_USE_KEYID : 0);
+    const unsigned int flags = CMS_KEY_PARAM | (options.bySubjectKeyIdentifier ? CMS_USE_KEYID : 0);
     for (const X509* recipient : recipients) {
         CMS_RecipientInfo* info = CMS_add1_recipient_cert(cms.get(), const_cast<X509*>(recipient), flags);
         require(info != nullptr, "CMS_add1_recipient_cert");
-        if (spec.oaepDigest != nullptr && CMS_RecipientInfo_type(info) == CMS_RECIPINFO_TRANS) {
-            useOaep(info, spec);
+        if (options.oaepDigest != nullptr && CMS_RecipientInfo_type(info) == CMS_RECIPINFO_TRANS) {
+            useOaep(info, options);
         }
     }
-    if (spec.keyEncryptionKeyRecipient) {
+    if (options.keyEncryptionKeyRecipient) {
         constexpr std::string_view key = "0123456789abcdef";
         constexpr std::string_view id = "key-encryption key";
         require(CMS_add0_recipient_key(cms.get(), NID_undef, libraryCopy(key), key.size(), libraryCopy(id),
                                        id.size(), nullptr, nullptr, nullptr) != nullptr,
                 "CMS_add0_recipient_key");
     }
-    if (!spec.passwordRecipient.empty()) {
+    if (!options.passwordRecipient.empty()) {
         require(CMS_add0_recipient_password(
-                    cms.get(), -1, NID_undef, NID_undef, libraryCopy(spec.passwordRecipient),
-                    static_cast<ossl_ssize_t>(spec.passwordRecipient.size()), nullptr) != nullptr,
+                    cms.get(), -1, NID_undef, NID_undef, libraryCopy(options.passwordRecipient),
+                    static_cast<ossl_ssize_t>(options.passwordRecipient.size()), nullptr) != nullptr,
                 "CMS_add0_recipient_password");
     }
     require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");

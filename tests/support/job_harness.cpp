@@ -78,11 +78,12 @@ const testdoc::Identity& testSigner() {
 
 const testdoc::Identity& testRecipient() {
     static const testdoc::Identity recipient = [] {
-        testdoc::CertificateSpec spec;
-        spec.subject = "/C=US/O=Acme Ltd/OU=Mail Room/CN=Test Recipient/emailAddress=recipient@example.com";
-        spec.serial = 2;
-        spec.keyIndex = 1;
-        return testdoc::makeIdentity(spec);
+        testdoc::CertificateOptions options;
+        options.subject =
+            "/C=US/O=Acme Ltd/OU=Mail Room/CN=Test Recipient/emailAddress=recipient@example.com";
+        options.serial = 2;
+        options.keyIndex = 1;
+        return testdoc::makeIdentity(options);
     }();
     return recipient;
 }

@@ -16,11 +16,11 @@
 namespace {
 
 testdoc::Identity identity(const char* commonName, int keyIndex) {
-    testdoc::CertificateSpec spec;
-    spec.subject = std::string("/C=US/O=Acme Ltd/CN=") + commonName + "/emailAddress=store@example.com";
-    spec.keyIndex = keyIndex;
-    spec.serial = 100 + keyIndex;
-    return testdoc::makeIdentity(spec);
+    testdoc::CertificateOptions options;
+    options.subject = std::string("/C=US/O=Acme Ltd/CN=") + commonName + "/emailAddress=store@example.com";
+    options.keyIndex = keyIndex;
+    options.serial = 100 + keyIndex;
+    return testdoc::makeIdentity(options);
 }
 
 std::string certificateText(const testdoc::Identity& who) {
