@@ -14,7 +14,6 @@ public:
     explicit DialogUnits(const QFont& font);
 
     int baseX() const { return baseX_; }
-    int baseY() const { return baseY_; }
     int x(int units) const;
     int y(int units) const;
     QSize size(int width, int height) const { return {x(width), y(height)}; }

@@ -120,7 +120,3 @@ void JobProgressStrip::refresh() {
 QString JobProgressStrip::text() const {
     return isVisible() ? label_->text() : QString();
 }
-
-int JobProgressStrip::barValue() const {
-    return bar_->value();
-}

@@ -33,7 +33,6 @@ public:
     void setWaiting(bool waiting);
 
     QString text() const;
-    int barValue() const;
 
 private:
     void refresh();

@@ -118,6 +118,12 @@ public:
     void reportProgress(const JobProgress& progress) override {
         QMetaObject::invokeMethod(gui_, [this, progress] { ui_.reportProgress(progress); });
     }
+    void reportDocumentEnd(const FileReport& report) override {
+        onGuiThread(gui_, [&] { ui_.reportDocumentEnd(report); });
+    }
+    void reportAbandonedFilesRemoved(const std::string& outputPath, int count) override {
+        onGuiThread(gui_, [&] { ui_.reportAbandonedFilesRemoved(outputPath, count); });
+    }
     void terminateApplication(int exitStatus) override {
         onGuiThread(gui_, [&] { ui_.terminateApplication(exitStatus); });
     }

@@ -79,7 +79,6 @@ public:
     TaskStrip* taskStrip() const { return tasks_; }
     VerifyDecryptForm* form() const { return form_; }
     PageBackdrop* welcomePage() const { return welcome_; }
-    QtJobUi& jobUi() { return jobUi_; }
     JobProgressStrip* progressStrip() const { return progress_; }
 
 signals:

@@ -20,6 +20,10 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void reportProgress(const JobProgress& progress) override;
+    // The dialogs have told the person every end and removal already.
+    void reportDocumentEnd(const FileReport& /*report*/) override {}
+    void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int /*count*/) override {}
+    void terminateApplication(int exitStatus) override { JobUi::terminateApplication(exitStatus); }
 
     // Where progress is shown; none: progress is not shown.
     void setProgressStrip(JobProgressStrip* strip);

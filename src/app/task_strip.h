@@ -20,7 +20,6 @@ public:
     void setHelpOnly(bool helpOnly) { helpOnly_ = helpOnly; }
 
     int chosenTask() const { return chosen_; } // -1 when none shows its gold picture
-    int selectedTask() const { return selected_; }
     // The picture a task shows now.
     int pictureOf(int task) const;
     QRect taskRect(int task) const;

@@ -62,7 +62,6 @@ public:
     // While a job runs every control but Cancel (which then stops the job) is disabled; afterwards
     // they come back as they were, and the box the job asked to focus takes the focus.
     void setBusy(bool busy);
-    bool isBusy() const { return busy_; }
 
 signals:
     void verifyDecryptRequested();

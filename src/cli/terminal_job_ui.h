@@ -29,6 +29,9 @@ public:
     bool showKeyNotice() override;
     void showSignatureResult(const SignatureVerdict& verdict) override;
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
+    // A terminal has no wait cursor.
+    void beginWaitCursor() override {}
+    void endWaitCursor() override {}
     // A "progress" line for large documents, only when a person watches stderr on a terminal.
     void reportProgress(const JobProgress& progress) override;
     void reportDocumentEnd(const FileReport& report) override;

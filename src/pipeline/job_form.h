@@ -22,6 +22,8 @@ struct FormValues {
     std::vector<std::string> outputs = {};
 };
 
+// Every operation is pure, as JobUi's are: the desktop's forwarder to its GUI thread must carry
+// each new one.
 class JobForm {
 public:
     virtual ~JobForm() = default;

@@ -34,6 +34,8 @@ struct JobProgress {
     std::string input;
 };
 
+// Every operation is pure: each front end, and the desktop's forwarder to its GUI thread, must say
+// what it does with a new one, so none can fall silently to a default (or to the worker thread).
 class JobUi {
 public:
     virtual ~JobUi() = default;
@@ -48,18 +50,19 @@ public:
     // The certificate store's password; an empty optional means Cancel.
     virtual std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) = 0;
 
-    virtual void beginWaitCursor() {}
-    virtual void endWaitCursor() {}
+    virtual void beginWaitCursor() = 0;
+    virtual void endWaitCursor() = 0;
     // A document was read and its layers are next; front ends that show no progress ignore it.
-    virtual void reportProgress(const JobProgress& /*progress*/) {}
+    virtual void reportProgress(const JobProgress& progress) = 0;
     // A document is done with (saved, failed, skipped, declined or cancelled); its report is final.
-    virtual void reportDocumentEnd(const FileReport& /*report*/) {}
+    virtual void reportDocumentEnd(const FileReport& report) = 0;
     // count unfinished temporary files, left beside outputPath by programs that ended, were removed
     // before saving to it; front ends that show no housekeeping ignore it.
-    virtual void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int /*count*/) {}
+    virtual void reportAbandonedFilesRemoved(const std::string& outputPath, int count) = 0;
 
-    // Ends the process after an errorDef::Fatal. Tests replace it to observe the call.
-    virtual void terminateApplication(int exitStatus);
+    // Ends the process after an errorDef::Fatal. JobUi::terminateApplication ends it at once, for
+    // a front end to call explicitly; tests replace it to observe the call.
+    virtual void terminateApplication(int exitStatus) = 0;
 };
 
 // Shows the wait cursor for its lifetime, exceptions included.

@@ -69,6 +69,8 @@ public:
     std::optional<SecretString> askStorePassword(const std::string& tokenName, bool retry) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
+    void reportProgress(const JobProgress& /*progress*/) override {}
+    void reportDocumentEnd(const FileReport& /*report*/) override {}
     void reportAbandonedFilesRemoved(const std::string& /*outputPath*/, int count) override {
         abandonedFilesRemoved += count;
     }
