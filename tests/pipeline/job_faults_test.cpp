@@ -3,6 +3,7 @@
 // lose data, hang, or stop short of its end.
 #include "support/child_process.h"
 #include "support/job_harness.h"
+#include "support/temp_dir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -47,15 +48,6 @@ public:
 JobReport runJob(JobHarness& harness, JobUi& ui, const FormValues& values) {
     harness.form = FakeJobForm(values);
     return OnVerifyDecrypt(harness.form, ui, harness.settings);
-}
-
-std::vector<std::string> namesIn(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // Permission bits do not stop root, so the job runs as an unprivileged user in a child process; the

@@ -3,6 +3,7 @@
 // everything in it.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -21,3 +22,6 @@ public:
 private:
     std::string path_;
 };
+
+// The names of the entries of directory, sorted.
+std::vector<std::string> namesIn(const std::string& directory);
