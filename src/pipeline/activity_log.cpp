@@ -27,11 +27,7 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
     std::int64_t size() const { return file_.isOpen() ? platform::fileSize(file_.get()) : -1; }
-    void append(const std::string& text) const {
-        if (file_.isOpen()) {
-            writeAll(file_.get(), text);
-        }
-    }
+    bool append(const std::string& text) const { return file_.isOpen() && writeAll(file_.get(), text); }
 
 private:
     FileDescriptor file_;
@@ -77,6 +73,7 @@ ActivityLog::ActivityLog(std::string logPath, JobUi& ui, Clock clock)
       clock_(std::move(clock)) {}
 
 std::string ActivityLog::KindName(int kind) {
+    // The log format names every code, though a job writes only those of logkind.
     static const std::array<const char*, 17> names = {
         "ERROR",
         "SYMETRIC ENCRYPTION",
@@ -129,11 +126,27 @@ std::string ActivityLog::SpillPath() {
     return path;
 }
 
-void ActivityLog::Write(int kind, const std::string& message, const std::string& files) {
+LogWrite ActivityLog::Write(int kind, const std::string& message, const std::string& files) {
     try {
-        append(kind, message, files);
+        return append(kind, message, files);
     } catch (...) {
-        // A record that cannot be written is lost; the job goes on.
+        return LogWrite::Lost;
+    }
+}
+
+void showLogFailure(JobUi& ui, LogWrite result) {
+    switch (result) {
+    case LogWrite::NotCreated:
+        ui.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
+                       Buttons::Ok);
+        break;
+    case LogWrite::ReadOnly:
+        ui.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
+        break;
+    case LogWrite::Written:
+    case LogWrite::Lost:
+        // A record lost after the checks costs the record alone, without a word.
+        break;
     }
 }
 
@@ -143,15 +156,12 @@ bool ActivityLog::createLog() {
     return created == SaveStatus::Saved || created == SaveStatus::Exists;
 }
 
-void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
+LogWrite ActivityLog::append(int kind, const std::string& message, const std::string& files) {
     if (!platform::exists(logPath_) && !createLog()) {
-        ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
-                        Buttons::Ok);
-        return;
+        return LogWrite::NotCreated;
     }
     if (isReadOnlyFile(logPath_)) {
-        ui_.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
-        return;
+        return LogWrite::ReadOnly;
     }
     const std::tm when = clock_();
     const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
@@ -159,10 +169,9 @@ void ActivityLog::append(int kind, const std::string& message, const std::string
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {
-            base.append(record);
-            return;
+            return base.append(record) ? LogWrite::Written : LogWrite::Lost;
         }
     }
     const AppendFile spill(SpillPath());
-    spill.append(record);
+    return spill.append(record) ? LogWrite::Written : LogWrite::Lost;
 }
