@@ -99,12 +99,12 @@ std::string ActivityLog::KindName(int kind) {
     return names[static_cast<std::size_t>(kind)];
 }
 
-std::string ActivityLog::FormatDate(const std::tm& when) {
+std::string ActivityLog::formatDate(const std::tm& when) {
     return std::to_string(when.tm_mday) + "/" + std::to_string(when.tm_mon + 1) + "/" +
            std::to_string(when.tm_year + 1900);
 }
 
-std::string ActivityLog::FormatTime(const std::tm& when) {
+std::string ActivityLog::formatTime(const std::tm& when) {
     return std::to_string(when.tm_hour) + ":" + std::to_string(when.tm_min) + ":" +
            std::to_string(when.tm_sec);
 }
@@ -164,7 +164,7 @@ LogWrite ActivityLog::append(int kind, const std::string& message, const std::st
         return LogWrite::ReadOnly;
     }
     const std::tm when = clock_();
-    const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
+    const std::string record = formatDate(when) + "\t" + formatTime(when) + "\t" + KindName(kind) + "\t" +
                                escapedField(message) + "\t" + escapedField(files) + platform::textLineEnd();
     {
         const AppendFile base(logPath_);

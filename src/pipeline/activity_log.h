@@ -30,8 +30,8 @@ public:
     std::string SpillPath();
 
     // The first two fields of a record: "d/m/yyyy" and "h:m:s" without leading zeros.
-    static std::string FormatDate(const std::tm& when);
-    static std::string FormatTime(const std::tm& when);
+    static std::string formatDate(const std::tm& when);
+    static std::string formatTime(const std::tm& when);
 
 private:
     bool createLog();

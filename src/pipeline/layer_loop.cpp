@@ -82,7 +82,7 @@ FileEnd save(LayerJob& layer, const std::string& content, Completion completion)
 
 } // namespace
 
-FileEnd ReportEmptyContent(LayerJob& layer) {
+FileEnd reportEmptyContent(LayerJob& layer) {
     JobContext& job = layer.job;
     const bool single = job.mode == JobMode::SingleFile;
     if (single && !layer.firstPass) {
@@ -126,7 +126,7 @@ FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind) {
                 firstPassRemoved.*step.removedInFirstPass = true;
             }
             if (content.empty()) {
-                return ReportEmptyContent(layer);
+                return reportEmptyContent(layer);
             }
             kind = classifyEnvelope(content);
         }

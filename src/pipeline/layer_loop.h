@@ -18,4 +18,4 @@ FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind);
 
 // A pass that left no content ends the job (or the batch); the wording depends on the job mode and
 // on whether it was the first pass.
-FileEnd ReportEmptyContent(LayerJob& layer);
+FileEnd reportEmptyContent(LayerJob& layer);

@@ -221,8 +221,8 @@ TEST(ActivityLogStamp, DateAndTimeHaveNoLeadingZeros) {
         {at(2010, 10, 10, 0, 0, 0), "10/10/2010", "0:0:0"},
     };
     for (const auto& [when, date, time] : table) {
-        EXPECT_EQ(ActivityLog::FormatDate(when), date);
-        EXPECT_EQ(ActivityLog::FormatTime(when), time);
+        EXPECT_EQ(ActivityLog::formatDate(when), date);
+        EXPECT_EQ(ActivityLog::formatTime(when), time);
     }
 }
 
