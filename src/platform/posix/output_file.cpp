@@ -35,7 +35,10 @@ SaveStatus statusOfError(int error) {
 // Writes the whole content from the start of the file, cuts what lies beyond it, flushes to the
 // disk and compares the size that arrived with the size that was meant.
 SaveStatus fill(int fd, std::string_view bytes) {
-    if (!writeAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+    if (const SystemResult written = writeAll(fd, bytes); !written) {
+        return statusOfError(written.error());
+    }
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
         return statusOfError(errno);
     }
     struct stat written {};

@@ -40,10 +40,7 @@ sigset_t terminationSet() {
 }
 
 extern "C" void removePendingAndEnd(int signalNumber) {
-    const timespec pause{0, 1000000};
-    while (deferrals.load() > 0) {
-        ::nanosleep(&pause, nullptr);
-    }
+    awaitDeferredTermination();
     for (Place& place : places) {
         int expected = pending;
         if (place.state.compare_exchange_strong(expected, removing)) {
@@ -103,6 +100,13 @@ void PendingStagingName::release() {
     int expected = pending;
     places[static_cast<std::size_t>(place_)].state.compare_exchange_strong(expected, vacant);
     place_ = -1;
+}
+
+void awaitDeferredTermination() noexcept {
+    const timespec pause{0, 1000000};
+    while (deferrals.load() > 0) {
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 TerminationDeferred::TerminationDeferred() {

@@ -27,7 +27,8 @@ private:
 };
 
 // For its lifetime the termination signals wait: blocked on this thread, and a handler that runs on
-// another thread waits until the object is gone. Only SIGKILL or a power loss can cut the work short.
+// another thread waits until the object is gone. Only SIGKILL or a power loss can cut the work short:
+// a save's rename, or a record written whole to standard output.
 class TerminationDeferred {
 public:
     TerminationDeferred();
@@ -38,3 +39,6 @@ public:
 private:
     sigset_t previous_{};
 };
+
+// For a termination signal's handler: returns once no TerminationDeferred is alive. Async-signal-safe.
+void awaitDeferredTermination() noexcept;
