@@ -73,11 +73,10 @@ void removeStagingFilesOnTermination() {
     });
 }
 
-bool PendingStagingName::hold(const std::string& path) {
+SystemResult PendingStagingName::hold(const std::string& path) {
     release();
     if (path.size() >= PATH_MAX) {
-        errno = ENAMETOOLONG;
-        return false;
+        return SystemResult::failed(ENAMETOOLONG);
     }
     for (std::size_t i = 0; i < places.size(); ++i) {
         int expected = vacant;
@@ -85,11 +84,10 @@ bool PendingStagingName::hold(const std::string& path) {
             std::memcpy(places[i].path, path.c_str(), path.size() + 1);
             places[i].state.store(pending);
             place_ = static_cast<int>(i);
-            return true;
+            return SystemResult::done();
         }
     }
-    errno = EAGAIN;
-    return false;
+    return SystemResult::failed(EAGAIN);
 }
 
 void PendingStagingName::release() {

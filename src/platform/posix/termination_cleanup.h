@@ -1,6 +1,8 @@
 #pragma once
 // What the catchable termination signals do before the process ends: remove the staging files that
 // are still pending, and wait for a file that is being overwritten in place to be whole.
+#include "platform/system_result.h"
+
 #include <csignal>
 #include <string>
 
@@ -17,8 +19,8 @@ public:
     PendingStagingName& operator=(const PendingStagingName&) = delete;
     ~PendingStagingName() { release(); }
 
-    // Holds path in place of any name held before; false (errno set) when it cannot be held.
-    bool hold(const std::string& path);
+    // Holds path in place of any name held before.
+    SystemResult hold(const std::string& path);
     // From now on a signal leaves the name alone (it was renamed, or removed by its holder).
     void release();
 
