@@ -1,14 +1,20 @@
 // Signature verification on arbitrary layers: the first byte chooses whether the rest is the layer
 // itself or DER to be armoured (which reaches the PKCS#7 reader at once), and how the revocation
-// check answers. Only the documented records may leave, and a verdict is always complete.
+// check answers. Only the documented records may leave, and a verdict is always complete. DER whose
+// content can be found without the library stands or falls without that content as it does whole.
 #include "e2eCrypto/base64.h"
+#include "e2eCrypto/detached_content.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/signature_verification.h"
 #include "e2eCrypto/verification_store.h"
 #include "fuzz_support.h"
 
+#include <openssl/err.h>
+
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -33,6 +39,28 @@ RevocationCheck answering(std::uint8_t choice) {
     };
 }
 
+CmsPtr parsed(std::string_view der) {
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    return CmsPtr(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())));
+}
+
+void checkDetachedParse(std::string_view der) {
+    const std::optional<DetachedContent> detached = detachSignedContent(der);
+    if (!detached) {
+        return;
+    }
+    const CmsPtr whole = parsed(der);
+    const CmsPtr skeleton = parsed(detached->skeleton);
+    check((whole == nullptr) == (skeleton == nullptr));
+    if (whole) {
+        const ASN1_OCTET_STRING* content = *CMS_get0_content(whole.get());
+        check(der.substr(detached->offset, detached->length) ==
+              std::string_view(reinterpret_cast<const char*>(ASN1_STRING_get0_data(content)),
+                               static_cast<std::size_t>(ASN1_STRING_length(content))));
+    }
+    ERR_clear_error();
+}
+
 bool isStatus(VerdictStatus status) {
     return status == VerdictStatus::Unknown || status == VerdictStatus::Good || status == VerdictStatus::Bad;
 }
@@ -47,6 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t mode = data[0];
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const std::string layer = (mode & 0x80) != 0 ? armoured(rest) : std::string(rest);
+    if ((mode & 0x80) != 0) {
+        checkDetachedParse(rest);
+    }
     try {
         const SignedContent result =
             verifySignature(layer, (mode & 0x40) != 0 ? DigestSelector::Md5 : DigestSelector::Sha1,

@@ -21,6 +21,7 @@ KeyNoticeDialog::KeyNoticeDialog(QWidget* owner) : ThemedDialog(262, 106, kGradi
     ok->setDefault(true);
     ok->setFocus();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    fitLines(text);
 }
 
 bool KeyNoticeDialog::dontShowAgain() const {

@@ -54,6 +54,7 @@ public:
     // The job runs on a worker thread; meanwhile the window paints and moves, Help opens, and Esc or
     // the form's Cancel stop the job; the other controls wait.
     void setJobRunner(JobRunner runner) { jobRunner_ = std::move(runner); }
+    const JobRunner& jobRunner() const { return jobRunner_; }
     bool isJobRunning() const;
     // The running job stops between two blocks of its work, saving nothing.
     void stopJob();

@@ -45,20 +45,28 @@ void ThemedDialog::growToShow(WholeText* text) {
     QScrollArea* area = text->area();
     const int needed = text->heightForWidth(area->width()) - area->height();
     const int room = screen()->availableGeometry().height() - kFrameAllowance - height();
-    const int extra = std::min(needed, room);
-    if (extra > 0) {
-        const int areaBottom = area->geometry().bottom();
-        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->y() > areaBottom) {
-                child->move(child->x(), child->y() + extra);
-            }
-        }
-        area->resize(area->width(), area->height() + extra);
-        setFixedSize(width(), height() + extra);
-    }
+    growDownwards(area, std::min(needed, room));
     if (needed > room) {
         pinWordsAfterPath(text);
     }
+}
+
+void ThemedDialog::fitLines(QLabel* text) {
+    growDownwards(text, text->heightForWidth(text->width()) - text->height());
+}
+
+void ThemedDialog::growDownwards(QWidget* grown, int extra) {
+    if (extra <= 0) {
+        return;
+    }
+    const int grownBottom = grown->geometry().bottom();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->y() > grownBottom) {
+            child->move(child->x(), child->y() + extra);
+        }
+    }
+    grown->resize(grown->width(), grown->height() + extra);
+    setFixedSize(width(), height() + extra);
 }
 
 void ThemedDialog::pinWordsAfterPath(WholeText* text) {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class WholeText;
 
 class ThemedDialog : public QDialog {
@@ -25,6 +26,9 @@ public:
     // controls below the text move down with the bottom. A text still too long scrolls, but the
     // words after its last path (the question about the file) stay in view below it.
     void growToShow(WholeText* text);
+    // Grows a wrapped text, and the dialog below it, until its lines fit: faces differ in height
+    // from the one the layout was drawn for.
+    void fitLines(QLabel* text);
 
 protected:
     // Dialogs open centred over their owner, with their frame inside the screen and their one-line
@@ -33,6 +37,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Makes grown extra pixels taller; the dialog grows by as much, and the controls below move down.
+    void growDownwards(QWidget* grown, int extra);
     void pinWordsAfterPath(WholeText* text);
 
     int backgroundId_;

@@ -149,10 +149,16 @@ std::string storeParagraph() {
 }
 
 std::string environmentSection() {
-    return R"(Environment:
-  QUILLBOX_STORE   the personal certificate store (an NSS database directory) when --store
+    const std::string storeVariable = platform::words().storeVariable;
+    const std::string store =
+        storeVariable.empty()
+            ? ""
+            : "  " + storeVariable +
+                  R"(   the personal certificate store (an NSS database directory) when --store
                    is not given
-  QUILLBOX_HOME    the application directory (activity log, key-notice marker) when --app-dir
+)";
+    return "Environment:\n" + store +
+           R"(  QUILLBOX_HOME    the application directory (activity log, key-notice marker) when --app-dir
                    is not given
   SSL_CERT_DIR, SSL_CERT_FILE   the CA certificates that signer chains are checked against,
                    besides ../../certs from the working directory

@@ -1,5 +1,6 @@
 #include "e2eCrypto/signature_verification.h"
 
+#include "e2eCrypto/detached_content.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/library_memory.h"
@@ -12,7 +13,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <new>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,40 +44,78 @@ void checkDigestSelector(DigestSelector digestSelector) {
     throw e2eError::error_message("This Digest Type is not supported in this version.");
 }
 
-CmsPtr parseSignedData(const std::string& der) {
+// Null when the DER does not parse.
+CmsPtr parseDer(std::string_view der) {
+    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
+    clearLibraryErrors();
+    return CmsPtr(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())));
+}
+
+// The structure, and where its content lies in the DER when it was parsed without it (else the
+// structure holds its content).
+struct ParsedSignedData {
+    CmsPtr structure;
+    std::optional<DetachedContent> detached;
+};
+
+// A signedData laid out plainly is parsed without its content, which then stays where it was decoded:
+// the structure around it parses exactly when the whole DER does. Anything else, and a structure the
+// library rejects without its content, is parsed whole, which says why it fails.
+ParsedSignedData parseSignedData(std::string_view der) {
     if (der.size() > static_cast<std::size_t>(LONG_MAX)) {
         throw errorDef::error_message("Invalid Signature Format");
     }
-    const auto* cursor = reinterpret_cast<const unsigned char*>(der.data());
-    clearLibraryErrors();
-    CmsPtr structure(d2i_CMS_ContentInfo(nullptr, &cursor, static_cast<long>(der.size())));
+    std::optional<DetachedContent> detached = detachSignedContent(der);
+    if (detached && detached->length <= static_cast<std::size_t>(INT_MAX)) {
+        if (CmsPtr skeleton = parseDer(detached->skeleton)) {
+            return {std::move(skeleton), std::move(detached)};
+        }
+    }
+    CmsPtr structure = parseDer(der);
     if (!structure) {
         if (libraryRanOutOfMemory()) {
             throwOutOfMemory();
         }
         throw errorDef::error_message("Invalid Signature Format");
     }
-    return structure;
+    return {std::move(structure), std::nullopt};
 }
 
-// Reads the whole content stream into buffer, whose storage is reused (and grown only if the content
-// is larger), and trims buffer to the content. Reading is what computes the digests.
-void readContent(BIO* stream, std::string& buffer) {
-    const WorkPass pass(WorkStage::Verifying, buffer.size()); // the content is at most the DER's size
+// Reads the content stream to its end, which is what computes the digests, putting each piece where
+// destination(bytes read so far) says (room for readPiece bytes). Returns the bytes read.
+std::size_t readThrough(BIO* stream, std::size_t expected,
+                        const std::function<char*(std::size_t)>& destination) {
+    const WorkPass pass(WorkStage::Verifying, expected);
     std::size_t total = 0;
     for (;;) {
-        if (total == buffer.size()) {
-            buffer.resize(total + readPiece);
-        }
-        const std::size_t want = std::min(readPiece, buffer.size() - total);
-        const int got = BIO_read(stream, buffer.data() + total, static_cast<int>(want));
+        const int got = BIO_read(stream, destination(total), static_cast<int>(readPiece));
         if (got <= 0) {
-            break;
+            return total;
         }
         total += static_cast<std::size_t>(got);
         pass.advance(static_cast<std::uint64_t>(got));
     }
-    buffer.resize(total);
+}
+
+// Makes buffer the content. Parsed without it, the content lies in buffer and only passes through
+// the digests; otherwise the structure holds it, and buffer's storage (the DER's, no longer needed and
+// at least as large) receives it. Either way the document is never copied a second time.
+void takeContent(BIO* stream, const ParsedSignedData& parsed, std::string& buffer) {
+    std::size_t total = 0;
+    if (parsed.detached) {
+        std::string piece(readPiece, '\0');
+        total = readThrough(stream, parsed.detached->length, [&piece](std::size_t) { return piece.data(); });
+        buffer.erase(0, parsed.detached->offset);
+        buffer.resize(parsed.detached->length);
+    } else {
+        total = readThrough(stream, buffer.size(), [&buffer](std::size_t done) {
+            if (done + readPiece > buffer.size()) {
+                buffer.resize(done + readPiece);
+            }
+            return buffer.data() + done;
+        });
+        buffer.resize(total);
+    }
     if (total == 0) {
         throwIncompatible();
     }
@@ -92,16 +134,42 @@ bool carriesReadableContent(const CMS_ContentInfo& structure) {
     }
 }
 
-// The digesting stream over the content. A signedData without signers may name no digest either, and
-// the library makes no stream for it then: its content is read as it stands.
-BioPtr contentStream(CMS_ContentInfo& structure, int signerCount) {
-    BioPtr stream(CMS_dataInit(&structure, nullptr));
+BioPtr memoryStream(std::string_view bytes) {
+    BioPtr stream(BIO_new_mem_buf(bytes.data(), static_cast<int>(bytes.size())));
+    if (!stream) {
+        throwOutOfMemory();
+    }
+    return stream;
+}
+
+// The content the structure holds; empty when it holds none.
+std::string_view heldContent(CMS_ContentInfo& structure) {
     ASN1_OCTET_STRING** content = CMS_get0_content(&structure);
-    if (stream || signerCount > 0 || content == nullptr || *content == nullptr ||
-        ASN1_STRING_length(*content) <= 0) {
+    if (content == nullptr || *content == nullptr) {
+        return {};
+    }
+    return {reinterpret_cast<const char*>(ASN1_STRING_get0_data(*content)),
+            static_cast<std::size_t>(std::max(ASN1_STRING_length(*content), 0))};
+}
+
+// The digesting stream over the content, which the structure holds or, parsed without it, der. A
+// signedData without signers may name no digest either, and the library makes no stream for it then:
+// its content is read as it stands.
+BioPtr contentStream(const ParsedSignedData& parsed, std::string_view der, int signerCount) {
+    CMS_ContentInfo& structure = *parsed.structure;
+    const std::string_view content = parsed.detached
+                                         ? der.substr(parsed.detached->offset, parsed.detached->length)
+                                         : heldContent(structure);
+    BioPtr supplied = parsed.detached ? memoryStream(content) : nullptr;
+    BioPtr stream(CMS_dataInit(&structure, supplied.get()));
+    if (stream) {
+        static_cast<void>(supplied.release()); // now the end of stream's chain
         return stream;
     }
-    return BioPtr(BIO_new_mem_buf(ASN1_STRING_get0_data(*content), ASN1_STRING_length(*content)));
+    if (signerCount > 0 || content.empty()) {
+        return nullptr;
+    }
+    return supplied ? std::move(supplied) : memoryStream(content);
 }
 
 // The certificates a signer may be named by: those the signedData carries, then the CA store's.
@@ -147,7 +215,8 @@ void checkSignedLayer(std::string_view content, DigestSelector digestSelector) {
 
 SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const std::string& crlPath,
                         const RevocationCheck& revocationCheck, X509_STORE* caStore) {
-    const CmsPtr structure = parseSignedData(buffer);
+    const ParsedSignedData parsed = parseSignedData(buffer);
+    CMS_ContentInfo* structure = parsed.structure.get();
     X509StorePtr ownStore;
     if (caStore == nullptr) {
         ownStore = makeVerificationStore();
@@ -160,25 +229,23 @@ SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const s
     if (!carriesReadableContent(*structure)) {
         throwIncompatible();
     }
-    if (CMS_is_detached(structure.get()) == 1) {
+    if (CMS_is_detached(structure) == 1) {
         throw e2eError::error_message("Invalid Signature Format");
     }
-    STACK_OF(CMS_SignerInfo)* signers = CMS_get0_SignerInfos(structure.get());
+    STACK_OF(CMS_SignerInfo)* signers = CMS_get0_SignerInfos(structure);
     const int signerCount = signers == nullptr ? 0 : sk_CMS_SignerInfo_num(signers);
-    const BioPtr stream = contentStream(*structure, signerCount);
+    const BioPtr stream = contentStream(parsed, buffer, signerCount);
     if (!stream) {
         throwIncompatible();
     }
-    // The DER is no longer needed once parsed; its storage, at least as large as the content inside
-    // it, receives the content, so the document is never copied a second time.
-    readContent(stream.get(), buffer);
+    takeContent(stream.get(), parsed, buffer);
 
-    const CertificateStackPtr certificates(CMS_get1_certs(structure.get()));
+    const CertificateStackPtr certificates(CMS_get1_certs(structure));
     const CertificateStackPtr storeCertificates(X509_STORE_get1_all_certs(caStore));
     const std::vector<X509*> candidates = candidateCertificates(certificates.get(), storeCertificates.get());
     const RevocationRequest request{revocation, crlPath, revocationCheck, caStore};
-    const SignerInputs inputs{stream.get(), CMS_get0_eContentType(structure.get()), candidates,
-                              certificates.get(), request};
+    const SignerInputs inputs{stream.get(), CMS_get0_eContentType(structure), candidates, certificates.get(),
+                              request};
     std::vector<SignerJudgement> judgements;
     for (int i = 0; i < signerCount; ++i) {
         judgements.push_back(judgeSigner(sk_CMS_SignerInfo_value(signers, i), inputs));

@@ -3,6 +3,7 @@
 #include <openssl/pem.h>
 
 #include "platform/file_io.h"
+#include "platform/utf8_path.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -45,10 +46,10 @@ void addCertificatesOfFile(X509_STORE* store, const std::string& path) {
 // chains are built.
 void addCertificateDirectory(X509_STORE* store, const char* directory) {
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        if (isHashedName(entry->path().filename().string())) {
-            addCertificatesOfFile(store, entry->path().string());
+    for (std::filesystem::directory_iterator entry(platform::utf8Path(directory), error), end;
+         !error && entry != end; entry.increment(error)) {
+        if (isHashedName(platform::utf8String(entry->path().filename()))) {
+            addCertificatesOfFile(store, platform::utf8String(entry->path()));
         }
     }
 }

@@ -12,9 +12,11 @@
 #include "platform/local_time.h"
 #include "platform/path_conventions.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <limits>
 
 namespace {
@@ -38,14 +40,25 @@ std::string directoryPart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(0, slash + 1);
 }
 
-// The counter file holds one signed decimal number; a missing file or anything unreadable counts 0.
+// The counter file holds one signed decimal number, white space before it allowed; a missing file
+// or anything unreadable counts 0.
 std::int64_t readCounter(const std::string& path) {
-    std::ifstream in(path);
-    std::int64_t count = 0;
-    if (!(in >> count)) {
+    const FileDescriptor file(platform::openRegularFile(path));
+    std::array<char, 64> text{};
+    const std::int64_t length = file.isOpen() ? platform::readSome(file.get(), text.data(), text.size()) : -1;
+    if (length <= 0) {
         return 0;
     }
-    return count;
+    const char* begin = text.data();
+    const char* end = begin + length;
+    const auto isDigit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    const char* number =
+        std::find_if_not(begin, end, [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; });
+    if (end - number > 1 && *number == '+' && isDigit(number[1])) {
+        ++number;
+    }
+    std::int64_t count = 0;
+    return std::from_chars(number, end, count).ec == std::errc() ? count : 0;
 }
 
 // Replaced whole, so that a job never reads a counter that another is writing.

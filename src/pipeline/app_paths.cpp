@@ -4,6 +4,7 @@
 #include "platform/file_access.h"
 #include "platform/path_conventions.h"
 #include "platform/user_directories.h"
+#include "platform/utf8_path.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,9 +27,9 @@ std::string environment(const char* name) {
 // as root and could write there.
 bool isSystemProgramDirectory(const std::string& directory, const std::string& installedProgramDirectory) {
     std::error_code ignored;
-    const auto canonical = std::filesystem::weakly_canonical(directory, ignored);
+    const auto canonical = std::filesystem::weakly_canonical(platform::utf8Path(directory), ignored);
     const auto isDirectory = [&](const std::string& system) {
-        return canonical == std::filesystem::weakly_canonical(system, ignored);
+        return canonical == std::filesystem::weakly_canonical(platform::utf8Path(system), ignored);
     };
     if (isDirectory(installedProgramDirectory)) {
         return true;

@@ -11,6 +11,8 @@ struct PlatformWords {
     // The --store option's help, two lines.
     const char* storeOption1;
     const char* storeOption2;
+    // The environment variable naming the store; empty where the store is the user's own.
+    const char* storeVariable;
     const char* appDataFallback;
     const char* exampleOutput;
     const char* exampleCrl;

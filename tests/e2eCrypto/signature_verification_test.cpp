@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
                                           .bySubjectKeyIdentifier = true};
                    },
                    true, signerName},
+        // indefinite lengths and the content in pieces, which only the library's own reading takes apart
+        SignerCase{"Streamed", [] { return SignOptions{.streamed = true}; }, true, signerName},
         SignerCase{"ContentTypeAttributeNamesAnotherType",
                    [] { return SignOptions{.contentTypeAttribute = "1.2.840.113549.1.7.2"}; }, false,
                    signerName}),

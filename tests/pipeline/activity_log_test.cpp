@@ -1,6 +1,7 @@
 #include "pipeline/activity_log.h"
 
 #include "platform/path_conventions.h"
+#include "platform/utf8_path.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
 
@@ -157,6 +158,17 @@ TEST(ActivityLogSpillPath, InsertsTheCounterBeforeTheExtension) {
     EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log1.txt"));
     dir.write("successcounter.txt", "-5");
     EXPECT_EQ(log.SpillPath(), dir.file("Reader-Log-4.txt"));
+}
+
+TEST(ActivityLogSpillPath, CountsOnInAFolderNamedBeyondASCII) {
+    TempDir dir;
+    const std::string folder = "Zo\xc3\xab M\xc3\xbcller/";
+    std::filesystem::create_directory(platform::utf8Path(dir.file(folder)));
+    dir.write(folder + "successcounter.txt", "6");
+    ScriptedJobUi ui;
+    ActivityLog log(dir.file(folder + "Reader-Log.txt"), ui);
+    EXPECT_EQ(log.SpillPath(), dir.file(folder + "Reader-Log7.txt"));
+    EXPECT_EQ(dir.read(folder + "successcounter.txt"), "7");
 }
 
 // Jobs spilling at the same time: one record per spill file, and a counter that counts them all.

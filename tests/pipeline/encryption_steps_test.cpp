@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
 
 const std::string plain = "for the recipient only\n";
@@ -35,15 +33,14 @@ TEST_P(ValidityTest, WarnsAndStillDecrypts) {
     const ValidityCase& c = GetParam();
     JobHarness harness;
     testdoc::CertificateSpec spec;
-    spec.subject = "/CN=Dated Recipient";
+    // A name of its own per case: a store shared by the cases keeps each certificate apart.
+    spec.subject = std::string("/CN=Dated Recipient ") + c.name;
     spec.serial = 7;
     spec.keyIndex = 2;
     spec.notBeforeOffset = c.notBeforeOffset;
     spec.notAfterOffset = c.notAfterOffset;
     const testdoc::Identity recipient = testdoc::makeIdentity(spec);
-    ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
-    NssTestStore store(harness.settings.keyStoreDirectory);
-    store.importPkcs12(testdoc::pkcs12(recipient));
+    harness.makeStore(recipient);
     const std::string input =
         harness.write("doc.qsig", testdoc::asymmetricLayer(plain, recipient.certificate.get()));
 
@@ -109,14 +106,19 @@ TEST(CertificateStep, ACancelledStorePasswordFailsTheFile) {
 
 TEST(CertificateStep, ARecipientMissingFromTheStoreIsReportedByName) {
     JobHarness harness;
-    ::mkdir(harness.settings.keyStoreDirectory.c_str(), 0700);
-    NssTestStore emptyStore(harness.settings.keyStoreDirectory);
-    const std::string input = harness.write("doc.qsig", wrapLayers("K", plain));
+    harness.makeStore();
+    testdoc::CertificateSpec absentSpec;
+    absentSpec.subject = "/O=Acme Ltd/CN=Absent Recipient";
+    absentSpec.serial = 11;
+    absentSpec.keyIndex = 3;
+    const testdoc::Identity absent = testdoc::makeIdentity(absentSpec);
+    const std::string input =
+        harness.write("doc.qsig", testdoc::asymmetricLayer(plain, absent.certificate.get()));
 
     harness.runSingle(input, harness.path("doc.txt"));
 
     EXPECT_EQ(harness.ui.messages().back(),
-              (ShownMessage{"Decryption Certificate of \"Test Recipient\" not found!", IconKind::Error,
+              (ShownMessage{"Decryption Certificate of \"Absent Recipient\" not found!", IconKind::Error,
                             Buttons::Ok}));
 }
 

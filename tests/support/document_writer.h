@@ -109,6 +109,9 @@ struct SignOptions {
     // Made by the CMS code with the signer named by subject key identifier (its certificate needs one);
     // only detached, includeSignerCertificate, leadingCertificates and digest apply then.
     bool bySubjectKeyIdentifier = false;
+    // Made by the CMS code as a streaming writer writes it: indefinite lengths, the content in pieces of
+    // a constructed OCTET STRING; the same options apply as for bySubjectKeyIdentifier.
+    bool streamed = false;
 };
 // The DER of a signedData over content. An Ed25519 signer signs its attributes itself, as newer
 // tools do: the library's own signing code cannot make such a signature.

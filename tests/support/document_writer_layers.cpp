@@ -140,17 +140,24 @@ std::string certificatesInStackOrder(std::string der, STACK_OF(X509) * certifica
 
 std::string cmsSignedDataDer(std::string_view content, const Identity& signer, const SignOptions& options) {
     BioPtr data = readOnlyBio(content);
+    const unsigned int streamed = options.streamed ? CMS_STREAM : 0;
     CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr,
-                        CMS_PARTIAL | CMS_BINARY | (options.detached ? CMS_DETACHED : 0)));
+                        CMS_PARTIAL | CMS_BINARY | streamed | (options.detached ? CMS_DETACHED : 0)));
     require(cms != nullptr, "CMS_sign");
     for (const X509* leading : options.leadingCertificates) {
         require(CMS_add1_cert(cms.get(), const_cast<X509*>(leading)) == 1, "CMS_add1_cert");
     }
-    const unsigned int flags =
-        CMS_USE_KEYID | CMS_BINARY | CMS_NOSMIMECAP | (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
+    const unsigned int flags = (options.bySubjectKeyIdentifier ? CMS_USE_KEYID : 0) | CMS_BINARY |
+                               CMS_NOSMIMECAP | (options.includeSignerCertificate ? 0 : CMS_NOCERTS);
     require(CMS_add1_signer(cms.get(), signer.certificate.get(), signer.key,
                             options.digest != nullptr ? options.digest : EVP_sha1(), flags) != nullptr,
             "CMS_add1_signer");
+    if (options.streamed) {
+        const BioPtr out = detail::memoryBio();
+        require(i2d_CMS_bio_stream(out.get(), cms.get(), data.get(), CMS_BINARY | CMS_STREAM) == 1,
+                "i2d_CMS_bio_stream");
+        return detail::bioContents(out.get());
+    }
     require(CMS_final(cms.get(), data.get(), nullptr, CMS_BINARY) == 1, "CMS_final");
     const CertificateStackPtr certificates(CMS_get1_certs(cms.get()));
     return certificatesInStackOrder(detail::toDer(cms.get(), i2d_CMS_ContentInfo), certificates.get());
@@ -211,7 +218,7 @@ void nameContentType(PKCS7_SIGNER_INFO* info, const std::string& oid) {
 } // namespace
 
 std::string signedDataDer(std::string_view content, const Identity& signer, const SignOptions& options) {
-    if (options.bySubjectKeyIdentifier) {
+    if (options.bySubjectKeyIdentifier || options.streamed) {
         return cmsSignedDataDer(content, signer, options);
     }
     const EVP_MD* digest = options.digest != nullptr ? options.digest : EVP_sha1();

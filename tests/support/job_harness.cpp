@@ -1,7 +1,6 @@
 #include "support/job_harness.h"
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -15,9 +14,9 @@ std::string pairOf(const std::string& input, const std::string& output) {
 }
 
 JobHarness::JobHarness(const std::filesystem::path& base) : dir(base) {
-    const std::string appDirectory = dir.file("app");
-    ::mkdir(appDirectory.c_str(), 0700);
-    settings.appPaths = AppPaths{appDirectory + "/"};
+    const std::filesystem::path appDirectory = dir.file("app");
+    std::filesystem::create_directory(appDirectory);
+    settings.appPaths = AppPaths{(appDirectory / "").string()};
     settings.keyStoreDirectory = dir.file("nssdb");
     settings.logClock = [] {
         std::tm when{};
@@ -32,8 +31,8 @@ JobHarness::JobHarness(const std::filesystem::path& base) : dir(base) {
 }
 
 bool JobHarness::exists(const std::string& name) const {
-    struct stat status {};
-    return ::stat(path(name).c_str(), &status) == 0;
+    std::error_code unreadable;
+    return std::filesystem::exists(path(name), unreadable);
 }
 
 JobReport JobHarness::run(const FormValues& values) {
@@ -62,13 +61,6 @@ JobReport JobHarness::runBatch(const std::vector<std::string>& inputs,
         values.output += output + ";";
     }
     return run(values);
-}
-
-NssTestStore& JobHarness::makeStore(const std::string& password) {
-    ::mkdir(settings.keyStoreDirectory.c_str(), 0700);
-    store = std::make_unique<NssTestStore>(settings.keyStoreDirectory, password);
-    store->importPkcs12(testdoc::pkcs12(testRecipient()));
-    return *store;
 }
 
 const testdoc::Identity& testSigner() {
@@ -128,6 +120,10 @@ std::vector<LogRecord> JobHarness::log() const {
     std::vector<LogRecord> records;
     std::ifstream in(settings.appPaths.logPath(), std::ios::binary);
     for (std::string line; std::getline(in, line);) {
+        // Records end as text lines do on the system: CR LF on Windows.
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
         if (line.empty()) {
             continue;
         }

@@ -5,11 +5,9 @@
 #include "pipeline/job_driver.h"
 #include "support/document_writer.h"
 #include "support/fake_job_form.h"
-#include "support/nss_test_store.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
 
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -22,6 +20,10 @@ struct LogRecord {
     bool operator==(const LogRecord&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const LogRecord& record);
+
+// The signer and the recipient of every test document (made once per test program).
+const testdoc::Identity& testSigner();
+const testdoc::Identity& testRecipient();
 
 class JobHarness {
 public:
@@ -49,14 +51,13 @@ public:
     std::vector<LogRecord> log() const;
     std::string markerPath() const { return settings.appPaths.keyNoticeMarkerPath(); }
 
-    // The job's certificate store, holding the test recipient's certificate and key.
-    NssTestStore& makeStore(const std::string& password = "");
-    std::unique_ptr<NssTestStore> store;
+    // The job's certificate store, holding the certificate and key of holder (by default the test
+    // recipient), protected by password where the store has one of its own. On Linux a database in
+    // the job's directory; on Windows the user's personal store, the tests running as a throw-away
+    // Wine user.
+    void makeStore(const std::string& password = "") { makeStore(testRecipient(), password); }
+    void makeStore(const testdoc::Identity& holder, const std::string& password = "");
 };
-
-// The signer and the recipient of every test document (made once per test program).
-const testdoc::Identity& testSigner();
-const testdoc::Identity& testRecipient();
 
 // content wrapped in layers given outermost first: 'S' signed by testSigner(), 'P' pass-phrase,
 // 'K' certificate-encrypted to testRecipient(). The n-th 'P' from the outside takes layerPassPhrase(n).

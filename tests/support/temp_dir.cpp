@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include "platform/utf8_path.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,7 +17,7 @@ TempDir::TempDir(const std::filesystem::path& base) {
         std::error_code error;
         if (std::filesystem::create_directory(candidate, error)) {
             std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
-            path_ = candidate.string();
+            path_ = platform::utf8String(candidate);
         }
     }
     if (path_.empty()) {
@@ -26,20 +28,22 @@ TempDir::TempDir(const std::filesystem::path& base) {
 TempDir::~TempDir() {
     std::error_code ignored;
     // Give back write permission first, so read-only test directories can be removed.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(platform::utf8Path(path_), ignored)) {
         std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
     }
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(platform::utf8Path(path_), ignored);
 }
 
+// In the system's own separators (the job refuses a path that mixes them), and UTF-8 throughout.
 std::string TempDir::file(const std::string& name) const {
-    return path_ + "/" + name;
+    return platform::utf8String((platform::utf8Path(path_) / platform::utf8Path(name)).make_preferred());
 }
 
 std::string TempDir::write(const std::string& name, const std::string& bytes) const {
     const std::string target = file(name);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::utf8Path(target), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + target);
@@ -48,6 +52,6 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
 }
 
 std::string TempDir::read(const std::string& name) const {
-    std::ifstream in(file(name), std::ios::binary);
+    std::ifstream in(platform::utf8Path(file(name)), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -12,7 +12,7 @@ public:
     ~TempDir();
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name
+    // path() + "/" + name, in the system's separators
     std::string file(const std::string& name) const;
     // Writes bytes to path() + "/" + name and returns that path.
     std::string write(const std::string& name, const std::string& bytes) const;

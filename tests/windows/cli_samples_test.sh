@@ -75,7 +75,7 @@ help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r')
 for part in 'certmgr.msc → Personal), key marked exportable' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
     grep -qF -- "$part" <<<"$help" || fail "--help does not say \"$part\""
 done
-if grep -q nssdb <<<"$help"; then fail "--help speaks of the NSS database"; fi
+if grep -qE "nssdb|QUILLBOX_STORE" <<<"$help"; then fail "--help speaks of the NSS database"; fi
 
 # A usage error, and the layers as inspect sees them.
 wine "$cli" open </dev/null >/dev/null 2>&1
