@@ -26,7 +26,6 @@ constexpr std::int64_t spillThreshold = 102400;
 class AppendFile {
 public:
     explicit AppendFile(const std::string& path) : file_(platform::openForAppend(path)) {}
-    bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
     std::int64_t size() const { return file_.isOpen() ? platform::fileSize(file_.get()) : -1; }
     bool append(const std::string& text) const { return file_.isOpen() && writeAll(file_.get(), text); }
