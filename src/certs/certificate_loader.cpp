@@ -114,8 +114,8 @@ std::string readEverything(BIO* channel) {
             bytes.resize(held + netscapeReadStep);
             const int got = BIO_read(channel, bytes.data() + held, static_cast<int>(netscapeReadStep));
             if (got < 0) {
-                throw errorDef::error_message("Error reading Netscape type Certificate\nto check against CRL",
-                                              10001);
+                throw errorDef::error_message(
+                    "Error reading Netscape type Certificate\nto check against CRL");
             }
             bytes.resize(held + static_cast<std::size_t>(got));
             if (got == 0) {
@@ -123,7 +123,7 @@ std::string readEverything(BIO* channel) {
             }
         }
     } catch (const std::bad_alloc&) {
-        throw errorDef::Fatal("System low in memory", 5000);
+        throw errorDef::Fatal("System low in memory");
     }
 }
 

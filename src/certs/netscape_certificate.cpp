@@ -7,12 +7,11 @@
 
 namespace {
 
-constexpr int unreadable = 10001;
 constexpr std::string_view expectedHeader = "certificate";
 
 [[noreturn]] void throwBadHeader() {
     throw errorDef::error_message(
-        "Error reading ASN1 header in Netscape type Certificate\nto check agains CRL", unreadable);
+        "Error reading ASN1 header in Netscape type Certificate\nto check agains CRL");
 }
 
 struct Element {
@@ -63,8 +62,7 @@ X509Ptr decodeNetscapeCertificate(std::string_view bytes) {
     X509Ptr certificate(d2i_X509(nullptr, &cursor, sequenceEnd - cursor));
     // A definite-length SEQUENCE must end with the certificate.
     if (!certificate || (!sequence.indefinite && cursor != sequenceEnd)) {
-        throw errorDef::error_message("Error loading Netscape type certificate\nto check against CRL",
-                                      unreadable);
+        throw errorDef::error_message("Error loading Netscape type certificate\nto check against CRL");
     }
     return certificate;
 }

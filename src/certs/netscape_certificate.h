@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-// Throws errorDef::error_message (code 10001) with the header message when the bytes are not a
+// Throws errorDef::error_message with the header message when the bytes are not a
 // SEQUENCE opening with an acceptable header, and with the loading message when the certificate
 // after the header does not decode or does not end the SEQUENCE.
 X509Ptr decodeNetscapeCertificate(std::string_view bytes);

@@ -1,14 +1,14 @@
 #pragma once
 // A subcommand of quillbox-cli.
 #include "command_declaration.h"
+#include "e2eCrypto/error_records.h"
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 // A wrong command line: reported on stderr, exit status 2.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+struct UsageError : ErrorRecord {
+    explicit UsageError(std::string text) : ErrorRecord(std::move(text)) {}
 };
 
 // Writes the usage problem and the hint to --help on stderr; returns the usage exit status.

@@ -128,7 +128,9 @@ StandardStreams standardStreams(const OpenOptions& options) {
     }
     if (namesStream(options.outputs)) {
         streams.outputPath = standardStream;
-        streams.writeOutput = platform::writeStandardOutput;
+        streams.writeOutput = [](std::string_view bytes) {
+            return static_cast<bool>(platform::writeStandardOutput(bytes));
+        };
     }
     return streams;
 }

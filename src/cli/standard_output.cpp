@@ -4,14 +4,13 @@
 
 #include "platform/standard_streams.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
-void StandardOutput::keep(bool written) {
-    if (!written && error_ == 0) {
-        error_ = errno != 0 ? errno : EIO;
+void StandardOutput::keep(SystemResult written) {
+    if (error_ == 0) {
+        error_ = written.error();
     }
 }
 

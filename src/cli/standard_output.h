@@ -1,6 +1,8 @@
 #pragma once
 // What quillbox-cli writes on standard output, keeping the first failure, so that a full disk or a
 // closed pipe ends the command as an error instead of a success.
+#include "platform/system_result.h"
+
 #include <string>
 #include <string_view>
 
@@ -14,7 +16,7 @@ public:
     int finish(int status) const;
 
 private:
-    void keep(bool written);
+    void keep(SystemResult written);
 
     int error_ = 0; // errno of the first failed write
 };

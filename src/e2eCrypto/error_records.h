@@ -1,30 +1,30 @@
 #pragma once
-// The four records that the crypto, certificate and store code throw. Each is a type of its own, so a
-// handler for one never catches another; a handler that treats them alike catches their base.
+// The errors this program throws to report a failure in words. The four records of the crypto,
+// certificate and store code are each a type of their own, so a handler for one never catches
+// another; a handler that treats them alike catches their base.
+#include <exception>
 #include <string>
 #include <utility>
 
-// What every record carries: the text shown to the person, and a code that only the certificate
-// loader sets and no handler reads.
-struct ErrorRecord {
+// What every error carries: the text shown to the person.
+struct ErrorRecord : std::exception {
     std::string message;
-    int code = 0;
+
+    const char* what() const noexcept override { return message.c_str(); }
 
 protected:
-    explicit ErrorRecord(std::string text, int errorCode = 0) : message(std::move(text)), code(errorCode) {}
+    explicit ErrorRecord(std::string text) : message(std::move(text)) {}
 };
 
 namespace errorDef {
 
 struct error_message : ErrorRecord {
     explicit error_message(std::string text) : ErrorRecord(std::move(text)) {}
-    error_message(std::string text, int errorCode) : ErrorRecord(std::move(text), errorCode) {}
 };
 
 class Fatal : public ErrorRecord {
 public:
     explicit Fatal(std::string text) : ErrorRecord(std::move(text)) {}
-    Fatal(std::string text, int errorCode) : ErrorRecord(std::move(text), errorCode) {}
 };
 
 class Warning : public ErrorRecord {

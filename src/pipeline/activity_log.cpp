@@ -26,14 +26,9 @@ constexpr std::int64_t spillThreshold = 102400;
 class AppendFile {
 public:
     explicit AppendFile(const std::string& path) : file_(platform::openForAppend(path)) {}
-    bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
     std::int64_t size() const { return file_.isOpen() ? platform::fileSize(file_.get()) : -1; }
-    void append(const std::string& text) const {
-        if (file_.isOpen()) {
-            writeAll(file_.get(), text);
-        }
-    }
+    bool append(const std::string& text) const { return file_.isOpen() && writeAll(file_.get(), text); }
 
 private:
     FileDescriptor file_;
@@ -90,6 +85,7 @@ ActivityLog::ActivityLog(std::string logPath, JobUi& ui, Clock clock)
       clock_(std::move(clock)) {}
 
 std::string ActivityLog::KindName(int kind) {
+    // The log format names every code, though a job writes only those of logkind.
     static const std::array<const char*, 17> names = {
         "ERROR",
         "SYMETRIC ENCRYPTION",
@@ -115,12 +111,12 @@ std::string ActivityLog::KindName(int kind) {
     return names[static_cast<std::size_t>(kind)];
 }
 
-std::string ActivityLog::FormatDate(const std::tm& when) {
+std::string ActivityLog::formatDate(const std::tm& when) {
     return std::to_string(when.tm_mday) + "/" + std::to_string(when.tm_mon + 1) + "/" +
            std::to_string(when.tm_year + 1900);
 }
 
-std::string ActivityLog::FormatTime(const std::tm& when) {
+std::string ActivityLog::formatTime(const std::tm& when) {
     return std::to_string(when.tm_hour) + ":" + std::to_string(when.tm_min) + ":" +
            std::to_string(when.tm_sec);
 }
@@ -142,11 +138,27 @@ std::string ActivityLog::SpillPath() {
     return path;
 }
 
-void ActivityLog::Write(int kind, const std::string& message, const std::string& files) {
+LogWrite ActivityLog::Write(int kind, const std::string& message, const std::string& files) {
     try {
-        append(kind, message, files);
+        return append(kind, message, files);
     } catch (...) {
-        // A record that cannot be written is lost; the job goes on.
+        return LogWrite::Lost;
+    }
+}
+
+void showLogFailure(JobUi& ui, LogWrite result) {
+    switch (result) {
+    case LogWrite::NotCreated:
+        ui.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
+                       Buttons::Ok);
+        break;
+    case LogWrite::ReadOnly:
+        ui.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
+        break;
+    case LogWrite::Written:
+    case LogWrite::Lost:
+        // A record lost after the checks costs the record alone, without a word.
+        break;
     }
 }
 
@@ -156,26 +168,22 @@ bool ActivityLog::createLog() {
     return created == SaveStatus::Saved || created == SaveStatus::Exists;
 }
 
-void ActivityLog::append(int kind, const std::string& message, const std::string& files) {
+LogWrite ActivityLog::append(int kind, const std::string& message, const std::string& files) {
     if (!platform::exists(logPath_) && !createLog()) {
-        ui_.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
-                        Buttons::Ok);
-        return;
+        return LogWrite::NotCreated;
     }
     if (isReadOnlyFile(logPath_)) {
-        ui_.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
-        return;
+        return LogWrite::ReadOnly;
     }
     const std::tm when = clock_();
-    const std::string record = FormatDate(when) + "\t" + FormatTime(when) + "\t" + KindName(kind) + "\t" +
+    const std::string record = formatDate(when) + "\t" + formatTime(when) + "\t" + KindName(kind) + "\t" +
                                escapedField(message) + "\t" + escapedField(files) + platform::textLineEnd();
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {
-            base.append(record);
-            return;
+            return base.append(record) ? LogWrite::Written : LogWrite::Lost;
         }
     }
     const AppendFile spill(SpillPath());
-    spill.append(record);
+    return spill.append(record) ? LogWrite::Written : LogWrite::Lost;
 }

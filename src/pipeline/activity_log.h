@@ -1,11 +1,19 @@
 #pragma once
 // The job's activity log: one tab-separated record per completed or failed document, spilling into
-// numbered files once the base log has grown past 100 KiB. It never throws and never stops a job.
+// numbered files once the base log has grown past 100 KiB. It never throws and never stops a job: it
+// tells its caller how a record fared, and the caller decides what the person is told.
 #include <ctime>
 #include <functional>
 #include <string>
 
 class JobUi;
+
+enum class LogWrite {
+    Written,
+    NotCreated, // the log was missing and could not be created
+    ReadOnly,   // the log has no write permission
+    Lost,       // the log or its spill file could not be opened or written
+};
 
 class ActivityLog {
 public:
@@ -13,26 +21,30 @@ public:
     using Clock = std::function<std::tm()>;
     static std::tm localNow();
 
+    // ui is told what creating the log has to say (a full disk, removed leftovers of ended saves).
     ActivityLog(std::string logPath, JobUi& ui, Clock clock = localNow);
 
-    void Write(int kind, const std::string& message, const std::string& files);
+    [[nodiscard]] LogWrite Write(int kind, const std::string& message, const std::string& files);
     static std::string KindName(int kind);
     // Advances the spill counter and returns the spill file's path.
     std::string SpillPath();
 
     // The first two fields of a record: "d/m/yyyy" and "h:m:s" without leading zeros.
-    static std::string FormatDate(const std::tm& when);
-    static std::string FormatTime(const std::tm& when);
+    static std::string formatDate(const std::tm& when);
+    static std::string formatTime(const std::tm& when);
 
 private:
     bool createLog();
-    void append(int kind, const std::string& message, const std::string& files);
+    LogWrite append(int kind, const std::string& message, const std::string& files);
 
     std::string logPath_;
     std::string counterPath_;
     JobUi& ui_;
     Clock clock_;
 };
+
+// Tells the person about a record the log could not take, as the job goes on.
+void showLogFailure(JobUi& ui, LogWrite result);
 
 // Kind codes the pipeline writes.
 namespace logkind {

@@ -10,6 +10,22 @@ struct CompletionRecord {
     bool operator==(const CompletionRecord&) const = default;
 };
 
-// layerTally: the layers removed in the first pass (2 signed, 4 per encryption layer);
-// furtherPasses: whether layers were still armoured after that pass.
-CompletionRecord completionRecord(int layerTally, JobMode mode, bool furtherPasses);
+// The layers the first pass over a document removed; they choose the completion text.
+struct FirstPassLayers {
+    bool passPhrase = false;
+    bool certificate = false;
+    bool signedLayer = false;
+};
+
+// The completion a document earns, named after what its first pass removed.
+enum class Completion {
+    DecryptedAndVerified, // one encryption layer and the signed layer
+    Decrypted,            // one encryption layer alone
+    Verified,             // the signed layer alone
+    Processed,            // both encryption layers, with or without the signed layer; or nothing
+};
+
+Completion completionOf(FirstPassLayers removed);
+
+// furtherPasses: whether layers were still armoured after the first pass.
+CompletionRecord completionRecord(Completion completion, JobMode mode, bool furtherPasses);

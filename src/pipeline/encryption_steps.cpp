@@ -5,6 +5,7 @@
 #include "certs/transient_pass_phrase.h"
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/decryption.h"
+#include "e2eCrypto/envelope_format.h"
 #include "pipeline/certificate_layer.h"
 #include "pipeline/certificate_layer_facts.h"
 #include "pipeline/job_key_store.h"
@@ -16,11 +17,6 @@
 #include <ctime>
 
 namespace {
-
-void layerRemoved(LayerJob& layer, const std::string& content, EnvelopeKind& kind, EnvelopeKind removed) {
-    layer.report.layersRemoved.push_back(removed);
-    kind = classifyEnvelope(content);
-}
 
 void warnAboutValidity(LayerJob& layer, const std::string& certificateText) {
     // The check has a library object of its own, made for this layer. It only warns: the key is
@@ -36,7 +32,7 @@ void warnAboutValidity(LayerJob& layer, const std::string& certificateText) {
 
 } // namespace
 
-StepEnd removePassPhraseLayer(LayerJob& layer, std::string& content, EnvelopeKind& kind) {
+StepEnd removePassPhraseLayer(LayerJob& layer, std::string& content) {
     const SymmetricLayer fields = splitSymmetricLayer(content);
     PassPhraseAnswer answer = PromptPassPhrase(layer, fields.checkField);
     if (answer.end != StepEnd::Removed) {
@@ -49,11 +45,10 @@ StepEnd removePassPhraseLayer(LayerJob& layer, std::string& content, EnvelopeKin
         layer.tools.decryptDataWithin(content, content, answer.passPhrase, SecretString(), PassPhraseMode,
                                       supportedKeyFormat);
     }
-    layerRemoved(layer, content, kind, EnvelopeKind::Symmetric);
     return StepEnd::Removed;
 }
 
-StepEnd removeCertificateLayer(LayerJob& layer, std::string& content, EnvelopeKind& kind) {
+void removeCertificateLayer(LayerJob& layer, std::string& content) {
     const CertificateLayer fields = splitCertificateLayer(content);
     const std::string& certificateText = fields.certificateText;
 
@@ -70,6 +65,4 @@ StepEnd removeCertificateLayer(LayerJob& layer, std::string& content, EnvelopeKi
         layer.tools.decryptDataWithin(content, fields.innerText, pem, transientPassPhrase, PrivateKeyMode,
                                       supportedKeyFormat, decodeBase64(certificateText));
     }
-    layerRemoved(layer, content, kind, EnvelopeKind::Asymmetric);
-    return StepEnd::Removed;
 }

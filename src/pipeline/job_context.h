@@ -23,4 +23,8 @@ struct JobContext {
     JobMode mode;
     CurrentPair pair;
     const StandardStreams* streams = nullptr; // null: every path is a file
+
+    // Records what became of the current pair; a log that cannot take the record is the person's to
+    // know, and the job goes on.
+    void logOutcome(int kind, const std::string& message);
 };

@@ -76,8 +76,7 @@ private:
                     "This file is tampered [OR] Not of a valid signed/encrypted format [OR] "
                     "Corrupted. Cannot proceed with Verify/Decrypt Operation";
                 ui_.showMessage(text, IconKind::Error);
-                log_.Write(logkind::error, "Invalid Signature/Encryption format of the input file",
-                           job.pair.files());
+                job.logOutcome(logkind::error, "Invalid Signature/Encryption format of the input file");
                 report.fail(text);
                 resetFormAfterFailure(form_, {});
                 return FileEnd::JobEnded;
@@ -140,7 +139,7 @@ private:
             return FileEnd::Skipped;
         }
         const std::string text = "Bad signature/encryption format of input file";
-        log_.Write(logkind::error, text, job.pair.files());
+        job.logOutcome(logkind::error, text);
         report.fail(text);
         resetFormAfterJob(form_);
         return FileEnd::JobEnded;
@@ -178,11 +177,11 @@ private:
         } catch (const errorDef::Fatal& error) {
             report.fail(error.message);
             if (job.mode == JobMode::SingleFile) {
-                log_.Write(logkind::error, error.message, job.pair.files());
+                job.logOutcome(logkind::error, error.message);
                 ui_.showMessage(error.message, IconKind::RedAlert);
             } else {
                 ui_.showMessage(error.message, IconKind::RedAlert);
-                log_.Write(logkind::error, error.message, job.pair.files());
+                job.logOutcome(logkind::error, error.message);
             }
             ui_.terminateApplication(fatalExitStatus);
             return FileEnd::JobEnded;
@@ -201,7 +200,7 @@ private:
     // for another try.
     FileEnd reportStopped(JobContext& job, FileReport& report) {
         const std::string text = "Processing cancelled";
-        log_.Write(logkind::error, text, job.pair.files());
+        job.logOutcome(logkind::error, text);
         report.status = FileStatus::Cancelled;
         report.outcome = text;
         ui_.showMessage(text, IconKind::Information);
@@ -210,7 +209,7 @@ private:
 
     FileEnd reportError(JobContext& job, FileReport& report, const std::string& message) {
         ui_.showMessage(message, IconKind::Error);
-        log_.Write(logkind::error, message, job.pair.files());
+        job.logOutcome(logkind::error, message);
         report.fail(message);
         const bool batch = job.mode == JobMode::Batch;
         resetFormAfterFailure(form_, {.enableOutput = batch, .emptyCrlPath = !batch});

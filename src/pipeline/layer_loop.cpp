@@ -9,13 +9,10 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/save_result.h"
 
+#include <array>
 #include <utility>
 
 namespace {
-
-constexpr int passPhraseTally = 4;
-constexpr int certificateTally = 4;
-constexpr int signedTally = 2;
 
 // The verdict is shown, never thrown: a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
@@ -25,41 +22,37 @@ void removeSignedLayer(LayerJob& layer, std::string& content) {
     SignedContent signedContent =
         layer.tools.verifySignature(std::move(content), DigestSelector::Sha1, layer.crlChoice, layer.crlPath);
     layer.job.ui.showSignatureResult(signedContent.verdict);
-    layer.report.layersRemoved.push_back(EnvelopeKind::Pkcs7);
     layer.report.verdicts.push_back(std::move(signedContent.verdict));
     content = std::move(signedContent.content);
 }
 
+// A step that has no answer to wait for: it removes its layer or throws.
+template <void (*removeLayer)(LayerJob&, std::string&)>
+StepEnd alwaysRemoves(LayerJob& layer, std::string& content) {
+    removeLayer(layer, content);
+    return StepEnd::Removed;
+}
+
+struct LayerStep {
+    EnvelopeKind kind;
+    const char* furtherPassNotice;
+    StepEnd (*remove)(LayerJob&, std::string&);
+    bool FirstPassLayers::*removedInFirstPass;
+};
+
+// A pass runs the steps in this order, each when the content is of its kind at its turn.
+const std::array<LayerStep, 3> layerSteps{{
+    {EnvelopeKind::Symmetric, "Continuing with further Decryption", removePassPhraseLayer,
+     &FirstPassLayers::passPhrase},
+    {EnvelopeKind::Asymmetric, "Continuing with further Decryption", alwaysRemoves<removeCertificateLayer>,
+     &FirstPassLayers::certificate},
+    {EnvelopeKind::Pkcs7, "Continuing to Verify next Signature", alwaysRemoves<removeSignedLayer>,
+     &FirstPassLayers::signedLayer},
+}};
+
 FileEnd stepEnded(StepEnd end) {
     return end == StepEnd::SkipFile ? FileEnd::Skipped : FileEnd::JobEnded;
 }
-
-} // namespace
-
-FileEnd ReportEmptyContent(LayerJob& layer) {
-    JobContext& job = layer.job;
-    const bool single = job.mode == JobMode::SingleFile;
-    const std::string files = job.pair.files();
-    if (single && !layer.firstPass) {
-        const std::string text = "File does not have any data";
-        job.log.Write(logkind::error, "Processed file does not contain data", files);
-        job.ui.showMessage(text, IconKind::Error);
-        layer.report.fail(text);
-    } else {
-        const std::string text =
-            layer.firstPass ? "File does not contain data" : "File does not have any data";
-        job.ui.showMessage(text, layer.firstPass ? IconKind::Warning : IconKind::Error);
-        job.log.Write(logkind::error,
-                      single ? "Content after decryption/verification is empty"
-                             : "Verified file does not have any data",
-                      files);
-        layer.report.fail(text);
-    }
-    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && !layer.firstPass});
-    return FileEnd::JobEnded;
-}
-
-namespace {
 
 // A declined overwrite skips the file in a batch; a single-file job ends with its boxes emptied.
 FileEnd declined(LayerJob& layer) {
@@ -71,8 +64,9 @@ FileEnd declined(LayerJob& layer) {
     return FileEnd::JobEnded;
 }
 
-FileEnd save(LayerJob& layer, const std::string& content, int tally, bool furtherPasses) {
-    switch (SaveResult(layer.job, content, tally, furtherPasses)) {
+FileEnd save(LayerJob& layer, const std::string& content, Completion completion) {
+    const bool furtherPasses = !layer.firstPass;
+    switch (SaveResult(layer.job, content, completion, furtherPasses)) {
     case SaveOutcome::Declined:
         return declined(layer);
     case SaveOutcome::Failed:
@@ -82,63 +76,62 @@ FileEnd save(LayerJob& layer, const std::string& content, int tally, bool furthe
         break;
     }
     layer.report.status = FileStatus::Saved;
-    layer.report.outcome = completionRecord(tally, layer.job.mode, furtherPasses).text;
+    layer.report.outcome = completionRecord(completion, layer.job.mode, furtherPasses).text;
     return FileEnd::Completed;
 }
 
 } // namespace
 
-FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind) {
-    layer.firstPass = true;
-    int tally = 0;
-    if (kind == EnvelopeKind::Symmetric) {
-        tally = passPhraseTally;
-        if (StepEnd end = removePassPhraseLayer(layer, content, kind); end != StepEnd::Removed) {
-            return stepEnded(end);
-        }
+FileEnd reportEmptyContent(LayerJob& layer) {
+    JobContext& job = layer.job;
+    const bool single = job.mode == JobMode::SingleFile;
+    if (single && !layer.firstPass) {
+        const std::string text = "File does not have any data";
+        job.logOutcome(logkind::error, "Processed file does not contain data");
+        job.ui.showMessage(text, IconKind::Error);
+        layer.report.fail(text);
+    } else {
+        const std::string text =
+            layer.firstPass ? "File does not contain data" : "File does not have any data";
+        job.ui.showMessage(text, layer.firstPass ? IconKind::Warning : IconKind::Error);
+        job.logOutcome(logkind::error, single ? "Content after decryption/verification is empty"
+                                              : "Verified file does not have any data");
+        layer.report.fail(text);
     }
-    if (kind == EnvelopeKind::Asymmetric) {
-        tally += certificateTally;
-        removeCertificateLayer(layer, content, kind);
-    }
-    if (kind == EnvelopeKind::Pkcs7) {
-        tally += signedTally;
-        removeSignedLayer(layer, content);
-    }
-    if (content.empty()) {
-        return ReportEmptyContent(layer);
-    }
-    kind = classifyEnvelope(content);
-    if (kind == EnvelopeKind::Unrecognised) {
-        return save(layer, content, tally, false);
-    }
+    resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && !layer.firstPass});
+    return FileEnd::JobEnded;
+}
 
-    layer.firstPass = false;
-    while (kind != EnvelopeKind::Unrecognised) {
-        if (kind == EnvelopeKind::Symmetric) {
-            layer.job.ui.showMessage("Continuing with further Decryption", IconKind::Information);
-            const StepEnd end = removePassPhraseLayer(layer, content, kind);
+FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind) {
+    FirstPassLayers firstPassRemoved;
+    for (layer.firstPass = true;; layer.firstPass = false) {
+        for (const LayerStep& step : layerSteps) {
+            if (kind != step.kind) {
+                continue;
+            }
+            if (!layer.firstPass) {
+                layer.job.ui.showMessage(step.furtherPassNotice, IconKind::Information);
+            }
+            const StepEnd end = step.remove(layer, content);
             if (end == StepEnd::KeepLayer) {
-                // What it holds stays unknown: only the pass-phrase layer itself is known to be left.
-                layer.report.layersLeft.push_back(EnvelopeKind::Symmetric);
-                break;
+                // What it holds stays unknown: only the layer itself is known to be left.
+                layer.report.layersLeft.push_back(kind);
+                return save(layer, content, completionOf(firstPassRemoved));
             }
             if (end != StepEnd::Removed) {
                 return stepEnded(end);
             }
+            layer.report.layersRemoved.push_back(kind);
+            if (layer.firstPass) {
+                firstPassRemoved.*step.removedInFirstPass = true;
+            }
+            if (content.empty()) {
+                return reportEmptyContent(layer);
+            }
+            kind = classifyEnvelope(content);
         }
-        if (kind == EnvelopeKind::Asymmetric) {
-            layer.job.ui.showMessage("Continuing with further Decryption", IconKind::Information);
-            removeCertificateLayer(layer, content, kind);
+        if (kind == EnvelopeKind::Unrecognised) {
+            return save(layer, content, completionOf(firstPassRemoved));
         }
-        if (kind == EnvelopeKind::Pkcs7) {
-            layer.job.ui.showMessage("Continuing to Verify next Signature", IconKind::Information);
-            removeSignedLayer(layer, content);
-        }
-        if (content.empty()) {
-            return ReportEmptyContent(layer);
-        }
-        kind = classifyEnvelope(content);
     }
-    return save(layer, content, tally, true);
 }

@@ -11,11 +11,11 @@ enum class FileEnd {
     JobEnded,  // the job or the batch ends; already reported
 };
 
-// The first pass removes at most one layer of each kind, in the order pass-phrase, certificate,
-// signed, and counts them in the layer tally; further passes remove whatever is left, one layer at
-// a time, each after its notice. kind is the classification of content.
+// Every pass runs the removal steps in the order pass-phrase, certificate, signed, each when the
+// content is of its kind at its turn; the first pass chooses the completion text, and the steps of
+// further passes each come after a notice. kind is the classification of content.
 FileEnd UnwrapLayers(LayerJob& layer, std::string content, EnvelopeKind kind);
 
 // A pass that left no content ends the job (or the batch); the wording depends on the job mode and
 // on whether it was the first pass.
-FileEnd ReportEmptyContent(LayerJob& layer);
+FileEnd reportEmptyContent(LayerJob& layer);

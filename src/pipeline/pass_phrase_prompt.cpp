@@ -31,13 +31,13 @@ StepEnd blankAnswer(LayerJob& layer) {
     JobContext& job = layer.job;
     if (job.mode == JobMode::Batch) {
         const std::string text = "Password to decrypt is blank";
-        job.log.Write(logkind::error, text, job.pair.files());
+        job.logOutcome(logkind::error, text);
         layer.report.fail(text);
         resetFormAfterFailure(job.form, {.enableOutput = true, .showValues = false});
         return StepEnd::EndJob;
     }
     const std::string text = "Blank password given to decrypt";
-    job.log.Write(logkind::error, text, job.pair.files());
+    job.logOutcome(logkind::error, text);
     layer.report.fail(text);
     if (layer.firstPass) {
         resetFormAfterFailure(job.form, {});

@@ -34,27 +34,33 @@ bool endsWithCrl(const std::string& path) {
 // What a failing rule does to its box besides showing the message.
 enum class Reset { None, Empty, ResetText };
 
-struct Failure {
-    std::string message;
+struct BoxEffect {
     Reset reset = Reset::None;
-    bool refresh = false;
+    bool showValues = false; // after the reset, the form shows its values again
     bool focus = false;
 };
+
+constexpr BoxEffect untouched{};
+constexpr BoxEffect focused{.focus = true};
+constexpr BoxEffect emptied{.reset = Reset::Empty, .focus = true};
+constexpr BoxEffect emptiedAndShown{.reset = Reset::Empty, .showValues = true, .focus = true};
+constexpr BoxEffect resetText{.reset = Reset::ResetText, .focus = true};
+constexpr BoxEffect resetTextAndShown{.reset = Reset::ResetText, .showValues = true, .focus = true};
 
 class RuleRunner {
 public:
     RuleRunner(JobForm& form, JobUi& ui, const PathStyle& style) : form_(form), ui_(ui), style_(style) {}
 
-    // Shows the failure and applies its effects to box; always false, so callers can return it.
-    bool fail(FormBox box, const Failure& failure) const {
-        ui_.showMessage(failure.message, IconKind::Warning, Buttons::Ok);
-        if (failure.reset != Reset::None) {
-            form_.setBoxText(box, failure.reset == Reset::Empty ? std::string() : style_.resetText);
-            if (failure.refresh) {
+    // Shows message and applies effect to box; always false, so callers can return it.
+    bool fail(FormBox box, const std::string& message, BoxEffect effect = untouched) const {
+        ui_.showMessage(message, IconKind::Warning, Buttons::Ok);
+        if (effect.reset != Reset::None) {
+            form_.setBoxText(box, effect.reset == Reset::Empty ? std::string() : style_.resetText);
+            if (effect.showValues) {
                 form_.showValues();
             }
         }
-        if (failure.focus) {
+        if (effect.focus) {
             form_.focusBox(box);
         }
         return false;
@@ -63,35 +69,33 @@ public:
     bool checkInput(const std::string& input, const FileAccess& access) const {
         const char sep = style_.separator;
         if (hasCharacter(input, style_.refused)) {
-            return fail(
-                FormBox::Input,
-                {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
-                 Reset::Empty, true, true});
+            return fail(FormBox::Input,
+                        style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                        emptiedAndShown);
         }
         if (hasSpecialCharacter(input)) {
             return fail(FormBox::Input,
-                        {"Invalid input file path! Special characters not allowed in the file name",
-                         Reset::Empty, true, true});
+                        "Invalid input file path! Special characters not allowed in the file name",
+                        emptiedAndShown);
         }
         if (!hasCharacter(input, sep)) {
-            return fail(
-                FormBox::Input,
-                {style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
-                 Reset::ResetText, true, true});
+            return fail(FormBox::Input,
+                        style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
+                        resetTextAndShown);
         }
         if (fileNamePart(input, sep).empty()) {
-            return fail(FormBox::Input, {"Invalid input! Please provide a file", Reset::None, false, true});
+            return fail(FormBox::Input, "Invalid input! Please provide a file", focused);
         }
         const std::string directory = directoryPart(input, sep);
         if (!access.readable(directory)) {
             return fail(FormBox::Input,
-                        {"Input directory " + directory + " does not exist or does not have read permissions",
-                         Reset::ResetText, false, true});
+                        "Input directory " + directory + " does not exist or does not have read permissions",
+                        resetText);
         }
         if (!access.readable(input)) {
             return fail(FormBox::Input,
-                        {"Input file " + input + " does not exist or does not have read permissions set",
-                         Reset::ResetText, false, true});
+                        "Input file " + input + " does not exist or does not have read permissions set",
+                        resetText);
         }
         return true;
     }
@@ -99,32 +103,32 @@ public:
     bool checkOutput(const std::string& output, const FileAccess& access) const {
         const char sep = style_.separator;
         if (output.empty()) {
-            return fail(FormBox::Output, {"Invalid output path! Please provide complete path"});
+            return fail(FormBox::Output, "Invalid output path! Please provide complete path");
         }
         if (hasCharacter(output, style_.refused)) {
             return fail(FormBox::Output,
-                        {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
-                         Reset::Empty, true, true});
+                        style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                        emptiedAndShown);
         }
         if (hasSpecialCharacter(output)) {
             return fail(FormBox::Output,
-                        {"Invalid output file path! Special characters not allowed inthe file name",
-                         Reset::Empty, true, true});
+                        "Invalid output file path! Special characters not allowed inthe file name",
+                        emptiedAndShown);
         }
         if (!hasCharacter(output, sep)) {
             return fail(FormBox::Output,
-                        {style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
-                         Reset::ResetText, true, true});
+                        style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
+                        resetTextAndShown);
         }
         if (fileNamePart(output, sep).empty()) {
-            return fail(FormBox::Output,
-                        {"Invalid file name! Please provide a file name", Reset::None, false, true});
+            return fail(FormBox::Output, "Invalid file name! Please provide a file name", focused);
         }
         const std::string directory = directoryPart(output, sep);
         if (!access.writable(directory)) {
-            return fail(FormBox::Output, {"Output directory " + directory +
-                                              " does not exist or does not have write permissions",
-                                          Reset::ResetText, false, true});
+            return fail(FormBox::Output,
+                        "Output directory " + directory +
+                            " does not exist or does not have write permissions",
+                        resetText);
         }
         return true;
     }
@@ -132,36 +136,34 @@ public:
     bool checkCrl(const std::string& crl, const FileAccess& access) const {
         const char sep = style_.separator;
         if (crl.empty()) {
-            return fail(FormBox::CrlPath, {"Please provide path to CRL file!"});
+            return fail(FormBox::CrlPath, "Please provide path to CRL file!");
         }
         if (hasSpecialCharacter(crl)) {
             return fail(FormBox::CrlPath,
-                        {"Invalid CRL file path! Special characters not allowed inthe file name",
-                         Reset::Empty, true, true});
+                        "Invalid CRL file path! Special characters not allowed inthe file name",
+                        emptiedAndShown);
         }
         if (hasCharacter(crl, style_.refused)) {
             return fail(FormBox::CrlPath,
-                        {style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
-                         Reset::Empty, true, true});
+                        style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
+                        emptiedAndShown);
         }
         if (!endsWithCrl(crl)) {
-            return fail(FormBox::CrlPath,
-                        {"CRL path accepts only files with \".crl\" extension", Reset::Empty, true, true});
+            return fail(FormBox::CrlPath, "CRL path accepts only files with \".crl\" extension",
+                        emptiedAndShown);
         }
         if (!hasCharacter(crl, sep)) {
-            return fail(FormBox::CrlPath,
-                        {"Cannot give relative path to crl file", Reset::Empty, true, true});
+            return fail(FormBox::CrlPath, "Cannot give relative path to crl file", emptiedAndShown);
         }
         const std::string directory = directoryPart(crl, sep);
         if (!access.readable(directory)) {
             return fail(FormBox::CrlPath,
-                        {"CRL directory " + directory + " does not exist or does not have read permissions",
-                         Reset::Empty, false, true});
+                        "CRL directory " + directory + " does not exist or does not have read permissions",
+                        emptied);
         }
         if (!access.readable(crl)) {
             return fail(FormBox::CrlPath,
-                        {"CRL file " + crl + " does not exist or does not have read permissions set",
-                         Reset::Empty, false, true});
+                        "CRL file " + crl + " does not exist or does not have read permissions set", emptied);
         }
         return true;
     }
@@ -190,7 +192,7 @@ std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form
                                          const StandardStreams* streams) {
     const RuleRunner rules(form, ui, style);
     if (values.input.empty() && values.inputs.empty()) {
-        rules.fail(FormBox::Input, {"Invalid input path! Please provide complete path"});
+        rules.fail(FormBox::Input, "Invalid input path! Please provide complete path");
         return std::nullopt;
     }
     JobPaths paths;

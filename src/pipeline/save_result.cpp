@@ -1,7 +1,6 @@
 #include "pipeline/save_result.h"
 
 #include "pipeline/activity_log.h"
-#include "pipeline/completion_text.h"
 #include "pipeline/form_reset.h"
 #include "pipeline/job_ui.h"
 #include "pipeline/standard_streams.h"
@@ -15,17 +14,17 @@ SaveOutcome reportSaveFailure(JobContext& job, bool furtherPasses) {
     job.ui.showMessage("Could not save file. Check file properties of the file being overwritten.",
                        IconKind::Error, Buttons::Ok);
     const bool single = job.mode == JobMode::SingleFile;
-    job.log.Write(logkind::error, single ? "Failed to save to output file" : "Could not save to output file",
-                  job.pair.files());
+    job.logOutcome(logkind::error,
+                   single ? "Failed to save to output file" : "Could not save to output file");
     resetFormAfterFailure(job.form, {.enableOutput = !single, .emptyCrlPath = single && furtherPasses});
     return SaveOutcome::Failed;
 }
 
-SaveOutcome reportCompletion(JobContext& job, int layerTally, bool furtherPasses) {
-    const CompletionRecord completion = completionRecord(layerTally, job.mode, furtherPasses);
-    job.log.Write(completion.kind, completion.text, job.pair.files());
+SaveOutcome reportCompletion(JobContext& job, Completion completion, bool furtherPasses) {
+    const CompletionRecord record = completionRecord(completion, job.mode, furtherPasses);
+    job.logOutcome(record.kind, record.text);
     if (job.mode == JobMode::SingleFile) {
-        job.ui.showMessage(completion.text, IconKind::Success, Buttons::Ok);
+        job.ui.showMessage(record.text, IconKind::Success, Buttons::Ok);
     }
     return SaveOutcome::Saved;
 }
@@ -49,10 +48,10 @@ bool overwriteConfirmed(JobContext& job) {
 
 } // namespace
 
-SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses) {
+SaveOutcome SaveResult(JobContext& job, std::string_view content, Completion completion, bool furtherPasses) {
     const std::string& output = job.pair.output;
     if (job.streams != nullptr && job.streams->isOutput(output)) {
-        return job.streams->writeOutput(content) ? reportCompletion(job, layerTally, furtherPasses)
+        return job.streams->writeOutput(content) ? reportCompletion(job, completion, furtherPasses)
                                                  : reportSaveFailure(job, furtherPasses);
     }
     const bool exists = platform::exists(output);
@@ -66,6 +65,6 @@ SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally
         }
         status = writeContent(job, content, ExistingFile::Replace);
     }
-    return status == SaveStatus::Saved ? reportCompletion(job, layerTally, furtherPasses)
+    return status == SaveStatus::Saved ? reportCompletion(job, completion, furtherPasses)
                                        : reportSaveFailure(job, furtherPasses);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Saving the plain content of a document and reporting its completion.
+#include "pipeline/completion_text.h"
 #include "pipeline/job_context.h"
 #include "platform/output_file.h"
 
@@ -21,4 +22,4 @@ enum class SaveOutcome {
 // Asks before overwriting, also when the output appears while it is written, writes, and reports the
 // completion (log record, and in a single-file job the message) or the failure (message, log record,
 // boxes).
-SaveOutcome SaveResult(JobContext& job, std::string_view content, int layerTally, bool furtherPasses);
+SaveOutcome SaveResult(JobContext& job, std::string_view content, Completion completion, bool furtherPasses);

@@ -15,22 +15,19 @@ bool FileDescriptor::close() {
     return closed;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
+SystemResult writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::int64_t written =
             platform::writeSome(fd, bytes.data() + done, std::min(bytes.size() - done, workBlockSize));
         if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return false;
+            // Nothing written without an error is a device that takes no more.
+            return SystemResult::failed(written < 0 ? errno : EIO);
         }
         done += static_cast<std::size_t>(written);
         if (!WorkPass::advanced(static_cast<std::uint64_t>(written))) {
-            errno = ECANCELED;
-            return false;
+            return SystemResult::failed(ECANCELED);
         }
     }
-    return true;
+    return SystemResult::done();
 }

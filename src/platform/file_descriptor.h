@@ -1,5 +1,7 @@
 #pragma once
 // An owned file descriptor, and writing that survives partial writes and interruptions.
+#include "platform/system_result.h"
+
 #include <string_view>
 #include <utility>
 
@@ -27,6 +29,6 @@ private:
     int fd_;
 };
 
-// Writes every byte, resuming after partial writes and interrupted calls. On failure returns false
-// with errno telling why; during a job's pass it writes in blocks and stops (ECANCELED) when asked to.
-bool writeAll(int fd, std::string_view bytes);
+// Writes every byte, resuming after partial writes and interrupted calls. During a job's pass it writes
+// in blocks and stops (ECANCELED) when asked to.
+SystemResult writeAll(int fd, std::string_view bytes);

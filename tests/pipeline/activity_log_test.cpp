@@ -45,7 +45,8 @@ protected:
 };
 
 TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
-    log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt");
+    EXPECT_EQ(log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt"),
+              LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt"),
               "\n" + fixedStamp +
                   "VERIFICATION\tVerification complete and File Saved\t/in/a.qsig -> /out/a.txt" + eol);
@@ -54,20 +55,22 @@ TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
 }
 
 TEST_F(ActivityLogTest, RecordsAreAppendedInOrder) {
-    log.Write(0, "first", "a -> b");
-    log.Write(14, "second", "c -> d");
+    EXPECT_EQ(log.Write(0, "first", "a -> b"), LogWrite::Written);
+    EXPECT_EQ(log.Write(14, "second", "c -> d"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "ERROR\tfirst\ta -> b" + eol + fixedStamp +
                                               "DECRYPTION\tsecond\tc -> d" + eol);
 }
 
 TEST_F(ActivityLogTest, UnknownKindLeavesTheThirdFieldEmpty) {
-    log.Write(17, "m", "f");
-    log.Write(99, "m", "f");
+    EXPECT_EQ(log.Write(17, "m", "f"), LogWrite::Written);
+    EXPECT_EQ(log.Write(99, "m", "f"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "\tm\tf" + eol + fixedStamp + "\tm\tf" + eol);
 }
 
 TEST_F(ActivityLogTest, ControlCharactersInFieldsAreEscapedSoARecordStaysOneLine) {
-    log.Write(0, "Line one\nline two", "/tmp/x\n1/1/2004\t0:0:0\tDECRYPTION\tforged\r\x01\x7f\xc3\xa9.qsig");
+    EXPECT_EQ(log.Write(0, "Line one\nline two",
+                        "/tmp/x\n1/1/2004\t0:0:0\tDECRYPTION\tforged\r\x01\x7f\xc3\xa9.qsig"),
+              LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt"),
               "\n" + fixedStamp +
                   "ERROR\tLine one\\nline "
@@ -78,7 +81,7 @@ TEST_F(ActivityLogTest, ControlCharactersInFieldsAreEscapedSoARecordStaysOneLine
 // Where the backslash separates directories, Windows paths read as themselves; elsewhere it is
 // doubled, so that a name holding "\n" cannot pass for an escaped line break.
 TEST_F(ActivityLogTest, BackslashIsDoubledOnlyWhereItIsNotTheSeparator) {
-    log.Write(0, "m", "C:\\in\\new.qsig");
+    EXPECT_EQ(log.Write(0, "m", "C:\\in\\new.qsig"), LogWrite::Written);
     const std::string files =
         platform::directorySeparator() == '\\' ? "C:\\in\\new.qsig" : "C:\\\\in\\\\new.qsig";
     EXPECT_EQ(dir.read("Reader-Log.txt"), "\n" + fixedStamp + "ERROR\tm\t" + files + eol);
@@ -86,7 +89,7 @@ TEST_F(ActivityLogTest, BackslashIsDoubledOnlyWhereItIsNotTheSeparator) {
 
 TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
     baseLogOfSize(102400);
-    log.Write(0, "m", "f");
+    EXPECT_EQ(log.Write(0, "m", "f"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt").size(),
               102400 + fixedStamp.size() + std::string("ERROR\tm\tf" + eol).size());
     EXPECT_FALSE(exists("Reader-Log1.txt"));
@@ -95,7 +98,7 @@ TEST_F(ActivityLogTest, LogOfExactlyTheLimitStillTakesTheRecord) {
 
 TEST_F(ActivityLogTest, LogPastTheLimitSpillsIntoTheFirstNumberedFile) {
     baseLogOfSize(102401);
-    log.Write(0, "m", "f");
+    EXPECT_EQ(log.Write(0, "m", "f"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt").size(), 102401U);
     EXPECT_EQ(dir.read("Reader-Log1.txt"), fixedStamp + "ERROR\tm\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "1");
@@ -104,8 +107,8 @@ TEST_F(ActivityLogTest, LogPastTheLimitSpillsIntoTheFirstNumberedFile) {
 TEST_F(ActivityLogTest, EverySpilledRecordGetsAFileOfItsOwn) {
     baseLogOfSize(102401);
     dir.write("successcounter.txt", "1");
-    log.Write(0, "one", "f");
-    log.Write(0, "two", "f");
+    EXPECT_EQ(log.Write(0, "one", "f"), LogWrite::Written);
+    EXPECT_EQ(log.Write(0, "two", "f"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log2.txt"), fixedStamp + "ERROR\tone\tf" + eol);
     EXPECT_EQ(dir.read("Reader-Log3.txt"), fixedStamp + "ERROR\ttwo\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "3");
@@ -114,7 +117,7 @@ TEST_F(ActivityLogTest, EverySpilledRecordGetsAFileOfItsOwn) {
 TEST_F(ActivityLogTest, CounterOfMinusOneSendsTheRecordToTheBaseLog) {
     baseLogOfSize(102401);
     dir.write("successcounter.txt", "-1");
-    log.Write(0, "m", "f");
+    EXPECT_EQ(log.Write(0, "m", "f"), LogWrite::Written);
     EXPECT_EQ(dir.read("Reader-Log.txt"), std::string(102401, 'x') + fixedStamp + "ERROR\tm\tf" + eol);
     EXPECT_EQ(dir.read("successcounter.txt"), "-1");
 }
@@ -123,8 +126,11 @@ TEST_F(ActivityLogTest, ReadOnlyLogShowsItsMessageAndChangesNoFile) {
     const std::string path = dir.write("Reader-Log.txt", "\nold\n");
     // Judged by the permission bits: running as root, access(2) would call a 0444 file writable.
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    log.Write(0, "m", "f");
-    log.Write(0, "m", "f");
+    for (int record = 0; record < 2; ++record) {
+        const LogWrite result = log.Write(0, "m", "f");
+        EXPECT_EQ(result, LogWrite::ReadOnly);
+        showLogFailure(ui, result);
+    }
     EXPECT_EQ(dir.read("Reader-Log.txt"), "\nold\n");
     const ShownMessage expected{"Log file does not have write permissions", IconKind::Warning, Buttons::Ok};
     EXPECT_THAT(ui.messages(), ElementsAre(expected, expected));
@@ -133,7 +139,9 @@ TEST_F(ActivityLogTest, ReadOnlyLogShowsItsMessageAndChangesNoFile) {
 
 TEST_F(ActivityLogTest, LogThatCannotBeCreatedShowsItsMessage) {
     ActivityLog missing(dir.file("gone/Reader-Log.txt"), ui);
-    missing.Write(0, "m", "f");
+    const LogWrite result = missing.Write(0, "m", "f");
+    EXPECT_EQ(result, LogWrite::NotCreated);
+    showLogFailure(ui, result);
     EXPECT_THAT(ui.messages(),
                 ElementsAre(ShownMessage{"Could not write to log. Check accessibility and permissions",
                                          IconKind::Warning, Buttons::Ok}));
@@ -175,7 +183,7 @@ TEST(ActivityLogSpillPath, ConcurrentJobsNeverShareASpillFile) {
             ScriptedJobUi ui;
             ActivityLog log(dir.file("Reader-Log.txt"), ui);
             for (int record = 0; record < recordsEach; ++record) {
-                log.Write(0, "m", "f");
+                EXPECT_EQ(log.Write(0, "m", "f"), LogWrite::Written);
             }
         });
     }
@@ -225,8 +233,8 @@ TEST(ActivityLogStamp, DateAndTimeHaveNoLeadingZeros) {
         {at(2010, 10, 10, 0, 0, 0), "10/10/2010", "0:0:0"},
     };
     for (const auto& [when, date, time] : table) {
-        EXPECT_EQ(ActivityLog::FormatDate(when), date);
-        EXPECT_EQ(ActivityLog::FormatTime(when), time);
+        EXPECT_EQ(ActivityLog::formatDate(when), date);
+        EXPECT_EQ(ActivityLog::formatTime(when), time);
     }
 }
 

@@ -182,7 +182,7 @@ TEST_P(EmptyContentTest, EndsTheJobWithTheWordingOfItsPass) {
     LayerJob layer{job,    tools,      RevocationChoice::Skip, "", keyStore, harness.markerPath(),
                    report, c.firstPass};
 
-    EXPECT_EQ(ReportEmptyContent(layer), FileEnd::JobEnded);
+    EXPECT_EQ(reportEmptyContent(layer), FileEnd::JobEnded);
 
     EXPECT_EQ(harness.ui.messages(), std::vector<ShownMessage>{c.message});
     EXPECT_EQ(harness.log(), (std::vector<LogRecord>{{"ERROR", c.logText, "/in.qsig -> /out.txt"}}));

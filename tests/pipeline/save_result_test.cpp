@@ -66,7 +66,7 @@ protected:
 TEST_F(SaveResultTest, NewFileIsWrittenByteForByteAndReported) {
     const std::string content("plain\0text\r\n\xff", 13);
     JobContext single = job(JobMode::SingleFile);
-    EXPECT_EQ(SaveResult(single, content, 2, false), SaveOutcome::Saved);
+    EXPECT_EQ(SaveResult(single, content, Completion::Verified, false), SaveOutcome::Saved);
     EXPECT_EQ(out.read("a.txt"), content);
     EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{"Verification complete and File Saved",
                                                         IconKind::Success, Buttons::Ok}));
@@ -80,7 +80,7 @@ TEST_F(SaveResultTest, NewFileIsWrittenByteForByteAndReported) {
 
 TEST_F(SaveResultTest, BatchCompletionIsLoggedOnly) {
     JobContext batch = job(JobMode::Batch);
-    EXPECT_EQ(SaveResult(batch, "x", 6, false), SaveOutcome::Saved);
+    EXPECT_EQ(SaveResult(batch, "x", Completion::DecryptedAndVerified, false), SaveOutcome::Saved);
     EXPECT_THAT(ui.events, IsEmpty());
     EXPECT_THAT(
         logged(),
@@ -94,7 +94,7 @@ TEST_F(SaveResultTest, OverwriteYesReplacesTheWholeFileAndKeepsItsMode) {
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ui.answer(true);
     JobContext single = job(JobMode::SingleFile);
-    EXPECT_EQ(SaveResult(single, "new", 4, false), SaveOutcome::Saved);
+    EXPECT_EQ(SaveResult(single, "new", Completion::Decrypted, false), SaveOutcome::Saved);
     EXPECT_EQ(out.read("a.txt"), "new");
     EXPECT_EQ(permissionsOf(path), 0640U);
     EXPECT_THAT(
@@ -109,7 +109,7 @@ TEST_F(SaveResultTest, OverwriteNoIsDeclinedAndTouchesNothing) {
     out.write("a.txt", "old");
     ui.answer(false);
     JobContext single = job(JobMode::SingleFile);
-    EXPECT_EQ(SaveResult(single, "new", 2, false), SaveOutcome::Declined);
+    EXPECT_EQ(SaveResult(single, "new", Completion::Verified, false), SaveOutcome::Declined);
     EXPECT_EQ(out.read("a.txt"), "old");
     EXPECT_EQ(ui.messages().size(), 1U);
     EXPECT_FALSE(std::filesystem::exists(logDir.file("Reader-Log.txt")));
@@ -122,7 +122,7 @@ TEST_F(SaveResultTest, ReadOnlyOutputIsAskedAboutThenFailsInSingleFileJob) {
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     ui.answer(true);
     JobContext single = job(JobMode::SingleFile);
-    EXPECT_EQ(SaveResult(single, "new", 2, true), SaveOutcome::Failed);
+    EXPECT_EQ(SaveResult(single, "new", Completion::Verified, true), SaveOutcome::Failed);
     EXPECT_EQ(out.read("a.txt"), "old");
     EXPECT_THAT(ui.messageTexts(),
                 ElementsAre(path + " file already exists. Do you want to overwrite it?", saveFailed));
@@ -134,7 +134,7 @@ TEST_F(SaveResultTest, ReadOnlyOutputIsAskedAboutThenFailsInSingleFileJob) {
 
 TEST_F(SaveResultTest, FailureWithoutFurtherPassesKeepsTheCrlBox) {
     JobContext single = {ui, form, log, JobMode::SingleFile, {"/in/a.qsig", out.file("missing/a.txt")}};
-    EXPECT_EQ(SaveResult(single, "new", 2, false), SaveOutcome::Failed);
+    EXPECT_EQ(SaveResult(single, "new", Completion::Verified, false), SaveOutcome::Failed);
     EXPECT_THAT(form.effects,
                 ElementsAre("setBoxText(Input, \"\")", "setBoxText(Output, \"\")", "showValues()"));
     EXPECT_EQ(form.shown.crlPath, "/crl/list.crl");
@@ -142,7 +142,7 @@ TEST_F(SaveResultTest, FailureWithoutFurtherPassesKeepsTheCrlBox) {
 
 TEST_F(SaveResultTest, BatchFailureEnablesTheOutputBoxAndLogsItsOwnText) {
     JobContext batch = {ui, form, log, JobMode::Batch, {"/in/a.qsig", out.file("missing/a.txt")}};
-    EXPECT_EQ(SaveResult(batch, "new", 2, true), SaveOutcome::Failed);
+    EXPECT_EQ(SaveResult(batch, "new", Completion::Verified, true), SaveOutcome::Failed);
     EXPECT_THAT(ui.messages(), ElementsAre(ShownMessage{saveFailed, IconKind::Error, Buttons::Ok}));
     EXPECT_THAT(logged(), ElementsAre("ERROR\tCould not save to output file\t/in/a.qsig -> " +
                                       out.file("missing/a.txt")));
@@ -154,7 +154,7 @@ TEST_F(SaveResultTest, EmptyContentIsNotSaved) {
     out.write("a.txt", "old");
     ui.answer(true);
     JobContext single = job(JobMode::SingleFile);
-    EXPECT_EQ(SaveResult(single, "", 2, false), SaveOutcome::Failed);
+    EXPECT_EQ(SaveResult(single, "", Completion::Verified, false), SaveOutcome::Failed);
     EXPECT_THAT(ui.messageTexts(),
                 ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
                             "Insufficient hard disk space", saveFailed));
@@ -186,7 +186,7 @@ private:
 
 // Staged unnamed, staged under a hidden name, and written in place (a second name keeps the file).
 TEST_F(SaveResultTest, FullDiskLeavesTheOldFileWholeAndNoTemporaryFile) {
-    log.Write(0, "warm-up", "creates the log before the limit");
+    EXPECT_EQ(log.Write(0, "warm-up", "creates the log before the limit"), LogWrite::Written);
     const std::string old(100, 'o');
     for (const auto& [named, linked] :
          std::array{std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
@@ -200,7 +200,8 @@ TEST_F(SaveResultTest, FullDiskLeavesTheOldFileWholeAndNoTemporaryFile) {
         JobContext single = job(JobMode::SingleFile);
         {
             const FileSizeLimit limit(4096);
-            EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), 2, false), SaveOutcome::Failed);
+            EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), Completion::Verified, false),
+                      SaveOutcome::Failed);
         }
         EXPECT_THAT(ui.messageTexts(),
                     ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
@@ -269,7 +270,8 @@ TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
             ++ready;
             while (ready < 2) {
             }
-            switch (SaveResult(job, std::string(4096, static_cast<char>('0' + which)), 2, false)) {
+            switch (SaveResult(job, std::string(4096, static_cast<char>('0' + which)), Completion::Verified,
+                               false)) {
             case SaveOutcome::Saved:
                 outcomes[which] = "saved";
                 break;
@@ -291,7 +293,7 @@ TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
 }
 
 struct CompletionCase {
-    int tally;
+    FirstPassLayers removed;
     JobMode mode;
     bool furtherPasses;
     CompletionRecord expected;
@@ -301,7 +303,7 @@ class CompletionTextTest : public ::testing::TestWithParam<CompletionCase> {};
 
 TEST_P(CompletionTextTest, ColumnAndRow) {
     const CompletionCase& c = GetParam();
-    EXPECT_EQ(completionRecord(c.tally, c.mode, c.furtherPasses), c.expected);
+    EXPECT_EQ(completionRecord(completionOf(c.removed), c.mode, c.furtherPasses), c.expected);
 }
 
 constexpr JobMode single = JobMode::SingleFile;
@@ -310,23 +312,36 @@ constexpr JobMode batch = JobMode::Batch;
 INSTANTIATE_TEST_SUITE_P(
     EveryColumn, CompletionTextTest,
     ::testing::Values(
-        CompletionCase{6, single, false, {13, "Decryption/Verification complete and File Saved"}},
-        CompletionCase{6, single, true, {13, "Decryption/Verification complete and File Saved"}},
-        CompletionCase{6, batch, false, {13, "Decryption/Verification completed and File Saved"}},
-        CompletionCase{6, batch, true, {13, "Decryption/Verification complete and File saved"}},
-        CompletionCase{4, single, false, {14, "Decryption complete and File Saved"}},
-        CompletionCase{4, single, true, {14, "Decryption complete and File Saved"}},
-        CompletionCase{4, batch, false, {14, "Decryption complete and File Saved"}},
-        CompletionCase{4, batch, true, {14, "Decryption complete and File Saved"}},
-        CompletionCase{2, single, false, {15, "Verification complete and File Saved"}},
-        CompletionCase{2, single, true, {15, "Verification complete and File Saved"}},
-        CompletionCase{2, batch, false, {15, "Verification complete and File Saved"}},
-        CompletionCase{2, batch, true, {15, "Verification complete and File Saved"}},
-        CompletionCase{8, single, false, {13, "Processed and saved the file"}},
-        CompletionCase{10, single, true, {13, "Processed and Saved the file"}},
-        CompletionCase{0, single, true, {13, "Processed and Saved the file"}},
-        CompletionCase{8, batch, false, {13, "Processed the file"}},
-        CompletionCase{10, batch, true, {13, "Processed the file"}},
-        CompletionCase{0, batch, false, {13, "Processed the file"}}));
+        CompletionCase{{.certificate = true, .signedLayer = true},
+                       single,
+                       false,
+                       {13, "Decryption/Verification complete and File Saved"}},
+        CompletionCase{{.certificate = true, .signedLayer = true},
+                       single,
+                       true,
+                       {13, "Decryption/Verification complete and File Saved"}},
+        CompletionCase{{.passPhrase = true, .signedLayer = true},
+                       batch,
+                       false,
+                       {13, "Decryption/Verification completed and File Saved"}},
+        CompletionCase{{.passPhrase = true, .signedLayer = true},
+                       batch,
+                       true,
+                       {13, "Decryption/Verification complete and File saved"}},
+        CompletionCase{{.passPhrase = true}, single, false, {14, "Decryption complete and File Saved"}},
+        CompletionCase{{.passPhrase = true}, single, true, {14, "Decryption complete and File Saved"}},
+        CompletionCase{{.certificate = true}, batch, false, {14, "Decryption complete and File Saved"}},
+        CompletionCase{{.certificate = true}, batch, true, {14, "Decryption complete and File Saved"}},
+        CompletionCase{{.signedLayer = true}, single, false, {15, "Verification complete and File Saved"}},
+        CompletionCase{{.signedLayer = true}, single, true, {15, "Verification complete and File Saved"}},
+        CompletionCase{{.signedLayer = true}, batch, false, {15, "Verification complete and File Saved"}},
+        CompletionCase{{.signedLayer = true}, batch, true, {15, "Verification complete and File Saved"}},
+        CompletionCase{
+            {.passPhrase = true, .certificate = true}, single, false, {13, "Processed and saved the file"}},
+        CompletionCase{{true, true, true}, single, true, {13, "Processed and Saved the file"}},
+        CompletionCase{{}, single, true, {13, "Processed and Saved the file"}},
+        CompletionCase{{.passPhrase = true, .certificate = true}, batch, false, {13, "Processed the file"}},
+        CompletionCase{{true, true, true}, batch, true, {13, "Processed the file"}},
+        CompletionCase{{}, batch, false, {13, "Processed the file"}}));
 
 } // namespace

@@ -1,8 +1,5 @@
 #pragma once
-// The signals that end the program when someone asks it to stop (SIGTERM, SIGHUP, SIGINT), and a
-// guard that holds them back while something must not be cut in two.
-#include <pthread.h>
-
+// The signals that end the program when someone asks it to stop (SIGTERM, SIGHUP, SIGINT).
 #include <array>
 #include <csignal>
 
@@ -16,22 +13,3 @@ inline std::size_t endingSignalIndex(int signalNumber) {
     }
     return i;
 }
-
-// The ending signals wait, on this thread, while it lives.
-class EndingSignalsHeld {
-public:
-    EndingSignalsHeld() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signalNumber : endingSignals) {
-            sigaddset(&held, signalNumber);
-        }
-        ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-    }
-    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-    ~EndingSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-
-private:
-    sigset_t previous_{};
-};

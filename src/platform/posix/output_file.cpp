@@ -35,7 +35,10 @@ SaveStatus statusOfError(int error) {
 // Writes the whole content from the start of the file, cuts what lies beyond it, flushes to the
 // disk and compares the size that arrived with the size that was meant.
 SaveStatus fill(int fd, std::string_view bytes) {
-    if (!writeAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+    if (const SystemResult written = writeAll(fd, bytes); !written) {
+        return statusOfError(written.error());
+    }
+    if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
         return statusOfError(errno);
     }
     struct stat written {};
@@ -117,8 +120,8 @@ SaveStatus replaceFile(const std::string& target, std::string_view bytes, const 
         return writeInPlace(target, bytes);
     }
     StagedFile staged(directoryOf(target));
-    if (!staged.isOpen()) {
-        return refusedByDirectory(errno) ? writeInPlace(target, bytes) : SaveStatus::Failed;
+    if (const SystemResult opened = staged.opened(); !opened) {
+        return refusedByDirectory(opened.error()) ? writeInPlace(target, bytes) : SaveStatus::Failed;
     }
     // Tried while the file is empty: what cannot be kept sends the content into the old file itself.
     if (!kept.giveTo(staged.fd())) {
@@ -131,9 +134,9 @@ SaveStatus replaceFile(const std::string& target, std::string_view bytes, const 
     if (status != SaveStatus::Saved) {
         return status;
     }
-    if (!staged.renameOver(target)) {
+    if (const SystemResult renamed = staged.renameOver(target); !renamed) {
         // A sticky directory lets only a file's owner replace it.
-        return refusedByDirectory(errno) ? writeInPlace(target, bytes) : SaveStatus::Failed;
+        return refusedByDirectory(renamed.error()) ? writeInPlace(target, bytes) : SaveStatus::Failed;
     }
     // It worked on this very file a moment ago.
     return kept.giveTo(staged.fd()) ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
@@ -159,7 +162,7 @@ mode_t newFileMode() {
 
 SaveStatus createFile(const std::string& target, std::string_view bytes, ExistingFile existing) {
     StagedFile staged(directoryOf(target));
-    if (!staged.isOpen()) {
+    if (!staged.opened()) {
         return SaveStatus::Failed;
     }
     const SaveStatus status = fill(staged.fd(), bytes);
@@ -167,9 +170,11 @@ SaveStatus createFile(const std::string& target, std::string_view bytes, Existin
         return status;
     }
     // Keeping a file that appeared meanwhile takes a name that no other file holds.
-    const bool named = existing == ExistingFile::Keep ? staged.linkAs(target) : staged.renameOver(target);
+    const SystemResult named =
+        existing == ExistingFile::Keep ? staged.linkAs(target) : staged.renameOver(target);
     if (!named) {
-        return existing == ExistingFile::Keep && errno == EEXIST ? SaveStatus::Exists : SaveStatus::Failed;
+        return existing == ExistingFile::Keep && named.error() == EEXIST ? SaveStatus::Exists
+                                                                         : SaveStatus::Failed;
     }
     return ::fchmod(staged.fd(), newFileMode()) == 0 ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
 }

@@ -55,15 +55,20 @@ bool StagedFile::openUnnamed() {
         return false;
     }
     file_ = FileDescriptor(::open(directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, ownerOnly));
+    if (file_.isOpen()) {
+        return true;
+    }
+    openError_ = errno;
     // A file system without unnamed files says so in one of several ways; any other error is final.
-    return file_.isOpen() || !(errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL);
+    return !(openError_ == EOPNOTSUPP || openError_ == EISDIR || openError_ == EINVAL);
 }
 
 bool StagedFile::openNamed() {
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const std::string name = stagingNameIn(directory_);
         // Held before the file exists, so no signal can leave it behind.
-        if (!pending_.hold(name)) {
+        if (const SystemResult held = pending_.hold(name); !held) {
+            openError_ = held.error();
             return false;
         }
         file_ = FileDescriptor(
@@ -72,10 +77,9 @@ bool StagedFile::openNamed() {
             name_ = name;
             return true;
         }
-        const int error = errno;
+        openError_ = errno;
         pending_.release();
-        errno = error;
-        if (error != EEXIST) {
+        if (openError_ != EEXIST) {
             return false;
         }
     }
@@ -94,28 +98,28 @@ bool StagedFile::makePrivate() {
     return ::fchown(fd(), created_.st_uid, created_.st_gid) == 0 && ::fchmod(fd(), ownerOnly) == 0;
 }
 
-bool StagedFile::linkAs(const std::string& target) {
+SystemResult StagedFile::linkAs(const std::string& target) {
     if (name_.empty()) {
-        return ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(),
-                        AT_SYMLINK_FOLLOW) == 0;
+        return SystemResult::ofCall(
+            ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW));
     }
     const TerminationDeferred deferred;
-    if (::link(name_.c_str(), target.c_str()) != 0) {
-        return false;
+    const SystemResult linked = SystemResult::ofCall(::link(name_.c_str(), target.c_str()));
+    if (linked) {
+        ::unlink(name_.c_str());
+        forgetName();
     }
-    ::unlink(name_.c_str());
-    forgetName();
-    return true;
+    return linked;
 }
 
-bool StagedFile::renameOver(const std::string& target) {
+SystemResult StagedFile::renameOver(const std::string& target) {
     if (!name_.empty()) {
         const TerminationDeferred deferred;
-        if (::rename(name_.c_str(), target.c_str()) != 0) {
-            return false;
+        const SystemResult renamed = SystemResult::ofCall(::rename(name_.c_str(), target.c_str()));
+        if (renamed) {
+            forgetName();
         }
-        forgetName();
-        return true;
+        return renamed;
     }
     // rename(2) is the only call that replaces a name, so the file passes through a hidden name, while
     // it is still the running user's alone. Nothing but SIGKILL or a power loss can end the process in
@@ -123,27 +127,25 @@ bool StagedFile::renameOver(const std::string& target) {
     const std::string source = descriptorPath(fd());
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const std::string hidden = stagingNameIn(directory_);
-        if (!pending_.hold(hidden)) {
-            return false;
+        if (const SystemResult held = pending_.hold(hidden); !held) {
+            return held;
         }
         const TerminationDeferred deferred;
-        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            const int error = errno;
+        const SystemResult linked = SystemResult::ofCall(
+            ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW));
+        if (!linked) {
             pending_.release();
-            errno = error;
-            if (error == EEXIST) {
+            if (linked.error() == EEXIST) {
                 continue;
             }
-            return false;
+            return linked;
         }
-        const bool renamed = ::rename(hidden.c_str(), target.c_str()) == 0;
-        const int error = errno;
+        const SystemResult renamed = SystemResult::ofCall(::rename(hidden.c_str(), target.c_str()));
         if (!renamed) {
             ::unlink(hidden.c_str());
         }
         pending_.release();
-        errno = error;
         return renamed;
     }
-    return false;
+    return SystemResult::failed(EEXIST);
 }

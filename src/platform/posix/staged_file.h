@@ -12,24 +12,26 @@
 
 class StagedFile {
 public:
-    // Creates the file in directory (a path ending in '/'); isOpen() tells whether that worked, errno
-    // why not. The file may only be given a name in that directory. QUILLBOX_NAMED_STAGING in the
-    // environment makes it take a hidden name, as on a file system without unnamed files.
+    // Creates the file in directory (a path ending in '/'); opened() tells whether that worked. The
+    // file may only be given a name in that directory. QUILLBOX_NAMED_STAGING in the environment
+    // makes it take a hidden name, as on a file system without unnamed files.
     explicit StagedFile(std::string directory);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile();
 
-    bool isOpen() const { return file_.isOpen(); }
+    SystemResult opened() const {
+        return file_.isOpen() ? SystemResult::done() : SystemResult::failed(openError_);
+    }
     int fd() const { return file_.get(); }
 
     // Puts back the owner, group and mode the file was created with and drops any access list, after
     // other attributes were tried on it.
     bool makePrivate();
-    // Gives the file the name target unless a file has it (false, errno EEXIST).
-    bool linkAs(const std::string& target);
+    // Gives the file the name target unless a file has it (EEXIST).
+    SystemResult linkAs(const std::string& target);
     // Gives the file the name target in place of whatever has it.
-    bool renameOver(const std::string& target);
+    SystemResult renameOver(const std::string& target);
 
 private:
     bool openUnnamed();
@@ -38,6 +40,7 @@ private:
 
     std::string directory_;
     FileDescriptor file_;
+    int openError_ = 0; // why the file could not be created
     struct stat created_ {};
     std::string name_; // the hidden name, while the file has one
     PendingStagingName pending_;

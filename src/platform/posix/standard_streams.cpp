@@ -3,6 +3,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/posix/ending_signals.h"
 #include "platform/posix/interrupt_stop.h"
+#include "platform/posix/termination_cleanup.h"
 
 #include <unistd.h>
 
@@ -23,6 +24,8 @@ extern "C" void writeLastWordsAndEnd(int signalNumber) {
     if (interruptStopsWork(signalNumber)) {
         return; // the document ends with a record of its own
     }
+    // A record being written on another thread is finished first, so the last words follow it.
+    awaitDeferredTermination();
     const int slot = lastWordsSlot.exchange(-1);
     if (slot >= 0) {
         const std::string& words = lastWordsSlots[static_cast<std::size_t>(slot)];
@@ -51,14 +54,14 @@ int binaryStandardInput() {
     return STDIN_FILENO;
 }
 
-bool writeStandardOutput(std::string_view bytes) {
+SystemResult writeStandardOutput(std::string_view bytes) {
     return writeAll(STDOUT_FILENO, bytes);
 }
 
-bool writeStandardOutputRecord(std::string_view record, std::string lastWords) {
+SystemResult writeStandardOutputRecord(std::string_view record, std::string lastWords) {
     installHandler();
-    const EndingSignalsHeld held;
-    const bool written = writeAll(STDOUT_FILENO, record);
+    const TerminationDeferred deferred;
+    const SystemResult written = writeAll(STDOUT_FILENO, record);
     const int slot = lastWordsSlot.load() == 0 ? 1 : 0;
     lastWordsSlots[static_cast<std::size_t>(slot)] = std::move(lastWords);
     lastWordsSlot.store(lastWordsSlots[static_cast<std::size_t>(slot)].empty() ? -1 : slot);

@@ -40,10 +40,7 @@ sigset_t terminationSet() {
 }
 
 extern "C" void removePendingAndEnd(int signalNumber) {
-    const timespec pause{0, 1000000};
-    while (deferrals.load() > 0) {
-        ::nanosleep(&pause, nullptr);
-    }
+    awaitDeferredTermination();
     for (Place& place : places) {
         int expected = pending;
         if (place.state.compare_exchange_strong(expected, removing)) {
@@ -76,11 +73,10 @@ void removeStagingFilesOnTermination() {
     });
 }
 
-bool PendingStagingName::hold(const std::string& path) {
+SystemResult PendingStagingName::hold(const std::string& path) {
     release();
     if (path.size() >= PATH_MAX) {
-        errno = ENAMETOOLONG;
-        return false;
+        return SystemResult::failed(ENAMETOOLONG);
     }
     for (std::size_t i = 0; i < places.size(); ++i) {
         int expected = vacant;
@@ -88,11 +84,10 @@ bool PendingStagingName::hold(const std::string& path) {
             std::memcpy(places[i].path, path.c_str(), path.size() + 1);
             places[i].state.store(pending);
             place_ = static_cast<int>(i);
-            return true;
+            return SystemResult::done();
         }
     }
-    errno = EAGAIN;
-    return false;
+    return SystemResult::failed(EAGAIN);
 }
 
 void PendingStagingName::release() {
@@ -103,6 +98,13 @@ void PendingStagingName::release() {
     int expected = pending;
     places[static_cast<std::size_t>(place_)].state.compare_exchange_strong(expected, vacant);
     place_ = -1;
+}
+
+void awaitDeferredTermination() noexcept {
+    const timespec pause{0, 1000000};
+    while (deferrals.load() > 0) {
+        ::nanosleep(&pause, nullptr);
+    }
 }
 
 TerminationDeferred::TerminationDeferred() {

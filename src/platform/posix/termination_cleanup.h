@@ -1,6 +1,8 @@
 #pragma once
 // What the catchable termination signals do before the process ends: remove the staging files that
 // are still pending, and wait for a file that is being overwritten in place to be whole.
+#include "platform/system_result.h"
+
 #include <csignal>
 #include <string>
 
@@ -17,8 +19,8 @@ public:
     PendingStagingName& operator=(const PendingStagingName&) = delete;
     ~PendingStagingName() { release(); }
 
-    // Holds path in place of any name held before; false (errno set) when it cannot be held.
-    bool hold(const std::string& path);
+    // Holds path in place of any name held before.
+    SystemResult hold(const std::string& path);
     // From now on a signal leaves the name alone (it was renamed, or removed by its holder).
     void release();
 
@@ -27,7 +29,8 @@ private:
 };
 
 // For its lifetime the termination signals wait: blocked on this thread, and a handler that runs on
-// another thread waits until the object is gone. Only SIGKILL or a power loss can cut the work short.
+// another thread waits until the object is gone. Only SIGKILL or a power loss can cut the work short:
+// a save's rename, or a record written whole to standard output.
 class TerminationDeferred {
 public:
     TerminationDeferred();
@@ -38,3 +41,6 @@ public:
 private:
     sigset_t previous_{};
 };
+
+// For a termination signal's handler: returns once no TerminationDeferred is alive. Async-signal-safe.
+void awaitDeferredTermination() noexcept;

@@ -43,18 +43,18 @@ int binaryStandardInput() {
     return 0;
 }
 
-bool writeStandardOutput(std::string_view bytes) {
+SystemResult writeStandardOutput(std::string_view bytes) {
     return writeAll(binaryOutput(), bytes);
 }
 
-bool writeStandardOutputRecord(std::string_view record, std::string lastWords) {
+SystemResult writeStandardOutputRecord(std::string_view record, std::string lastWords) {
     if (!handlerInstalled) {
         for (const int signalNumber : endingSignals) {
             std::signal(signalNumber, writeLastWordsAndEnd);
         }
         handlerInstalled = true;
     }
-    const bool written = writeAll(binaryOutput(), record);
+    const SystemResult written = writeAll(binaryOutput(), record);
     const int slot = lastWordsSlot.load() == 0 ? 1 : 0;
     lastWordsSlots[static_cast<std::size_t>(slot)] = std::move(lastWords);
     lastWordsSlot.store(lastWordsSlots[static_cast<std::size_t>(slot)].empty() ? -1 : slot);
