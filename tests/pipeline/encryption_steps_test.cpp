@@ -107,11 +107,11 @@ TEST(CertificateStep, ACancelledStorePasswordFailsTheFile) {
 TEST(CertificateStep, ARecipientMissingFromTheStoreIsReportedByName) {
     JobHarness harness;
     harness.makeStore();
-    testdoc::CertificateOptions absentSpec;
-    absentSpec.subject = "/O=Acme Ltd/CN=Absent Recipient";
-    absentSpec.serial = 11;
-    absentSpec.keyIndex = 3;
-    const testdoc::Identity absent = testdoc::makeIdentity(absentSpec);
+    testdoc::CertificateOptions absentOptions;
+    absentOptions.subject = "/O=Acme Ltd/CN=Absent Recipient";
+    absentOptions.serial = 11;
+    absentOptions.keyIndex = 3;
+    const testdoc::Identity absent = testdoc::makeIdentity(absentOptions);
     const std::string input =
         harness.write("doc.qsig", testdoc::asymmetricLayer(plain, absent.certificate.get()));
 
