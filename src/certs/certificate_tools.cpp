@@ -46,10 +46,10 @@ SignedContent CertificateTools::verifySignature(std::string_view content, Digest
 }
 
 SignedContent CertificateTools::verifySignature(std::string&& content, DigestSelector digestSelector,
-                                                RevocationChoice revocation,
-                                                const std::string& crlPath) const {
+                                                RevocationChoice revocation, const std::string& crlPath,
+                                                ArmourForm form) const {
     return ::verifySignature(std::move(content), digestSelector, revocation, crlPath,
-                             checkRevocationWithCrlFile, caStore());
+                             checkRevocationWithCrlFile, caStore(), form);
 }
 
 X509Ptr CertificateTools::loadCertificate(const std::string& source, bool sourceIsFile) const {

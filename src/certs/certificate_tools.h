@@ -22,7 +22,8 @@ public:
                                   RevocationChoice revocation, const std::string& crlPath) const;
     // Decodes the layer in its own storage, which then receives the content (see ::verifySignature).
     SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
-                                  RevocationChoice revocation, const std::string& crlPath) const;
+                                  RevocationChoice revocation, const std::string& crlPath,
+                                  ArmourForm form = ArmourForm::Text) const;
     // recipientCertificateDer (mode 3): the layer's certificate, which picks the envelope's recipient.
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
                      const SecretString& keyPassword, int decryptMode, int keyFormat,
@@ -30,7 +31,8 @@ public:
     // The same in the storage of a layer the caller gives up (see ::decryptDataWithin).
     void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
                            const SecretString& keyPassword, int decryptMode, int keyFormat,
-                           std::string_view recipientCertificateDer = {}) const;
+                           std::string_view recipientCertificateDer = {},
+                           ArmourForm form = ArmourForm::Text) const;
     std::string hashPassPhrase(std::string_view passPhrase) const;
 
     // Tries DER, PEM, password-less PKCS#12, bare Base64 and the Netscape form, in that order.

@@ -10,8 +10,9 @@ void CertificateTools::decryptData(std::string_view input, std::string& output, 
 
 void CertificateTools::decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
                                          const SecretString& keyPassword, int decryptMode, int keyFormat,
-                                         std::string_view recipientCertificateDer) const {
-    ::decryptDataWithin(buffer, input, key, keyPassword, decryptMode, keyFormat, recipientCertificateDer);
+                                         std::string_view recipientCertificateDer, ArmourForm form) const {
+    ::decryptDataWithin(buffer, input, key, keyPassword, decryptMode, keyFormat, recipientCertificateDer,
+                        form);
 }
 
 std::string CertificateTools::hashPassPhrase(std::string_view passPhrase) const {

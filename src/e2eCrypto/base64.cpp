@@ -139,6 +139,8 @@ public:
         return written_;
     }
 
+    std::size_t written() const { return written_; }
+
 private:
     // A long text goes in blocks, between which the pass is told how far it came.
     bool feedInBlocks(std::string_view text, const WorkPass& pass) {
@@ -201,6 +203,24 @@ std::size_t decodedRoom(std::size_t textLength) {
 }
 
 } // namespace
+
+struct Base64Stream::State {
+    Decoder<true> decoder;
+    bool ended = false;
+};
+
+Base64Stream::Base64Stream(char* out) : state_(std::make_unique<State>(State{Decoder<true>(out)})) {}
+
+Base64Stream::~Base64Stream() = default;
+
+bool Base64Stream::feed(std::string_view piece) {
+    state_->ended = state_->ended || !state_->decoder.feed(piece);
+    return !state_->ended;
+}
+
+std::size_t Base64Stream::written() const {
+    return state_->decoder.written();
+}
 
 void chooseBase64Decoder(Base64Decoder decoder) {
     chosenDecoder.store(decoder, std::memory_order_relaxed);

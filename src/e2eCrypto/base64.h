@@ -1,5 +1,7 @@
 #pragma once
 // The document Base64 codec: RFC 4648 alphabet, 72-character lines ended by CR LF.
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,27 @@ void checkBase64(std::string_view first, std::string_view second = {});
 // buffer itself and cuts buffer to the decoded bytes: a large body is decoded without a second
 // buffer. When it throws, buffer is left empty.
 void decodeBase64Within(std::string& buffer, std::string_view first, std::string_view second = {});
+
+// Decodes a text that arrives in pieces as decodeBase64 decodes the pieces joined, into out, which may
+// be the start of the buffer the pieces lie in (in order, each after out + written()): a document is
+// decoded behind the place it is read to.
+class Base64Stream {
+public:
+    explicit Base64Stream(char* out);
+    Base64Stream(const Base64Stream&) = delete;
+    Base64Stream& operator=(const Base64Stream&) = delete;
+    ~Base64Stream();
+
+    // Decodes the next piece; false once "=" has ended the text, which decodes no later piece. Throws
+    // as decodeBase64 does.
+    bool feed(std::string_view piece);
+    // The bytes decoded so far.
+    std::size_t written() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Which decoder runs: the fastest one the processor offers (the default), or the table-driven one
 // alone, which every processor runs. Both give the same bytes and the same failures; tests and the

@@ -159,8 +159,8 @@ std::string decryptWithPrivateKey(std::string_view armour, const SecretString& p
 
 // The input lies in buffer; every step works in buffer's own storage.
 void decryptWithin(std::string& buffer, std::string_view input, const SecretString& key,
-                   const SecretString& keyPassword, int decryptMode,
-                   std::string_view recipientCertificateDer) {
+                   const SecretString& keyPassword, int decryptMode, std::string_view recipientCertificateDer,
+                   ArmourForm form) {
     if (decryptMode == PassPhraseMode) {
         const EvpCipherCtxPtr context = passPhraseCipher(key);
         const auto offset = static_cast<std::size_t>(input.data() - buffer.data());
@@ -173,7 +173,9 @@ void decryptWithin(std::string& buffer, std::string_view input, const SecretStri
         return;
     }
     const EvpPkeyPtr privateKey = readPrivateKey(key, keyPassword);
-    decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
+    if (form == ArmourForm::Text) {
+        decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
+    }
     if (std::optional<CmsPtr> envelope = parseWithoutContent(buffer)) {
         const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
         if (!decryptEnvelopeWithin(**envelope, *privateKey, recipient.get(), buffer)) {
@@ -223,7 +225,7 @@ void decryptData(std::string_view input, std::string& output, const SecretString
 
 void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
                        const SecretString& keyPassword, int decryptMode, int keyFormat,
-                       std::string_view recipientCertificateDer) {
+                       std::string_view recipientCertificateDer, ArmourForm form) {
     const auto inside = [&buffer](std::string_view part) {
         return part.data() >= buffer.data() && part.data() + part.size() <= buffer.data() + buffer.size();
     };
@@ -233,7 +235,7 @@ void decryptDataWithin(std::string& buffer, std::string_view input, const Secret
     try {
         checkRequest(input, key, keyPassword, decryptMode, keyFormat);
         try {
-            decryptWithin(buffer, input, key, keyPassword, decryptMode, recipientCertificateDer);
+            decryptWithin(buffer, input, key, keyPassword, decryptMode, recipientCertificateDer, form);
         } catch (const std::bad_alloc&) {
             fail(noMemory);
         }

@@ -1,5 +1,6 @@
 #pragma once
 // Removing the encryption of a pass-phrase layer (mode 1) or a certificate-encrypted layer (mode 3).
+#include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/secret_string.h"
 
 #include <string>
@@ -21,10 +22,11 @@ void decryptData(std::string_view input, std::string& output, const SecretString
 // The same for an input that lies in buffer and that the caller gives up: every step works in
 // buffer's own storage, which holds the plaintext on success, so a large layer is not held twice
 // (a certificate-encrypted layer once more inside the parsed envelope). buffer is left empty when the
-// call fails. recipientCertificateDer must not lie in buffer.
+// call fails. recipientCertificateDer must not lie in buffer. A mode 3 input in ArmourForm::Decoded is
+// the whole buffer, the armour's DER, never empty.
 void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
                        const SecretString& keyPassword, int decryptMode, int keyFormat,
-                       std::string_view recipientCertificateDer = {});
+                       std::string_view recipientCertificateDer = {}, ArmourForm form = ArmourForm::Text);
 
 // The check value of a pass phrase: Base64 of its SHA-1 digest (30 bytes with CR LF), or empty
 // when the digest begins with a zero byte.

@@ -7,6 +7,8 @@
 
 #include <openssl/objects.h>
 
+#include <algorithm>
+
 namespace {
 
 // The algorithm identifier comes after the recipients, which take far less than this.
@@ -94,15 +96,7 @@ std::optional<std::string> algorithmName(const char* der, std::size_t size) {
     return std::string(named ? OBJ_nid2sn(nid) : text);
 }
 
-} // namespace
-
-std::optional<std::string> envelopeCipherName(std::string_view armour) {
-    std::string der;
-    try {
-        der = decodeBase64(bodyPrefix(armour));
-    } catch (const ErrorRecord&) {
-        return std::nullopt;
-    }
+std::optional<std::string> cipherNameOf(std::string_view der) {
     // ContentInfo { type, [0] EnvelopedData { version, [0] originatorInfo OPTIONAL, recipientInfos,
     // EncryptedContentInfo { type, AlgorithmIdentifier { algorithm, ... } ... } } }
     DerCursor cursor(der);
@@ -114,4 +108,23 @@ std::optional<std::string> envelopeCipherName(std::string_view armour) {
         return std::nullopt;
     }
     return algorithmName(cursor.position(), cursor.left());
+}
+
+} // namespace
+
+std::optional<std::string> envelopeCipherName(std::string_view armour) {
+    std::string der;
+    try {
+        der = decodeBase64(bodyPrefix(armour));
+    } catch (const ErrorRecord&) {
+        return std::nullopt;
+    }
+    return cipherNameOf(der);
+}
+
+std::optional<std::string> envelopeCipherNameOfDer(std::string_view der, std::size_t decodedBeforeEnd) {
+    // The armour's start is whole groups of Base64 before the END marker, prefixCharacters at most.
+    const std::size_t prefixBytes =
+        std::min(3 * (prefixCharacters / 4), decodedBeforeEnd - decodedBeforeEnd % 3);
+    return cipherNameOf(der.substr(0, prefixBytes));
 }

@@ -19,6 +19,10 @@ inline constexpr std::string_view certificateEnd = "@@";
 inline constexpr char symmetricSeparator = '|';
 } // namespace envelope
 
+// How a signed or certificate-encrypted layer reaches the step that removes it: as the text of its
+// PKCS#7 armour, or as the DER that armour decodes to, when it was decoded as its document was read.
+enum class ArmourForm { Text, Decoded };
+
 // Names the outermost layer. Throws errorDef::error_message "Invalid PKCS7 format" when a BEGIN
 // marker has no END marker after byte 21, and the decoder's message for a bad body.
 EnvelopeKind classifyEnvelope(std::string_view content);

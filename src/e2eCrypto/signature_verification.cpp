@@ -319,12 +319,14 @@ SignedContent verifySignature(std::string_view content, DigestSelector digestSel
 
 SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
                               RevocationChoice revocation, const std::string& crlPath,
-                              const RevocationCheck& revocationCheck, X509_STORE* caStore) {
+                              const RevocationCheck& revocationCheck, X509_STORE* caStore, ArmourForm form) {
     try {
         checkSignedLayer(content, digestSelector);
         // Decoded in the layer's own storage, which then receives the content: the structure parsed
         // from it holds the only other copy.
-        decodePkcs7ArmourWithin(content, content, notSigned, badArmour);
+        if (form == ArmourForm::Text) {
+            decodePkcs7ArmourWithin(content, content, notSigned, badArmour);
+        }
         std::string der = std::move(content);
         content.clear();
         return verifyDer(std::move(der), revocation, crlPath, revocationCheck, caStore);

@@ -1,5 +1,6 @@
 #pragma once
 // Verifying a signed layer and describing its signer.
+#include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/revocation_choice.h"
 #include "e2eCrypto/signature_verdict.h"
 #include "e2eCrypto/verification_state.h"
@@ -55,10 +56,12 @@ SignedContent verifySignature(std::string_view content, DigestSelector digestSel
                               const RevocationCheck& revocationCheck, X509_STORE* caStore = nullptr);
 // The same for a layer the caller gives up: it is decoded in its own storage, which then receives the
 // content, so a large document is held at most twice (there and in the parsed structure). It is left
-// empty once its decoding has begun; a layer refused before that is left as it was.
+// empty once its decoding has begun; a layer refused before that is left as it was. A layer in
+// ArmourForm::Decoded is the armour's DER, never empty.
 SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
                               RevocationChoice revocation, const std::string& crlPath,
-                              const RevocationCheck& revocationCheck, X509_STORE* caStore = nullptr);
+                              const RevocationCheck& revocationCheck, X509_STORE* caStore = nullptr,
+                              ArmourForm form = ArmourForm::Text);
 
 // The verdict the flags of one verification give; later judgements overwrite the header of earlier
 // ones, and an unknown revocation status never fails the document.

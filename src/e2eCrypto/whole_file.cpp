@@ -1,7 +1,5 @@
 #include "e2eCrypto/whole_file.h"
 
-#include "platform/file_descriptor.h"
-
 #include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/memory_pages.h"
@@ -9,32 +7,60 @@
 #include <new>
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
+    DocumentFile file;
+    if (!file.open(path, content)) {
+        return false;
+    }
+    file.read(content);
+    return true;
+}
+
+bool DocumentFile::open(const std::string& path, std::string& content) {
     content.clear();
     if (!platform::isReadable(path)) {
         return false;
     }
-    const FileDescriptor file(platform::openRegularFile(path));
-    const std::int64_t fileSize = file.isOpen() ? platform::fileSize(file.get()) : -1;
-    if (fileSize < 0) {
+    file_ = FileDescriptor(platform::openRegularFile(path));
+    const std::int64_t fileSize = file_.isOpen() ? platform::fileSize(file_.get()) : -1;
+    if (fileSize <= 0) {
+        file_.close();
         return false;
     }
-    const auto size = static_cast<std::size_t>(fileSize);
+    size_ = static_cast<std::size_t>(fileSize);
     try {
         // Large pages, asked for before the buffer is first touched, spare most of the page faults of
         // filling it.
-        content.reserve(size);
-        platform::preferLargePages(content.data(), size);
-        content.assign(size, '\0');
+        content.reserve(size_);
+        platform::preferLargePages(content.data(), size_);
     } catch (const std::bad_alloc&) {
+        file_.close();
         return false; // too large for memory: reported as unreadable rather than ending the program
     }
-    std::size_t done = 0;
-    while (done < size) {
-        const std::int64_t got = platform::readSome(file.get(), content.data() + done, size - done);
+    return true;
+}
+
+void DocumentFile::read(std::string& content) {
+    content.assign(size_, '\0');
+    // From the first byte, also after a reading that decoded some of the file; nothing when it cannot.
+    std::size_t done = platform::rewindFile(file_.get()) ? 0 : size_;
+    while (done < size_) {
+        const std::int64_t got = platform::readSome(file_.get(), content.data() + done, size_ - done);
         if (got <= 0) {
             break;
         }
         done += static_cast<std::size_t>(got);
     }
-    return size != 0;
+    file_.close();
+}
+
+std::optional<DecodedArmour> DocumentFile::readDecoding(std::string& content, std::size_t pieceSize) {
+    std::optional<DecodedArmour> decoded = readDecodingArmour(
+        content, size_,
+        [this](char* buffer, std::size_t size) { return platform::readSome(file_.get(), buffer, size); },
+        pieceSize);
+    if (!decoded) {
+        read(content);
+    }
+    file_.close();
+    return decoded;
 }

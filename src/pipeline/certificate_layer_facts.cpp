@@ -11,3 +11,9 @@ CertificateLayerFacts describeCertificateLayer(const CertificateTools& tools, st
     const X509Ptr certificate = tools.loadCertificate(fields.certificateText, false);
     return {recipientFacts(*certificate, now), envelopeCipherName(fields.innerText)};
 }
+
+CertificateLayerFacts describeCertificateLayer(const CertificateTools& tools, const DecodedArmour& armour,
+                                               std::string_view der, std::time_t now) {
+    const X509Ptr certificate = tools.loadCertificate(armour.certificateText, false);
+    return {recipientFacts(*certificate, now), envelopeCipherNameOfDer(der, armour.decodedBeforeEnd)};
+}

@@ -15,6 +15,8 @@
 #include "pipeline/pass_phrase_prompt.h"
 
 #include <ctime>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -49,12 +51,15 @@ StepEnd removePassPhraseLayer(LayerJob& layer, std::string& content) {
 }
 
 void removeCertificateLayer(LayerJob& layer, std::string& content) {
-    const CertificateLayer fields = splitCertificateLayer(content);
+    const std::optional<DecodedArmour> decoded = std::exchange(layer.decodedArmour, std::nullopt);
+    const CertificateLayer fields =
+        decoded ? CertificateLayer{decoded->certificateText, content} : splitCertificateLayer(content);
     const std::string& certificateText = fields.certificateText;
 
     warnAboutValidity(layer, certificateText);
     layer.report.certificateLayers.push_back(
-        describeCertificateLayer(layer.tools, content, std::time(nullptr)));
+        decoded ? describeCertificateLayer(layer.tools, *decoded, content, std::time(nullptr))
+                : describeCertificateLayer(layer.tools, content, std::time(nullptr)));
     const SecretString transientPassPhrase = makeTransientKeyPassPhrase();
     ShowKeyNotice(layer.job.ui, layer.keyNoticeMarkerPath);
     const SecretString pem = fetchDecryptionKey(certificateText, transientPassPhrase, layer.keyStore.get());
@@ -63,6 +68,7 @@ void removeCertificateLayer(LayerJob& layer, std::string& content) {
         WaitCursorGuard wait(layer.job.ui);
         // Opened in the layer's own storage; the parsed envelope holds the only other copy.
         layer.tools.decryptDataWithin(content, fields.innerText, pem, transientPassPhrase, PrivateKeyMode,
-                                      supportedKeyFormat, decodeBase64(certificateText));
+                                      supportedKeyFormat, decodeBase64(certificateText),
+                                      decoded ? ArmourForm::Decoded : ArmourForm::Text);
     }
 }

@@ -11,8 +11,10 @@
 #include "pipeline/path_validation.h"
 #include "platform/work_progress.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -64,13 +66,16 @@ private:
 
     void openSingleFile(JobContext& job, const CertificateTools& tools, FileReport& report) {
         std::string content;
-        if (!readDocument(job.pair.input, "Could not read input file", report, content)) {
+        DocumentFile file;
+        const std::optional<std::uint64_t> size =
+            openDocument(job.pair.input, "Could not read input file", report, file, content);
+        if (!size) {
             return;
         }
-        ui_.reportProgress({1, 1, content.size(), job.pair.input});
+        ui_.reportProgress({1, 1, *size, job.pair.input});
         const FileEnd end = underHandlers(job, report, [&] {
-            WorkProgress::throwIfStopped();
-            const EnvelopeKind kind = classifyEnvelope(content);
+            std::optional<DecodedArmour> decoded = readDocument(file, content);
+            const EnvelopeKind kind = decoded ? decoded->kind : classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
                 const std::string text =
                     "This file is tampered [OR] Not of a valid signed/encrypted format [OR] "
@@ -81,7 +86,7 @@ private:
                 resetFormAfterFailure(form_, {});
                 return FileEnd::JobEnded;
             }
-            LayerJob layer = layerJob(job, tools, report);
+            LayerJob layer = layerJob(job, tools, report, std::move(decoded));
             return UnwrapLayers(layer, std::move(content), kind);
         });
         if (end == FileEnd::Completed) {
@@ -115,17 +120,20 @@ private:
                             " You may be asked for a password in case of Decryption operation",
                         IconKind::PadlockKey);
         std::string content;
-        if (!readDocument(job.pair.input, job.pair.input + " file could not be read", report, content)) {
+        DocumentFile file;
+        const std::optional<std::uint64_t> size =
+            openDocument(job.pair.input, job.pair.input + " file could not be read", report, file, content);
+        if (!size) {
             return FileEnd::JobEnded;
         }
-        ui_.reportProgress({number, report_.files.size(), content.size(), job.pair.input});
+        ui_.reportProgress({number, report_.files.size(), *size, job.pair.input});
         return underHandlers(job, report, [&] {
-            WorkProgress::throwIfStopped();
-            const EnvelopeKind kind = classifyEnvelope(content);
+            std::optional<DecodedArmour> decoded = readDocument(file, content);
+            const EnvelopeKind kind = decoded ? decoded->kind : classifyEnvelope(content);
             if (kind == EnvelopeKind::Unrecognised) {
                 return askToSkipUnrecognised(job, report);
             }
-            LayerJob layer = layerJob(job, tools, report);
+            LayerJob layer = layerJob(job, tools, report, std::move(decoded));
             return UnwrapLayers(layer, std::move(content), kind);
         });
     }
@@ -145,17 +153,26 @@ private:
         return FileEnd::JobEnded;
     }
 
-    // Reads the whole document into content; when it cannot, shows failure and reports the file failed.
-    bool readDocument(const std::string& path, const std::string& failure, FileReport& report,
-                      std::string& content) {
-        const bool read = settings_.streams.isInput(path) ? settings_.streams.readInput(content)
-                                                          : ReadWholeFile(path, content);
-        if (read) {
-            return true;
+    // Opens the document's file, or reads the whole document from the standard input into content,
+    // and gives its size; when it cannot, shows failure and reports the file failed.
+    std::optional<std::uint64_t> openDocument(const std::string& path, const std::string& failure,
+                                              FileReport& report, DocumentFile& file, std::string& content) {
+        if (settings_.streams.isInput(path) ? settings_.streams.readInput(content)
+                                            : file.open(path, content)) {
+            return file.isOpen() ? file.size() : content.size();
         }
         ui_.showMessage(failure, IconKind::Warning);
         report.fail(failure);
-        return false;
+        return std::nullopt;
+    }
+
+    // Reads an opened file into content, decoding its outermost armour as it goes when it can: a large
+    // signed or certificate-encrypted document is then never held as text.
+    static std::optional<DecodedArmour> readDocument(DocumentFile& file, std::string& content) {
+        std::optional<DecodedArmour> decoded = file.isOpen() ? file.readDecoding(content) : std::nullopt;
+        // A stop asked for while the document was read ends it before its layers are looked at.
+        WorkProgress::throwIfStopped();
+        return decoded;
     }
 
     FileReport& addReport(const std::string& input, const std::string& output) {
@@ -165,8 +182,10 @@ private:
         return report;
     }
 
-    LayerJob layerJob(JobContext& job, const CertificateTools& tools, FileReport& report) {
-        return LayerJob{job, tools, values_.crlChoice, values_.crlPath, keyStore_, markerPath_, report};
+    LayerJob layerJob(JobContext& job, const CertificateTools& tools, FileReport& report,
+                      std::optional<DecodedArmour> decoded) {
+        return LayerJob{job,    tools, values_.crlChoice, values_.crlPath, keyStore_, markerPath_,
+                        report, true,  std::move(decoded)};
     }
 
     // The error records thrown while a document is classified, unwrapped or saved end the job (or the

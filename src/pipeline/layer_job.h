@@ -1,9 +1,11 @@
 #pragma once
 // What the removal steps of one document share: the job, the library object, the revocation
 // choice, the key store and the document's report.
+#include "e2eCrypto/armour_reading.h"
 #include "e2eCrypto/revocation_choice.h"
 #include "pipeline/job_context.h"
 
+#include <optional>
 #include <string>
 
 class CertificateTools;
@@ -19,6 +21,9 @@ struct LayerJob {
     const std::string& keyNoticeMarkerPath;
     FileReport& report;
     bool firstPass = true;
+    // The outermost layer's armour, when it was decoded as the document was read: the content is
+    // then its DER, and the step of its kind takes it.
+    std::optional<DecodedArmour> decodedArmour{};
 };
 
 // How a removal step ended.

@@ -17,10 +17,12 @@ namespace {
 // The verdict is shown, never thrown: a signature that does not verify does not stop the file.
 void removeSignedLayer(LayerJob& layer, std::string& content) {
     WaitCursorGuard wait(layer.job.ui);
+    const ArmourForm form =
+        std::exchange(layer.decodedArmour, std::nullopt) ? ArmourForm::Decoded : ArmourForm::Text;
     // The layer is handed over: a failure abandons the file anyway, and a large document is then not
     // held twice while it is verified.
-    SignedContent signedContent =
-        layer.tools.verifySignature(std::move(content), DigestSelector::Sha1, layer.crlChoice, layer.crlPath);
+    SignedContent signedContent = layer.tools.verifySignature(std::move(content), DigestSelector::Sha1,
+                                                              layer.crlChoice, layer.crlPath, form);
     layer.job.ui.showSignatureResult(signedContent.verdict);
     layer.report.verdicts.push_back(std::move(signedContent.verdict));
     content = std::move(signedContent.content);

@@ -18,6 +18,8 @@ int openForAppend(const std::string& path);
 std::int64_t fileSize(int fd);
 // Reads up to size bytes, resuming after interruptions: the count read, 0 at the end, -1 on failure.
 std::int64_t readSome(int fd, char* buffer, std::size_t size);
+// Moves the reading back to the first byte; false when it cannot.
+bool rewindFile(int fd);
 // Writes up to size bytes, resuming after interruptions: the count written, -1 on failure (errno says why).
 std::int64_t writeSome(int fd, const char* bytes, std::size_t size);
 bool closeFile(int fd);

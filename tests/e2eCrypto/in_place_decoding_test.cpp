@@ -1,14 +1,17 @@
 // Decoding and decrypting inside the buffer that holds a layer: the results must be exactly those of
 // the copying functions, whatever stands before the text in the buffer, and a failure must leave the
 // buffer empty (or, for a layer refused before its decoding began, as it was).
+#include "e2eCrypto/armour_reading.h"
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/decryption.h"
+#include "e2eCrypto/envelope_cipher.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "support/document_writer.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -91,6 +94,72 @@ TEST(ClassifyEnvelope, RefusesABadArmourBodyWithoutDecodingIt) {
     EXPECT_THROW(classifyEnvelope("-----BEGIN PKCS7-----TW*u-----END PKCS7-----"), errorDef::error_message);
     EXPECT_EQ(classifyEnvelope(testdoc::armour(patterned(50))), EnvelopeKind::Pkcs7);
 }
+
+// Reading a document while decoding its armour gives what the whole text's readers give, wherever the
+// pieces are cut (inside the END marker, a group of four, a CR LF), or declines and leaves the text's
+// readers to report what they find.
+struct ReadingCase {
+    const char* name;
+    std::string document;
+    bool decoded;
+};
+
+class ArmourReadingTest : public testing::TestWithParam<ReadingCase> {};
+
+TEST_P(ArmourReadingTest, GivesWhatTheWholeTextGivesOrDeclines) {
+    const std::string_view text(GetParam().document);
+    for (std::size_t pieceSize = 1; pieceSize <= 24; ++pieceSize) {
+        std::size_t at = 0;
+        const auto next = [&](char* buffer, std::size_t size) {
+            const std::size_t count = std::min(size, text.size() - at);
+            std::memcpy(buffer, text.data() + at, count);
+            at += count;
+            return static_cast<std::int64_t>(count);
+        };
+        std::string content;
+        const std::optional<DecodedArmour> read = readDecodingArmour(content, text.size(), next, pieceSize);
+        ASSERT_EQ(read.has_value(), GetParam().decoded) << pieceSize;
+        if (read) {
+            const std::size_t certificateEnd =
+                read->kind == EnvelopeKind::Asymmetric ? text.find("@@", 22) : 0;
+            const std::string_view armour = certificateEnd == 0 ? text : text.substr(certificateEnd + 2);
+            EXPECT_EQ(classifyEnvelope(text), read->kind);
+            EXPECT_EQ(read->certificateText, certificateEnd == 0 ? "" : text.substr(22, certificateEnd - 22));
+            EXPECT_EQ(content, decodePkcs7Armour(armour, "", "")) << pieceSize;
+            EXPECT_EQ(envelopeCipherNameOfDer(content, read->decodedBeforeEnd), envelopeCipherName(armour));
+        }
+    }
+}
+
+const std::string envelope = [] {
+    const testdoc::Identity user = testdoc::makeIdentity({.keyIndex = 3, .keyBits = 1024});
+    return testdoc::armour(testdoc::envelopedDataDer(patterned(700), {user.certificate.get()}));
+}();
+const std::string certificateMarker = "-----ID353-3CBC-----@@";
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, ArmourReadingTest,
+    testing::Values(
+        ReadingCase{"SignedLayer", testdoc::armour(patterned(3001)), true},
+        ReadingCase{"LineFeedsOnly", testdoc::armour(patterned(3001), "\n"), true},
+        ReadingCase{"CertificateLayer", certificateMarker + "MIIC\r\n@@" + envelope, true},
+        // The cipher is then named from the few bytes before the marker only, as in the text.
+        ReadingCase{"EndMarkerEarlyInTheBody",
+                    certificateMarker + "@@" + envelope.substr(0, 61) + "-----END PKCS7-----" +
+                        envelope.substr(61, envelope.size() - 61 - 21),
+                    true},
+        ReadingCase{"BytesAfterTheEndMarker", "-----BEGIN PKCS7-----TWFu\r\n-----END PKCS7-----TWFu\r\n",
+                    true},
+        ReadingCase{"PaddingThenAnything", "-----BEGIN PKCS7-----TQ==\r\n-----END PKCS7-----*-", true},
+        ReadingCase{"NoEndMarker", "-----BEGIN PKCS7-----TWFuTWFu\r\n-----END PKCS", false},
+        ReadingCase{"BadByte", "-----BEGIN PKCS7-----TW*u-----END PKCS7-----", false},
+        ReadingCase{"BadByteAfterTheEndMarker", "-----BEGIN PKCS7-----TWFu-----END PKCS7-----TW!u", false},
+        ReadingCase{"BeginMarkerLater", " -----BEGIN PKCS7-----TWFu-----END PKCS7-----", false},
+        ReadingCase{"NothingDecoded", "-----BEGIN PKCS7-----\r\n-----END PKCS7-----\r\n", false},
+        ReadingCase{"CertificateWithoutItsEnd", certificateMarker + "TUlJ-----BEGIN PKCS7-----", false},
+        ReadingCase{"CertificateThenNoArmour", certificateMarker + "TUlJ@@ -----BEGIN PKCS7-----TWFu", false},
+        ReadingCase{"PassPhraseLayer", "-----SYMMETRIC-----Q1|x|TWFu", false}),
+    [](const testing::TestParamInfo<ReadingCase>& info) { return info.param.name; });
 
 // decryptDataWithin must give exactly what decryptData gives, or fail with its record and an empty buffer.
 template <typename Record>

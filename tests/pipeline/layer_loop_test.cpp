@@ -253,4 +253,40 @@ TEST(LayerLoop, ContentThatLooksSignedButHasNoEndMarkerIsRefused) {
     EXPECT_FALSE(harness.exists("doc.txt"));
 }
 
+// An outer armour that cannot be decoded as it is read is read again as text and refused as ever.
+struct BrokenArmourCase {
+    const char* name;
+    std::string (*document)();
+    const char* message;
+};
+
+class BrokenOuterArmourTest : public testing::TestWithParam<BrokenArmourCase> {};
+
+TEST_P(BrokenOuterArmourTest, IsRefusedWithTheMessageOfItsText) {
+    JobHarness harness;
+    harness.makeStore();
+    const std::string input = harness.write("doc.qsig", GetParam().document());
+
+    harness.runSingle(input, harness.path("doc.txt"));
+
+    EXPECT_EQ(harness.ui.messages().back(), (ShownMessage{GetParam().message, IconKind::Error, Buttons::Ok}));
+    EXPECT_FALSE(harness.exists("doc.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, BrokenOuterArmourTest,
+    testing::Values(BrokenArmourCase{"NoEndMarker",
+                                     [] { return std::string("-----BEGIN PKCS7-----TWFu\r\n"); },
+                                     "Invalid PKCS7 format"},
+                    BrokenArmourCase{"BadByte", [] { return wrapLayers("S", plain).replace(30, 1, "*"); },
+                                     "Error in decoding. Format is invalid"},
+                    BrokenArmourCase{"CertificateLayerWithABadByte",
+                                     [] {
+                                         std::string layer = wrapLayers("K", plain);
+                                         return layer.replace(layer.find("-----BEGIN PKCS7-----") + 30, 1,
+                                                              "*");
+                                     },
+                                     "Error in decoding. Format is invalid"}),
+    [](const testing::TestParamInfo<BrokenArmourCase>& info) { return info.param.name; });
+
 } // namespace

@@ -44,6 +44,10 @@ std::int64_t readSome(int fd, char* buffer, std::size_t size) {
     }
 }
 
+bool rewindFile(int fd) {
+    return ::lseek(fd, 0, SEEK_SET) == 0;
+}
+
 std::int64_t writeSome(int fd, const char* bytes, std::size_t size) {
     for (;;) {
         const ssize_t written = ::write(fd, bytes, size);

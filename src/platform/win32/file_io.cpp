@@ -56,6 +56,10 @@ std::int64_t readSome(int fd, char* buffer, std::size_t size) {
     }
 }
 
+bool rewindFile(int fd) {
+    return ::_lseeki64(fd, 0, SEEK_SET) == 0;
+}
+
 std::int64_t writeSome(int fd, const char* bytes, std::size_t size) {
     for (;;) {
         const int written = ::_write(fd, bytes, static_cast<unsigned>(std::min(size, largestPiece)));
