@@ -76,7 +76,7 @@ TEST(TestKey, IsCachedPerIndexAndSize) {
     EXPECT_EQ(EVP_PKEY_eq(testKey(0), testKey(1)), 0);
 }
 
-TEST(MakeIdentity, SelfSignedCertificateCarriesTheSpecification) {
+TEST(MakeIdentity, SelfSignedCertificateCarriesItsOptions) {
     const Identity& identity = signerIdentity();
     X509* certificate = identity.certificate.get();
     char* subject = X509_NAME_oneline(X509_get_subject_name(certificate), nullptr, 0);
