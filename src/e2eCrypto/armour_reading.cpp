@@ -153,27 +153,31 @@ std::optional<DecodedArmour> readDecodingArmour(std::string& content, std::uint6
     Head head;
     do {
         if (!pieces.next()) {
+            content.clear();
             return std::nullopt;
         }
         head = readHead(content);
     } while (head.needMore && !pieces.whole() && content.size() < headLimit);
     if (head.bodyStart == 0) {
-        return std::nullopt;
+        return std::nullopt; // content holds the bytes read so far, as they are
     }
     try {
         Body body(content, head.bodyStart, size);
         for (body.advance(); !pieces.whole() && !body.done(); body.advance()) {
             if (!pieces.next()) {
+                content.clear();
                 return std::nullopt;
             }
         }
         if (!body.endFound() || body.written() == 0) {
+            content.clear();
             return std::nullopt;
         }
         content.resize(body.written());
         head.layer.decodedBeforeEnd = body.decodedBeforeEnd();
         return std::move(head.layer);
     } catch (const errorDef::error_message&) {
+        content.clear();
         return std::nullopt; // the text's own reading reports the bad body where it always has
     }
 }

@@ -24,7 +24,8 @@ using DocumentBytes = std::function<std::int64_t(char* buffer, std::size_t size)
 // counted as a decoding pass. Gives the layer, with content its DER, only when the whole text
 // would be recognised as that layer, its armour (opening the document, or the certificate layer
 // right after its "@@") would be decoded to the same bytes without a failure, and they are not
-// none. Otherwise gives nothing and content holds no meaningful bytes: the document is to be read
-// again as text, for the layer steps to find what they find in it.
+// none. Otherwise gives nothing, and the document is to be read on as text for the layer steps to
+// find what they find in it: content then holds the bytes read so far when the document is no such
+// layer, or is empty when its reading has to start again.
 std::optional<DecodedArmour> readDecodingArmour(std::string& content, std::uint64_t size,
                                                 const DocumentBytes& read, std::size_t pieceSize);

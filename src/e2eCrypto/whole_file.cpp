@@ -40,9 +40,13 @@ bool DocumentFile::open(const std::string& path, std::string& content) {
 }
 
 void DocumentFile::read(std::string& content) {
-    content.assign(size_, '\0');
-    // From the first byte, also after a reading that decoded some of the file; nothing when it cannot.
-    std::size_t done = platform::rewindFile(file_.get()) ? 0 : size_;
+    // On after the bytes content holds already; from the first byte when it holds none, also after a
+    // reading that decoded some of the file; nothing when it cannot.
+    std::size_t done = content.size();
+    if (done == 0 && !platform::rewindFile(file_.get())) {
+        done = size_;
+    }
+    content.resize(size_);
     while (done < size_) {
         const std::int64_t got = platform::readSome(file_.get(), content.data() + done, size_ - done);
         if (got <= 0) {

@@ -23,10 +23,12 @@ public:
     bool open(const std::string& path, std::string& content);
     bool isOpen() const { return file_.isOpen(); }
     std::uint64_t size() const { return size_; }
-    // Fills content with the file's bytes, as ReadWholeFile does.
+    // Fills content with the file's bytes, as ReadWholeFile does; what content holds already is taken
+    // as the file's first bytes, read before.
     void read(std::string& content);
     // Reads the file decoding its outermost armour as it goes (see readDecodingArmour); when that
-    // gives nothing, content is filled with the file's bytes, read again.
+    // gives nothing, content is filled with the file's bytes, read on from where the look at its start
+    // ended, or read again from the first byte after a decoding given up.
     std::optional<DecodedArmour> readDecoding(std::string& content, std::size_t pieceSize = workBlockSize);
 
 private:
