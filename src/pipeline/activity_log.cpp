@@ -26,9 +26,22 @@ constexpr std::int64_t spillThreshold = 102400;
 class AppendFile {
 public:
     explicit AppendFile(const std::string& path) : file_(platform::openForAppend(path)) {}
+    bool isOpen() const { return file_.isOpen(); }
     // The file's size, or -1 when it could not be opened.
     std::int64_t size() const { return file_.isOpen() ? platform::fileSize(file_.get()) : -1; }
-    bool append(const std::string& text) const { return file_.isOpen() && writeAll(file_.get(), text); }
+    // A record written in part is cut off again, so that the next one starts a line of its own. The
+    // caller holds the folder's lock, so no other job's record follows it.
+    bool append(const std::string& text) const {
+        const std::int64_t before = size();
+        if (before < 0) {
+            return false;
+        }
+        if (writeAll(file_.get(), text)) {
+            return true;
+        }
+        platform::truncateFile(file_.get(), before);
+        return false;
+    }
 
 private:
     FileDescriptor file_;
@@ -62,6 +75,7 @@ std::int64_t readCounter(const std::string& path) {
 
 // Replaced whole, so that a job never reads a counter that another is writing.
 void writeCounter(const std::string& path, std::int64_t count) {
+    // A counter left behind only sends a later record into a spill file that already holds one.
     saveWholeFile(path, std::to_string(count), ExistingFile::Replace);
 }
 
@@ -124,6 +138,10 @@ std::string ActivityLog::formatTime(const std::tm& when) {
 std::string ActivityLog::SpillPath() {
     // Jobs that spill at the same time each take a number of their own.
     const platform::DirectoryLock lock(directoryPart(logPath_));
+    return nextSpillPath();
+}
+
+std::string ActivityLog::nextSpillPath() {
     std::int64_t count = readCounter(counterPath_);
     if (count < std::numeric_limits<std::int64_t>::max()) {
         ++count;
@@ -132,9 +150,13 @@ std::string ActivityLog::SpillPath() {
     if (count == 0) {
         return logPath_;
     }
-    writeCounter(counterPath_, count);
     std::string path = logPath_;
     path.insert(path.size() >= 4 ? path.size() - 4 : 0, std::to_string(count));
+    // The counter moves on only once its file is there, so that no number stands for a lost record.
+    if (!AppendFile(path).isOpen()) {
+        return {};
+    }
+    writeCounter(counterPath_, count);
     return path;
 }
 
@@ -149,6 +171,7 @@ LogWrite ActivityLog::Write(int kind, const std::string& message, const std::str
 void showLogFailure(JobUi& ui, LogWrite result) {
     switch (result) {
     case LogWrite::NotCreated:
+    case LogWrite::Lost:
         ui.showMessage("Could not write to log. Check accessibility and permissions", IconKind::Warning,
                        Buttons::Ok);
         break;
@@ -156,8 +179,6 @@ void showLogFailure(JobUi& ui, LogWrite result) {
         ui.showMessage("Log file does not have write permissions", IconKind::Warning, Buttons::Ok);
         break;
     case LogWrite::Written:
-    case LogWrite::Lost:
-        // A record lost after the checks costs the record alone, without a word.
         break;
     }
 }
@@ -178,12 +199,14 @@ LogWrite ActivityLog::append(int kind, const std::string& message, const std::st
     const std::tm when = clock_();
     const std::string record = formatDate(when) + "\t" + formatTime(when) + "\t" + KindName(kind) + "\t" +
                                escapedField(message) + "\t" + escapedField(files) + platform::textLineEnd();
+    // Held while the record is written, so that a record cut short can be taken back whole.
+    const platform::DirectoryLock lock(directoryPart(logPath_));
     {
         const AppendFile base(logPath_);
         if (base.size() <= spillThreshold) {
             return base.append(record) ? LogWrite::Written : LogWrite::Lost;
         }
     }
-    const AppendFile spill(SpillPath());
-    return spill.append(record) ? LogWrite::Written : LogWrite::Lost;
+    const std::string spillPath = nextSpillPath();
+    return !spillPath.empty() && AppendFile(spillPath).append(record) ? LogWrite::Written : LogWrite::Lost;
 }

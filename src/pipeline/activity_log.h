@@ -12,7 +12,7 @@ enum class LogWrite {
     Written,
     NotCreated, // the log was missing and could not be created
     ReadOnly,   // the log has no write permission
-    Lost,       // the log or its spill file could not be opened or written
+    Lost,       // the log or its spill file could not be opened or written: nothing of the record is in it
 };
 
 class ActivityLog {
@@ -26,7 +26,8 @@ public:
 
     [[nodiscard]] LogWrite Write(int kind, const std::string& message, const std::string& files);
     static std::string KindName(int kind);
-    // Advances the spill counter and returns the spill file's path.
+    // Creates the next spill file, advances the spill counter and returns the file's path; empty when
+    // the file cannot be created (the counter stays).
     std::string SpillPath();
 
     // The first two fields of a record: "d/m/yyyy" and "h:m:s" without leading zeros.
@@ -36,6 +37,8 @@ public:
 private:
     bool createLog();
     LogWrite append(int kind, const std::string& message, const std::string& files);
+    // SpillPath, for a caller that holds the folder's lock.
+    std::string nextSpillPath();
 
     std::string logPath_;
     std::string counterPath_;

@@ -65,6 +65,9 @@ SaveOutcome SaveResult(JobContext& job, std::string_view content, Completion com
         }
         status = writeContent(job, content, ExistingFile::Replace);
     }
+    if (status == SaveStatus::Declined) {
+        return SaveOutcome::Declined;
+    }
     return status == SaveStatus::Saved ? reportCompletion(job, completion, furtherPasses)
                                        : reportSaveFailure(job, furtherPasses);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Saving the whole content of a file so that a failure never costs the old content and no byte of
 // the new content is ever in a file other than the one named.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,17 +10,26 @@ enum class SaveStatus {
     Exists,   // the file exists, or appeared during the save, and was to be kept: nothing was written
     DiskFull, // no space, a quota or a file-size limit; the old content is whole
     Failed,   // any other failure; the old content is whole
+    // Failed, and the folder would not let the staging file go: it was emptied and left under its
+    // hidden name
+    EmptyStagingFileLeft,
+    Declined, // the file could only be overwritten in place, and that was declined: nothing was written
 };
 
 // What becomes of a file that already has the name.
 enum class ExistingFile { Keep, Replace };
 
+// Asked once before a file's content is overwritten in place, which its other names see and which a
+// kill midway leaves half new: true to go on. None goes on.
+using InPlaceConsent = std::function<bool()>;
+
 // Writes bytes as the whole content of path and makes sure they reached the disk. A symbolic link is
 // followed to the file it names, which is created when it does not exist, unless the kernel's
 // protected-symlink rule would refuse to follow it (Failed). A replaced file keeps its owner, group,
 // mode, hard links and extended attributes; where putting a new file in its place cannot keep them,
-// its content is overwritten in place once the space for it is reserved.
-SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing);
+// its content is overwritten in place, with consent, once the space for it is sure.
+SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing,
+                         const InPlaceConsent& consent = {});
 
 // Removes the staging files that ended processes of the running user left where a save to path puts
 // its own, and returns how many there were. A save calls it before it starts.

@@ -126,7 +126,7 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
                 const rlimit noCore{0, 0};
                 ::setrlimit(RLIMIT_CORE, &noCore);
                 if (named) {
-                    ::setenv("QUILLBOX_NAMED_STAGING", "1", 1);
+                    ::setenv("QUILLBOX_FILE_SYSTEM", "no-unnamed-files", 1);
                 }
             });
         int status = 0;

@@ -3,8 +3,9 @@
 #include "pipeline/activity_log.h"
 #include "pipeline/completion_text.h"
 #include "support/fake_job_form.h"
-#include "support/named_staging.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_job_ui.h"
+#include "support/simulated_file_system.h"
 #include "support/temp_dir.h"
 
 #include <gmock/gmock.h>
@@ -162,52 +163,58 @@ TEST_F(SaveResultTest, EmptyContentIsNotSaved) {
     EXPECT_THAT(namesIn(out.path()), ElementsAre("a.txt"));
 }
 
-// Limits the size of files this process may write, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
+struct FullDiskCase {
+    const char* fileSystem;
+    bool linked;    // a second name keeps the file, so it is written in place
+    bool sizeLimit; // a file-size limit of 4096 bytes; else the space the file system has left
 };
 
-// Staged unnamed, staged under a hidden name, and written in place (a second name keeps the file).
+// Staged unnamed, staged under a hidden name, and written in place: where space is reserved, where
+// it is only counted, and where every block written takes a new one (10000 bytes over 100 fit the
+// 8000 left only if the old blocks could be reused).
 TEST_F(SaveResultTest, FullDiskLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(log.Write(0, "warm-up", "creates the log before the limit"), LogWrite::Written);
     const std::string old(100, 'o');
-    for (const auto& [named, linked] :
-         std::array{std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
-        const NamedStaging staging(named);
+    for (const FullDiskCase& row :
+         {FullDiskCase{"", false, true}, FullDiskCase{"no-unnamed-files", false, true},
+          FullDiskCase{"", true, true}, FullDiskCase{"no-space-reservation free=4000", true, false},
+          FullDiskCase{"copy-on-write free=8000", true, false}}) {
+        const SimulatedFileSystem fileSystem(row.fileSystem);
         out.write("a.txt", old);
-        if (linked) {
+        if (row.linked) {
             std::filesystem::create_hard_link(out.file("a.txt"), out.file("b.txt"));
         }
         ui.clear();
         ui.answer(true);
         JobContext single = job(JobMode::SingleFile);
         {
-            const FileSizeLimit limit(4096);
+            const FileSizeLimit limit(row.sizeLimit ? 4096 : RLIM_INFINITY);
             EXPECT_EQ(SaveResult(single, std::string(10000, 'n'), Completion::Verified, false),
-                      SaveOutcome::Failed);
+                      SaveOutcome::Failed)
+                << row.fileSystem;
         }
         EXPECT_THAT(ui.messageTexts(),
                     ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
                                 "Insufficient hard disk space", saveFailed));
         EXPECT_EQ(out.read("a.txt"), old);
-        EXPECT_EQ(namesIn(out.path()).size(), linked ? 2U : 1U);
+        EXPECT_EQ(namesIn(out.path()).size(), row.linked ? 2U : 1U);
+        std::filesystem::remove(out.file("b.txt"));
+    }
+}
+
+// A file that can only be overwritten in place is, after a second question that says what that costs.
+TEST_F(SaveResultTest, InPlaceOverwriteIsAskedAboutFirst) {
+    for (const bool yes : {false, true}) {
+        out.write("a.txt", "old");
+        std::filesystem::create_hard_link(out.file("a.txt"), out.file("b.txt"));
+        ui.clear();
+        ui.answer(true).answer(yes);
+        JobContext batch = job(JobMode::Batch);
+        EXPECT_EQ(SaveResult(batch, "new", Completion::Verified, false),
+                  yes ? SaveOutcome::Saved : SaveOutcome::Declined);
+        EXPECT_EQ(out.read("b.txt"), yes ? "new" : "old");
+        ASSERT_EQ(ui.messages().size(), 2U);
+        EXPECT_THAT(ui.messages()[1].text, ::testing::HasSubstr("overwritten in place"));
         std::filesystem::remove(out.file("b.txt"));
     }
 }
@@ -259,7 +266,11 @@ TEST(SaveResultRace, OnlyOneOfTwoCreatorsSavesWithoutTheQuestion) {
         TempDir dir;
         const std::string output = dir.file("a.txt");
         std::array<std::string, 2> outcomes;
-        const NamedStaging staging(round % 2 == 1);
+        // Every road to a new name: linked from an unnamed file, linked from a hidden name, moved
+        // without replacing, and moved over an empty file taken exclusively.
+        static constexpr std::array roads = {"", "no-unnamed-files", "no-hard-links",
+                                             "no-hard-links no-exclusive-rename"};
+        const SimulatedFileSystem fileSystem(roads[static_cast<std::size_t>(round) % roads.size()]);
         std::atomic<int> ready{0};
         const auto create = [&](int which) {
             ScriptedJobUi ui;

@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include "platform/posix/link_resolution.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,7 +29,13 @@ int openForReading(const std::string& path) {
 }
 
 int openForAppend(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Appended to as a save is written: never through a link planted in a shared folder.
+    const std::optional<std::string> target = followLinks(path);
+    if (!target) {
+        errno = EACCES;
+        return -1;
+    }
+    return ::open(target->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 
 std::int64_t fileSize(int fd) {
@@ -55,6 +63,10 @@ std::int64_t writeSome(int fd, const char* bytes, std::size_t size) {
             return written;
         }
     }
+}
+
+bool truncateFile(int fd, std::int64_t size) {
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0;
 }
 
 bool closeFile(int fd) {

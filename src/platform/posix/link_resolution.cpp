@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -19,6 +21,27 @@ bool mayFollow(const struct stat& link, const std::string& linkPath) {
     return !stickyAndOpenToAll || link.st_uid == ::geteuid() || link.st_uid == directory.st_uid;
 }
 
+// The components of path, in order, without empty ones and ".".
+std::vector<std::string> componentsOf(const std::string& path) {
+    std::vector<std::string> components;
+    for (std::size_t at = 0; at <= path.size();) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        if (end > at && path.compare(at, end - at, ".") != 0) {
+            components.push_back(path.substr(at, end - at));
+        }
+        at = end + 1;
+    }
+    return components;
+}
+
+std::string absolute(const std::string& path) {
+    if (path.starts_with('/')) {
+        return path;
+    }
+    std::string here(PATH_MAX, '\0');
+    return ::getcwd(here.data(), here.size()) != nullptr ? std::string(here.c_str()) + "/" + path : path;
+}
+
 } // namespace
 
 std::string directoryOf(const std::string& path) {
@@ -27,21 +50,41 @@ std::string directoryOf(const std::string& path) {
 }
 
 std::optional<std::string> followLinks(std::string path) {
-    for (int hop = 0; hop < maxLinkHops; ++hop) {
-        struct stat link {};
-        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-            return path;
+    // Every directory on the way is judged as the file itself is: a link planted in a shared folder
+    // leads nowhere, whichever part of the path it stands for.
+    std::vector<std::string> left = componentsOf(absolute(path));
+    std::reverse(left.begin(), left.end());
+    std::string resolved;
+    int hops = 0;
+    while (!left.empty()) {
+        const std::string component = std::move(left.back());
+        left.pop_back();
+        if (component == "..") {
+            resolved.erase(resolved.empty() ? 0 : resolved.rfind('/'));
+            continue;
         }
-        if (!mayFollow(link, path)) {
+        const std::string next = resolved + "/" + component;
+        struct stat link {};
+        if (::lstat(next.c_str(), &link) != 0 || !S_ISLNK(link.st_mode) || hops == maxLinkHops) {
+            resolved = next;
+            continue;
+        }
+        if (!mayFollow(link, next)) {
             return std::nullopt;
         }
         std::string target(PATH_MAX, '\0');
-        const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        const ssize_t length = ::readlink(next.c_str(), target.data(), target.size());
         if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) {
-            return path;
+            resolved = next;
+            continue;
         }
         target.resize(static_cast<std::size_t>(length));
-        path = target.front() == '/' ? target : directoryOf(path) + target;
+        ++hops;
+        if (target.front() == '/') {
+            resolved.clear();
+        }
+        const std::vector<std::string> through = componentsOf(target);
+        left.insert(left.end(), through.rbegin(), through.rend());
     }
-    return path;
+    return resolved.empty() ? std::string("/") : resolved;
 }

@@ -6,8 +6,8 @@
 // The directory part of path, ending in '/' ("./" for a bare name).
 std::string directoryOf(const std::string& path);
 
-// The file that a chain of symbolic links ends at, whether or not it exists. Empty when a link lies in
-// a sticky directory that everyone may write and is owned by neither the running user nor the
-// directory's owner: the kernel's protected-symlink rule, applied by hand because the program reads
-// the links itself.
+// The absolute path, free of links, of the file that path leads to, whether or not it exists. Empty when
+// a link on the way (the file's or any directory's) lies in a sticky directory that everyone may write
+// and is owned by neither the running user nor the directory's owner: the kernel's protected-symlink
+// rule, applied by hand because the program reads the links itself, and whatever the system's setting.
 std::optional<std::string> followLinks(std::string path);

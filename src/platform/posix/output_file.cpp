@@ -2,6 +2,7 @@
 
 #include "platform/file_descriptor.h"
 #include "platform/posix/file_attributes.h"
+#include "platform/posix/file_system_abilities.h"
 #include "platform/posix/link_resolution.h"
 #include "platform/posix/staged_file.h"
 #include "platform/posix/termination_cleanup.h"
@@ -14,13 +15,16 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <fstream>
+#include <optional>
 
 // A new content reaches the disk in a staged file that only takes the output's name when it is
 // complete and measured, so a failure never costs the old file and never leaves a short one behind.
-// Until it has that name the file is the running user's alone. Where taking the name would take the
-// file from its owner, its other names or its attributes, the content is written into the file itself
-// after its space is reserved.
+// Until it is complete the file is the running user's alone; then it takes what the old file was
+// (owner, mode, attributes), and only then the name. Where taking the name would take the
+// file from its owner, its other names or its attributes, the content is written into the file itself,
+// with consent, once the space for it is sure.
 
 namespace {
 
@@ -56,38 +60,39 @@ void syncDirectory(const std::string& directory) {
     }
 }
 
-// The metadata given after the content was flushed reaches the disk too, as does the new name.
-SaveStatus syncNamed(int fd, const std::string& target) {
-    if (::fsync(fd) != 0) {
-        return SaveStatus::Failed;
-    }
-    syncDirectory(directoryOf(target));
-    return SaveStatus::Saved;
-}
-
 bool beyondFileSizeLimit(std::size_t size) {
     rlimit limit{};
     return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && size > limit.rlim_cur;
 }
 
-// Space for size bytes, without changing the file's size where the file system can do that; else
-// the library reserves it by writing, which grows the file. 0 or the error.
-int reserve(int fd, std::size_t size) {
-    if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
-        return 0;
-    }
-    if (errno != EOPNOTSUPP) {
-        return errno;
-    }
-    const int emulated = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
-    return emulated == EOPNOTSUPP ? 0 : emulated;
+bool freeSpaceCovers(int fd, std::uint64_t bytes) {
+    const std::optional<std::uint64_t> free = fileSystem::freeSpace(fd);
+    return !free || *free >= bytes;
 }
 
-// The space is reserved before the first byte changes; when the reservation or the write fails the
-// file gets its old length back, so a full disk leaves the old content as it was. Termination
-// signals wait until the write is done.
-SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
-    const StopHeld wholeOrNothing; // stopped halfway, the old content would be lost
+// 0 once the file system is sure to take size bytes over the file old, else the error. On a
+// copy-on-write file system every block written takes a new one before the old one is freed, so
+// nothing short of free space for the whole content makes the write sure; elsewhere space is
+// reserved without changing the file's size, or, where that is not supported, counted.
+int makeRoom(int fd, const struct stat& old, std::size_t size) {
+    if (fileSystem::copiesOnWrite(fd)) {
+        return freeSpaceCovers(fd, size) ? 0 : ENOSPC;
+    }
+    const int reserved =
+        fileSystem::simulates("no-space-reservation")
+            ? EOPNOTSUPP
+            : (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0 ? 0 : errno);
+    if (reserved != EOPNOTSUPP && reserved != ENOSYS) {
+        return reserved;
+    }
+    const std::uint64_t allocated = std::uint64_t{static_cast<std::uint64_t>(old.st_blocks)} * 512;
+    return freeSpaceCovers(fd, size > allocated ? size - allocated : 0) ? 0 : ENOSPC;
+}
+
+// The room is made before the first byte changes; when that or the write fails the file gets its old
+// length back, so a full disk leaves the old content as it was. Termination signals wait until the
+// write is done.
+SaveStatus writeInPlace(const std::string& target, std::string_view bytes, const InPlaceConsent& consent) {
     const FileDescriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW));
     struct stat old {};
     if (!file.isOpen() || ::fstat(file.get(), &old) != 0 || !S_ISREG(old.st_mode)) {
@@ -96,9 +101,15 @@ SaveStatus writeInPlace(const std::string& target, std::string_view bytes) {
     if (beyondFileSizeLimit(bytes.size())) {
         return SaveStatus::DiskFull;
     }
+    if (const int room = makeRoom(file.get(), old, bytes.size()); room != 0) {
+        return statusOfError(room);
+    }
+    if (consent && !consent()) {
+        return SaveStatus::Declined;
+    }
+    const StopHeld wholeOrNothing; // stopped halfway, the old content would be lost
     const TerminationDeferred deferred;
-    const int reserved = reserve(file.get(), bytes.size());
-    const SaveStatus status = reserved == 0 ? fill(file.get(), bytes) : statusOfError(reserved);
+    const SaveStatus status = fill(file.get(), bytes);
     if (status != SaveStatus::Saved && ::ftruncate(file.get(), old.st_size) != 0) {
         return SaveStatus::Failed;
     }
@@ -114,32 +125,50 @@ bool refusedByDirectory(int error) {
     return error == EACCES || error == EPERM;
 }
 
-SaveStatus replaceFile(const std::string& target, std::string_view bytes, const struct stat& old) {
+// A staged file that will not be saved goes, or is emptied where its folder keeps its name.
+SaveStatus abandon(StagedFile& staged, SaveStatus status) {
+    return staged.discard() ? status : SaveStatus::EmptyStagingFileLeft;
+}
+
+// The staged file goes before the old one is overwritten; where it cannot, the old one is left as it is.
+SaveStatus inPlaceInstead(StagedFile& staged, const std::string& target, std::string_view bytes,
+                          const InPlaceConsent& consent) {
+    return staged.discard() ? writeInPlace(target, bytes, consent) : SaveStatus::EmptyStagingFileLeft;
+}
+
+SaveStatus replaceFile(const std::string& target, std::string_view bytes, const struct stat& old,
+                       const InPlaceConsent& consent) {
     KeptAttributes kept;
     if (mustWriteInPlace(target, old) || !kept.read(target, old)) {
-        return writeInPlace(target, bytes);
+        return writeInPlace(target, bytes, consent);
     }
     StagedFile staged(directoryOf(target));
     if (const SystemResult opened = staged.opened(); !opened) {
-        return refusedByDirectory(opened.error()) ? writeInPlace(target, bytes) : SaveStatus::Failed;
+        return refusedByDirectory(opened.error()) ? writeInPlace(target, bytes, consent) : SaveStatus::Failed;
     }
     // Tried while the file is empty: what cannot be kept sends the content into the old file itself.
     if (!kept.giveTo(staged.fd())) {
-        return writeInPlace(target, bytes);
+        return inPlaceInstead(staged, target, bytes, consent);
     }
     if (!staged.makePrivate()) {
-        return SaveStatus::Failed;
+        return abandon(staged, SaveStatus::Failed);
     }
-    const SaveStatus status = fill(staged.fd(), bytes);
+    SaveStatus status = fill(staged.fd(), bytes);
+    // Complete, the file is what the old one was before it takes the name, so that no stop can leave
+    // the new content with the staging file's owner and mode.
+    if (status == SaveStatus::Saved && (!kept.giveTo(staged.fd()) || ::fsync(staged.fd()) != 0)) {
+        status = SaveStatus::Failed;
+    }
     if (status != SaveStatus::Saved) {
-        return status;
+        return abandon(staged, status);
     }
     if (const SystemResult renamed = staged.renameOver(target); !renamed) {
         // A sticky directory lets only a file's owner replace it.
-        return refusedByDirectory(renamed.error()) ? writeInPlace(target, bytes) : SaveStatus::Failed;
+        return refusedByDirectory(renamed.error()) ? inPlaceInstead(staged, target, bytes, consent)
+                                                   : abandon(staged, SaveStatus::Failed);
     }
-    // It worked on this very file a moment ago.
-    return kept.giveTo(staged.fd()) ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
+    syncDirectory(directoryOf(target));
+    return SaveStatus::Saved;
 }
 
 // 0666 less the process's mask, as for any newly created file. The mask is read, not set and put
@@ -165,18 +194,25 @@ SaveStatus createFile(const std::string& target, std::string_view bytes, Existin
     if (!staged.opened()) {
         return SaveStatus::Failed;
     }
-    const SaveStatus status = fill(staged.fd(), bytes);
+    SaveStatus status = fill(staged.fd(), bytes);
+    // The mode comes before the name, as with a replaced file.
+    if (status == SaveStatus::Saved &&
+        (::fchmod(staged.fd(), newFileMode()) != 0 || ::fsync(staged.fd()) != 0)) {
+        status = SaveStatus::Failed;
+    }
     if (status != SaveStatus::Saved) {
-        return status;
+        return abandon(staged, status);
     }
     // Keeping a file that appeared meanwhile takes a name that no other file holds.
     const SystemResult named =
         existing == ExistingFile::Keep ? staged.linkAs(target) : staged.renameOver(target);
     if (!named) {
-        return existing == ExistingFile::Keep && named.error() == EEXIST ? SaveStatus::Exists
-                                                                         : SaveStatus::Failed;
+        return abandon(staged, existing == ExistingFile::Keep && named.error() == EEXIST
+                                   ? SaveStatus::Exists
+                                   : SaveStatus::Failed);
     }
-    return ::fchmod(staged.fd(), newFileMode()) == 0 ? syncNamed(staged.fd(), target) : SaveStatus::Failed;
+    syncDirectory(directoryOf(target));
+    return SaveStatus::Saved;
 }
 
 } // namespace
@@ -194,7 +230,8 @@ bool isReadOnlyFile(const std::string& path) {
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing) {
+SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing,
+                         const InPlaceConsent& consent) {
     // An empty content is never saved, as the size check would refuse it anyway; nothing is touched.
     if (bytes.empty()) {
         return SaveStatus::DiskFull;
@@ -213,5 +250,5 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
     if (existing == ExistingFile::Keep) {
         return SaveStatus::Exists;
     }
-    return replaceFile(*target, bytes, old);
+    return replaceFile(*target, bytes, old, consent);
 }

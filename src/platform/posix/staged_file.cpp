@@ -1,5 +1,6 @@
 #include "platform/posix/staged_file.h"
 
+#include "platform/posix/file_system_abilities.h"
 #include "platform/staging_name.h"
 
 #include <fcntl.h>
@@ -8,7 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -25,8 +26,24 @@ std::string descriptorPath(int fd) {
 }
 
 bool namedStagingForced() {
-    const char* forced = std::getenv("QUILLBOX_NAMED_STAGING");
-    return forced != nullptr && *forced != '\0';
+    return fileSystem::simulates("no-unnamed-files") || fileSystem::simulates("no-hard-links");
+}
+
+SystemResult hardLink(const char* from, const char* to, int flags) {
+    return fileSystem::simulates("no-hard-links")
+               ? SystemResult::failed(EPERM)
+               : SystemResult::ofCall(::linkat(AT_FDCWD, from, AT_FDCWD, to, flags));
+}
+
+// A file system without hard links (FAT, exFAT) says so in one of these ways.
+bool linksRefused(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+SystemResult renameWithoutReplacing(const char* from, const char* to) {
+    return fileSystem::simulates("no-exclusive-rename")
+               ? SystemResult::failed(EINVAL)
+               : SystemResult::ofCall(::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
 }
 
 } // namespace
@@ -100,52 +117,85 @@ bool StagedFile::makePrivate() {
 
 SystemResult StagedFile::linkAs(const std::string& target) {
     if (name_.empty()) {
-        return SystemResult::ofCall(
-            ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW));
+        return hardLink(descriptorPath(fd()).c_str(), target.c_str(), AT_SYMLINK_FOLLOW);
     }
     const TerminationDeferred deferred;
-    const SystemResult linked = SystemResult::ofCall(::link(name_.c_str(), target.c_str()));
+    const SystemResult linked = hardLink(name_.c_str(), target.c_str(), 0);
     if (linked) {
         ::unlink(name_.c_str());
         forgetName();
+        return linked;
     }
-    return linked;
+    return linksRefused(linked.error()) ? moveWithoutReplacing(target) : linked;
+}
+
+// Where a file system has no hard links, the hidden name moves to target unless a file has it.
+SystemResult StagedFile::moveWithoutReplacing(const std::string& target) {
+    SystemResult moved = renameWithoutReplacing(name_.c_str(), target.c_str());
+    if (!moved && (moved.error() == EINVAL || moved.error() == ENOSYS)) {
+        // Without that either, an empty file of this process's own takes the name first; a stop
+        // in between leaves it empty.
+        const FileDescriptor placeholder(
+            ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, ownerOnly));
+        if (!placeholder.isOpen()) {
+            return SystemResult::failed(errno);
+        }
+        moved = SystemResult::ofCall(::rename(name_.c_str(), target.c_str()));
+        if (!moved) {
+            ::unlink(target.c_str());
+        }
+    }
+    if (moved) {
+        forgetName();
+    }
+    return moved;
+}
+
+bool StagedFile::discard() {
+    if (name_.empty() || ::unlink(name_.c_str()) == 0 || errno == ENOENT) {
+        forgetName();
+        return true;
+    }
+    if (::ftruncate(fd(), 0) == 0) {
+        ::fsync(fd());
+    }
+    forgetName();
+    return false;
 }
 
 SystemResult StagedFile::renameOver(const std::string& target) {
-    if (!name_.empty()) {
-        const TerminationDeferred deferred;
-        const SystemResult renamed = SystemResult::ofCall(::rename(name_.c_str(), target.c_str()));
-        if (renamed) {
-            forgetName();
+    const TerminationDeferred deferred;
+    // rename(2) is the only call that replaces a name, so an unnamed file takes a hidden one first,
+    // while it is still the running user's alone or already what the old file was. Nothing but
+    // SIGKILL or a power loss can end the process in between, and what that leaves is removed later.
+    if (name_.empty()) {
+        if (const SystemResult named = takeHiddenName(); !named) {
+            return named;
         }
-        return renamed;
     }
-    // rename(2) is the only call that replaces a name, so the file passes through a hidden name, while
-    // it is still the running user's alone. Nothing but SIGKILL or a power loss can end the process in
-    // between, and a later save removes what that leaves.
+    const SystemResult renamed = SystemResult::ofCall(::rename(name_.c_str(), target.c_str()));
+    if (renamed) {
+        forgetName();
+    }
+    return renamed;
+}
+
+SystemResult StagedFile::takeHiddenName() {
     const std::string source = descriptorPath(fd());
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const std::string hidden = stagingNameIn(directory_);
         if (const SystemResult held = pending_.hold(hidden); !held) {
             return held;
         }
-        const TerminationDeferred deferred;
-        const SystemResult linked = SystemResult::ofCall(
-            ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW));
-        if (!linked) {
-            pending_.release();
-            if (linked.error() == EEXIST) {
-                continue;
-            }
+        const SystemResult linked = hardLink(source.c_str(), hidden.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked) {
+            name_ = hidden;
             return linked;
         }
-        const SystemResult renamed = SystemResult::ofCall(::rename(hidden.c_str(), target.c_str()));
-        if (!renamed) {
-            ::unlink(hidden.c_str());
-        }
         pending_.release();
-        return renamed;
+        if (linked.error() != EEXIST) {
+            return linked;
+        }
     }
     return SystemResult::failed(EEXIST);
 }

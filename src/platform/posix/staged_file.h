@@ -13,8 +13,7 @@
 class StagedFile {
 public:
     // Creates the file in directory (a path ending in '/'); opened() tells whether that worked. The
-    // file may only be given a name in that directory. QUILLBOX_NAMED_STAGING in the environment
-    // makes it take a hidden name, as on a file system without unnamed files.
+    // file may only be given a name in that directory.
     explicit StagedFile(std::string directory);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -30,13 +29,20 @@ public:
     bool makePrivate();
     // Gives the file the name target unless a file has it (EEXIST).
     SystemResult linkAs(const std::string& target);
-    // Gives the file the name target in place of whatever has it.
+    // Takes the hidden name away from a file that will not be saved. Where the directory no longer
+    // allows that, the file is emptied first, so that its name keeps no byte of the content; false
+    // then.
+    bool discard();
+    // Gives the file the name target in place of whatever has it. When that fails, the file may keep a
+    // hidden name until discard() or the end of this object.
     SystemResult renameOver(const std::string& target);
 
 private:
     bool openUnnamed();
     bool openNamed();
     void forgetName();
+    SystemResult moveWithoutReplacing(const std::string& target);
+    SystemResult takeHiddenName();
 
     std::string directory_;
     FileDescriptor file_;

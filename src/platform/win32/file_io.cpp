@@ -69,6 +69,10 @@ std::int64_t writeSome(int fd, const char* bytes, std::size_t size) {
     }
 }
 
+bool truncateFile(int fd, std::int64_t size) {
+    return ::_chsize_s(fd, size) == 0;
+}
+
 bool closeFile(int fd) {
     return ::_close(fd) == 0;
 }

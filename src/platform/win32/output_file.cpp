@@ -181,7 +181,9 @@ bool isReadOnlyFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing) {
+// Nothing is ever overwritten in place here, so no consent is asked.
+SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, ExistingFile existing,
+                         const InPlaceConsent& /*consent*/) {
     // An empty content is never saved, as the size check would refuse it anyway; nothing is touched.
     if (bytes.empty()) {
         return SaveStatus::DiskFull;
