@@ -7,6 +7,8 @@ struct AppPaths {
 
     std::string logPath() const { return directory + "Reader-Log.txt"; }
     std::string keyNoticeMarkerPath() const { return directory + "askag"; }
+    // The folders where saves named staging files, for the next start to clean.
+    std::string stagingRecordPath() const { return directory + "staging-folders.txt"; }
 };
 
 // QUILLBOX_HOME when set; else the executable's directory when a file can be made in it (tried, not

@@ -9,6 +9,7 @@
 #include "pipeline/job_ui.h"
 #include "pipeline/layer_loop.h"
 #include "pipeline/path_validation.h"
+#include "platform/output_file.h"
 #include "platform/work_progress.h"
 
 #include <cstdint>
@@ -29,6 +30,7 @@ public:
           markerPath_(settings.appPaths.keyNoticeMarkerPath()) {}
 
     JobReport run() {
+        removeLeftoversOfEndedSaves();
         values_ = form_.readValues();
         values_.input = trimmedBoxText(values_.input);
         values_.output = trimmedBoxText(values_.output);
@@ -55,6 +57,17 @@ public:
     }
 
 private:
+    // A killed program leaves its staging files wherever it saved; every job looks there first.
+    void removeLeftoversOfEndedSaves() {
+        if (settings_.appPaths.directory.empty()) {
+            return;
+        }
+        for (const auto& [folder, count] :
+             removeAbandonedStagingFilesRecordedIn(settings_.appPaths.stagingRecordPath())) {
+            ui_.reportAbandonedFilesRemoved(folder, count);
+        }
+    }
+
     void runSingleFile() {
         const CertificateTools tools(settings_.makeCaStore);
         JobContext job{

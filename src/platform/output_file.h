@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 enum class SaveStatus {
     Saved,
@@ -34,6 +36,12 @@ SaveStatus saveWholeFile(const std::string& path, std::string_view bytes, Existi
 // Removes the staging files that ended processes of the running user left where a save to path puts
 // its own, and returns how many there were. A save calls it before it starts.
 int removeAbandonedStagingFiles(const std::string& path);
+
+// At the start of a job, once the program's own folder is known: from now on the folders where saves
+// name staging files are listed in the file recordPath, and the staging files that ended processes of
+// the running user left in the folders listed there are removed now. Returns each folder where some
+// were, with their number.
+std::vector<std::pair<std::string, int>> removeAbandonedStagingFilesRecordedIn(const std::string& recordPath);
 
 // True for an existing file that must not be written: no write permission bit set for anyone, or the
 // system refuses writing. The bits matter because root may write anything.

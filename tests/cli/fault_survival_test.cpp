@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -153,13 +154,17 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
                       std::string::npos);
         }
         if (killedMidSave && GetParam().named && GetParam().signal == SIGKILL) {
-            // Only its owner may read what SIGKILL left, and the next save removes it.
+            // Only its owner may read what SIGKILL left, and the next start removes it, even when it
+            // saves into another folder.
             const std::vector<std::string> left = temporaryFilesIn(dir.path());
             ASSERT_EQ(left.size(), 1U);
             struct stat leftOver {};
             ::stat(dir.file(left[0]).c_str(), &leftOver);
             EXPECT_EQ(leftOver.st_mode & 0777, 0600U);
-            EXPECT_EQ(runProgram(openOverOldOutput(dir, document), dir.path()).exitStatus, 0);
+            std::filesystem::create_directory(dir.file("elsewhere"));
+            std::vector<std::string> again = openOverOldOutput(dir, document);
+            *std::find(again.begin(), again.end(), dir.file("doc.txt")) = dir.file("elsewhere/doc.txt");
+            EXPECT_EQ(runProgram(again, dir.path()).exitStatus, 0);
             EXPECT_THAT(linesOf(dir.read(".stderr")), testing::Contains(testing::StartsWith(
                                                           "quillbox: information: Removed 1 unfinished")));
         }
@@ -167,7 +172,8 @@ TEST_P(KilledDuringTheSave, LeavesTheOldOutputWholeAndNothingElse) {
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
             names.push_back(entry.path().filename().string());
         }
-        EXPECT_THAT(names, testing::IsSubsetOf({".stdout", ".stderr", "app", "doc.qsig", "doc.txt"}));
+        EXPECT_THAT(names,
+                    testing::IsSubsetOf({".stdout", ".stderr", "app", "doc.qsig", "doc.txt", "elsewhere"}));
     }
     EXPECT_TRUE(killedMidSave) << "no kill landed during a save";
 }

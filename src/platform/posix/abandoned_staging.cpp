@@ -1,6 +1,7 @@
 #include "platform/file_descriptor.h"
 #include "platform/output_file.h"
 #include "platform/posix/link_resolution.h"
+#include "platform/posix/staging_record.h"
 #include "platform/staging_name.h"
 
 #include <dirent.h>
@@ -43,22 +44,46 @@ struct DirectoryClose {
     void operator()(DIR* directory) const { ::closedir(directory); }
 };
 
+struct Sweep {
+    int removed = 0;
+    bool stagingLeft = false; // staging files of living processes, or that could not be removed
+};
+
+Sweep sweep(const std::string& directoryPath) {
+    Sweep result;
+    const std::unique_ptr<DIR, DirectoryClose> directory(::opendir(directoryPath.c_str()));
+    if (!directory) {
+        return result;
+    }
+    while (const dirent* entry = ::readdir(directory.get())) {
+        const std::optional<std::uint64_t> process = platform::stagingProcessOf(entry->d_name);
+        if (process && hasEnded(*process) && removeIfAbandoned(::dirfd(directory.get()), entry->d_name)) {
+            ++result.removed;
+        } else if (process) {
+            result.stagingLeft = true;
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 int removeAbandonedStagingFiles(const std::string& path) {
     const std::optional<std::string> target = followLinks(path);
-    if (!target) {
-        return 0;
-    }
-    const std::unique_ptr<DIR, DirectoryClose> directory(::opendir(directoryOf(*target).c_str()));
-    if (!directory) {
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent* entry = ::readdir(directory.get())) {
-        const std::optional<std::uint64_t> process = platform::stagingProcessOf(entry->d_name);
-        if (process && hasEnded(*process) && removeIfAbandoned(::dirfd(directory.get()), entry->d_name)) {
-            ++removed;
+    return target ? sweep(directoryOf(*target)).removed : 0;
+}
+
+std::vector<std::pair<std::string, int>>
+removeAbandonedStagingFilesRecordedIn(const std::string& recordPath) {
+    stagingRecord::keepIn(recordPath);
+    std::vector<std::pair<std::string, int>> removed;
+    for (const std::string& folder : stagingRecord::take()) {
+        const Sweep swept = sweep(folder);
+        if (swept.removed > 0) {
+            removed.emplace_back(folder, swept.removed);
+        }
+        if (swept.stagingLeft) {
+            stagingRecord::add(folder);
         }
     }
     return removed;

@@ -1,6 +1,7 @@
 #include "platform/posix/staged_file.h"
 
 #include "platform/posix/file_system_abilities.h"
+#include "platform/posix/staging_record.h"
 #include "platform/staging_name.h"
 
 #include <fcntl.h>
@@ -81,6 +82,8 @@ bool StagedFile::openUnnamed() {
 }
 
 bool StagedFile::openNamed() {
+    // Listed before the file exists, so that the next start finds what a kill leaves.
+    stagingRecord::add(directory_);
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const std::string name = stagingNameIn(directory_);
         // Held before the file exists, so no signal can leave it behind.
@@ -181,6 +184,7 @@ SystemResult StagedFile::renameOver(const std::string& target) {
 }
 
 SystemResult StagedFile::takeHiddenName() {
+    stagingRecord::add(directory_);
     const std::string source = descriptorPath(fd());
     for (int attempt = 0; attempt < nameAttempts; ++attempt) {
         const std::string hidden = stagingNameIn(directory_);

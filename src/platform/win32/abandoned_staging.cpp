@@ -102,3 +102,10 @@ int removeAbandonedStagingFiles(const std::string& path) {
     FindClose(search);
     return removed;
 }
+
+// The system removes a staging file when its process ends, however it ends, except in the moment
+// between clearing its deletion mark and renaming it; no list of folders is kept for that moment.
+std::vector<std::pair<std::string, int>>
+removeAbandonedStagingFilesRecordedIn(const std::string& /*recordPath*/) {
+    return {};
+}
