@@ -43,9 +43,9 @@ std::vector<std::string> foldersIn(int fd) {
 
 // The list, open and locked against the other processes of the program; closed, it is released.
 struct OpenRecord {
-    explicit OpenRecord(const std::string& path)
+    OpenRecord(const std::string& path, int creation)
         : lock(directoryOf(path)),
-          file(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600)) {}
+          file(::open(path.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_CLOEXEC | creation, 0600)) {}
     platform::DirectoryLock lock;
     FileDescriptor file;
 };
@@ -62,7 +62,7 @@ void add(const std::string& directory) {
     if (path.empty() || directory.find('\n') != std::string::npos) {
         return;
     }
-    const OpenRecord record(path);
+    const OpenRecord record(path, O_CREAT);
     if (!record.file.isOpen()) {
         return;
     }
@@ -78,7 +78,8 @@ std::vector<std::string> take() {
     if (path.empty()) {
         return {};
     }
-    const OpenRecord record(path);
+    // Made only by the first named staging file, so a folder where none was named stays as it was.
+    const OpenRecord record(path, 0);
     if (!record.file.isOpen()) {
         return {};
     }
