@@ -194,12 +194,7 @@ SaveStatus createFile(const std::string& target, std::string_view bytes, Existin
     if (!staged.opened()) {
         return SaveStatus::Failed;
     }
-    SaveStatus status = fill(staged.fd(), bytes);
-    // The mode comes before the name, as with a replaced file.
-    if (status == SaveStatus::Saved &&
-        (::fchmod(staged.fd(), newFileMode()) != 0 || ::fsync(staged.fd()) != 0)) {
-        status = SaveStatus::Failed;
-    }
+    const SaveStatus status = fill(staged.fd(), bytes);
     if (status != SaveStatus::Saved) {
         return abandon(staged, status);
     }
@@ -210,6 +205,12 @@ SaveStatus createFile(const std::string& target, std::string_view bytes, Existin
         return abandon(staged, existing == ExistingFile::Keep && named.error() == EEXIST
                                    ? SaveStatus::Exists
                                    : SaveStatus::Failed);
+    }
+    // The default mode comes only with the name: a file that is not saved after all (another took
+    // the name first, and the person may decline to replace it) was never readable by others. A kill
+    // in between leaves the output the user's alone.
+    if (::fchmod(staged.fd(), newFileMode()) != 0 || ::fsync(staged.fd()) != 0) {
+        return SaveStatus::Failed;
     }
     syncDirectory(directoryOf(target));
     return SaveStatus::Saved;
