@@ -4,6 +4,7 @@
 #include "pipeline/completion_text.h"
 #include "support/fake_job_form.h"
 #include "support/file_size_limit.h"
+#include "support/folder_that_keeps_names.h"
 #include "support/scripted_job_ui.h"
 #include "support/simulated_file_system.h"
 #include "support/temp_dir.h"
@@ -217,6 +218,24 @@ TEST_F(SaveResultTest, InPlaceOverwriteIsAskedAboutFirst) {
         EXPECT_THAT(ui.messages()[1].text, ::testing::HasSubstr("overwritten in place"));
         std::filesystem::remove(out.file("b.txt"));
     }
+}
+
+// A folder that stopped letting names go: the old file stays, and the person learns that an emptied
+// temporary file is left in it.
+TEST_F(SaveResultTest, AStagingFileTheFolderKeepsIsEmptiedAndMentioned) {
+    out.write("a.txt", "old");
+    if (!keepEveryName(out.path(), true)) {
+        GTEST_SKIP() << "the append-only flag needs root and a file system that has it";
+    }
+    ui.answer(true);
+    JobContext single = job(JobMode::SingleFile);
+    const SaveOutcome outcome = SaveResult(single, "new", Completion::Verified, false);
+    keepEveryName(out.path(), false);
+    EXPECT_EQ(outcome, SaveOutcome::Failed);
+    EXPECT_EQ(out.read("a.txt"), "old");
+    EXPECT_THAT(ui.messageTexts(),
+                ElementsAre(out.file("a.txt") + " file already exists. Do you want to overwrite it?",
+                            ::testing::HasSubstr("it was emptied and left there"), saveFailed));
 }
 
 pid_t endedProcess() {

@@ -4,6 +4,7 @@
 
 #include "platform/work_progress.h"
 #include "support/child_process.h"
+#include "support/folder_that_keeps_names.h"
 #include "support/simulated_file_system.h"
 #include "support/temp_dir.h"
 
@@ -11,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -109,18 +108,6 @@ std::string worldWritableOldFile(const std::string& directory) {
     std::ofstream(path) << "old";
     ::chmod(path.c_str(), 0666);
     return path;
-}
-
-// Sets or clears the flag that lets a directory take new names but never lose one; false where the
-// file system or the process cannot.
-bool keepEveryName(const std::string& directory, bool keep) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = keep ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
 }
 
 // The hidden files in directory.
