@@ -76,6 +76,11 @@ void OpenReport::jobEnded(bool pathsValid) {
         report.input = inputs_[files_.size()];
         report.output = outputs_[files_.size()];
         explainUnsaved(report, reason);
+        // As --json lists them, so do the lines on stderr, once the job had passed the path rules
+        // (whose message says why nothing was done).
+        if (!json_ && pathsValid) {
+            ui_.warn(report.input + " was not processed: " + reason);
+        }
         write(report);
     }
 }

@@ -94,6 +94,10 @@ std::optional<SecretString> TerminalJobUi::askPassPhrase() {
         }
         return answer;
     }
+    if (!terminal_.available()) {
+        line("error", "no terminal to ask for the pass phrase on; give --passphrase-file");
+        return cancelledIfEmpty(std::nullopt);
+    }
     for (;;) {
         std::optional<SecretString> answer = terminal_.readSecretLine("Enter pass phrase: ");
         if (!answer || !answer->empty()) {

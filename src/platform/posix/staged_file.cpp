@@ -99,11 +99,12 @@ bool StagedFile::makePrivate() {
 }
 
 SystemResult StagedFile::linkAs(const std::string& target) {
+    // Deferred like every commit, so that a save-record hold can keep the signals waiting after it.
+    const TerminationDeferred deferred;
     if (name_.empty()) {
         return SystemResult::ofCall(
             ::linkat(AT_FDCWD, descriptorPath(fd()).c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW));
     }
-    const TerminationDeferred deferred;
     const SystemResult linked = SystemResult::ofCall(::link(name_.c_str(), target.c_str()));
     if (linked) {
         ::unlink(name_.c_str());
