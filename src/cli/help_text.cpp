@@ -135,7 +135,9 @@ message become spaces), where <kind> tells what the desktop program shows it as:
 A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
 the integrity, validity and revocation texts, and last "Certificate chain: trusted (root:
 <CN>)" when every signer chains to a known root, else "Certificate chain: no known authority".
-A job that ends before its last INPUT names each INPUT it never reached in a warning line.
+In a batch, an error or fatal line names the document it ended; a failed write of the content
+names the output and the cause. A job that ends before its last INPUT names each INPUT it never
+reached in a warning line.
 )--";
 }
 

@@ -5,6 +5,7 @@
 #include "cli_paths.h"
 #include "document_input.h"
 #include "exit_status.h"
+#include "one_line.h"
 #include "open_report.h"
 #include "parsed_arguments.h"
 #include "standard_output.h"
@@ -23,6 +24,9 @@
 #include "platform/work_progress.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -132,12 +136,24 @@ bool isStreamOutput(const std::string& path) {
     return path == standardStream || platform::fileKind(path) == platform::FileKind::CharacterDevice;
 }
 
+// A failure says which output and why, before the job's own message.
 bool writeStreamOutput(const std::string& path, std::string_view bytes) {
+    SystemResult written = SystemResult::failed(0);
     if (path == standardStream) {
-        return static_cast<bool>(platform::writeStandardOutput(bytes));
+        written = platform::writeStandardOutput(bytes);
+    } else {
+        FileDescriptor device(platform::openDeviceForWriting(path));
+        written = device.isOpen() ? writeAll(device.get(), bytes) : SystemResult::failed(errno);
+        if (written && !device.close()) {
+            written = SystemResult::failed(errno);
+        }
     }
-    FileDescriptor device(platform::openDeviceForWriting(path));
-    return device.isOpen() && writeAll(device.get(), bytes) && device.close();
+    if (!written) {
+        std::fprintf(stderr, "quillbox: error: cannot write to %s: %s\n",
+                     path == standardStream ? "standard output" : oneLine(path).c_str(),
+                     std::strerror(written.error()));
+    }
+    return static_cast<bool>(written);
 }
 
 // Pipes are read and devices written as streams; paths are absolute by now, but for "-".

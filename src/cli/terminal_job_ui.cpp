@@ -45,6 +45,7 @@ void TerminalJobUi::line(const std::string& kind, const std::string& text) {
 }
 
 void TerminalJobUi::reportProgress(const JobProgress& progress) {
+    batchDocument_ = progress.files > 1 ? progress.input : std::string();
     constexpr std::uint64_t shownFromBytes = 4u << 20; // smaller documents are done at once
     if (progress.bytes >= shownFromBytes && platform::isTerminalStream(out_)) {
         line("progress", "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) +
@@ -61,7 +62,11 @@ bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons 
     lastMessage_ = text;
     const bool asked = buttons != Buttons::Ok && !answers_.everyQuestion && terminal_.available();
     if (!asked) {
-        line(messageKind(icon), text);
+        const std::string kind = messageKind(icon);
+        // In a batch, a failure names the document it ended, unless its words do already.
+        const bool unnamed = (kind == "error" || kind == "fatal") && !batchDocument_.empty() &&
+                             text.find(batchDocument_) == std::string::npos;
+        line(kind, unnamed ? batchDocument_ + ": " + text : text);
         return buttons == Buttons::Ok || answers_.everyQuestion.value_or(false);
     }
     // The question and its [y/N] go where the answer is typed.
@@ -146,6 +151,7 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
 }
 
 void TerminalJobUi::reportDocumentEnd(const FileReport& report) {
+    batchDocument_.clear();
     if (documentEnded_) {
         documentEnded_(report);
     }

@@ -73,5 +73,6 @@ private:
     std::optional<int> fatalExitStatus_;
     bool answerFileUnreadable_ = false;
     std::optional<SecretString> storePasswordAnswer_; // read once from its file
+    std::string batchDocument_;                       // the batch's document in hand, if any
     std::function<void(const FileReport&)> documentEnded_;
 };

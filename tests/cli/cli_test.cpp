@@ -7,6 +7,7 @@
 #include "support/temp_dir.h"
 #include "support/text_lines.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -262,6 +263,17 @@ TEST_F(CliTest, WrongPassPhrasesFromTheFileUseUpTheThreeTries) {
                   "quillbox: warning: Wrong password. Please try again! You will be given only 3 attempts",
                   "quillbox: error: Wrong password. All attempts exhausted"}));
     EXPECT_FALSE(std::ifstream(dir.file("doc")).good());
+
+    // In a batch, the failure names the document it ended, and the one never reached is listed.
+    dir.write("wrong", "one\ntwo\nthree\n");
+    dir.write("other.qsig", "never read");
+    const CliRun batch = open({"--passphrase-file", "wrong", "doc.qsig", "other.qsig"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(
+        std::vector<std::string>(batch.errLines.end() - 2, batch.errLines.end()),
+        (std::vector<std::string>{"quillbox: error: " + dir.file("doc.qsig") + ": Passphrase mismatch!",
+                                  "quillbox: warning: " + dir.file("other.qsig") +
+                                      " was not processed: The job ended before this file was reached"}));
 }
 
 TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
@@ -524,6 +536,15 @@ TEST_F(CliTest, AFailedWriteToStandardOutputIsAnError) {
         EXPECT_EQ(run.status, 1) << arguments[0];
         EXPECT_EQ(run.errLines.back(),
                   "quillbox: error: cannot write to standard output: No space left on device");
+    }
+    // The content itself, to standard output or to a device: the failure names the output and why.
+    for (const std::string& output : {std::string("-"), std::string("/dev/full")}) {
+        const CliRun run = runCli(dir, {"open", "--app-dir", dir.file("app"), "-o", output, "doc.qsig"},
+                                  "/dev/null", "/dev/full");
+        EXPECT_EQ(run.status, 1) << output;
+        EXPECT_THAT(run.errLines, testing::Contains("quillbox: error: cannot write to " +
+                                                    (output == "-" ? "standard output" : output) +
+                                                    ": No space left on device"));
     }
 }
 
