@@ -137,7 +137,7 @@ the integrity, validity and revocation texts, and last "Certificate chain: trust
 <CN>)" when every signer chains to a known root, else "Certificate chain: no known authority".
 In a batch, an error or fatal line names the document it ended; a failed write of the content
 names the output and the cause. A job that ends before its last INPUT names each INPUT it never
-reached in a warning line.
+reached in a warning line, and so does SIGTERM or SIGHUP for the inputs it leaves undone.
 )--";
 }
 

@@ -551,15 +551,36 @@ TEST_F(CliTest, AFailedWriteToStandardOutputIsAnError) {
 TEST_F(CliTest, EachLineIsWrittenAsItsDocumentEndsAndASignalAddsOne) {
     dir.write("a.qsig", testdoc::signedLayer(plain, cliSigner()));
     dir.write("b.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("c.qsig", testdoc::signedLayer(plain, cliSigner()));
     ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0); // the prompt for b waits on it
-    const pid_t child = startProgram({cliPath(), "open", "--json", "--app-dir", dir.file("app"),
-                                      "--passphrase-file", "answers", "a.qsig", "b.qsig"},
-                                     dir.path());
-    for (int i = 0; i < 2000 && dir.read(".stdout").find('\n') == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(child, SIGTERM);
-    const ChildEnd end = waitForChild(child);
+    // Ended by SIGTERM at b's prompt, once a is reported.
+    const auto endedAtB = [&](const std::string& format, const std::string& reported, const std::string& a) {
+        std::vector<std::string> command = {
+            cliPath(), "open",   "--app-dir", dir.file("app"), "--passphrase-file",
+            "answers", "a.qsig", "b.qsig",    "c.qsig"};
+        if (!format.empty()) {
+            command.insert(command.begin() + 2, format);
+        }
+        const pid_t child = startProgram(command, dir.path());
+        for (int i = 0; i < 2000 && dir.read(reported).find(a) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(child, SIGTERM);
+        return waitForChild(child);
+    };
+
+    // Text: the inputs the signal left undone are listed on stderr.
+    EXPECT_EQ(endedAtB("", ".stderr", dir.file("b.qsig") + " You may").signal, SIGTERM);
+    const std::vector<std::string> text = linesOf(dir.read(".stderr"));
+    const std::string undone =
+        " was not processed: The program was ended by a signal before this file was done with";
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(text.end() - 2, text.end()),
+              (std::vector<std::string>{"quillbox: warning: " + dir.file("b.qsig") + undone,
+                                        "quillbox: warning: " + dir.file("c.qsig") + undone}));
+    ::unlink(dir.file("a").c_str());
+
+    const ChildEnd end = endedAtB("--json", ".stdout", "\n");
 
     EXPECT_EQ(end.signal, SIGTERM);
     const std::vector<std::string> json = linesOf(dir.read(".stdout"));
