@@ -123,7 +123,8 @@ output) and its [y/N] are asked on the terminal; without one, or with --no, the 
 std::string messageSection() {
     return R"--(Messages:
 Every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line breaks inside a
-message become spaces), where <kind> tells what the desktop program shows it as:
+message become spaces; the control characters of a file name, a line break too, are escaped as
+the activity log escapes them), where <kind> tells what the desktop program shows it as:
   error        an error (red cross)
   warning      a warning or a question (yellow triangle); also an output saved with a layer
                still in it

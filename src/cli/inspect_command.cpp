@@ -73,7 +73,7 @@ Inspection inspect(const CertificateTools& tools, const std::string& path) {
     std::string content;
     inspection.read = isStreamInput(path) ? readStreamInput(path, content) : ReadWholeFile(path, content);
     if (!inspection.read) {
-        inspection.error = oneLine(path) + " file could not be read";
+        inspection.error = shownName(path) + " file could not be read";
         return inspection;
     }
     try {
@@ -114,7 +114,7 @@ std::string humanLines(const std::string& path, const Inspection& inspection) {
     if (!inspection.read) {
         return {};
     }
-    std::string lines = oneLine(path) + "\n";
+    std::string lines = shownName(path) + "\n";
     if (inspection.error.empty() && !inspection.secured()) {
         return lines + "  not a signed or encrypted document\n";
     }
@@ -180,8 +180,9 @@ int InspectCommand::run(const std::vector<std::string>& arguments) {
         }
         if (!inspection.error.empty()) {
             // An unreadable file's message names it already.
-            const std::string named = inspection.read ? input + ": " + inspection.error : inspection.error;
-            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind, oneLine(named).c_str());
+            const std::string named =
+                inspection.read ? shownName(input) + ": " + oneLine(inspection.error) : inspection.error;
+            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind, named.c_str());
         }
         allSecured = allSecured && inspection.secured();
     }

@@ -150,7 +150,7 @@ bool writeStreamOutput(const std::string& path, std::string_view bytes) {
     }
     if (!written) {
         std::fprintf(stderr, "quillbox: error: cannot write to %s: %s\n",
-                     path == standardStream ? "standard output" : oneLine(path).c_str(),
+                     path == standardStream ? "standard output" : shownName(path).c_str(),
                      std::strerror(written.error()));
     }
     return static_cast<bool>(written);
@@ -246,6 +246,10 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
 
     Terminal terminal;
     TerminalJobUi ui(terminal, stderr, answersOf(options));
+    std::vector<std::string> names = options.inputs;
+    names.insert(names.end(), options.outputs.begin(), options.outputs.end());
+    names.push_back(values.crlPath);
+    ui.nameFiles(std::move(names));
     StandardOutput out;
     OpenReport report(options.inputs, options.outputs, options.json, ui, out);
     ui.onDocumentEnd([&report](const FileReport& file) { report.documentEnded(file); });

@@ -50,7 +50,7 @@ void OpenReport::setLastWords() const {
     // The lines on stderr list what a termination signal leaves undone, as the JSON line does.
     std::string lines;
     for (std::size_t next = files_.size(); !jobOver_ && next < inputs_.size(); ++next) {
-        lines += "quillbox: warning: " + oneLine(inputs_[next]) +
+        lines += "quillbox: warning: " + shownName(inputs_[next]) +
                  " was not processed: " + std::string(interruptedOutcome) + "\n";
     }
     platform::setLastWordsOnStandardError(std::move(lines));

@@ -40,7 +40,7 @@ TerminalJobUi::TerminalJobUi(Terminal& terminal, std::FILE* out, Answers answers
     : terminal_(terminal), out_(out), answers_(std::move(answers)) {}
 
 void TerminalJobUi::line(const std::string& kind, const std::string& text) {
-    std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLine(text).c_str());
+    std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLineNaming(text, names_).c_str());
     std::fflush(out_);
 }
 
@@ -71,7 +71,7 @@ bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons 
     }
     // The question and its [y/N] go where the answer is typed.
     const std::optional<std::string> answer =
-        terminal_.readLine("quillbox: " + messageKind(icon) + ": " + oneLine(text) + " [y/N] ");
+        terminal_.readLine("quillbox: " + messageKind(icon) + ": " + oneLineNaming(text, names_) + " [y/N] ");
     return answer && isYes(*answer);
 }
 

@@ -704,8 +704,9 @@ TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
 }
 
 TEST_F(CliTest, ANameCanNeitherMoveTheCursorNorRepaintAVerdict) {
-    const std::string name = "\x1b[1A\r\tSUCCESS\xC2\x9B.qsig";
-    const std::string shownName = dir.file("\\x1B[1A\\r\\tSUCCESS\\xC2\\x9B.qsig");
+    // A line break too, shown as the log shows it rather than as a space.
+    const std::string name = "\x1b[1A\r\n\tSUCCESS\xC2\x9B.qsig";
+    const std::string shownName = dir.file("\\x1B[1A\\r\\n\\tSUCCESS\\xC2\\x9B.qsig");
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
     dir.write(name, "plain words");
 
