@@ -36,6 +36,9 @@ public:
         return !path.empty() && path.back() == separator_ && (writeAll_ || readable(path));
     }
     bool exists(const std::string& path) const override { return readable(path); }
+    bool sameFile(const std::string& first, const std::string& second) const override {
+        return exists(first) && first == second;
+    }
 
 private:
     char separator_;

@@ -14,9 +14,8 @@ std::string valueCompletion(ValueKind kind) {
     case ValueKind::CrlFile:
         return "_quillbox_cli_files '*.crl'";
     case ValueKind::Directory:
-        return "local IFS=$'\\n'\n"
-               "            compopt -o filenames 2>/dev/null\n"
-               "            COMPREPLY=($(compgen -d -- \"$cur\"))";
+        return "compopt -o filenames 2>/dev/null\n"
+               "            mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")";
     case ValueKind::None:
         break;
     }
@@ -83,14 +82,15 @@ std::string bashCompletion() {
     return R"(# bash completion for quillbox-cli (made from its option declarations)
 
 _quillbox_cli_files() {
-    # $1: the pattern of the files to offer; directories are always offered to descend into.
-    local IFS=$'\n' candidate
+    # $1: the pattern of the files to offer; directories are always offered to descend into. Names
+    # are read a line each, never expanded again: "[", "*" and "?" in them are characters.
+    local candidate
     compopt -o filenames 2>/dev/null
-    for candidate in $(compgen -f -- "$cur"); do
+    while IFS= read -r candidate; do
         if [[ -d $candidate || $candidate == $1 ]]; then
             COMPREPLY+=("$candidate")
         fi
-    done
+    done < <(compgen -f -- "$cur")
 }
 
 _quillbox_cli_options_ended() {

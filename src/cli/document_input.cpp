@@ -1,14 +1,19 @@
 #include "document_input.h"
 
+#include "platform/file_descriptor.h"
 #include "platform/file_io.h"
+#include "platform/file_kind.h"
 #include "platform/standard_streams.h"
 
 #include <algorithm>
 #include <new>
 
-bool readStandardInput(std::string& content) {
+namespace {
+
+const std::string standardInputName = "-";
+
+bool readToEnd(int input, std::string& content) {
     content.clear();
-    const int input = platform::binaryStandardInput();
     try {
         std::size_t size = 0;
         for (;;) {
@@ -37,4 +42,18 @@ bool readStandardInput(std::string& content) {
         content.clear();
         return false;
     }
+}
+
+} // namespace
+
+bool isStreamInput(const std::string& path) {
+    return path == standardInputName || platform::fileKind(path) == platform::FileKind::Pipe;
+}
+
+bool readStreamInput(const std::string& path, std::string& content) {
+    if (path == standardInputName) {
+        return readToEnd(platform::binaryStandardInput(), content);
+    }
+    const FileDescriptor pipe(platform::openForReading(path));
+    return pipe.isOpen() && readToEnd(pipe.get(), content);
 }

@@ -1,8 +1,10 @@
 #include "help_text.h"
 
+#include "certs/library_versions.h"
 #include "platform/platform_words.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -40,8 +42,12 @@ decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers 
 key from the certificate store, and saves the plain content. One INPUT is a single-file job,
 several are a batch job, exactly as with the desktop program's form. Relative paths are made
 absolute first; a path that begins or ends with white space is a usage error (the form trims its
-boxes, a command line does not guess). An INPUT "-" is read from standard input (at most 4 GiB);
-with "-o -" the content goes to standard output, and messages and verdicts stay on stderr.
+boxes, a command line does not guess); any other name the file system takes will do. An INPUT
+"-" is read from standard input (at most 4 GiB), and so is a pipe or FIFO named as an INPUT
+(such as <(...)); with "-o -" the content goes to standard output, and messages and verdicts
+stay on stderr. A character device named as an output (such as /dev/null) is written directly,
+without a question. An output that is its INPUT's own file, under any name or through a link,
+is refused before any work, even with --yes.
 
 Options of open:
 )" + optionLines(openDeclaration());
@@ -59,7 +65,8 @@ std::string jsonSection() {
     return R"(JSON output:
 open --json writes one object per document, on one line, as soon as the document is done with;
 the documents the job never reached follow at the end, and a document that SIGTERM or SIGHUP
-interrupts gets a line with the status "interrupted", as does one that SIGINT interrupts outside
+interrupts gets a line with the status "interrupted" (one whose output is in place is saved:
+the signal waits for its line and log record), as does one that SIGINT interrupts outside
 the work on its bytes (there Ctrl-C stops the work: status "cancelled", nothing saved). A byte that is not part of valid
 UTF-8 is written as \udcXX, XX its value, so a path's bytes can be recovered
 ("surrogateescape"). The keys of a document:
@@ -102,19 +109,22 @@ and, for a signed layer, its "verdict", for a certificate-encrypted layer its "r
 
 std::string passPhraseSection() {
     return R"(Pass phrases:
-Pass phrases and store passwords are read from the terminal with echo off (turned off before
-the prompt shows, so nothing typed ahead is shown or lost), never from the command line. Without
-a terminal, a prompt that has no answer counts as cancelled. A blank line of --passphrase-file is
-a blank answer: the job ends that document with "Blank password given to decrypt". A question
-(such as overwriting an output) and its [y/N] are asked on the terminal; without one, or with
---no, the answer is No.
+Pass phrases and store passwords are read from the terminal with echo off, never from the
+command line. When standard input is a terminal and the job may ask for one, typing is hidden
+from the start of the job, so nothing typed ahead is shown or lost; it shows again while a
+question is asked, at a stop (Ctrl-Z) and when the job ends. Without a terminal, a prompt that
+has no answer counts as cancelled ("no terminal to ask for the pass phrase on; give
+--passphrase-file" says so). A blank line of --passphrase-file is a blank answer: the job ends
+that document with "Blank password given to decrypt". A question (such as overwriting an
+output) and its [y/N] are asked on the terminal; without one, or with --no, the answer is No.
 )";
 }
 
 std::string messageSection() {
     return R"--(Messages:
 Every message of a job is one line on stderr, "quillbox: <kind>: <text>" (line breaks inside a
-message become spaces), where <kind> tells what the desktop program shows it as:
+message become spaces; the control characters of a file name, a line break too, are escaped as
+the activity log escapes them), where <kind> tells what the desktop program shows it as:
   error        an error (red cross)
   warning      a warning or a question (yellow triangle); also an output saved with a layer
                still in it
@@ -126,6 +136,9 @@ message become spaces), where <kind> tells what the desktop program shows it as:
 A signature verdict is printed as a block: SUCCESS or FAILED, the signer, "Signature: ...",
 the integrity, validity and revocation texts, and last "Certificate chain: trusted (root:
 <CN>)" when every signer chains to a known root, else "Certificate chain: no known authority".
+In a batch, an error or fatal line names the document it ended; a failed write of the content
+names the output and the cause. A job that ends before its last INPUT names each INPUT it never
+reached in a warning line, and so does SIGTERM or SIGHUP for the inputs it leaves undone.
 )--";
 }
 
@@ -160,7 +173,8 @@ std::string environmentSection() {
     return "Environment:\n" + store +
            R"(  QUILLBOX_HOME    the application directory (activity log, key-notice marker) when --app-dir
                    is not given
-  SSL_CERT_DIR, SSL_CERT_FILE   the CA certificates that signer chains are checked against,
+  SSL_CERT_DIR, SSL_CERT_FILE
+                   the CA certificates that signer chains are checked against,
                    besides ../../certs from the working directory
 )";
 }
@@ -178,29 +192,129 @@ std::string examplesSection() {
   quillbox-cli open --passphrase-file answers.txt -o )" +
            std::string(platform::words().exampleOutput) + R"( letter.qsig
   quillbox-cli open --crl )" +
-           platform::words().exampleCrl + R"( --yes --json a.qsig b.qsig c.qsig
+           platform::words().exampleCrl + R"( --json a.qsig b.qsig c.qsig
   quillbox-cli open -o - - < letter.qsig > letter.txt
   quillbox-cli inspect --json letter.qsig
 )";
 }
 
+constexpr std::size_t helpWidth = 79;
+
+// Characters, not bytes: a UTF-8 continuation byte takes no column.
+std::size_t columns(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// prefix, then the words of body, cut at spaces into lines of at most helpWidth columns, each after
+// the first starting with indent. A word longer than a line stays whole.
+std::string filled(const std::string& prefix, std::string_view body, const std::string& indent) {
+    std::string lines;
+    std::string line = prefix;
+    bool fresh = true; // nothing of body on the line yet
+    std::size_t start = 0;
+    while (start < body.size()) {
+        const std::size_t end = std::min(body.find(' ', start), body.size());
+        const std::string_view word = body.substr(start, end - start);
+        start = end + 1;
+        if (word.empty()) {
+            continue;
+        }
+        if (!fresh && columns(line) + 1 + columns(word) > helpWidth) {
+            lines += line + "\n";
+            line = indent;
+            fresh = true;
+        }
+        line += (fresh ? "" : " ") + std::string(word);
+        fresh = false;
+    }
+    return lines + line + "\n";
+}
+
+// An indented block of the help: "  TAG   text" with its text going on under itself, or indented
+// prose.
+struct HelpItem {
+    std::string prefix; // the indentation and the tag with the gap after it
+    std::string body;
+    std::string indent; // where the text goes on
+};
+
+HelpItem helpItem(const std::string& line) {
+    const std::size_t text = line.find_first_not_of(' ');
+    const std::size_t gap = line.find("  ", text);
+    const std::size_t beside =
+        gap == std::string::npos ? std::string::npos : line.find_first_not_of(' ', gap);
+    const std::size_t column = beside == std::string::npos ? text : beside;
+    return {line.substr(0, column), line.substr(column), std::string(column, ' ')};
+}
+
+// The help laid out for helpWidth columns: paragraphs in the first column and indented blocks are
+// filled again (a block's lines at its text's column go on with it); headings, command lines and
+// blank lines stay as they are.
+std::string wrapped(const std::string& text) {
+    std::string result;
+    HelpItem item;
+    bool inItem = false;
+    const auto flush = [&] {
+        if (inItem) {
+            result += filled(item.prefix, item.body, item.indent);
+            inItem = false;
+        }
+    };
+    bool afterBlank = true;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::size_t column = line.find_first_not_of(' ');
+        const bool heading = afterBlank && column == 0 && line.back() == ':';
+        if (column == std::string::npos || heading || line.compare(column, 13, "quillbox-cli ") == 0) {
+            flush();
+            result += line + "\n";
+        } else if (inItem && column == item.indent.size()) {
+            item.body += " " + line.substr(column);
+        } else {
+            flush();
+            item = helpItem(line);
+            inItem = true;
+        }
+        afterBlank = column == std::string::npos;
+    }
+    flush();
+    return result;
+}
+
+// "the OpenSSL and NSS libraries": the libraries --version names on this system.
+std::string libraryNames() {
+    std::string names;
+    const std::vector<std::string> versions = cryptoLibraryVersions();
+    for (std::size_t i = 0; i < versions.size(); ++i) {
+        names += (i == 0                     ? ""
+                  : i + 1 == versions.size() ? " and "
+                                             : ", ") +
+                 versions[i].substr(0, versions[i].find(' '));
+    }
+    return "the " + names + (versions.size() == 1 ? " library" : " libraries");
+}
+
 } // namespace
 
 std::string helpText() {
-    return "quillbox-cli - open secured .qsig documents from the command line\n\n" + usageSection() + "\n" +
-           openSection() + "\n" + inspectSection() +
-           "\n--help prints this text, and open --help or inspect --help that command's part. --version\n"
-           "prints the version of quillbox-cli on its first line, then those of the OpenSSL and NSS\n"
-           "libraries it runs with.\n\n" +
-           jsonSection() + "\n" + passPhraseSection() + "\n" + messageSection() + "\n" + exitStatusSection() +
-           "\n" + environmentSection() + "\n" + filesSection() + "\n" + examplesSection();
+    return wrapped("quillbox-cli - open secured .qsig documents from the command line\n\n" + usageSection() +
+                   "\n" + openSection() + "\n" + inspectSection() +
+                   "\n--help prints this text, and open --help or inspect --help that command's part.\n"
+                   "--version prints the version of quillbox-cli on its first line, then those of " +
+                   libraryNames() + " it runs with, one a line.\n\n" + jsonSection() + "\n" +
+                   passPhraseSection() + "\n" + messageSection() + "\n" + exitStatusSection() + "\n" +
+                   environmentSection() + "\n" + filesSection() + "\n" + examplesSection());
 }
 
 std::string commandHelpText(const CommandDeclaration& command) {
     const std::string usage = "Usage:\n" + usageLine(command) + "\n";
     if (command.name == inspectDeclaration().name) {
-        return usage + inspectSection() + "\n" + jsonSection();
+        return wrapped(usage + inspectSection() + "\n" + jsonSection());
     }
-    return usage + openSection() + "\n" + jsonSection() + "\n" + passPhraseSection() + "\n" +
-           exitStatusSection();
+    return wrapped(usage + openSection() + "\n" + jsonSection() + "\n" + passPhraseSection() + "\n" +
+                   exitStatusSection());
 }

@@ -40,25 +40,28 @@ struct Inspection {
 };
 
 // The layers as far as they can be seen without decrypting: signed layers are verified and
-// looked into, an encrypted layer ends the walk.
+// looked into, an encrypted layer ends the walk. A layer is listed once it was found whole.
 void walkLayers(const CertificateTools& tools, std::string content, Inspection& inspection) {
     const std::time_t now = std::time(nullptr);
     for (;;) {
-        InspectedLayer& layer = inspection.layers.emplace_back();
+        InspectedLayer layer;
         layer.kind = classifyEnvelope(content);
         layer.size = content.size();
         switch (layer.kind) {
         case EnvelopeKind::Unrecognised:
         case EnvelopeKind::Symmetric:
+            inspection.layers.push_back(std::move(layer));
             return;
         case EnvelopeKind::Asymmetric:
             layer.certificate = describeCertificateLayer(tools, content, now);
+            inspection.layers.push_back(std::move(layer));
             return;
         case EnvelopeKind::Pkcs7: {
             SignedContent signedContent =
                 tools.verifySignature(content, DigestSelector::Sha1, RevocationChoice::Skip, std::string());
             layer.verdict = std::move(signedContent.verdict);
             content = std::move(signedContent.content);
+            inspection.layers.push_back(std::move(layer));
             break;
         }
         }
@@ -68,9 +71,9 @@ void walkLayers(const CertificateTools& tools, std::string content, Inspection& 
 Inspection inspect(const CertificateTools& tools, const std::string& path) {
     Inspection inspection;
     std::string content;
-    inspection.read = path == "-" ? readStandardInput(content) : ReadWholeFile(path, content);
+    inspection.read = isStreamInput(path) ? readStreamInput(path, content) : ReadWholeFile(path, content);
     if (!inspection.read) {
-        inspection.error = oneLine(path) + " file could not be read";
+        inspection.error = shownName(path) + " file could not be read";
         return inspection;
     }
     try {
@@ -111,17 +114,17 @@ std::string humanLines(const std::string& path, const Inspection& inspection) {
     if (!inspection.read) {
         return {};
     }
-    std::string lines = oneLine(path) + "\n";
+    std::string lines = shownName(path) + "\n";
     if (inspection.error.empty() && !inspection.secured()) {
         return lines + "  not a signed or encrypted document\n";
     }
     for (std::size_t i = 0; i < inspection.layers.size(); ++i) {
-        const InspectedLayer& layer = inspection.layers[i];
-        if (layer.kind != EnvelopeKind::Pkcs7 || layer.verdict) {
-            lines += "  " + std::to_string(i + 1) + ". " + oneLine(layerText(layer)) + "\n";
-        }
+        lines += "  " + std::to_string(i + 1) + ". " + oneLine(layerText(inspection.layers[i])) + "\n";
     }
-    return lines;
+    // What stopped the walk, under the layers found before it.
+    return inspection.error.empty()
+               ? lines
+               : lines + "  " + inspection.errorKind + ": " + oneLine(inspection.error) + "\n";
 }
 
 std::string layerJson(const InspectedLayer& layer) {
@@ -176,8 +179,10 @@ int InspectCommand::run(const std::vector<std::string>& arguments) {
             out.write(humanLines(input, inspection));
         }
         if (!inspection.error.empty()) {
-            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind,
-                         oneLine(inspection.error).c_str());
+            // An unreadable file's message names it already.
+            const std::string named =
+                inspection.read ? shownName(input) + ": " + oneLine(inspection.error) : inspection.error;
+            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind, named.c_str());
         }
         allSecured = allSecured && inspection.secured();
     }

@@ -160,6 +160,6 @@ std::string interruptedJsonLine(const std::string& input, const std::string& out
     FileReport report;
     report.input = input;
     report.output = output;
-    report.outcome = "The program was ended by a signal before this file was done with";
+    report.outcome = interruptedOutcome;
     return reportLine(report, "interrupted");
 }

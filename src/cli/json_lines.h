@@ -8,6 +8,9 @@
 //  "layers_left":[],"certificate_layers":[..]}
 std::string jsonLine(const FileReport& report);
 // The line of a document that a termination signal ended before it was done with.
+// Why a document a termination signal cut short was not saved.
+inline constexpr const char* interruptedOutcome =
+    "The program was ended by a signal before this file was done with";
 std::string interruptedJsonLine(const std::string& input, const std::string& output);
 // A signature verdict: its sentences and one object per signer.
 std::string verdictJson(const SignatureVerdict& verdict);

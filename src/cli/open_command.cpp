@@ -5,6 +5,7 @@
 #include "cli_paths.h"
 #include "document_input.h"
 #include "exit_status.h"
+#include "one_line.h"
 #include "open_report.h"
 #include "parsed_arguments.h"
 #include "standard_output.h"
@@ -14,12 +15,18 @@
 #include "pipeline/job_driver.h"
 #include "platform/directories.h"
 #include "platform/file_access.h"
+#include "platform/file_descriptor.h"
+#include "platform/file_kind.h"
 #include "platform/interrupt.h"
 #include "platform/path_conventions.h"
 #include "platform/standard_streams.h"
+#include "platform/terminal_device.h"
 #include "platform/work_progress.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -99,6 +106,9 @@ std::string absoluteUnlessStream(const std::string& path) {
 FormValues formValues(OpenOptions& options) {
     for (std::string& input : options.inputs) {
         input = absoluteUnlessStream(input);
+        if (platform::fileKind(input) == platform::FileKind::Directory) {
+            throw UsageError(input + " is a directory, not a document");
+        }
     }
     for (std::string& output : options.outputs) {
         output = absoluteUnlessStream(output);
@@ -120,18 +130,48 @@ FormValues formValues(OpenOptions& options) {
     return values;
 }
 
-StandardStreams standardStreams(const OpenOptions& options) {
+// Written directly: standard output, or a device such as /dev/null, which a staged file could never
+// take the place of and which holds no content to ask before overwriting.
+bool isStreamOutput(const std::string& path) {
+    return path == standardStream || platform::fileKind(path) == platform::FileKind::CharacterDevice;
+}
+
+// A failure says which output and why, before the job's own message.
+bool writeStreamOutput(const std::string& path, std::string_view bytes) {
+    SystemResult written = SystemResult::failed(0);
+    if (path == standardStream) {
+        written = platform::writeStandardOutput(bytes);
+    } else {
+        FileDescriptor device(platform::openDeviceForWriting(path));
+        written = device.isOpen() ? writeAll(device.get(), bytes) : SystemResult::failed(errno);
+        if (written && !device.close()) {
+            written = SystemResult::failed(errno);
+        }
+    }
+    if (!written) {
+        std::fprintf(stderr, "quillbox: error: cannot write to %s: %s\n",
+                     path == standardStream ? "standard output" : shownName(path).c_str(),
+                     std::strerror(written.error()));
+    }
+    return static_cast<bool>(written);
+}
+
+// Pipes are read and devices written as streams; paths are absolute by now, but for "-".
+StandardStreams streamsOf(const FormValues& values) {
     StandardStreams streams;
-    if (namesStream(options.inputs)) {
-        streams.inputPath = standardStream;
-        streams.readInput = readStandardInput;
+    const bool batch = values.multipleSelection;
+    for (const std::string& input : batch ? values.inputs : std::vector<std::string>{values.input}) {
+        if (isStreamInput(input)) {
+            streams.inputPaths.push_back(input);
+        }
     }
-    if (namesStream(options.outputs)) {
-        streams.outputPath = standardStream;
-        streams.writeOutput = [](std::string_view bytes) {
-            return static_cast<bool>(platform::writeStandardOutput(bytes));
-        };
+    for (const std::string& output : batch ? values.outputs : std::vector<std::string>{values.output}) {
+        if (isStreamOutput(output)) {
+            streams.outputPaths.push_back(output);
+        }
     }
+    streams.readInput = readStreamInput;
+    streams.writeOutput = writeStreamOutput;
     return streams;
 }
 
@@ -155,6 +195,11 @@ Answers answersOf(const OpenOptions& options) {
         answers.storePassword.emplace("--store-password-file", absolutePath(*options.storePasswordFile));
     }
     return answers;
+}
+
+// Without files of answers, a pass phrase or a store password is asked for on the terminal.
+bool mayAskForSecrets(const OpenOptions& options) {
+    return !options.passPhraseFile || !options.storePasswordFile;
 }
 
 // Read from the verdict's status, not from its words: anything but the success tick fails.
@@ -196,10 +241,15 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     settings.appPaths = appPaths(options.appDirectory);
     settings.keyStoreDirectory = options.store ? absolutePath(*options.store) : defaultKeyStoreDirectory();
     settings.openKeyStore = openKeyStore_;
-    settings.streams = standardStreams(options);
+    settings.streams = streamsOf(values);
+    settings.anyFileName = true;
 
     Terminal terminal;
     TerminalJobUi ui(terminal, stderr, answersOf(options));
+    std::vector<std::string> names = options.inputs;
+    names.insert(names.end(), options.outputs.begin(), options.outputs.end());
+    names.push_back(values.crlPath);
+    ui.nameFiles(std::move(names));
     StandardOutput out;
     OpenReport report(options.inputs, options.outputs, options.json, ui, out);
     ui.onDocumentEnd([&report](const FileReport& file) { report.documentEnded(file); });
@@ -207,6 +257,10 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     // Ctrl-C stops the work on a document through the job's progress.
     const WorkProgress progress;
     platform::stopWorkOnInterrupt();
+    // Once the signal handlers are in place, so that the terminal's own come back over them.
+    if (mayAskForSecrets(options) && platform::isTerminalStream(stdin)) {
+        terminal.hideTyping();
+    }
     const bool pathsValid = OnVerifyDecrypt(form, ui, settings).pathsValid;
     report.jobEnded(pathsValid);
 

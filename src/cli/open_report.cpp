@@ -1,6 +1,9 @@
 #include "open_report.h"
 
 #include "json_lines.h"
+#include "one_line.h"
+
+#include "platform/standard_streams.h"
 
 #include <utility>
 
@@ -36,9 +39,21 @@ void explainUnsaved(FileReport& file, const std::string& notProcessedReason) {
 OpenReport::OpenReport(std::vector<std::string> inputs, std::vector<std::string> outputs, bool json,
                        TerminalJobUi& ui, StandardOutput& out)
     : inputs_(std::move(inputs)), outputs_(std::move(outputs)), json_(json), ui_(ui), out_(out) {
+    setLastWords();
+}
+
+void OpenReport::setLastWords() const {
     if (json_) {
         out_.setLastWords(interruptedLine());
+        return;
     }
+    // The lines on stderr list what a termination signal leaves undone, as the JSON line does.
+    std::string lines;
+    for (std::size_t next = files_.size(); !jobOver_ && next < inputs_.size(); ++next) {
+        lines += "quillbox: warning: " + shownName(inputs_[next]) +
+                 " was not processed: " + std::string(interruptedOutcome) + "\n";
+    }
+    platform::setLastWordsOnStandardError(std::move(lines));
 }
 
 std::string OpenReport::interruptedLine() const {
@@ -51,6 +66,8 @@ void OpenReport::write(const FileReport& report) {
     files_.push_back(report);
     if (json_) {
         out_.record(jsonLine(report), interruptedLine());
+    } else {
+        setLastWords();
     }
 }
 
@@ -70,12 +87,18 @@ void OpenReport::documentEnded(FileReport report) {
 
 void OpenReport::jobEnded(bool pathsValid) {
     jobOver_ = true;
+    setLastWords();
     const std::string reason = pathsValid ? "The job ended before this file was reached" : ui_.lastMessage();
     while (files_.size() < inputs_.size()) {
         FileReport report;
         report.input = inputs_[files_.size()];
         report.output = outputs_[files_.size()];
         explainUnsaved(report, reason);
+        // As --json lists them, so do the lines on stderr, once the job had passed the path rules
+        // (whose message says why nothing was done).
+        if (!json_ && pathsValid) {
+            ui_.warn(report.input + " was not processed: " + reason);
+        }
         write(report);
     }
 }

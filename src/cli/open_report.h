@@ -27,6 +27,9 @@ private:
     void write(const FileReport& report);
     // The line a termination signal writes for the next document, once the job is at it.
     std::string interruptedLine() const;
+    // What a termination signal writes from now on: the JSON line, or on stderr a line for each input
+    // not yet done with.
+    void setLastWords() const;
 
     std::vector<std::string> inputs_;
     std::vector<std::string> outputs_;

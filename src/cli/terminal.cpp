@@ -32,9 +32,15 @@ std::optional<std::string> Terminal::readLine(const std::string& prompt) {
     if (!available()) {
         return std::nullopt;
     }
+    // The answer to a question is seen as it is typed.
+    hidden_.reset();
     write(prompt);
     std::string line;
-    if (!readLineInto(device_, line)) {
+    const bool answered = readLineInto(device_, line);
+    if (hidingTyping_) {
+        hidden_.emplace(device_, "");
+    }
+    if (!answered) {
         return std::nullopt;
     }
     return line;
@@ -45,10 +51,27 @@ std::optional<SecretString> Terminal::readSecretLine(const std::string& prompt) 
         return std::nullopt;
     }
     // Off before the prompt shows, so nothing typed as it appears is shown in clear.
-    const platform::TerminalDevice::EchoOff quiet(device_, prompt);
+    std::optional<platform::TerminalDevice::EchoOff> quiet;
+    if (hidden_) {
+        hiddenPrompt_ = prompt;
+        hidden_->showPrompt(hiddenPrompt_);
+    } else {
+        quiet.emplace(device_, prompt);
+    }
     SecretString line;
-    if (!readLineInto(device_, line)) {
+    const bool answered = readLineInto(device_, line);
+    if (hidden_) {
+        hidden_->showPrompt("");
+    }
+    if (!answered) {
         return std::nullopt;
     }
     return line;
+}
+
+void Terminal::hideTyping() {
+    if (available()) {
+        hidingTyping_ = true;
+        hidden_.emplace(device_, "");
+    }
 }

@@ -19,9 +19,16 @@ public:
     std::optional<std::string> readLine(const std::string& prompt);
     // The same with echo off, for pass phrases and passwords; the echo is back on however it ends.
     std::optional<SecretString> readSecretLine(const std::string& prompt);
+    // From now on typing is hidden (but while a question is asked), so that a pass phrase typed
+    // before its prompt shows is never shown; it shows again when this object ends, and on a stop
+    // (Ctrl-Z) until the job continues.
+    void hideTyping();
 
 private:
     void write(const std::string& text) const;
 
     platform::TerminalDevice device_;
+    bool hidingTyping_ = false;
+    std::string hiddenPrompt_; // the prompt shown again after a stop
+    std::optional<platform::TerminalDevice::EchoOff> hidden_;
 };

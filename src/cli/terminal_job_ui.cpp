@@ -40,11 +40,12 @@ TerminalJobUi::TerminalJobUi(Terminal& terminal, std::FILE* out, Answers answers
     : terminal_(terminal), out_(out), answers_(std::move(answers)) {}
 
 void TerminalJobUi::line(const std::string& kind, const std::string& text) {
-    std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLine(text).c_str());
+    std::fprintf(out_, "quillbox: %s: %s\n", kind.c_str(), oneLineNaming(text, names_).c_str());
     std::fflush(out_);
 }
 
 void TerminalJobUi::reportProgress(const JobProgress& progress) {
+    batchDocument_ = progress.files > 1 ? progress.input : std::string();
     constexpr std::uint64_t shownFromBytes = 4u << 20; // smaller documents are done at once
     if (progress.bytes >= shownFromBytes && platform::isTerminalStream(out_)) {
         line("progress", "file " + std::to_string(progress.file) + " of " + std::to_string(progress.files) +
@@ -61,12 +62,16 @@ bool TerminalJobUi::showMessage(const std::string& text, IconKind icon, Buttons 
     lastMessage_ = text;
     const bool asked = buttons != Buttons::Ok && !answers_.everyQuestion && terminal_.available();
     if (!asked) {
-        line(messageKind(icon), text);
+        const std::string kind = messageKind(icon);
+        // In a batch, a failure names the document it ended, unless its words do already.
+        const bool unnamed = (kind == "error" || kind == "fatal") && !batchDocument_.empty() &&
+                             text.find(batchDocument_) == std::string::npos;
+        line(kind, unnamed ? batchDocument_ + ": " + text : text);
         return buttons == Buttons::Ok || answers_.everyQuestion.value_or(false);
     }
     // The question and its [y/N] go where the answer is typed.
     const std::optional<std::string> answer =
-        terminal_.readLine("quillbox: " + messageKind(icon) + ": " + oneLine(text) + " [y/N] ");
+        terminal_.readLine("quillbox: " + messageKind(icon) + ": " + oneLineNaming(text, names_) + " [y/N] ");
     return answer && isYes(*answer);
 }
 
@@ -93,6 +98,10 @@ std::optional<SecretString> TerminalJobUi::askPassPhrase() {
             line("warning", "Blank password given to decrypt");
         }
         return answer;
+    }
+    if (!terminal_.available()) {
+        line("error", "no terminal to ask for the pass phrase on; give --passphrase-file");
+        return cancelledIfEmpty(std::nullopt);
     }
     for (;;) {
         std::optional<SecretString> answer = terminal_.readSecretLine("Enter pass phrase: ");
@@ -142,6 +151,7 @@ std::optional<SecretString> TerminalJobUi::askStorePassword(const std::string& t
 }
 
 void TerminalJobUi::reportDocumentEnd(const FileReport& report) {
+    batchDocument_.clear();
     if (documentEnded_) {
         documentEnded_(report);
     }

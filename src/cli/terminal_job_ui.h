@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct Answers {
     std::optional<bool> everyQuestion;       // --yes / --no
@@ -45,6 +46,9 @@ public:
     }
     // A warning line on stderr.
     void warn(const std::string& text) { line("warning", text); }
+    // The job's file names: a line break in one is shown escaped, where the line breaks of the
+    // messages themselves become spaces.
+    void nameFiles(std::vector<std::string> names) { names_ = std::move(names); }
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
     // no terminal to ask on).
@@ -73,5 +77,7 @@ private:
     std::optional<int> fatalExitStatus_;
     bool answerFileUnreadable_ = false;
     std::optional<SecretString> storePasswordAnswer_; // read once from its file
+    std::string batchDocument_;                       // the batch's document in hand, if any
+    std::vector<std::string> names_;
     std::function<void(const FileReport&)> documentEnded_;
 };

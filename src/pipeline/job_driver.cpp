@@ -42,8 +42,8 @@ public:
 
         const FileAccess platformAccess;
         const FileAccess& access = settings_.fileAccess != nullptr ? *settings_.fileAccess : platformAccess;
-        const std::optional<JobPaths> paths =
-            ValidateJobPaths(values_, form_, ui_, *settings_.pathStyle, access, &settings_.streams);
+        const std::optional<JobPaths> paths = ValidateJobPaths(
+            values_, form_, ui_, *settings_.pathStyle, access, {&settings_.streams, settings_.anyFileName});
         if (!paths) {
             return std::move(report_);
         }
@@ -75,6 +75,7 @@ private:
         FileReport& report = addReport(values_.input, values_.output);
         openSingleFile(job, tools, report);
         ui_.reportDocumentEnd(report);
+        job.saveRecordHold.reset();
     }
 
     void openSingleFile(JobContext& job, const CertificateTools& tools, FileReport& report) {
@@ -118,6 +119,7 @@ private:
             job.pair = {report.input, report.output};
             const FileEnd end = openBatchFile(job, tools, report, i + 1);
             ui_.reportDocumentEnd(report);
+            job.saveRecordHold.reset();
             if (end == FileEnd::JobEnded) {
                 return;
             }
@@ -166,11 +168,11 @@ private:
         return FileEnd::JobEnded;
     }
 
-    // Opens the document's file, or reads the whole document from the standard input into content,
+    // Opens the document's file, or reads the whole document from its stream into content,
     // and gives its size; when it cannot, shows failure and reports the file failed.
     std::optional<std::uint64_t> openDocument(const std::string& path, const std::string& failure,
                                               FileReport& report, DocumentFile& file, std::string& content) {
-        if (settings_.streams.isInput(path) ? settings_.streams.readInput(content)
+        if (settings_.streams.isInput(path) ? settings_.streams.readInput(path, content)
                                             : file.open(path, content)) {
             return file.isOpen() ? file.size() : content.size();
         }

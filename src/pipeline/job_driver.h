@@ -24,6 +24,8 @@ struct JobSettings {
     const FileAccess* fileAccess = nullptr; // null: the platform's access checks
     ActivityLog::Clock logClock = ActivityLog::localNow;
     StandardStreams streams = {};
+    // File names may hold any character (the command line); the form refuses some.
+    bool anyFileName = false;
     // Reads the CA certificates, once per job; a program that runs many jobs in a row may hand out one
     // store it has read.
     CaStoreMaker makeCaStore = makeVerificationStore;

@@ -1,6 +1,7 @@
 #include "pipeline/path_style.h"
 
 #include "platform/file_access.h"
+#include "platform/file_kind.h"
 #include "platform/path_conventions.h"
 
 const PathStyle& PathStyle::native() {
@@ -39,4 +40,8 @@ bool FileAccess::writable(const std::string& path) const {
 
 bool FileAccess::exists(const std::string& path) const {
     return platform::exists(path);
+}
+
+bool FileAccess::sameFile(const std::string& first, const std::string& second) const {
+    return platform::sameFile(first, second);
 }

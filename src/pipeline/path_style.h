@@ -21,4 +21,6 @@ public:
     virtual bool readable(const std::string& path) const;
     virtual bool writable(const std::string& path) const;
     virtual bool exists(const std::string& path) const;
+    // Whether both paths name one existing file, after links.
+    virtual bool sameFile(const std::string& first, const std::string& second) const;
 };

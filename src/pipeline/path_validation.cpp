@@ -49,7 +49,8 @@ constexpr BoxEffect resetTextAndShown{.reset = Reset::ResetText, .showValues = t
 
 class RuleRunner {
 public:
-    RuleRunner(JobForm& form, JobUi& ui, const PathStyle& style) : form_(form), ui_(ui), style_(style) {}
+    RuleRunner(JobForm& form, JobUi& ui, const PathStyle& style, bool anyFileName)
+        : form_(form), ui_(ui), style_(style), anyFileName_(anyFileName) {}
 
     // Shows message and applies effect to box; always false, so callers can return it.
     bool fail(FormBox box, const std::string& message, BoxEffect effect = untouched) const {
@@ -68,12 +69,12 @@ public:
 
     bool checkInput(const std::string& input, const FileAccess& access) const {
         const char sep = style_.separator;
-        if (hasCharacter(input, style_.refused)) {
+        if (refusesCharacters() && hasCharacter(input, style_.refused)) {
             return fail(FormBox::Input,
                         style_.localize("Invalid input path! Use '\\' instead of '/' to delimit directories"),
                         emptiedAndShown);
         }
-        if (hasSpecialCharacter(input)) {
+        if (refusesCharacters() && hasSpecialCharacter(input)) {
             return fail(FormBox::Input,
                         "Invalid input file path! Special characters not allowed in the file name",
                         emptiedAndShown);
@@ -105,12 +106,12 @@ public:
         if (output.empty()) {
             return fail(FormBox::Output, "Invalid output path! Please provide complete path");
         }
-        if (hasCharacter(output, style_.refused)) {
+        if (refusesCharacters() && hasCharacter(output, style_.refused)) {
             return fail(FormBox::Output,
                         style_.localize("Invalid output! Use '\\' instead of '/' to delimit directories"),
                         emptiedAndShown);
         }
-        if (hasSpecialCharacter(output)) {
+        if (refusesCharacters() && hasSpecialCharacter(output)) {
             return fail(FormBox::Output,
                         "Invalid output file path! Special characters not allowed inthe file name",
                         emptiedAndShown);
@@ -138,12 +139,12 @@ public:
         if (crl.empty()) {
             return fail(FormBox::CrlPath, "Please provide path to CRL file!");
         }
-        if (hasSpecialCharacter(crl)) {
+        if (refusesCharacters() && hasSpecialCharacter(crl)) {
             return fail(FormBox::CrlPath,
                         "Invalid CRL file path! Special characters not allowed inthe file name",
                         emptiedAndShown);
         }
-        if (hasCharacter(crl, style_.refused)) {
+        if (refusesCharacters() && hasCharacter(crl, style_.refused)) {
             return fail(FormBox::CrlPath,
                         style_.localize("Invalid CRL path! Use '\\' instead of '/' to delimit directories"),
                         emptiedAndShown);
@@ -179,18 +180,35 @@ public:
         return false;
     }
 
+    // An output that is its input file, under any name: checked before any work, and whatever the
+    // answers, since the save would replace the document with its own content.
+    bool checkOutputIsNotInput(const std::string& input, const std::string& output,
+                               const FileAccess& access) const {
+        if (!access.sameFile(input, output)) {
+            return true;
+        }
+        return fail(FormBox::Output,
+                    "Output file " + output +
+                        " is the input file: the document would be replaced by its content",
+                    focused);
+    }
+
 private:
+    bool refusesCharacters() const { return !anyFileName_; }
+
     JobForm& form_;
     JobUi& ui_;
     const PathStyle& style_;
+    bool anyFileName_;
 };
 
 } // namespace
 
 std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
                                          const PathStyle& style, const FileAccess& access,
-                                         const StandardStreams* streams) {
-    const RuleRunner rules(form, ui, style);
+                                         PathRuleScope scope) {
+    const RuleRunner rules(form, ui, style, scope.anyFileName);
+    const StandardStreams* streams = scope.streams;
     if (values.input.empty() && values.inputs.empty()) {
         rules.fail(FormBox::Input, "Invalid input path! Please provide complete path");
         return std::nullopt;
@@ -212,6 +230,20 @@ std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form
     }
     if (values.crlChoice == RevocationChoice::Check && !rules.checkCrl(values.crlPath, access)) {
         return std::nullopt;
+    }
+    const auto isStream = [streams](const std::string& input, const std::string& output) {
+        return streams != nullptr && (streams->isInput(input) || streams->isOutput(output));
+    };
+    const auto outputIsNotInput = [&](const std::string& input, const std::string& output) {
+        return isStream(input, output) || rules.checkOutputIsNotInput(input, output, access);
+    };
+    if (!values.multipleSelection) {
+        return outputIsNotInput(values.input, values.output) ? std::optional(paths) : std::nullopt;
+    }
+    for (std::size_t i = 0; i < paths.inputs.size(); ++i) {
+        if (!outputIsNotInput(paths.inputs[i], paths.outputs[i])) {
+            return std::nullopt;
+        }
     }
     return paths;
 }

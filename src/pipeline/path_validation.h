@@ -16,9 +16,15 @@ struct JobPaths {
     std::vector<std::string> outputs;
 };
 
+// What a front end other than the form lets through.
+struct PathRuleScope {
+    const StandardStreams* streams = nullptr; // a stream passes the input or output rules as it is
+    bool anyFileName = false;                 // no character of a name is refused: the file system decides
+};
+
 // Runs the rules in order and stops at the first that fails: it shows its message, resets and
-// focuses the box, and returns nothing. values are the trimmed form values. A standard stream
-// passes the input or output rules as it is.
+// focuses the box, and returns nothing. values are the trimmed form values. Last, in both modes, an
+// output that is its input file is refused: saving would replace the document with its content.
 std::optional<JobPaths> ValidateJobPaths(const FormValues& values, JobForm& form, JobUi& ui,
                                          const PathStyle& style, const FileAccess& access,
-                                         const StandardStreams* streams = nullptr);
+                                         PathRuleScope scope = {});

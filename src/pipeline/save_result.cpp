@@ -30,12 +30,15 @@ SaveOutcome reportCompletion(JobContext& job, Completion completion, bool furthe
 }
 
 // Saving the content is the last pass over it: a stop asked for before or during it leaves the
-// output as it was.
+// output as it was. Once the output is in place, termination waits until the job has recorded it
+// (the driver lets go after the document's report); an output that is not in place holds nothing.
 SaveStatus writeContent(JobContext& job, std::string_view content, ExistingFile existing) {
     const WorkPass pass(WorkStage::Saving, content.size());
     WorkProgress::throwIfStopped();
+    job.saveRecordHold.emplace();
     const SaveStatus status = WriteWholeFile(job.pair.output, content, job.ui, existing);
     if (status != SaveStatus::Saved) {
+        job.saveRecordHold.reset();
         WorkProgress::throwIfStopped();
     }
     return status;
@@ -51,8 +54,8 @@ bool overwriteConfirmed(JobContext& job) {
 SaveOutcome SaveResult(JobContext& job, std::string_view content, Completion completion, bool furtherPasses) {
     const std::string& output = job.pair.output;
     if (job.streams != nullptr && job.streams->isOutput(output)) {
-        return job.streams->writeOutput(content) ? reportCompletion(job, completion, furtherPasses)
-                                                 : reportSaveFailure(job, furtherPasses);
+        return job.streams->writeOutput(output, content) ? reportCompletion(job, completion, furtherPasses)
+                                                         : reportSaveFailure(job, furtherPasses);
     }
     const bool exists = platform::exists(output);
     if (exists && !overwriteConfirmed(job)) {

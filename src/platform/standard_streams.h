@@ -20,4 +20,8 @@ SystemResult writeStandardOutput(std::string_view bytes);
 // one after.
 SystemResult writeStandardOutputRecord(std::string_view record, std::string lastWords);
 
+// Makes lastWords what a termination signal writes on standard error besides (empty: nothing): the
+// lines a person reads about the work the signal cut short.
+void setLastWordsOnStandardError(std::string lastWords);
+
 } // namespace platform

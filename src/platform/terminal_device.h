@@ -34,7 +34,12 @@ public:
         EchoOff& operator=(const EchoOff&) = delete;
         ~EchoOff();
 
+        // Shows another prompt (which must outlive it in turn) with typing still hidden: the one a
+        // continued job shows again. Typing is never shown in between.
+        void showPrompt(std::string_view prompt);
+
     private:
+        const TerminalDevice& device_;
         const TerminalDevice* terminal_ = nullptr; // set while the echo is off
     };
 

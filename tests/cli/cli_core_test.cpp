@@ -114,7 +114,8 @@ TEST(OpenCommandFatal, ReportsTheDocumentsSoFarAndTheFatalMessage) {
     const std::vector<std::string> messages = linesOf(testing::internal::GetCapturedStderr());
 
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(messages.back(), "quillbox: fatal: System is low in memory");
+    EXPECT_EQ(messages.back(), "quillbox: fatal: " + inputs[1] + ": System is low in memory")
+        << "in a batch, the failure names its document";
     ASSERT_EQ(json.size(), 3u);
     EXPECT_NE(json[0].find("\"status\":\"saved\""), std::string::npos) << json[0];
     EXPECT_NE(json[1].find("\"status\":\"failed\""), std::string::npos) << json[1];

@@ -7,6 +7,7 @@
 #include "support/temp_dir.h"
 #include "support/text_lines.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -26,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <thread>
@@ -89,10 +91,12 @@ CliRun runCli(const TempDir& dir, std::vector<std::string> arguments, const std:
 // typed at once, answer when prompt shows. With stopAtPrompt, Ctrl-Z is typed at the first prompt;
 // the shell notes the echo while the job is stopped, then continues it, and the answer goes to the
 // prompt shown again. Returns the exit status (-1 when it had to be killed) and all the terminal
-// showed; echoOff tells whether the echo was off when the answered prompt showed.
+// showed; echoOff tells whether the echo was off when the answered prompt showed. duringJob runs on
+// a thread of its own meanwhile, with the terminal to type on.
 std::pair<int, std::string>
 openOnTerminal(const TempDir& dir, const std::string& typeAhead, const std::string& answer, bool& echoOff,
-               const std::string& prompt = "Enter pass phrase: ", bool stopAtPrompt = false) {
+               const std::string& prompt = "Enter pass phrase: ", bool stopAtPrompt = false,
+               const std::function<void(int terminal)>& duringJob = {}) {
     std::vector<std::string> arguments = {"open", "--app-dir", dir.file("app"), "doc.qsig"};
     std::vector<char*> argv = argvOf(arguments);
     int terminal = -1;
@@ -124,6 +128,8 @@ openOnTerminal(const TempDir& dir, const std::string& typeAhead, const std::stri
         ADD_FAILURE() << "no pseudo-terminal";
         return {-1, ""};
     }
+    std::thread typist(
+        duringJob ? duringJob : [](int) {}, terminal);
     std::string shown;
     bool answered = ::write(terminal, typeAhead.data(), typeAhead.size()) < 0;
     bool stopped = false;
@@ -148,6 +154,7 @@ openOnTerminal(const TempDir& dir, const std::string& typeAhead, const std::stri
     ::kill(child, SIGKILL); // only one still waiting for an answer is left to end
     int status = 0;
     ::waitpid(child, &status, 0);
+    typist.join();
     ::close(terminal);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, shown};
 }
@@ -256,6 +263,17 @@ TEST_F(CliTest, WrongPassPhrasesFromTheFileUseUpTheThreeTries) {
                   "quillbox: warning: Wrong password. Please try again! You will be given only 3 attempts",
                   "quillbox: error: Wrong password. All attempts exhausted"}));
     EXPECT_FALSE(std::ifstream(dir.file("doc")).good());
+
+    // In a batch, the failure names the document it ended, and the one never reached is listed.
+    dir.write("wrong", "one\ntwo\nthree\n");
+    dir.write("other.qsig", "never read");
+    const CliRun batch = open({"--passphrase-file", "wrong", "doc.qsig", "other.qsig"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(
+        std::vector<std::string>(batch.errLines.end() - 2, batch.errLines.end()),
+        (std::vector<std::string>{"quillbox: error: " + dir.file("doc.qsig") + ": Passphrase mismatch!",
+                                  "quillbox: warning: " + dir.file("other.qsig") +
+                                      " was not processed: The job ended before this file was reached"}));
 }
 
 TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
@@ -264,7 +282,9 @@ TEST_F(CliTest, APromptWithoutTerminalOrAnswerIsACancel) {
     const CliRun run = open({"--json", "doc.qsig"});
 
     EXPECT_EQ(run.status, 130);
-    EXPECT_TRUE(run.errLines.empty());
+    EXPECT_EQ(run.errLines,
+              std::vector<std::string>{"quillbox: error: no terminal to ask for the pass phrase "
+                                       "on; give --passphrase-file"});
     EXPECT_EQ(run.out,
               "{\"input\":\"" + dir.file("doc.qsig") + "\",\"output\":\"" + dir.file("doc") +
                   "\",\"status\":\"cancelled\",\"layers\":[],\"verdicts\":[],\"outcome\":\"The prompt for "
@@ -405,6 +425,10 @@ TEST_F(CliTest, ACancelDoesNotHideAFailureAndEveryUnsavedDocumentSaysWhy) {
         EXPECT_NE(json[i].find(std::string("\"status\":\"") + statuses[i]), std::string::npos) << json[i];
         EXPECT_EQ(json[i].find("\"outcome\":\"\""), std::string::npos) << json[i];
     }
+    EXPECT_EQ(open({"--no", latin1, "b.qsig", "c.qsig"}).errLines.back(),
+              "quillbox: warning: " + dir.file("c.qsig") +
+                  " was not processed: The job ended before this file was reached")
+        << "the lines on stderr list what was never reached, as --json does";
 }
 
 TEST_F(CliTest, AHiddenAnswerIsNeverShownAndNeverLostWhenTypedAhead) {
@@ -419,6 +443,27 @@ TEST_F(CliTest, AHiddenAnswerIsNeverShownAndNeverLostWhenTypedAhead) {
     ::unlink(dir.file("doc").c_str());
     EXPECT_EQ(openOnTerminal(dir, passPhrase + "\n", "", echoOff).first, 0)
         << "the answer typed ahead is kept";
+    EXPECT_EQ(dir.read("doc"), plain);
+}
+
+// The document comes through a FIFO: once it is opened for writing the job has begun, and what is
+// typed from then on, before the prompt shows, must not show either.
+TEST_F(CliTest, APassPhraseTypedWhileTheJobWorksIsNeverShown) {
+    ASSERT_EQ(::mkfifo(dir.file("doc.qsig").c_str(), 0600), 0);
+    bool echoOff = false;
+
+    const auto [status, shown] =
+        openOnTerminal(dir, "", "", echoOff, "Enter pass phrase: ", false, [&](int terminal) {
+            std::ofstream document(dir.file("doc.qsig"));
+            const std::string typed = passPhrase + "\n";
+            if (::write(terminal, typed.data(), typed.size()) == static_cast<ssize_t>(typed.size())) {
+                // Not a timing check: the terminal has taken the typing in before the prompt can show.
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            document << testdoc::symmetricLayer(plain, passPhrase);
+        });
+    EXPECT_EQ(status, 0) << shown;
+    EXPECT_EQ(shown.find(passPhrase), std::string::npos) << shown;
     EXPECT_EQ(dir.read("doc"), plain);
 }
 
@@ -492,20 +537,50 @@ TEST_F(CliTest, AFailedWriteToStandardOutputIsAnError) {
         EXPECT_EQ(run.errLines.back(),
                   "quillbox: error: cannot write to standard output: No space left on device");
     }
+    // The content itself, to standard output or to a device: the failure names the output and why.
+    for (const std::string& output : {std::string("-"), std::string("/dev/full")}) {
+        const CliRun run = runCli(dir, {"open", "--app-dir", dir.file("app"), "-o", output, "doc.qsig"},
+                                  "/dev/null", "/dev/full");
+        EXPECT_EQ(run.status, 1) << output;
+        EXPECT_THAT(run.errLines, testing::Contains("quillbox: error: cannot write to " +
+                                                    (output == "-" ? "standard output" : output) +
+                                                    ": No space left on device"));
+    }
 }
 
 TEST_F(CliTest, EachLineIsWrittenAsItsDocumentEndsAndASignalAddsOne) {
     dir.write("a.qsig", testdoc::signedLayer(plain, cliSigner()));
     dir.write("b.qsig", testdoc::symmetricLayer(plain, passPhrase));
+    dir.write("c.qsig", testdoc::signedLayer(plain, cliSigner()));
     ASSERT_EQ(::mkfifo(dir.file("answers").c_str(), 0600), 0); // the prompt for b waits on it
-    const pid_t child = startProgram({cliPath(), "open", "--json", "--app-dir", dir.file("app"),
-                                      "--passphrase-file", "answers", "a.qsig", "b.qsig"},
-                                     dir.path());
-    for (int i = 0; i < 2000 && dir.read(".stdout").find('\n') == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::kill(child, SIGTERM);
-    const ChildEnd end = waitForChild(child);
+    // Ended by SIGTERM at b's prompt, once a is reported.
+    const auto endedAtB = [&](const std::string& format, const std::string& reported, const std::string& a) {
+        std::vector<std::string> command = {
+            cliPath(), "open",   "--app-dir", dir.file("app"), "--passphrase-file",
+            "answers", "a.qsig", "b.qsig",    "c.qsig"};
+        if (!format.empty()) {
+            command.insert(command.begin() + 2, format);
+        }
+        const pid_t child = startProgram(command, dir.path());
+        for (int i = 0; i < 2000 && dir.read(reported).find(a) == std::string::npos; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ::kill(child, SIGTERM);
+        return waitForChild(child);
+    };
+
+    // Text: the inputs the signal left undone are listed on stderr.
+    EXPECT_EQ(endedAtB("", ".stderr", dir.file("b.qsig") + " You may").signal, SIGTERM);
+    const std::vector<std::string> text = linesOf(dir.read(".stderr"));
+    const std::string undone =
+        " was not processed: The program was ended by a signal before this file was done with";
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(text.end() - 2, text.end()),
+              (std::vector<std::string>{"quillbox: warning: " + dir.file("b.qsig") + undone,
+                                        "quillbox: warning: " + dir.file("c.qsig") + undone}));
+    ::unlink(dir.file("a").c_str());
+
+    const ChildEnd end = endedAtB("--json", ".stdout", "\n");
 
     EXPECT_EQ(end.signal, SIGTERM);
     const std::vector<std::string> json = linesOf(dir.read(".stdout"));
@@ -529,6 +604,45 @@ TEST_F(CliTest, TheOverwriteQuestionAndItsAnswerShareTheTerminal) {
     EXPECT_EQ(status, 0) << shown;
     EXPECT_FALSE(echoOff);
     EXPECT_EQ(dir.read("doc"), plain);
+}
+
+TEST_F(CliTest, EveryNameAPipeAndADeviceServeAsTheyAre) {
+    ::mkdir(dir.file("dir (old)").c_str(), 0700);
+    const std::string names[] = {"dir (old)/x.qsig", "Q&A [1],c++ {a}.txt.qsig", "back\\slash~!.qsig"};
+    for (const std::string& name : names) {
+        dir.write(name, testdoc::signedLayer(plain, cliSigner()));
+        EXPECT_EQ(open({name}).status, 0) << name;
+        EXPECT_EQ(dir.read(name.substr(0, name.size() - 5)), plain) << name;
+    }
+    // Read like "-": a named pipe, and what a process substitution gives.
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    std::thread writer([&] { std::ofstream(dir.file("pipe")) << testdoc::signedLayer(plain, cliSigner()); });
+    const CliRun piped = open({"-o", "piped.txt", "pipe"});
+    writer.join();
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(dir.read("piped.txt"), plain);
+    // Written directly: no staging beside it, no overwrite question.
+    dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
+    const CliRun discarded = open({"-o", "/dev/null", "doc.qsig"});
+    EXPECT_EQ(discarded.status, 0);
+    EXPECT_EQ(discarded.errLines.back(), "quillbox: success: Verification complete and File Saved");
+}
+
+TEST_F(CliTest, AnOutputThatIsItsInputIsRefusedEvenWithYes) {
+    const std::string document = testdoc::signedLayer(plain, cliSigner());
+    dir.write("doc.qsig", document);
+    ASSERT_EQ(::symlink("doc.qsig", dir.file("link").c_str()), 0);
+    ASSERT_EQ(::link(dir.file("doc.qsig").c_str(), dir.file("second").c_str()), 0);
+
+    for (const char* output : {"doc.qsig", "link", "second"}) {
+        const CliRun run = open({"--yes", "-o", output, "doc.qsig"});
+        EXPECT_EQ(run.status, 1) << output;
+        EXPECT_EQ(run.errLines,
+                  std::vector<std::string>{"quillbox: warning: Output file " + dir.file(output) +
+                                           " is the input file: the document would be "
+                                           "replaced by its content"});
+        EXPECT_EQ(dir.read("doc.qsig"), document);
+    }
 }
 
 TEST_F(CliTest, ABadDocumentIsRefused) {
@@ -590,8 +704,9 @@ TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
 }
 
 TEST_F(CliTest, ANameCanNeitherMoveTheCursorNorRepaintAVerdict) {
-    const std::string name = "\x1b[1A\r\tSUCCESS\xC2\x9B.qsig";
-    const std::string shownName = dir.file("\\x1B[1A\\r\\tSUCCESS\\xC2\\x9B.qsig");
+    // A line break too, shown as the log shows it rather than as a space.
+    const std::string name = "\x1b[1A\r\n\tSUCCESS\xC2\x9B.qsig";
+    const std::string shownName = dir.file("\\x1B[1A\\r\\n\\tSUCCESS\\xC2\\x9B.qsig");
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
     dir.write(name, "plain words");
 
@@ -647,6 +762,7 @@ const UsageCase usageCases[] = {
     {"LeadingWhiteSpaceInInspectInput", {"inspect", " doc.qsig"}, "INPUT ' doc.qsig'"},
     {"LineBreakInAMessage", {"open", "--fast\nest", "doc.qsig"}, "unknown option --fast est"},
     {"InspectWithoutInput", {"inspect"}},
+    {"DirectoryAsInput", {"open", "-o", "out", "."}, " is a directory, not a document"},
 };
 
 INSTANTIATE_TEST_SUITE_P(CommandLine, CliUsageTest, testing::ValuesIn(usageCases),
@@ -660,6 +776,14 @@ TEST(CliInfo, HelpAndVersion) {
     const CliRun version = runCli(dir, {"--version"});
 
     EXPECT_EQ(help.status, 0);
+    // Within 79 columns, counted in characters (a UTF-8 character's continuation bytes take none).
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--help"}, {"open", "--help"}, {"inspect", "--help"}}) {
+        for (const std::string& line : linesOf(runCli(dir, arguments).out)) {
+            EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 79)
+                << line;
+        }
+    }
     for (const char* part :
          {"quillbox-cli open [options] INPUT...", "--passphrase-file", "Exit status:", "130",
           "Reader-Log.txt", "~/.pki/nssdb", "~/.local/share/quillbox-reader/.", "fatal"}) {
@@ -725,6 +849,24 @@ TEST(CliInspect, APlainFileIsNoSecuredDocument) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(linesOf(run.out),
               (std::vector<std::string>{dir.file("plain.txt"), "  not a signed or encrypted document"}));
+}
+
+// Broken armour, alone or inside a signed layer: the layers found before it, then the error under
+// the document, which the line on stderr names.
+TEST(CliInspect, BrokenArmourIsAnErrorUnderTheLayersFoundBeforeIt) {
+    TempDir dir;
+    const std::string broken = "-----BEGIN PKCS7-----\nMIIB!!!!\n-----END PKCS7-----\n";
+    dir.write("broken.qsig", broken);
+    dir.write("inner.qsig", testdoc::signedLayer(broken, cliSigner()));
+    const std::string error = "Error in decoding. Format is invalid";
+
+    const CliRun run = runCli(dir, {"inspect", "broken.qsig", "inner.qsig"});
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(linesOf(run.out), (std::vector<std::string>{
+                                    dir.file("broken.qsig"), "  error: " + error, dir.file("inner.qsig"),
+                                    "  1. signed layer: SUCCESS, Signature: Verified", "  error: " + error}));
+    EXPECT_EQ(run.errLines.at(0), "quillbox: error: " + dir.file("broken.qsig") + ": " + error);
 }
 
 } // namespace

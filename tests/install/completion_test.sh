@@ -35,6 +35,9 @@ done
 
 mkdir -p "$scratch/files/sub"
 touch "$scratch/files/a.qsig" "$scratch/files/b.txt" "$scratch/files/c.crl"
+# Names that are also patterns, beside the names they would match.
+mkdir -p "$scratch/files/sub/d*" "$scratch/files/sub/dx"
+touch "$scratch/files/sub/a[1].qsig" "$scratch/files/sub/a1.qsig"
 cd "$scratch/files"
 # command line | candidates
 cases=(
@@ -48,6 +51,8 @@ cases=(
     "quillbox-cli open a.qsig --j|--json"
     "quillbox-cli open -- --j|"
     "quillbox-cli open -- -o |a.qsig sub"
+    "quillbox-cli open sub/a[|sub/a[1].qsig"
+    "quillbox-cli open --app-dir sub/d|sub/d* sub/dx"
 )
 for entry in "${cases[@]}"; do
     line=${entry%|*}

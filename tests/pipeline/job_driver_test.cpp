@@ -155,6 +155,29 @@ TEST(JobDriver, SingleFileOverwriteYesReplacesTheWholeFile) {
     EXPECT_EQ(harness.read("doc.txt"), plain);
 }
 
+// Every Yes given: the document under its own name, a link to it and a second name of it are all
+// refused before it is read, in a batch as alone.
+TEST(JobDriver, AnOutputThatIsTheInputUnderAnyNameIsRefusedBeforeAnyWork) {
+    JobHarness harness;
+    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
+    const std::string other = harness.write("other.qsig", wrapLayers("S", plain));
+    ASSERT_EQ(::symlink(input.c_str(), harness.path("link").c_str()), 0);
+    ASSERT_EQ(::link(input.c_str(), harness.path("second").c_str()), 0);
+    harness.ui.defaultAnswer = true;
+
+    for (const std::string& output : {input, harness.path("link"), harness.path("second")}) {
+        const std::string refusal =
+            "Output file " + output + " is the input file: the document would be replaced by its content";
+        EXPECT_FALSE(harness.runSingle(input, output).pathsValid) << output;
+        EXPECT_EQ(harness.ui.messageTexts().back(), refusal);
+        EXPECT_FALSE(harness.runBatch({other, input}, {harness.path("other.txt"), output}).pathsValid);
+        EXPECT_EQ(harness.ui.messageTexts().back(), refusal);
+    }
+    EXPECT_EQ(harness.read("doc.qsig"), wrapLayers("S", plain));
+    EXPECT_FALSE(harness.exists("other.txt")) << "the batch did no work before the refusal";
+    EXPECT_TRUE(harness.log().empty());
+}
+
 TEST(JobDriver, SingleFileReadOnlyOutputFailsToSaveAndKeepsItsContents) {
     JobHarness harness;
     const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));

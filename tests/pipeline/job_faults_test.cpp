@@ -8,8 +8,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/output_file.h"
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -30,6 +35,7 @@ class HookedUi : public ScriptedJobUi {
 public:
     std::function<void()> beforeFirstWait;
     std::function<void()> onVerdict;
+    std::function<void()> onDocumentEnd;
 
     void beginWaitCursor() override {
         if (beforeFirstWait) {
@@ -42,6 +48,12 @@ public:
             onVerdict();
         }
         ScriptedJobUi::showSignatureResult(verdict);
+    }
+    void reportDocumentEnd(const FileReport& report) override {
+        if (onDocumentEnd) {
+            onDocumentEnd();
+        }
+        ScriptedJobUi::reportDocumentEnd(report);
     }
 };
 
@@ -101,6 +113,59 @@ INSTANTIATE_TEST_SUITE_P(Outputs, OutputDirectoryTurnsReadOnly,
                          testing::Values(ReadOnlyCase{"NewOutput", false},
                                          ReadOnlyCase{"OldOutputWrittenInPlace", true}),
                          [](const testing::TestParamInfo<ReadOnlyCase>& info) { return info.param.name; });
+
+// SIGTERM once the output is in place (sent at the completion message, after the log record) waits
+// for the document's report, then ends the process: a saved output is never an interrupted document,
+// whether it was new, renamed over an old one or written into an old one in place.
+struct TermCase {
+    const char* name;
+    std::function<void(JobHarness&)> oldOutput;
+};
+
+void PrintTo(const TermCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class TerminatedAfterTheSave : public testing::TestWithParam<TermCase> {};
+
+TEST_P(TerminatedAfterTheSave, EndsOnlyOnceTheSaveIsRecorded) {
+    JobHarness harness;
+    const std::string input = harness.write("a.qsig", wrapLayers("S", content));
+    GetParam().oldOutput(harness);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        prepareProcessForSaving();
+        HookedUi ui;
+        ui.defaultAnswer = true;
+        ui.onMessage = [](const std::string& text) {
+            if (text == "Verification complete and File Saved") {
+                ::kill(::getpid(), SIGTERM);
+            }
+        };
+        ui.onDocumentEnd = [&] { harness.write("reported", "yes"); };
+        runJob(harness, ui, {input, harness.path("a.txt"), RevocationChoice::Skip, "", false});
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(harness.read("a.txt"), content);
+    EXPECT_TRUE(harness.exists("reported")) << "the signal cut the report short";
+    EXPECT_THAT(harness.log(), ElementsAre(LogRecord{"VERIFICATION", "Verification complete and File Saved",
+                                                     pairOf(input, harness.path("a.txt"))}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, TerminatedAfterTheSave,
+                         testing::Values(TermCase{"New", [](JobHarness&) {}},
+                                         TermCase{"Renamed",
+                                                  [](JobHarness& harness) { harness.write("a.txt", "old"); }},
+                                         TermCase{"InPlace",
+                                                  [](JobHarness& harness) {
+                                                      harness.write("a.txt", "old");
+                                                      std::filesystem::create_hard_link(
+                                                          harness.path("a.txt"), harness.path("second"));
+                                                  }}),
+                         [](const testing::TestParamInfo<TermCase>& info) { return info.param.name; });
 
 struct LogCase {
     const char* name;

@@ -31,9 +31,9 @@ const std::string readOnly = "C:\\readonly\\";
 const std::string writeOnly = "C:\\writeonly\\";
 const std::vector<std::string> existingDirectories = {"C:\\in\\", "C:\\out\\", "C:\\crl\\", readOnly,
                                                       writeOnly};
-const std::vector<std::string> existingFiles = {"C:\\in\\a.qsig", "C:\\in\\a b;c'-_.qsig",
-                                                "C:\\crl\\list.crl", "C:\\out\\exists.txt",
-                                                readOnly + "a.qsig"};
+const std::vector<std::string> existingFiles = {"C:\\in\\a.qsig",           "C:\\in\\a b;c'-_.qsig",
+                                                "C:\\crl\\list.crl",        "C:\\out\\exists.txt",
+                                                "C:\\in\\Q&A (1),[x].qsig", readOnly + "a.qsig"};
 
 struct RuleCase {
     std::string name;
@@ -42,6 +42,7 @@ struct RuleCase {
     std::vector<std::string> effects;
     std::vector<std::string> inputs = {};
     std::vector<std::string> outputs = {};
+    bool anyFileName = false; // the command line's names
 };
 
 void PrintTo(const RuleCase& c, std::ostream* out) {
@@ -126,6 +127,28 @@ const std::vector<RuleCase> cases = {
     {"SingleFilePasses", single(in, out), "", {}},
     {"SemicolonSpaceAndPunctuationAreAllowed", single("C:\\in\\a b;c'-_.qsig", out), "", {}},
     {"ExistingOutputPasses", single(in, "C:\\out\\exists.txt"), "", {}},
+    {"OutputThatIsTheInputIsRefused",
+     single(in, in),
+     "Output file C:\\in\\a.qsig is the input file: the document would be replaced by its content",
+     {"focusBox(Output)"}},
+    {"BatchOutputThatIsItsInputIsRefused",
+     batch("C:\\out\\exists.txt;C:\\in\\a.qsig", "C:\\in\\a.qsig;C:\\in\\a.qsig"),
+     "Output file C:\\in\\a.qsig is the input file: the document would be replaced by its content",
+     {"focusBox(Output)"}},
+    {"AnyFileNameTakesEveryCharacter",
+     single("C:\\in\\Q&A (1),[x].qsig", "C:\\out\\c++ notes {1}.txt", RevocationChoice::Skip),
+     "",
+     {},
+     {},
+     {},
+     true},
+    {"AnyFileNameStillRefusesTheInputAsOutput",
+     single(in, in),
+     "Output file C:\\in\\a.qsig is the input file: the document would be replaced by its content",
+     {"focusBox(Output)"},
+     {},
+     {},
+     true},
     {"CrlIgnoredWhenNotChecked", single(in, out, RevocationChoice::Skip, "C:/x#"), "", {}},
     {"EmptyCrlPathIsRefused",
      single(in, out, RevocationChoice::Check, ""),
@@ -227,6 +250,9 @@ public:
         return exists(path) && path.back() == '\\' && path != readOnly;
     }
     bool exists(const std::string& path) const override { return paths_.count(path) != 0; }
+    bool sameFile(const std::string& first, const std::string& second) const override {
+        return exists(first) && first == second;
+    }
 
 private:
     std::set<std::string> paths_;
@@ -296,7 +322,8 @@ TEST_P(PathRulesTest, MessageEffectsAndLists) {
     if (styleChoice == Style::Native) {
         unprivileged.emplace();
     }
-    const std::optional<JobPaths> paths = ValidateJobPaths(values, form, ui, style, access);
+    const std::optional<JobPaths> paths =
+        ValidateJobPaths(values, form, ui, style, access, {.anyFileName = c.anyFileName});
     unprivileged.reset();
 
     if (c.message.empty()) {

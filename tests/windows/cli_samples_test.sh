@@ -70,8 +70,9 @@ for record in "VERIFICATION	Verification complete and File Saved	$(windows_path 
     grep -qF -- "$record"$'\r' <<<"$log" || fail "no log record ending \"$record\" CR LF"
 done
 
-# --help speaks of Windows: the personal certificate store, %APPDATA% and C:\ paths.
-help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r')
+# --help speaks of Windows: the personal certificate store, %APPDATA% and C:\ paths (read as one
+# line, since the help is filled to 79 columns wherever its words fall).
+help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r' | tr -s '\n ' '  ')
 for part in 'certmgr.msc → Personal), key marked exportable' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
     grep -qF -- "$part" <<<"$help" || fail "--help does not say \"$part\""
 done

@@ -119,10 +119,11 @@ bool StagedFile::makePrivate() {
 }
 
 SystemResult StagedFile::linkAs(const std::string& target) {
+    // Deferred like every commit, so that a save-record hold can keep the signals waiting after it.
+    const TerminationDeferred deferred;
     if (name_.empty()) {
         return hardLink(descriptorPath(fd()).c_str(), target.c_str(), AT_SYMLINK_FOLLOW);
     }
-    const TerminationDeferred deferred;
     const SystemResult linked = hardLink(name_.c_str(), target.c_str(), 0);
     if (linked) {
         ::unlink(name_.c_str());

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <utility>
 
 namespace platform {
 
@@ -16,9 +17,27 @@ namespace {
 std::array<struct sigaction, endingSignals.size()> previousActions;
 bool handlerInstalled = false;
 
-// Two slots, so that the handler (on whichever thread it runs) reads one that is not being changed.
-std::array<std::string, 2> lastWordsSlots;
-std::atomic<int> lastWordsSlot{-1};
+// Two slots for each stream, so that the handler (on whichever thread it runs) reads one that is not
+// being changed.
+struct LastWords {
+    std::array<std::string, 2> slots;
+    std::atomic<int> slot{-1};
+
+    void set(std::string words) {
+        const int next = slot.load() == 0 ? 1 : 0;
+        slots[static_cast<std::size_t>(next)] = std::move(words);
+        slot.store(slots[static_cast<std::size_t>(next)].empty() ? -1 : next);
+    }
+    // Async-signal-safe.
+    void writeTo(int fd) {
+        const int taken = slot.exchange(-1);
+        if (taken >= 0) {
+            writeAll(fd, slots[static_cast<std::size_t>(taken)]);
+        }
+    }
+};
+LastWords onOutput;
+LastWords onError;
 
 extern "C" void writeLastWordsAndEnd(int signalNumber) {
     if (interruptStopsWork(signalNumber)) {
@@ -26,11 +45,8 @@ extern "C" void writeLastWordsAndEnd(int signalNumber) {
     }
     // A record being written on another thread is finished first, so the last words follow it.
     awaitDeferredTermination();
-    const int slot = lastWordsSlot.exchange(-1);
-    if (slot >= 0) {
-        const std::string& words = lastWordsSlots[static_cast<std::size_t>(slot)];
-        writeAll(STDOUT_FILENO, words);
-    }
+    onOutput.writeTo(STDOUT_FILENO);
+    onError.writeTo(STDERR_FILENO);
     ::sigaction(signalNumber, &previousActions[endingSignalIndex(signalNumber)], nullptr);
     ::raise(signalNumber);
 }
@@ -62,10 +78,14 @@ SystemResult writeStandardOutputRecord(std::string_view record, std::string last
     installHandler();
     const TerminationDeferred deferred;
     const SystemResult written = writeAll(STDOUT_FILENO, record);
-    const int slot = lastWordsSlot.load() == 0 ? 1 : 0;
-    lastWordsSlots[static_cast<std::size_t>(slot)] = std::move(lastWords);
-    lastWordsSlot.store(lastWordsSlots[static_cast<std::size_t>(slot)].empty() ? -1 : slot);
+    onOutput.set(std::move(lastWords));
     return written;
+}
+
+void setLastWordsOnStandardError(std::string lastWords) {
+    installHandler();
+    const TerminationDeferred deferred;
+    onError.set(std::move(lastWords));
 }
 
 } // namespace platform

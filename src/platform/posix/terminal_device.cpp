@@ -98,7 +98,8 @@ bool TerminalDevice::readByte(char& byte) const {
     }
 }
 
-TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt) {
+TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt)
+    : device_(terminal) {
     const int fd = static_cast<int>(terminal.input_);
     if (fd < 0 || tcgetattr(fd, &echoingMode) != 0) {
         terminal.write(prompt);
@@ -125,6 +126,17 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_vie
     tcsetattr(fd, TCSADRAIN, &quietMode);
     terminal_ = &terminal;
     terminal.write(prompt);
+}
+
+void TerminalDevice::EchoOff::showPrompt(std::string_view prompt) {
+    if (terminal_ != nullptr) {
+        const sigset_t held = watchedSet();
+        sigset_t previousMask;
+        pthread_sigmask(SIG_BLOCK, &held, &previousMask);
+        shownPrompt = prompt;
+        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    }
+    device_.write(prompt);
 }
 
 TerminalDevice::EchoOff::~EchoOff() {

@@ -1,5 +1,7 @@
 #include "platform/posix/termination_cleanup.h"
 
+#include "platform/save_record_hold.h"
+
 #include <pthread.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,6 +31,16 @@ static_assert(std::atomic<int>::is_always_lock_free, "read by a signal handler")
 // Enough for every save of a program that runs one job at a time, several times over.
 std::array<Place, 32> places;
 std::atomic<int> deferrals{0};
+
+// This thread's deferrals in progress, and its save-record hold: armed while one lives, holding once
+// it has taken over the deferral of a commit (with the signal mask from before it).
+thread_local int deferralDepth = 0;
+struct RecordHold {
+    bool armed = false;
+    bool holding = false;
+    sigset_t previous{};
+};
+thread_local RecordHold recordHold;
 
 sigset_t terminationSet() {
     sigset_t set;
@@ -111,9 +123,37 @@ TerminationDeferred::TerminationDeferred() {
     const sigset_t held = terminationSet();
     ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
     ++deferrals;
+    ++deferralDepth;
 }
 
 TerminationDeferred::~TerminationDeferred() {
+    // The outermost deferral of this thread, ending under an armed hold: the hold keeps it.
+    if (--deferralDepth == 0 && recordHold.armed && !recordHold.holding) {
+        recordHold.holding = true;
+        recordHold.previous = previous_;
+        return;
+    }
     --deferrals;
     ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
+
+namespace platform {
+
+SaveRecordHold::SaveRecordHold() {
+    recordHold.armed = true;
+}
+
+SaveRecordHold::~SaveRecordHold() {
+    release();
+}
+
+void SaveRecordHold::release() {
+    recordHold.armed = false;
+    if (recordHold.holding) {
+        recordHold.holding = false;
+        --deferrals;
+        ::pthread_sigmask(SIG_SETMASK, &recordHold.previous, nullptr);
+    }
+}
+
+} // namespace platform

@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <csignal>
+#include <utility>
 
 namespace platform {
 
@@ -17,15 +18,29 @@ namespace {
 constexpr std::array<int, 3> endingSignals = {SIGINT, SIGBREAK, SIGTERM};
 bool handlerInstalled = false;
 
-// Two slots, so that the handler reads one that is not being changed.
-std::array<std::string, 2> lastWordsSlots;
-std::atomic<int> lastWordsSlot{-1};
+// Two slots for each stream, so that the handler reads one that is not being changed.
+struct LastWords {
+    std::array<std::string, 2> slots;
+    std::atomic<int> slot{-1};
+
+    void set(std::string words) {
+        const int next = slot.load() == 0 ? 1 : 0;
+        slots[static_cast<std::size_t>(next)] = std::move(words);
+        slot.store(slots[static_cast<std::size_t>(next)].empty() ? -1 : next);
+    }
+    void writeTo(int fd) {
+        const int taken = slot.exchange(-1);
+        if (taken >= 0) {
+            writeAll(fd, slots[static_cast<std::size_t>(taken)]);
+        }
+    }
+};
+LastWords onOutput;
+LastWords onError;
 
 extern "C" void writeLastWordsAndEnd(int signalNumber) {
-    const int slot = lastWordsSlot.exchange(-1);
-    if (slot >= 0) {
-        writeAll(1, lastWordsSlots[static_cast<std::size_t>(slot)]);
-    }
+    onOutput.writeTo(1);
+    onError.writeTo(2);
     std::signal(signalNumber, SIG_DFL);
     std::raise(signalNumber);
 }
@@ -34,6 +49,15 @@ int binaryOutput() {
     static const bool binary = ::_setmode(1, _O_BINARY) != -1;
     static_cast<void>(binary);
     return 1;
+}
+
+void installHandler() {
+    if (!handlerInstalled) {
+        for (const int signalNumber : endingSignals) {
+            std::signal(signalNumber, writeLastWordsAndEnd);
+        }
+        handlerInstalled = true;
+    }
 }
 
 } // namespace
@@ -48,17 +72,15 @@ SystemResult writeStandardOutput(std::string_view bytes) {
 }
 
 SystemResult writeStandardOutputRecord(std::string_view record, std::string lastWords) {
-    if (!handlerInstalled) {
-        for (const int signalNumber : endingSignals) {
-            std::signal(signalNumber, writeLastWordsAndEnd);
-        }
-        handlerInstalled = true;
-    }
+    installHandler();
     const SystemResult written = writeAll(binaryOutput(), record);
-    const int slot = lastWordsSlot.load() == 0 ? 1 : 0;
-    lastWordsSlots[static_cast<std::size_t>(slot)] = std::move(lastWords);
-    lastWordsSlot.store(lastWordsSlots[static_cast<std::size_t>(slot)].empty() ? -1 : slot);
+    onOutput.set(std::move(lastWords));
     return written;
+}
+
+void setLastWordsOnStandardError(std::string lastWords) {
+    installHandler();
+    onError.set(std::move(lastWords));
 }
 
 } // namespace platform

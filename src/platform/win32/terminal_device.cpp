@@ -87,7 +87,8 @@ bool TerminalDevice::readByte(char& byte) const {
     }
 }
 
-TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt) {
+TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_view prompt)
+    : device_(terminal) {
     const HANDLE console = handleOf(terminal.input_);
     if (terminal.input_ == -1 || !GetConsoleMode(console, &savedMode)) {
         terminal.write(prompt);
@@ -98,6 +99,10 @@ TerminalDevice::EchoOff::EchoOff(const TerminalDevice& terminal, std::string_vie
     SetConsoleMode(console, savedMode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
     terminal_ = &terminal;
     terminal.write(prompt);
+}
+
+void TerminalDevice::EchoOff::showPrompt(std::string_view prompt) {
+    device_.write(prompt);
 }
 
 TerminalDevice::EchoOff::~EchoOff() {
