@@ -45,7 +45,7 @@ void NssTestStore::addCertificate(const X509* certificate, const std::string& ni
     run({"certutil", "-A", "-d", "sql:" + directory_, "-n", nickname, "-t", ",,", "-i", file});
 }
 
-void NssTestStore::forbidKeyExport() {
+void NssTestStore::clearKeyFlag(unsigned long attribute) {
     const std::string configuration = "sql:" + directory_;
     NSSInitContext* context =
         NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_NOROOTINIT);
@@ -59,8 +59,8 @@ void NssTestStore::forbidKeyExport() {
         SECItem value{siBuffer, &no, sizeof no};
         for (SECKEYPrivateKeyListNode* node = PRIVKEY_LIST_HEAD(keys); !PRIVKEY_LIST_END(node, keys);
              node = PRIVKEY_LIST_NEXT(node)) {
-            done = done &&
-                   PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, CKA_EXTRACTABLE, &value) == SECSuccess;
+            done =
+                done && PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, attribute, &value) == SECSuccess;
         }
         SECKEY_DestroyPrivateKeyList(keys);
     } else {

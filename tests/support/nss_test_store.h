@@ -18,8 +18,9 @@ public:
     void importPkcs12(const std::string& pkcs12, const std::string& pkcs12Password = "");
     // Adds a certificate without its key.
     void addCertificate(const X509* certificate, const std::string& nickname);
-    // Marks every private key in the database as one that must not leave it.
-    void forbidKeyExport();
+    // Sets a flag of every private key in the database to false (CKA_EXTRACTABLE: it must not leave
+    // the store; CKA_DECRYPT: it may not decrypt).
+    void clearKeyFlag(unsigned long attribute);
 
 private:
     // Runs an NSS tool with its input, output and error streams on /dev/null, so it can never prompt.
