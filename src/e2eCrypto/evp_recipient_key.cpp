@@ -40,11 +40,10 @@ EvpPkeyPtr peerKey(const EVP_PKEY& own, const std::string& point) {
                                        nullptr) != 1) {
         return nullptr;
     }
-    OSSL_PARAM parameters[] = {
-        OSSL_PARAM_construct_utf8_string(OSSL_PKEY_PARAM_GROUP_NAME, group.data(), 0),
-        OSSL_PARAM_construct_octet_string(OSSL_PKEY_PARAM_PUB_KEY, const_cast<char*>(point.data()),
-                                          point.size()),
-        OSSL_PARAM_construct_end()};
+    OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_PKEY_PARAM_GROUP_NAME, group.data(), 0),
+                               OSSL_PARAM_construct_octet_string(
+                                   OSSL_PKEY_PARAM_PUB_KEY, const_cast<char*>(point.data()), point.size()),
+                               OSSL_PARAM_construct_end()};
     const EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr));
     EVP_PKEY* peer = nullptr;
     if (!context || EVP_PKEY_fromdata_init(context.get()) != 1 ||
@@ -86,8 +85,8 @@ std::optional<SecretString> EvpRecipientKey::decryptKey(std::string_view encrypt
         return std::nullopt;
     }
     SecretString key(std::string(length, '\0'));
-    if (EVP_PKEY_decrypt(context.get(), reinterpret_cast<unsigned char*>(key.mutableStr().data()), &length, in,
-                         encryptedKey.size()) != 1) {
+    if (EVP_PKEY_decrypt(context.get(), reinterpret_cast<unsigned char*>(key.mutableStr().data()), &length,
+                         in, encryptedKey.size()) != 1) {
         ERR_clear_error();
         return std::nullopt;
     }
@@ -96,7 +95,8 @@ std::optional<SecretString> EvpRecipientKey::decryptKey(std::string_view encrypt
 }
 
 std::optional<SecretString> EvpRecipientKey::agreeKey(const KeyAgreement& agreement) {
-    const EvpPkeyPtr peer = kind() == Kind::EllipticCurve ? peerKey(*key_, agreement.originatorPoint) : nullptr;
+    const EvpPkeyPtr peer =
+        kind() == Kind::EllipticCurve ? peerKey(*key_, agreement.originatorPoint) : nullptr;
     const EvpPkeyCtxPtr context(peer ? EVP_PKEY_CTX_new_from_pkey(nullptr, key_.get(), nullptr) : nullptr);
     const EVP_MD* digest = EVP_get_digestbyname(agreement.kdfDigest.c_str());
     unsigned char* sharedInfo = nullptr;
@@ -107,16 +107,18 @@ std::optional<SecretString> EvpRecipientKey::agreeKey(const KeyAgreement& agreem
                  EVP_PKEY_CTX_set_ecdh_kdf_outlen(context.get(), static_cast<int>(agreement.keyLength)) > 0;
     if (ready && !agreement.sharedInfo.empty()) {
         sharedInfo = libraryCopy(agreement.sharedInfo);
-        ready = sharedInfo != nullptr && EVP_PKEY_CTX_set0_ecdh_kdf_ukm(context.get(), sharedInfo,
-                                                                          static_cast<int>(agreement.sharedInfo.size())) > 0;
+        ready = sharedInfo != nullptr &&
+                EVP_PKEY_CTX_set0_ecdh_kdf_ukm(context.get(), sharedInfo,
+                                               static_cast<int>(agreement.sharedInfo.size())) > 0;
         if (!ready) {
             OPENSSL_free(sharedInfo);
         }
     }
     SecretString key(std::string(agreement.keyLength, '\0'));
     std::size_t length = agreement.keyLength;
-    if (!ready || EVP_PKEY_derive(context.get(), reinterpret_cast<unsigned char*>(key.mutableStr().data()),
-                                  &length) != 1 ||
+    if (!ready ||
+        EVP_PKEY_derive(context.get(), reinterpret_cast<unsigned char*>(key.mutableStr().data()), &length) !=
+            1 ||
         length != agreement.keyLength) {
         ERR_clear_error();
         return std::nullopt;

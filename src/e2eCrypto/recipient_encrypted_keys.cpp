@@ -94,8 +94,9 @@ std::optional<std::vector<std::string>> keysOfOnlyRecipient(const std::string& d
     if (!info || !each.atEnd()) {
         return std::nullopt;
     }
-    return tag == sequence ? keyTransportKey(*info)
-                           : tag == constructed1 ? keyAgreementKeys(*info) : std::vector<std::string>{};
+    return tag == sequence       ? keyTransportKey(*info)
+           : tag == constructed1 ? keyAgreementKeys(*info)
+                                 : std::vector<std::string>{};
 }
 
 // Puts every recipient back in its place, however the walk ends.

@@ -11,9 +11,9 @@
 
 // How an RSA key-transport recipient padded the content-encryption key.
 struct KeyTransportPadding {
-    bool oaep = false;        // RSA-OAEP with MGF1; PKCS#1 v1.5 when false
-    std::string digest;       // OAEP's digest, also MGF1's: "SHA1", "SHA224", "SHA256", "SHA384", "SHA512"
-    std::string label;        // OAEP's label, usually empty
+    bool oaep = false;  // RSA-OAEP with MGF1; PKCS#1 v1.5 when false
+    std::string digest; // OAEP's digest, also MGF1's: "SHA1", "SHA224", "SHA256", "SHA384", "SHA512"
+    std::string label;  // OAEP's label, usually empty
 };
 
 // An elliptic-curve key-agreement recipient (ephemeral-static Diffie-Hellman with the X9.63 key
@@ -34,7 +34,7 @@ public:
     virtual Kind kind() const = 0;
     // The content-encryption key in encryptedKey; nothing when this key does not decrypt it.
     virtual std::optional<SecretString> decryptKey(std::string_view encryptedKey,
-                                                    const KeyTransportPadding& padding) = 0;
+                                                   const KeyTransportPadding& padding) = 0;
     // The key-encryption key agreed with the sender; nothing when no key can be agreed.
     virtual std::optional<SecretString> agreeKey(const KeyAgreement& agreement) = 0;
 };

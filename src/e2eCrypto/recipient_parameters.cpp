@@ -35,8 +35,8 @@ AlgorithmPtr innerAlgorithm(const X509_ALGOR& outer) {
     if (type != V_ASN1_SEQUENCE) {
         return nullptr;
     }
-    return AlgorithmPtr(static_cast<X509_ALGOR*>(
-        ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(X509_ALGOR), outer.parameter)));
+    return AlgorithmPtr(
+        static_cast<X509_ALGOR*>(ASN1_TYPE_unpack_sequence(ASN1_ITEM_rptr(X509_ALGOR), outer.parameter)));
 }
 
 int algorithmNid(const X509_ALGOR& algorithm) {
@@ -59,8 +59,8 @@ std::optional<KeyTransportPadding> oaepPadding(const X509_ALGOR& algorithm) {
         return std::nullopt;
     }
     // Absent fields take their defaults: SHA-1, MGF1 with SHA-1, an empty label.
-    const std::optional<std::string> digest =
-        digestName(parameters && parameters->hashFunc != nullptr ? algorithmNid(*parameters->hashFunc) : NID_sha1);
+    const std::optional<std::string> digest = digestName(
+        parameters && parameters->hashFunc != nullptr ? algorithmNid(*parameters->hashFunc) : NID_sha1);
     std::optional<std::string> maskDigest = digestName(NID_sha1);
     if (parameters && parameters->maskGenFunc != nullptr) {
         const AlgorithmPtr maskHash = innerAlgorithm(*parameters->maskGenFunc);
@@ -126,7 +126,8 @@ const char* wrapCipherName(int nid, std::size_t& keyLength) {
 
 std::optional<KeyTransportPadding> keyTransportPadding(CMS_RecipientInfo& recipient) {
     X509_ALGOR* algorithm = nullptr;
-    if (CMS_RecipientInfo_ktri_get0_algs(&recipient, nullptr, nullptr, &algorithm) != 1 || algorithm == nullptr) {
+    if (CMS_RecipientInfo_ktri_get0_algs(&recipient, nullptr, nullptr, &algorithm) != 1 ||
+        algorithm == nullptr) {
         return std::nullopt;
     }
     switch (algorithmNid(*algorithm)) {
@@ -145,15 +146,16 @@ std::optional<KeyAgreementParameters> keyAgreementParameters(CMS_RecipientInfo& 
     X509_ALGOR* originatorAlgorithm = nullptr;
     ASN1_BIT_STRING* originatorKey = nullptr;
     if (CMS_RecipientInfo_kari_get0_alg(&recipient, &scheme, &userKeyingMaterial) != 1 || scheme == nullptr ||
-        CMS_RecipientInfo_kari_get0_orig_id(&recipient, &originatorAlgorithm, &originatorKey, nullptr, nullptr,
-                                            nullptr) != 1 ||
+        CMS_RecipientInfo_kari_get0_orig_id(&recipient, &originatorAlgorithm, &originatorKey, nullptr,
+                                            nullptr, nullptr) != 1 ||
         originatorKey == nullptr) {
         return std::nullopt;
     }
     const std::optional<std::string> digest = kdfDigest(algorithmNid(*scheme));
     const AlgorithmPtr wrap = innerAlgorithm(*scheme);
     KeyAgreementParameters parameters{};
-    parameters.wrapCipher = wrap ? wrapCipherName(algorithmNid(*wrap), parameters.agreement.keyLength) : nullptr;
+    parameters.wrapCipher =
+        wrap ? wrapCipherName(algorithmNid(*wrap), parameters.agreement.keyLength) : nullptr;
     if (!digest || parameters.wrapCipher == nullptr) {
         return std::nullopt;
     }
@@ -164,11 +166,13 @@ std::optional<KeyAgreementParameters> keyAgreementParameters(CMS_RecipientInfo& 
         ERR_clear_error();
         return std::nullopt;
     }
-    parameters.agreement.sharedInfo.assign(reinterpret_cast<const char*>(sharedInfo), static_cast<std::size_t>(length));
+    parameters.agreement.sharedInfo.assign(reinterpret_cast<const char*>(sharedInfo),
+                                           static_cast<std::size_t>(length));
     OPENSSL_free(sharedInfo);
     parameters.agreement.kdfDigest = *digest;
-    parameters.agreement.originatorPoint.assign(reinterpret_cast<const char*>(ASN1_STRING_get0_data(originatorKey)),
-                                                static_cast<std::size_t>(ASN1_STRING_length(originatorKey)));
+    parameters.agreement.originatorPoint.assign(
+        reinterpret_cast<const char*>(ASN1_STRING_get0_data(originatorKey)),
+        static_cast<std::size_t>(ASN1_STRING_length(originatorKey)));
     return parameters;
 }
 
@@ -185,8 +189,9 @@ std::optional<SecretString> unwrapContentKey(const SecretString& keyEncryptionKe
     auto* out = reinterpret_cast<unsigned char*>(key.mutableStr().data());
     int length = 0;
     int last = 0;
-    if (EVP_DecryptInit_ex2(context.get(), cipher, reinterpret_cast<const unsigned char*>(keyEncryptionKey.data()),
-                            nullptr, nullptr) != 1 ||
+    if (EVP_DecryptInit_ex2(context.get(), cipher,
+                            reinterpret_cast<const unsigned char*>(keyEncryptionKey.data()), nullptr,
+                            nullptr) != 1 ||
         EVP_DecryptUpdate(context.get(), out, &length, reinterpret_cast<const unsigned char*>(wrapped.data()),
                           static_cast<int>(wrapped.size())) != 1 ||
         EVP_DecryptFinal_ex(context.get(), out + length, &last) != 1) {

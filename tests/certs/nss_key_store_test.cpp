@@ -209,6 +209,19 @@ TEST_F(NssKeyStoreTest, ReportsACertificateWithoutKey) {
               "Private Key residing in your Internet Explorer is not exportable");
 }
 
+TEST_F(NssKeyStoreTest, UsesAKeyOnATokenAskingForItsPin) {
+    NssTestStore store(directory.path());
+    store.addSoftToken("Quillbox Card", "4321");
+    store.importPkcs12(testdoc::pkcs12(user, "p12"), "p12", "Quillbox Card", "4321");
+    ScriptedPrompt prompt{"wrong", "4321"};
+    expectKeyOpensDocument(*fetch(store, prompt));
+    ASSERT_EQ(prompt.calls.size(), 2u);
+    EXPECT_EQ(prompt.calls[0].token, "Quillbox Card");
+    EXPECT_TRUE(prompt.calls[1].retry);
+    ScriptedPrompt cancelled{std::nullopt};
+    EXPECT_EQ(fetchFailure(store, cancelled), passwordFailed);
+}
+
 TEST_F(NssKeyStoreTest, ReportsAKeyTheStoreWillNotDecryptWith) {
     NssTestStore store(directory.path(), storePassword);
     store.importPkcs12(testdoc::pkcs12(user, "p12"), "p12");
@@ -225,6 +238,7 @@ struct KeyShape {
     int otherPrime; // RSA: the second prime's bits when they differ
     std::vector<std::string> toolOptions;
     const char* pem = nullptr; // a key made beforehand, when making one costs too much
+    bool onToken = false;      // the key on a PKCS#11 token (SoftHSM) rather than in the store itself
 };
 
 class KeyShapes : public testing::TestWithParam<KeyShape> {};
@@ -290,11 +304,17 @@ TEST_P(KeyShapes, OpenADocumentTheCommandLineToolMade) {
     ASSERT_GT(X509_sign(holder.certificate.get(), key, EVP_sha256()), 0);
     holder.key = key;
     NssTestStore store(directory.path());
-    store.importPkcs12(testdoc::pkcs12(holder, "p12"), "p12");
+    if (shape.onToken) {
+        store.addSoftToken("Shape Card", "8765");
+        store.importPkcs12(testdoc::pkcs12(holder, "p12"), "p12", "Shape Card", "8765");
+    } else {
+        store.importPkcs12(testdoc::pkcs12(holder, "p12"), "p12");
+    }
     const std::string content = "opened by a key of shape " + std::string(shape.name);
     const std::string armour = toolEnvelope(directory, holder.certificate.get(), content, shape.toolOptions);
 
-    const auto keyStore = openUserKeyStore(store.directory(), {});
+    ScriptedPrompt prompt{"8765"};
+    const auto keyStore = openUserKeyStore(store.directory(), prompt.prompt());
     const std::unique_ptr<RecipientKey> recipientKey =
         fetchDecryptionKey(encodeBase64(testdoc::certificateDer(holder.certificate.get())), *keyStore);
     std::string output;
@@ -307,17 +327,18 @@ const std::vector<std::string> oaepSha1 = {"-keyopt", "rsa_padding_mode:oaep"};
 const std::vector<std::string> oaepSha256 = {
     "-keyopt", "rsa_padding_mode:oaep", "-keyopt", "rsa_oaep_md:sha256", "-keyopt", "rsa_mgf1_md:sha256"};
 
-INSTANTIATE_TEST_SUITE_P(Store, KeyShapes,
-                         testing::Values(KeyShape{"Rsa1024", 512, 0, {"-des3"}},
-                                         KeyShape{"Rsa2056", 1028, 0, {}},
-                                         KeyShape{"Rsa3000", 1500, 0, {"-aes128"}},
-                                         KeyShape{"Rsa4096OaepSha256", 2048, 0, oaepSha256},
-                                         KeyShape{"Rsa8192", 4096, 0, {}, testkeys::rsa8192Pem},
-                                         KeyShape{"Rsa2048UnevenPrimes", 900, 1148, {}},
-                                         KeyShape{"Rsa2048UnevenPrimesOaepSha1", 1100, 948, oaepSha1},
-                                         KeyShape{"Rsa3000OaepSha1", 1500, 0, oaepSha1},
-                                         KeyShape{"EllipticCurveP256", 0, 0, {}},
-                                         KeyShape{"EllipticCurveP256Des3", 0, 0, {"-des3"}}),
-                         [](const testing::TestParamInfo<KeyShape>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Store, KeyShapes,
+    testing::Values(KeyShape{"Rsa1024", 512, 0, {"-des3"}}, KeyShape{"Rsa2056", 1028, 0, {}},
+                    KeyShape{"Rsa3000", 1500, 0, {"-aes128"}},
+                    KeyShape{"Rsa4096OaepSha256", 2048, 0, oaepSha256},
+                    KeyShape{"Rsa8192", 4096, 0, {}, testkeys::rsa8192Pem},
+                    KeyShape{"Rsa2048UnevenPrimes", 900, 1148, {}},
+                    KeyShape{"Rsa2048UnevenPrimesOaepSha1", 1100, 948, oaepSha1},
+                    KeyShape{"Rsa3000OaepSha1", 1500, 0, oaepSha1}, KeyShape{"EllipticCurveP256", 0, 0, {}},
+                    KeyShape{"EllipticCurveP256Des3", 0, 0, {"-des3"}},
+                    KeyShape{"Rsa2048UnevenPrimesOaepSha1OnToken", 900, 1148, oaepSha1, nullptr, true},
+                    KeyShape{"Rsa3000OnToken", 1500, 0, {}, nullptr, true}),
+    [](const testing::TestParamInfo<KeyShape>& info) { return info.param.name; });
 
 } // namespace
