@@ -231,6 +231,28 @@ TEST_F(NssKeyStoreTest, ReportsAKeyTheStoreWillNotDecryptWith) {
               "Error getting key. Private Key residing in your Internet Explorer is not exportable ");
 }
 
+TEST_F(NssKeyStoreTest, RefusesAKeyThatNeitherDecryptsNorAgrees) {
+    // A DSA key only signs.
+    const EvpPkeyCtxPtr parameterMaker(EVP_PKEY_CTX_new_from_name(nullptr, "DSA", nullptr));
+    EVP_PKEY* parameters = nullptr;
+    ASSERT_TRUE(parameterMaker && EVP_PKEY_paramgen_init(parameterMaker.get()) == 1 &&
+                EVP_PKEY_CTX_set_dsa_paramgen_bits(parameterMaker.get(), 1024) == 1 &&
+                EVP_PKEY_paramgen(parameterMaker.get(), &parameters) == 1);
+    const EvpPkeyPtr held(parameters);
+    const EvpPkeyCtxPtr keyMaker(EVP_PKEY_CTX_new(held.get(), nullptr));
+    EVP_PKEY* key = nullptr;
+    ASSERT_TRUE(keyMaker && EVP_PKEY_keygen_init(keyMaker.get()) == 1 &&
+                EVP_PKEY_keygen(keyMaker.get(), &key) == 1);
+    const EvpPkeyPtr dsaKey(key);
+    X509_set_pubkey(user.certificate.get(), key);
+    ASSERT_GT(X509_sign(user.certificate.get(), key, EVP_sha256()), 0);
+    user.key = key;
+    NssTestStore store(directory.path());
+    store.importPkcs12(testdoc::pkcs12(user, "p12"), "p12");
+    ScriptedPrompt prompt;
+    EXPECT_EQ(fetchFailure(store, prompt), "This encryption algorithm is not supported in this version");
+}
+
 // A key of the shape people have, from a store, opening a document the command-line tool made for it.
 struct KeyShape {
     const char* name;
