@@ -1,6 +1,7 @@
 // Decrypting 16 MiB in each mode, beside the bare DES-EDE3-CBC decryption of the same amount: the
 // modes should cost little more than the cipher itself.
 #include "e2eCrypto/decryption.h"
+#include "e2eCrypto/evp_recipient_key.h"
 #include "support/document_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -11,7 +12,6 @@ namespace {
 
 constexpr std::size_t contentSize = 16 << 20;
 constexpr const char* passPhrase = "bench pass phrase";
-constexpr const char* keyPassword = "bench key password";
 
 const std::string& content() {
     static const std::string bytes = [] {
@@ -46,12 +46,11 @@ void certificateLayer(benchmark::State& state) {
     const testdoc::Identity recipient = testdoc::makeIdentity(options);
     const std::string armour =
         testdoc::armour(testdoc::envelopedDataDer(content(), {recipient.certificate.get()}));
-    const SecretString pem(testdoc::encryptedPrivateKeyPem(recipient.key, keyPassword));
+    EvpRecipientKey key(*recipient.key);
     const std::string certificate = testdoc::certificateDer(recipient.certificate.get());
     for (auto _ : state) {
         std::string output;
-        decryptData(armour, output, pem, SecretString(keyPassword), PrivateKeyMode, supportedKeyFormat,
-                    certificate);
+        decryptData(armour, output, key, PrivateKeyMode, supportedKeyFormat, certificate);
         benchmark::DoNotOptimize(output.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * contentSize));

@@ -4,7 +4,10 @@
 //   decrypt_file envelope ARMOUR KEY.pem KEYPASSWORD OUT
 #include "e2eCrypto/decryption.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/evp_recipient_key.h"
 #include "e2eCrypto/whole_file.h"
+
+#include <openssl/pem.h>
 
 #include <cstdio>
 #include <iostream>
@@ -47,8 +50,15 @@ int main(int argc, char** argv) {
             decryptData(input, output, SecretString(argv[3]), SecretString(), PassPhraseMode,
                         supportedKeyFormat);
         } else {
-            decryptData(input, output, SecretString(std::move(key)), SecretString(argv[4]), PrivateKeyMode,
-                        supportedKeyFormat);
+            const BioPtr source(BIO_new_mem_buf(key.data(), static_cast<int>(key.size())));
+            const EvpPkeyPtr privateKey(
+                source ? PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, argv[4]) : nullptr);
+            if (!privateKey) {
+                std::cerr << "cannot read the key\n";
+                return 1;
+            }
+            EvpRecipientKey recipientKey(*privateKey);
+            decryptData(input, output, recipientKey, PrivateKeyMode, supportedKeyFormat);
         }
         return writeFile(argv[argc - 1], output) ? 0 : 1;
     } catch (const e2eError::error_message& error) {

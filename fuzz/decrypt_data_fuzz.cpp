@@ -7,6 +7,7 @@
 #include "e2eCrypto/decryption.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/evp_recipient_key.h"
 #include "fixed_key.h"
 #include "fuzz_support.h"
 
@@ -31,12 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
     const bool privateKey = (choice & 1) != 0;
     const std::string input = privateKey && (choice & 2) != 0 ? armoured(rest) : std::string(rest);
-    const SecretString key(privateKey ? fuzzkey::fixedKeyPem : fixedPassPhrase);
-    const int mode = privateKey ? PrivateKeyMode : PassPhraseMode;
+    const SecretString passPhrase(fixedPassPhrase);
+    EvpRecipientKey recipientKey(fuzzkey::fixedKey());
     std::string output = "before";
     std::string failure;
     try {
-        decryptData(input, output, key, SecretString(), mode, supportedKeyFormat);
+        if (privateKey) {
+            decryptData(input, output, recipientKey, PrivateKeyMode, supportedKeyFormat);
+        } else {
+            decryptData(input, output, passPhrase, SecretString(), PassPhraseMode, supportedKeyFormat);
+        }
         check(!output.empty() && output.size() <= input.size());
     } catch (const errorDef::error_message& error) {
         check(!error.message.empty() && output == "before");
@@ -49,8 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the same plaintext or the same refusal, and leaves nothing behind when it refuses.
     std::string buffer = "lead" + input;
     try {
-        decryptDataWithin(buffer, std::string_view(buffer).substr(4), key, SecretString(), mode,
-                          supportedKeyFormat);
+        const std::string_view within = std::string_view(buffer).substr(4);
+        if (privateKey) {
+            decryptDataWithin(buffer, within, recipientKey, PrivateKeyMode, supportedKeyFormat);
+        } else {
+            decryptDataWithin(buffer, within, passPhrase, SecretString(), PassPhraseMode, supportedKeyFormat);
+        }
         check(failure.empty() && buffer == output);
     } catch (const errorDef::error_message& error) {
         check(error.message == failure && buffer.empty());

@@ -12,13 +12,11 @@
 // job, and the job's files live in memory where the system offers a file system there, so that
 // saving waits for no disk.
 #include "certs/key_store.h"
-#include "certs/private_key_blob.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/evp_recipient_key.h"
 #include "fixed_key.h"
 #include "fuzz_support.h"
 #include "support/job_harness.h"
-
-#include <openssl/pem.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -31,18 +29,6 @@ namespace {
 // The pass phrases of the seed documents, outermost layer first.
 const std::vector<std::string> passPhrases = {"fuzz pass phrase", "inner pass phrase", "third pass phrase"};
 const std::string oldOutput = "old output, kept unless replaced";
-
-const SecretString& fixedKeyBlob() {
-    static const SecretString blob = [] {
-        const BioPtr source(BIO_new_mem_buf(fuzzkey::fixedKeyPem, -1));
-        const EvpPkeyPtr key(PEM_read_bio_PrivateKey(source.get(), nullptr, nullptr, nullptr));
-        check(key != nullptr);
-        SecretString made = privateKeyBlobFromKey(*key);
-        check(!made.empty());
-        return made;
-    }();
-    return blob;
-}
 
 // Reading the system's CA certificates costs far more than a whole job on a small document; verifying
 // never changes the store, so every job checks its chains against the one read first.
@@ -62,11 +48,11 @@ std::filesystem::path jobDirectoryBase() {
 class FixedKeyStore : public KeyStore {
 public:
     explicit FixedKeyStore(bool holdsKey) : holdsKey_(holdsKey) {}
-    SecretString exportPrivateKeyBlob(const std::string&, const std::string& name) override {
+    std::unique_ptr<RecipientKey> findRecipientKey(const std::string&, const std::string& name) override {
         if (!holdsKey_) {
             throw errorDef::error_message("Decryption Certificate of \"" + name + "\" not found");
         }
-        return SecretString(fixedKeyBlob().str());
+        return std::make_unique<EvpRecipientKey>(fuzzkey::fixedKey());
     }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 // The job's library object: verification, decryption and certificate queries run through it.
 #include "e2eCrypto/openssl_handles.h"
+#include "e2eCrypto/recipient_key.h"
 #include "e2eCrypto/secret_string.h"
 #include "e2eCrypto/signature_verification.h"
 #include "e2eCrypto/verification_store.h"
@@ -24,14 +25,18 @@ public:
     SignedContent verifySignature(std::string&& content, DigestSelector digestSelector,
                                   RevocationChoice revocation, const std::string& crlPath,
                                   ArmourForm form = ArmourForm::Text) const;
-    // recipientCertificateDer (mode 3): the layer's certificate, which picks the envelope's recipient.
+    // Mode 1 with the pass phrase as key (see ::decryptData).
     void decryptData(std::string_view input, std::string& output, const SecretString& key,
-                     const SecretString& keyPassword, int decryptMode, int keyFormat,
-                     std::string_view recipientCertificateDer = {}) const;
+                     const SecretString& keyPassword, int decryptMode, int keyFormat) const;
+    // Mode 3 with the recipient's key where it lives; recipientCertificateDer: the layer's certificate,
+    // which picks the envelope's recipient.
+    void decryptData(std::string_view input, std::string& output, RecipientKey& key, int decryptMode,
+                     int keyFormat, std::string_view recipientCertificateDer = {}) const;
     // The same in the storage of a layer the caller gives up (see ::decryptDataWithin).
     void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
-                           const SecretString& keyPassword, int decryptMode, int keyFormat,
-                           std::string_view recipientCertificateDer = {},
+                           const SecretString& keyPassword, int decryptMode, int keyFormat) const;
+    void decryptDataWithin(std::string& buffer, std::string_view input, RecipientKey& key, int decryptMode,
+                           int keyFormat, std::string_view recipientCertificateDer = {},
                            ArmourForm form = ArmourForm::Text) const;
     std::string hashPassPhrase(std::string_view passPhrase) const;
 

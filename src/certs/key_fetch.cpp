@@ -1,8 +1,6 @@
 #include "certs/certificate_tools.h"
 #include "certs/key_store.h"
-#include "certs/private_key_blob.h"
 #include "e2eCrypto/base64.h"
-#include "e2eCrypto/error_records.h"
 
 namespace {
 
@@ -15,13 +13,7 @@ std::string nameForMessages(const std::string& certificateText) {
 
 } // namespace
 
-SecretString fetchDecryptionKey(const std::string& certificateText, const SecretString& passPhrase,
-                                KeyStore& store) {
+std::unique_ptr<RecipientKey> fetchDecryptionKey(const std::string& certificateText, KeyStore& store) {
     const std::string certificateDer = decodeBase64(certificateText);
-    const SecretString blob = store.exportPrivateKeyBlob(certificateDer, nameForMessages(certificateText));
-    SecretString pem = privateKeyBlobToPem(blob.view(), passPhrase);
-    if (pem.empty()) {
-        throw errorDef::error_message("CAPI conversion failed");
-    }
-    return pem;
+    return store.findRecipientKey(certificateDer, nameForMessages(certificateText));
 }

@@ -9,13 +9,15 @@
 namespace {
 
 // The user's NSS shared database: opened at the first fetch and closed with the store, so a job
-// with many certificate layers starts and shuts NSS down once.
+// with many certificate layers starts and shuts NSS down once. Every key found in it must be let go
+// before the store goes.
 class NssKeyStore final : public KeyStore {
 public:
     NssKeyStore(std::string storeDirectory, StorePasswordPrompt prompt)
         : directory_(std::move(storeDirectory)), prompt_(std::move(prompt)) {}
 
-    SecretString exportPrivateKeyBlob(const std::string& certificateDer, const std::string& name) override {
+    std::unique_ptr<RecipientKey> findRecipientKey(const std::string& certificateDer,
+                                                   const std::string& name) override {
         // The store is searched for exactly the certificate's own encoding, without what may trail it.
         const auto* start = reinterpret_cast<const unsigned char*>(certificateDer.data());
         const unsigned char* cursor = start;
@@ -28,9 +30,8 @@ public:
         if (!database_) {
             database_ = openNssDatabase(directory_);
         }
-        StoreKeyAccess access(prompt_);
-        return access.exportPrivateKey(certificateDer.substr(0, static_cast<std::size_t>(cursor - start)),
-                                       name);
+        return std::make_unique<StoreKeyAccess>(
+            prompt_, certificateDer.substr(0, static_cast<std::size_t>(cursor - start)), name);
     }
 
 private:

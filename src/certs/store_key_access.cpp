@@ -1,32 +1,24 @@
 #include "certs/store_key_access.h"
 
-#include "certs/private_key_blob.h"
 #include "e2eCrypto/error_records.h"
 
-#include <openssl/rand.h>
-#include <openssl/x509.h>
 #include <prerror.h>
-#include <secasn1.h>
 #include <secerr.h>
 
-#include <array>
-#include <climits>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
-using X509SigPtr = std::unique_ptr<X509_SIG, OpenSslDeleter<X509_SIG_free>>;
-using Pkcs8Ptr = std::unique_ptr<PKCS8_PRIV_KEY_INFO, OpenSslDeleter<PKCS8_PRIV_KEY_INFO_free>>;
-
-void destroyEncryptedKeyInfo(SECKEYEncryptedPrivateKeyInfo* info) {
-    SECKEY_DestroyEncryptedPrivateKeyInfo(info, PR_TRUE);
+void freeItemContents(SECItem* item) {
+    SECITEM_FreeItem(item, PR_FALSE);
 }
-void freeItem(SECItem* item) {
-    SECITEM_FreeItem(item, PR_TRUE);
+void freeArena(PLArenaPool* arena) {
+    PORT_FreeArena(arena, PR_FALSE);
 }
-using EncryptedKeyInfoPtr =
-    std::unique_ptr<SECKEYEncryptedPrivateKeyInfo, NssDeleter<destroyEncryptedKeyInfo>>;
-using ItemPtr = std::unique_ptr<SECItem, NssDeleter<freeItem>>;
+using ItemContents = std::unique_ptr<SECItem, NssDeleter<freeItemContents>>;
+using SymmetricKey = std::unique_ptr<PK11SymKey, NssDeleter<PK11_FreeSymKey>>;
+using Arena = std::unique_ptr<PLArenaPool, NssDeleter<freeArena>>;
 
 constexpr const char* passwordFailed =
     "Signing Key is not accessable from the Certificate store. Either you have "
@@ -36,47 +28,44 @@ constexpr const char* passwordFailed =
     throw errorDef::error_message(message);
 }
 
-// A password that exists only for the hand-over from NSS to OpenSSL.
-SecretString makeExportPassword() {
-    std::array<unsigned char, 24> random{};
-    if (RAND_bytes(random.data(), static_cast<int>(random.size())) != 1) {
-        return {};
-    }
-    SecretString password(std::string(2 * random.size(), '\0'));
-    for (std::size_t i = 0; i < random.size(); ++i) {
-        std::snprintf(password.mutableStr().data() + 2 * i, 3, "%02x", random[i]);
-    }
-    OPENSSL_cleanse(random.data(), random.size());
-    return password;
+SECItem itemOf(std::string_view bytes) {
+    return {siBuffer, reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
+            static_cast<unsigned int>(bytes.size())};
 }
 
-// NSS hands out sensitive keys only encrypted: the key leaves as PBES2 (AES-256, HMAC-SHA256) under
-// a throw-away password and is opened again on the OpenSSL side.
-EvpPkeyPtr exportKey(SECKEYPrivateKey& key, void* passwordState) {
-    SecretString password = makeExportPassword();
-    if (password.empty()) {
-        return nullptr;
+struct DigestMechanisms {
+    std::string_view name;
+    CK_MECHANISM_TYPE hash;
+    CK_RSA_PKCS_MGF_TYPE mgf;
+    CK_EC_KDF_TYPE kdf;
+};
+constexpr DigestMechanisms digestMechanisms[] = {
+    {"SHA1", CKM_SHA_1, CKG_MGF1_SHA1, CKD_SHA1_KDF},
+    {"SHA224", CKM_SHA224, CKG_MGF1_SHA224, CKD_SHA224_KDF},
+    {"SHA256", CKM_SHA256, CKG_MGF1_SHA256, CKD_SHA256_KDF},
+    {"SHA384", CKM_SHA384, CKG_MGF1_SHA384, CKD_SHA384_KDF},
+    {"SHA512", CKM_SHA512, CKG_MGF1_SHA512, CKD_SHA512_KDF},
+};
+
+const DigestMechanisms* mechanismsFor(std::string_view digest) {
+    for (const DigestMechanisms& mechanisms : digestMechanisms) {
+        if (mechanisms.name == digest) {
+            return &mechanisms;
+        }
     }
-    SECItem passwordItem{siBuffer, reinterpret_cast<unsigned char*>(password.mutableStr().data()),
-                         static_cast<unsigned int>(password.size())};
-    const EncryptedKeyInfoPtr encrypted(
-        PK11_ExportEncryptedPrivKeyInfoV2(nullptr, SEC_OID_PKCS5_PBES2, SEC_OID_AES_256_CBC,
-                                          SEC_OID_HMAC_SHA256, &passwordItem, &key, 1, passwordState));
-    if (!encrypted) {
-        return nullptr;
+    return nullptr;
+}
+
+// The symmetric key's bytes; nothing when its token will not let them out.
+std::optional<SecretString> keyBytes(PK11SymKey& key) {
+    if (PK11_ExtractKeyValue(&key) != SECSuccess) {
+        return std::nullopt;
     }
-    const ItemPtr der(SEC_ASN1EncodeItem(nullptr, nullptr, encrypted.get(),
-                                         SEC_ASN1_GET(SECKEY_EncryptedPrivateKeyInfoTemplate)));
-    if (!der || der->len > static_cast<unsigned int>(LONG_MAX)) {
-        return nullptr;
+    const SECItem* value = PK11_GetKeyData(&key);
+    if (value == nullptr || value->data == nullptr) {
+        return std::nullopt;
     }
-    const unsigned char* cursor = der->data;
-    const X509SigPtr sealed(d2i_X509_SIG(nullptr, &cursor, static_cast<long>(der->len)));
-    if (!sealed) {
-        return nullptr;
-    }
-    const Pkcs8Ptr opened(PKCS8_decrypt(sealed.get(), password.c_str(), static_cast<int>(password.size())));
-    return opened ? EvpPkeyPtr(EVP_PKCS82PKEY(opened.get())) : nullptr;
+    return SecretString(std::string_view(reinterpret_cast<const char*>(value->data), value->len));
 }
 
 } // namespace
@@ -94,8 +83,13 @@ NssDatabase openNssDatabase(const std::string& storeDirectory) {
     return database;
 }
 
-StoreKeyAccess::StoreKeyAccess(const StorePasswordPrompt& prompt) : password_{&prompt} {
+StoreKeyAccess::StoreKeyAccess(const StorePasswordPrompt& prompt, const std::string& certificateDer,
+                               const std::string& name)
+    : password_{&prompt} {
     PK11_SetPasswordFunc(askPassword);
+    findCertificate(certificateDer, name);
+    findPrivateKey();
+    checkKey();
 }
 
 StoreKeyAccess::~StoreKeyAccess() {
@@ -127,8 +121,7 @@ char* StoreKeyAccess::askPassword(PK11SlotInfo* slot, PRBool retry, void* state)
 }
 
 void StoreKeyAccess::findCertificate(const std::string& certificateDer, const std::string& name) {
-    SECItem der{siBuffer, reinterpret_cast<unsigned char*>(const_cast<char*>(certificateDer.data())),
-                static_cast<unsigned int>(certificateDer.size())};
+    SECItem der = itemOf(certificateDer);
     certificate_.reset(CERT_FindCertByDERCert(CERT_GetDefaultCertDB(), &der));
     // A temporary certificate made from the same bytes in this process is no proof that the store has it.
     if (!certificate_ || !certificate_->isperm) {
@@ -137,6 +130,8 @@ void StoreKeyAccess::findCertificate(const std::string& certificateDer, const st
 }
 
 void StoreKeyAccess::findPrivateKey() {
+    // The certificate's key is looked for on the token that holds the certificate, whichever it is;
+    // that token asks for its password here.
     PORT_SetError(0);
     key_.reset(PK11_FindKeyByAnyCert(certificate_.get(), &password_));
     if (!key_) {
@@ -148,28 +143,95 @@ void StoreKeyAccess::findPrivateKey() {
     slot_.reset(PK11_GetSlotFromPrivateKey(key_.get()));
 }
 
-SecretString StoreKeyAccess::exportPrivateKey(const std::string& certificateDer, const std::string& name) {
-    findCertificate(certificateDer, name);
-    findPrivateKey();
-    if (SECKEY_GetPrivateKeyType(key_.get()) != rsaKey) {
-        fail("BAD KEY PARAMETER");
+void StoreKeyAccess::checkKey() {
+    CK_ATTRIBUTE_TYPE use = CKA_DECRYPT;
+    switch (SECKEY_GetPrivateKeyType(key_.get())) {
+    case rsaKey:
+        kind_ = Kind::Rsa;
+        if (PK11_GetPrivateModulusLen(key_.get()) <= 0) {
+            fail("BAD KEY PARAMETER");
+        }
+        break;
+    case ecKey: {
+        kind_ = Kind::EllipticCurve;
+        use = CKA_DERIVE;
+        SECItem curve{siBuffer, nullptr, 0};
+        const bool known =
+            PK11_ReadRawAttribute(PK11_TypePrivKey, key_.get(), CKA_EC_PARAMS, &curve) == SECSuccess &&
+            curve.len > 0;
+        SECITEM_FreeItem(&curve, PR_FALSE);
+        if (!known) {
+            fail("BAD KEY PARAMETER");
+        }
+        break;
     }
-    // NSS exports a key whatever its CKA_EXTRACTABLE says, so the flag is honoured here.
-    SECItem extractable{siBuffer, nullptr, 0};
-    const bool mayLeave =
-        PK11_ReadRawAttribute(PK11_TypePrivKey, key_.get(), CKA_EXTRACTABLE, &extractable) == SECSuccess &&
-        extractable.len == 1 && extractable.data[0] == CK_TRUE;
-    SECITEM_FreeItem(&extractable, PR_FALSE);
-    if (!mayLeave) {
+    default:
+        fail("This encryption algorithm is not supported in this version");
+    }
+    // The one refusal a store makes about a key it holds: it may not be used for this.
+    if (!PK11_HasAttributeSet(slot_.get(), key_->pkcs11ID, use, PR_FALSE)) {
         fail("Error getting key. Private Key residing in your Internet Explorer is not exportable ");
     }
-    const EvpPkeyPtr key = exportKey(*key_, &password_);
-    if (!key) {
-        fail(passwordFailed);
+}
+
+std::optional<SecretString> StoreKeyAccess::decryptKey(std::string_view encryptedKey,
+                                                       const KeyTransportPadding& padding) {
+    const int modulusLength = PK11_GetPrivateModulusLen(key_.get());
+    if (kind_ != Kind::Rsa || modulusLength <= 0 ||
+        encryptedKey.size() > static_cast<std::size_t>(modulusLength)) {
+        return std::nullopt;
     }
-    SecretString blob = privateKeyBlobFromKey(*key);
-    if (blob.empty()) {
-        fail("BAD KEY PARAMETER");
+    SecretString key(std::string(static_cast<std::size_t>(modulusLength), '\0'));
+    auto* out = reinterpret_cast<unsigned char*>(key.mutableStr().data());
+    auto* in = reinterpret_cast<unsigned char*>(const_cast<char*>(encryptedKey.data()));
+    const auto inLength = static_cast<unsigned int>(encryptedKey.size());
+    unsigned int length = 0;
+    SECStatus decrypted = SECFailure;
+    if (!padding.oaep) {
+        decrypted = PK11_PrivDecryptPKCS1(key_.get(), out, &length, static_cast<unsigned int>(modulusLength),
+                                          in, inLength);
+    } else if (const DigestMechanisms* mechanisms = mechanismsFor(padding.digest)) {
+        CK_RSA_PKCS_OAEP_PARAMS oaep{
+            mechanisms->hash, mechanisms->mgf, CKZ_DATA_SPECIFIED,
+            padding.label.empty() ? nullptr
+                                  : reinterpret_cast<unsigned char*>(const_cast<char*>(padding.label.data())),
+            padding.label.size()};
+        SECItem parameters{siBuffer, reinterpret_cast<unsigned char*>(&oaep), sizeof oaep};
+        decrypted = PK11_PrivDecrypt(key_.get(), CKM_RSA_PKCS_OAEP, &parameters, out, &length,
+                                     static_cast<unsigned int>(modulusLength), in, inLength);
     }
-    return blob;
+    if (decrypted != SECSuccess) {
+        return std::nullopt;
+    }
+    key.mutableStr().resize(length);
+    return key;
+}
+
+std::optional<SecretString> StoreKeyAccess::agreeKey(const KeyAgreement& agreement) {
+    const DigestMechanisms* mechanisms = mechanismsFor(agreement.kdfDigest);
+    if (kind_ != Kind::EllipticCurve || mechanisms == nullptr) {
+        return std::nullopt;
+    }
+    // The sender's public key on this key's own curve.
+    const Arena arena(PORT_NewArena(2048));
+    auto* peer = arena ? PORT_ArenaZNew(arena.get(), SECKEYPublicKey) : nullptr;
+    if (peer == nullptr) {
+        return std::nullopt;
+    }
+    SECItem curve{siBuffer, nullptr, 0};
+    const ItemContents curveHolder(&curve);
+    if (PK11_ReadRawAttribute(PK11_TypePrivKey, key_.get(), CKA_EC_PARAMS, &curve) != SECSuccess) {
+        return std::nullopt;
+    }
+    peer->arena = arena.get();
+    peer->keyType = ecKey;
+    peer->pkcs11ID = CK_INVALID_HANDLE;
+    peer->u.ec.DEREncodedParams = curve;
+    peer->u.ec.publicValue = itemOf(agreement.originatorPoint);
+    SECItem sharedInfo = itemOf(agreement.sharedInfo);
+    const SymmetricKey wrappingKey(PK11_PubDeriveWithKDF(
+        key_.get(), peer, PR_FALSE, nullptr, nullptr, CKM_ECDH1_DERIVE, CKM_AES_KEY_WRAP, CKA_UNWRAP,
+        static_cast<int>(agreement.keyLength), mechanisms->kdf,
+        agreement.sharedInfo.empty() ? nullptr : &sharedInfo, key_->wincx));
+    return wrappingKey ? keyBytes(*wrappingKey) : std::nullopt;
 }

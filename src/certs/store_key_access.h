@@ -1,8 +1,9 @@
 #pragma once
-// The NSS resources of one key fetch from the user's opened store: the certificate found in it and
-// its private key. When the holder goes, whichever way the fetch ended, the token is logged out (so
-// the next fetch asks for the password again) and every reference is dropped; the database stays
-// open for the next fetch.
+// The NSS resources of one recipient key from the user's opened store: the certificate found in it
+// (in the internal store or on any token registered in it) and its private key, which decrypts or
+// agrees on the content key where it lives. When the holder goes, whichever way its use ended, the
+// key's token is logged out (so the next layer asks for the password again) and every reference is
+// dropped; the database stays open for the next layer.
 #include "certs/key_store.h"
 
 #include <cert.h>
@@ -23,17 +24,21 @@ using NssDatabase = std::unique_ptr<NSSInitContext, NssDeleter<NSS_ShutdownConte
 // "Error %x in getting CertList from IE Store" with NSS's error code when it cannot be opened.
 NssDatabase openNssDatabase(const std::string& storeDirectory);
 
-class StoreKeyAccess {
+class StoreKeyAccess final : public RecipientKey {
 public:
-    // The database must be open for as long as the holder lives.
-    explicit StoreKeyAccess(const StorePasswordPrompt& prompt);
+    // Finds the stored certificate identical to certificateDer and its private key, asking for the
+    // password of the token that holds it; name is the certificate's name for the messages. Throws
+    // the store's records. The database must be open for as long as the holder lives.
+    StoreKeyAccess(const StorePasswordPrompt& prompt, const std::string& certificateDer,
+                   const std::string& name);
     StoreKeyAccess(const StoreKeyAccess&) = delete;
     StoreKeyAccess& operator=(const StoreKeyAccess&) = delete;
-    ~StoreKeyAccess();
+    ~StoreKeyAccess() override;
 
-    // The PRIVATEKEYBLOB of the private key that belongs to the stored certificate identical to
-    // certificateDer; name is the certificate's name for the messages. Throws the store's records.
-    SecretString exportPrivateKey(const std::string& certificateDer, const std::string& name);
+    Kind kind() const override { return kind_; }
+    std::optional<SecretString> decryptKey(std::string_view encryptedKey,
+                                           const KeyTransportPadding& padding) override;
+    std::optional<SecretString> agreeKey(const KeyAgreement& agreement) override;
 
     // How often the store's password may be asked for in one fetch.
     static constexpr int passwordAttempts = 3;
@@ -48,8 +53,10 @@ private:
 
     void findCertificate(const std::string& certificateDer, const std::string& name);
     void findPrivateKey();
+    void checkKey();
 
     PasswordState password_;
+    Kind kind_ = Kind::Rsa;
     // Declared in the order they are taken, so they are released in the reverse one.
     std::unique_ptr<CERTCertificate, NssDeleter<CERT_DestroyCertificate>> certificate_;
     std::unique_ptr<SECKEYPrivateKey, NssDeleter<SECKEY_DestroyPrivateKey>> key_;

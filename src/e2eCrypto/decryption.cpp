@@ -10,11 +10,11 @@
 #include "e2eCrypto/openssl_handles.h"
 
 #include <openssl/err.h>
-#include <openssl/pem.h>
 #include <openssl/sha.h>
 
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -26,21 +26,13 @@ constexpr const char* unsupportedAlgorithm = "This encryption algorithm is not s
 constexpr const char* noMemory = "Insufficient System Memory";
 constexpr const char* notDecrypted = "Couldn't Decrypt the Given Data";
 constexpr const char* invalidFormat = "Invalid Encryption Format";
+// What a text key in the private-key mode is: the recipient's key is used where it lives, never as text.
+constexpr const char* invalidKey = "Invalid Private key";
 // A mode no caller uses any more; it still insists on a key password before being refused.
 constexpr int keyPasswordMode = 4;
 
 [[noreturn]] void fail(const char* message) {
     throw e2eError::error_message(message);
-}
-
-// Hands the key password to the PEM reader; never asks anyone, so no terminal prompt can appear.
-int keyPasswordCallback(char* buffer, int size, int, void* userData) {
-    const auto& password = *static_cast<const SecretString*>(userData);
-    if (password.size() > static_cast<std::size_t>(size)) {
-        return -1;
-    }
-    std::memcpy(buffer, password.data(), password.size());
-    return static_cast<int>(password.size());
 }
 
 // A cipher context keyed with what the pass phrase derives.
@@ -79,22 +71,6 @@ std::string decryptWithPassPhrase(std::string_view ciphertext, const SecretStrin
         fail(notDecrypted);
     }
     return plaintext;
-}
-
-EvpPkeyPtr readPrivateKey(const SecretString& pem, const SecretString& password) {
-    if (pem.size() > static_cast<std::size_t>(INT_MAX)) {
-        fail("Invalid Private key");
-    }
-    const BioPtr source(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-    if (!source) {
-        fail("Insufficient System Memory!");
-    }
-    EvpPkeyPtr key(PEM_read_bio_PrivateKey(source.get(), nullptr, keyPasswordCallback,
-                                           const_cast<SecretString*>(&password)));
-    if (!key) {
-        fail("Invalid Private key");
-    }
-    return key;
 }
 
 // The certificate the layer names; null when none is given or the bytes are no certificate, in
@@ -140,7 +116,7 @@ std::optional<CmsPtr> parseWithoutContent(std::string& der) {
 }
 
 // Opens the envelope into plaintext, whose storage is reused when it is large enough.
-void openEnvelopeInto(CMS_ContentInfo& envelope, EVP_PKEY& key, std::string_view recipientCertificateDer,
+void openEnvelopeInto(CMS_ContentInfo& envelope, RecipientKey& key, std::string_view recipientCertificateDer,
                       std::string& plaintext) {
     const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
     if (!decryptEnvelope(envelope, key, recipient.get(), plaintext)) {
@@ -148,37 +124,34 @@ void openEnvelopeInto(CMS_ContentInfo& envelope, EVP_PKEY& key, std::string_view
     }
 }
 
-std::string decryptWithPrivateKey(std::string_view armour, const SecretString& pemKey,
-                                  const SecretString& password, std::string_view recipientCertificateDer) {
-    const EvpPkeyPtr key = readPrivateKey(pemKey, password);
+std::string decryptWithRecipientKey(std::string_view armour, RecipientKey& key,
+                                    std::string_view recipientCertificateDer) {
     const CmsPtr envelope = parseEnvelope(decodePkcs7Armour(armour, invalidFormat, invalidFormat));
     std::string plaintext;
-    openEnvelopeInto(*envelope, *key, recipientCertificateDer, plaintext);
+    openEnvelopeInto(*envelope, key, recipientCertificateDer, plaintext);
     return plaintext;
 }
 
 // The input lies in buffer; every step works in buffer's own storage.
-void decryptWithin(std::string& buffer, std::string_view input, const SecretString& key,
-                   const SecretString& keyPassword, int decryptMode, std::string_view recipientCertificateDer,
-                   ArmourForm form) {
-    if (decryptMode == PassPhraseMode) {
-        const EvpCipherCtxPtr context = passPhraseCipher(key);
-        const auto offset = static_cast<std::size_t>(input.data() - buffer.data());
-        const std::size_t size = input.size();
-        buffer.erase(0, offset);
-        buffer.resize(size);
-        if (!decryptBlocksWithin(*context, buffer)) {
-            fail(notDecrypted);
-        }
-        return;
+void decryptPassPhraseWithin(std::string& buffer, std::string_view input, const SecretString& passPhrase) {
+    const EvpCipherCtxPtr context = passPhraseCipher(passPhrase);
+    const auto offset = static_cast<std::size_t>(input.data() - buffer.data());
+    const std::size_t size = input.size();
+    buffer.erase(0, offset);
+    buffer.resize(size);
+    if (!decryptBlocksWithin(*context, buffer)) {
+        fail(notDecrypted);
     }
-    const EvpPkeyPtr privateKey = readPrivateKey(key, keyPassword);
+}
+
+void decryptEnvelopeDataWithin(std::string& buffer, std::string_view input, RecipientKey& key,
+                               std::string_view recipientCertificateDer, ArmourForm form) {
     if (form == ArmourForm::Text) {
         decodePkcs7ArmourWithin(buffer, input, invalidFormat, invalidFormat);
     }
     if (std::optional<CmsPtr> envelope = parseWithoutContent(buffer)) {
         const X509Ptr recipient = recipientCertificate(recipientCertificateDer);
-        if (!decryptEnvelopeWithin(**envelope, *privateKey, recipient.get(), buffer)) {
+        if (!decryptEnvelopeWithin(**envelope, key, recipient.get(), buffer)) {
             fail(notDecrypted);
         }
         return;
@@ -186,12 +159,13 @@ void decryptWithin(std::string& buffer, std::string_view input, const SecretStri
     const CmsPtr envelope = parseEnvelope(buffer);
     // The parsed structure holds the ciphertext; the DER's storage receives the plaintext.
     buffer.clear();
-    openEnvelopeInto(*envelope, *privateKey, recipientCertificateDer, buffer);
+    openEnvelopeInto(*envelope, key, recipientCertificateDer, buffer);
 }
 
-void checkRequest(std::string_view input, const SecretString& key, const SecretString& keyPassword,
-                  int decryptMode, int keyFormat) {
-    if (input.empty() || key.empty()) {
+// The checks common to both modes; keyGiven tells whether there is a key of the mode's kind.
+void checkRequest(std::string_view input, bool keyGiven, const SecretString& keyPassword, int decryptMode,
+                  int keyFormat) {
+    if (input.empty() || !keyGiven) {
         fail(missingDetails);
     }
     if (decryptMode == keyPasswordMode && keyPassword.empty()) {
@@ -202,30 +176,23 @@ void checkRequest(std::string_view input, const SecretString& key, const SecretS
     }
 }
 
-} // namespace
-
-void decryptData(std::string_view input, std::string& output, const SecretString& key,
-                 const SecretString& keyPassword, int decryptMode, int keyFormat,
-                 std::string_view recipientCertificateDer) {
-    checkRequest(input, key, keyPassword, decryptMode, keyFormat);
+// Runs one decryption into a fresh plaintext; a plaintext that comes out empty could not be read.
+void replaceOutput(std::string& output, const std::function<std::string()>& decrypt) {
     std::string plaintext;
     try {
-        plaintext = decryptMode == PassPhraseMode
-                        ? decryptWithPassPhrase(input, key)
-                        : decryptWithPrivateKey(input, key, keyPassword, recipientCertificateDer);
+        plaintext = decrypt();
     } catch (const std::bad_alloc&) {
         fail(noMemory);
     }
-    // An empty plaintext means the result could not be read, and is reported as such.
     if (plaintext.empty()) {
         fail(noMemory);
     }
     output = std::move(plaintext);
 }
 
-void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
-                       const SecretString& keyPassword, int decryptMode, int keyFormat,
-                       std::string_view recipientCertificateDer, ArmourForm form) {
+// Runs one decryption within buffer, which is left empty when it fails.
+void replaceWithin(std::string& buffer, std::string_view input, const std::function<void()>& check,
+                   const std::function<void()>& decrypt) {
     const auto inside = [&buffer](std::string_view part) {
         return part.data() >= buffer.data() && part.data() + part.size() <= buffer.data() + buffer.size();
     };
@@ -233,13 +200,12 @@ void decryptDataWithin(std::string& buffer, std::string_view input, const Secret
         throw std::invalid_argument("decryptDataWithin: the input must lie in the buffer");
     }
     try {
-        checkRequest(input, key, keyPassword, decryptMode, keyFormat);
+        check();
         try {
-            decryptWithin(buffer, input, key, keyPassword, decryptMode, recipientCertificateDer, form);
+            decrypt();
         } catch (const std::bad_alloc&) {
             fail(noMemory);
         }
-        // An empty plaintext means the result could not be read, and is reported as such.
         if (buffer.empty()) {
             fail(noMemory);
         }
@@ -247,6 +213,52 @@ void decryptDataWithin(std::string& buffer, std::string_view input, const Secret
         buffer.clear();
         throw;
     }
+}
+
+} // namespace
+
+void decryptData(std::string_view input, std::string& output, const SecretString& key,
+                 const SecretString& keyPassword, int decryptMode, int keyFormat) {
+    checkRequest(input, !key.empty(), keyPassword, decryptMode, keyFormat);
+    if (decryptMode == PrivateKeyMode) {
+        fail(invalidKey);
+    }
+    replaceOutput(output, [&] { return decryptWithPassPhrase(input, key); });
+}
+
+void decryptData(std::string_view input, std::string& output, RecipientKey& key, int decryptMode,
+                 int keyFormat, std::string_view recipientCertificateDer) {
+    checkRequest(input, true, SecretString(), decryptMode, keyFormat);
+    if (decryptMode != PrivateKeyMode) {
+        fail(missingDetails);
+    }
+    replaceOutput(output, [&] { return decryptWithRecipientKey(input, key, recipientCertificateDer); });
+}
+
+void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
+                       const SecretString& keyPassword, int decryptMode, int keyFormat) {
+    replaceWithin(
+        buffer, input,
+        [&] {
+            checkRequest(input, !key.empty(), keyPassword, decryptMode, keyFormat);
+            if (decryptMode == PrivateKeyMode) {
+                fail(invalidKey);
+            }
+        },
+        [&] { decryptPassPhraseWithin(buffer, input, key); });
+}
+
+void decryptDataWithin(std::string& buffer, std::string_view input, RecipientKey& key, int decryptMode,
+                       int keyFormat, std::string_view recipientCertificateDer, ArmourForm form) {
+    replaceWithin(
+        buffer, input,
+        [&] {
+            checkRequest(input, true, SecretString(), decryptMode, keyFormat);
+            if (decryptMode != PrivateKeyMode) {
+                fail(missingDetails);
+            }
+        },
+        [&] { decryptEnvelopeDataWithin(buffer, input, key, recipientCertificateDer, form); });
 }
 
 std::string hashPassPhrase(std::string_view passPhrase) {

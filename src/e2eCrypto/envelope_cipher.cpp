@@ -1,6 +1,7 @@
 #include "e2eCrypto/envelope_cipher.h"
 
 #include "e2eCrypto/base64.h"
+#include "e2eCrypto/der_cursor.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/openssl_handles.h"
@@ -30,53 +31,6 @@ std::string bodyPrefix(std::string_view armour) {
     text.resize(text.size() - text.size() % 4);
     return text;
 }
-
-// A walk over DER (or BER with indefinite lengths) elements that never reads past its end.
-class DerCursor {
-public:
-    explicit DerCursor(std::string_view der) : at_(der.data()), end_(der.data() + der.size()) {}
-
-    // Moves into the element's content when it has this tag.
-    bool enter(unsigned char tag) { return readHeader(tag); }
-    // Moves past the whole element when it has this tag and lies within the bytes.
-    bool skip(unsigned char tag) {
-        if (!readHeader(tag) || indefinite_ || length_ > static_cast<std::size_t>(end_ - at_)) {
-            return false;
-        }
-        at_ += length_;
-        return true;
-    }
-    bool nextIs(unsigned char tag) const { return at_ < end_ && static_cast<unsigned char>(*at_) == tag; }
-    const char* position() const { return at_; }
-    std::size_t left() const { return static_cast<std::size_t>(end_ - at_); }
-
-private:
-    bool readHeader(unsigned char tag) {
-        if (left() < 2 || static_cast<unsigned char>(at_[0]) != tag) {
-            return false;
-        }
-        const auto first = static_cast<unsigned char>(at_[1]);
-        at_ += 2;
-        indefinite_ = first == 0x80;
-        length_ = first;
-        if (first > 0x80) {
-            const std::size_t count = first & 0x7Fu;
-            if (count > 4 || left() < count) {
-                return false;
-            }
-            length_ = 0;
-            for (std::size_t i = 0; i < count; ++i) {
-                length_ = (length_ << 8) | static_cast<unsigned char>(*at_++);
-            }
-        }
-        return true;
-    }
-
-    const char* at_;
-    const char* end_;
-    std::size_t length_ = 0;
-    bool indefinite_ = false;
-};
 
 constexpr unsigned char sequence = 0x30, set = 0x31, integer = 0x02, objectId = 0x06, explicit0 = 0xA0;
 

@@ -2,12 +2,15 @@
 
 #include "e2eCrypto/block_decryption.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/recipient_encrypted_keys.h"
+#include "e2eCrypto/recipient_parameters.h"
 
 #include <openssl/err.h>
 #include <openssl/objects.h>
 
 #include <optional>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -16,131 +19,177 @@ namespace {
     throw e2eError::error_message("This encryption algorithm is not supported in this version");
 }
 
-// The library's content decryption: a cipher stream over the encrypted content, keyed with the key of
-// the recipient opened last (or a throwaway key when none was). Null when the cipher or its
-// parameters cannot be set up.
-BioPtr contentStream(CMS_ContentInfo& envelope) {
-    return BioPtr(CMS_dataInit(&envelope, nullptr));
-}
+// The content's cipher and the IV its parameters give.
+struct ContentCipher {
+    const EVP_CIPHER* cipher;
+    std::vector<unsigned char> iv;
+};
 
-EVP_CIPHER_CTX* streamCipher(BIO& stream) {
-    EVP_CIPHER_CTX* context = nullptr;
-    BIO* cipher = BIO_find_type(&stream, BIO_TYPE_CIPHER);
-    return cipher != nullptr && BIO_get_cipher_ctx(cipher, &context) == 1 ? context : nullptr;
-}
+// One recipient to try: its encrypted key and how it was protected.
+struct Candidate {
+    std::string encryptedKey;
+    std::variant<KeyTransportPadding, KeyAgreementParameters> protection;
+};
 
-bool supportedCipher(const EVP_CIPHER_CTX& context) {
+const char* supportedCipherName(const EVP_CIPHER_CTX& context) {
     switch (EVP_CIPHER_get_nid(EVP_CIPHER_CTX_get0_cipher(&context))) {
     case NID_des_ede3_cbc:
+        return "DES-EDE3-CBC";
     case NID_aes_128_cbc:
+        return "AES-128-CBC";
     case NID_aes_192_cbc:
+        return "AES-192-CBC";
     case NID_aes_256_cbc:
-        return true;
+        return "AES-256-CBC";
     default:
-        return false;
+        return nullptr;
     }
 }
 
-// Refuses a content cipher other than the supported ones before any recipient is opened. False when
-// the cipher is one of them but its parameters (the IV) are unusable.
-bool checkContentCipher(CMS_ContentInfo& envelope) {
+// The library sets the cipher up from the envelope's algorithm identifier (under a throwaway key);
+// its cipher and IV are taken from there. Refuses a content cipher other than the supported ones
+// before any recipient is opened. Nothing when the cipher is one of them but its parameters (the IV)
+// are unusable.
+std::optional<ContentCipher> contentCipher(CMS_ContentInfo& envelope) {
     ERR_clear_error();
-    const BioPtr stream = contentStream(envelope);
+    const BioPtr stream(CMS_dataInit(&envelope, nullptr));
     if (!stream) {
         const bool badParameters =
             ERR_GET_REASON(ERR_peek_last_error()) == CMS_R_CIPHER_PARAMETER_INITIALISATION_ERROR;
         ERR_clear_error();
         if (badParameters) {
-            return false;
+            return std::nullopt;
         }
         unsupportedAlgorithm();
     }
-    const EVP_CIPHER_CTX* context = streamCipher(*stream);
-    if (context == nullptr || !supportedCipher(*context)) {
+    EVP_CIPHER_CTX* context = nullptr;
+    BIO* cipherStream = BIO_find_type(stream.get(), BIO_TYPE_CIPHER);
+    if (cipherStream == nullptr || BIO_get_cipher_ctx(cipherStream, &context) != 1 || context == nullptr) {
         unsupportedAlgorithm();
     }
-    return true;
+    const char* name = supportedCipherName(*context);
+    const EVP_CIPHER* cipher = name != nullptr ? fetchedCipher(name) : nullptr;
+    if (cipher == nullptr) {
+        unsupportedAlgorithm();
+    }
+    std::vector<unsigned char> iv(static_cast<std::size_t>(EVP_CIPHER_CTX_get_iv_length(context)));
+    if (EVP_CIPHER_CTX_get_original_iv(context, iv.data(), iv.size()) != 1) {
+        ERR_clear_error();
+        return std::nullopt;
+    }
+    return ContentCipher{cipher, std::move(iv)};
 }
 
-// The key-transport recipients to try. Throws when there are recipients but none of that kind: the
-// key of a certificate store opens no other.
-std::vector<CMS_RecipientInfo*> recipientsToTry(CMS_ContentInfo& envelope, X509* certificate) {
-    std::vector<CMS_RecipientInfo*> all;
-    std::vector<CMS_RecipientInfo*> matching;
+// The recipients of the key's kind, those that certificate names first (alone when any does). Throws
+// when there are recipients but none the key could open: its store opens no other kind. Nothing when
+// the recipients' encrypted keys cannot be read.
+std::optional<std::vector<Candidate>> recipientsToTry(CMS_ContentInfo& envelope, X509* certificate,
+                                                      RecipientKey::Kind kind) {
+    const std::optional<std::vector<std::vector<std::string>>> keys = recipientEncryptedKeys(envelope);
     STACK_OF(CMS_RecipientInfo)* recipients = CMS_get0_RecipientInfos(&envelope);
     const int count = sk_CMS_RecipientInfo_num(recipients);
+    if (!keys || keys->size() != static_cast<std::size_t>(std::max(count, 0))) {
+        return std::nullopt;
+    }
+    std::vector<Candidate> all;
+    std::vector<Candidate> matching;
+    const auto add = [&](Candidate candidate, bool named) {
+        if (named) {
+            matching.push_back(candidate);
+        }
+        all.push_back(std::move(candidate));
+    };
     for (int i = 0; i < count; ++i) {
         CMS_RecipientInfo* recipient = sk_CMS_RecipientInfo_value(recipients, i);
-        if (CMS_RecipientInfo_type(recipient) != CMS_RECIPINFO_TRANS) {
-            continue;
-        }
-        all.push_back(recipient);
-        if (certificate != nullptr && CMS_RecipientInfo_ktri_cert_cmp(recipient, certificate) == 0) {
-            matching.push_back(recipient);
+        const std::vector<std::string>& encrypted = (*keys)[static_cast<std::size_t>(i)];
+        const int type = CMS_RecipientInfo_type(recipient);
+        if (type == CMS_RECIPINFO_TRANS && kind == RecipientKey::Kind::Rsa) {
+            if (std::optional<KeyTransportPadding> padding = keyTransportPadding(*recipient)) {
+                add({encrypted.at(0), *padding},
+                    certificate != nullptr && CMS_RecipientInfo_ktri_cert_cmp(recipient, certificate) == 0);
+            }
+        } else if (type == CMS_RECIPINFO_AGREE && kind == RecipientKey::Kind::EllipticCurve) {
+            std::optional<KeyAgreementParameters> parameters = keyAgreementParameters(*recipient);
+            STACK_OF(CMS_RecipientEncryptedKey)* recipientKeys = CMS_RecipientInfo_kari_get0_reks(recipient);
+            if (!parameters ||
+                sk_CMS_RecipientEncryptedKey_num(recipientKeys) != static_cast<int>(encrypted.size())) {
+                continue;
+            }
+            for (std::size_t k = 0; k < encrypted.size(); ++k) {
+                CMS_RecipientEncryptedKey* recipientKey =
+                    sk_CMS_RecipientEncryptedKey_value(recipientKeys, static_cast<int>(k));
+                add({encrypted[k], *parameters},
+                    certificate != nullptr &&
+                        CMS_RecipientEncryptedKey_cert_cmp(recipientKey, certificate) == 0);
+            }
         }
     }
+    ERR_clear_error();
     if (count > 0 && all.empty()) {
         unsupportedAlgorithm();
     }
     return matching.empty() ? all : matching;
 }
 
-// The recipient holds the key only while its content key is unwrapped.
-bool unwrapContentKey(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, EVP_PKEY& privateKey) {
-    if (EVP_PKEY_up_ref(&privateKey) != 1) {
-        return false;
+std::optional<SecretString> contentKey(const Candidate& candidate, RecipientKey& key) {
+    if (const auto* padding = std::get_if<KeyTransportPadding>(&candidate.protection)) {
+        return key.decryptKey(candidate.encryptedKey, *padding);
     }
-    CMS_RecipientInfo_set0_pkey(&recipient, &privateKey);
-    const bool unwrapped = CMS_RecipientInfo_decrypt(&envelope, &recipient) == 1;
-    CMS_RecipientInfo_set0_pkey(&recipient, nullptr);
-    return unwrapped;
+    const auto& agreement = std::get<KeyAgreementParameters>(candidate.protection);
+    const std::optional<SecretString> wrappingKey = key.agreeKey(agreement.agreement);
+    return wrappingKey ? unwrapContentKey(*wrappingKey, agreement.wrapCipher, candidate.encryptedKey)
+                       : std::nullopt;
 }
 
-// Unwraps the recipient's content key and gives the keyed cipher of the content stream, which lives
-// as long as stream; null when either fails.
-EVP_CIPHER_CTX* keyedContentCipher(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient,
-                                   EVP_PKEY& privateKey, BioPtr& stream) {
-    if (!unwrapContentKey(envelope, recipient, privateKey)) {
+// The content cipher keyed with the recipient's content key; null when there is no such key or it
+// does not fit the cipher.
+EvpCipherCtxPtr keyedContentCipher(const ContentCipher& content, const Candidate& candidate,
+                                   RecipientKey& key) {
+    const std::optional<SecretString> contentKeyBytes = contentKey(candidate, key);
+    if (!contentKeyBytes ||
+        contentKeyBytes->size() != static_cast<std::size_t>(EVP_CIPHER_get_key_length(content.cipher))) {
         return nullptr;
     }
-    stream = contentStream(envelope);
-    return stream ? streamCipher(*stream) : nullptr;
+    EvpCipherCtxPtr context(EVP_CIPHER_CTX_new());
+    if (!context || EVP_DecryptInit_ex2(context.get(), content.cipher,
+                                        reinterpret_cast<const unsigned char*>(contentKeyBytes->data()),
+                                        content.iv.data(), nullptr) != 1) {
+        ERR_clear_error();
+        return nullptr;
+    }
+    return context;
 }
 
-bool openRecipient(CMS_ContentInfo& envelope, CMS_RecipientInfo& recipient, EVP_PKEY& privateKey,
-                   std::string_view ciphertext, std::string& plaintext) {
-    BioPtr stream;
-    EVP_CIPHER_CTX* context = keyedContentCipher(envelope, recipient, privateKey, stream);
-    return context != nullptr && decryptBlocks(*context, ciphertext, plaintext);
-}
+struct Opening {
+    ContentCipher cipher;
+    std::vector<Candidate> candidates;
+};
 
-// The recipients to try, once the envelope is known to be one this reader opens; nothing when it is
-// not. The envelope's own content must be there, if only empty.
-std::optional<std::vector<CMS_RecipientInfo*>> openableRecipients(CMS_ContentInfo& envelope,
-                                                                  X509* recipientCertificate) {
+// The cipher and recipients to try, once the envelope is known to be one this reader opens; nothing
+// when it is not. The envelope's own content must be there, if only empty.
+std::optional<Opening> openableRecipients(CMS_ContentInfo& envelope, X509* recipientCertificate,
+                                          RecipientKey::Kind kind) {
     const int type = OBJ_obj2nid(CMS_get0_type(&envelope));
     if (type == NID_id_smime_ct_authEnvelopedData) {
         unsupportedAlgorithm();
     }
     ASN1_OCTET_STRING** content = type == NID_pkcs7_enveloped ? CMS_get0_content(&envelope) : nullptr;
-    if (content == nullptr || *content == nullptr || !checkContentCipher(envelope)) {
-        ERR_clear_error();
+    std::optional<ContentCipher> cipher =
+        content != nullptr && *content != nullptr ? contentCipher(envelope) : std::nullopt;
+    std::optional<std::vector<Candidate>> candidates =
+        cipher ? recipientsToTry(envelope, recipientCertificate, kind) : std::nullopt;
+    ERR_clear_error();
+    if (!candidates) {
         return std::nullopt;
     }
-    std::vector<CMS_RecipientInfo*> recipients = recipientsToTry(envelope, recipientCertificate);
-    // A content key of the wrong length, or one that cannot be unwrapped, is an error rather than a
-    // quiet switch to a random key.
-    if (CMS_decrypt(&envelope, nullptr, nullptr, nullptr, nullptr, CMS_DEBUG_DECRYPT) != 1) {
-        ERR_clear_error();
-        return std::nullopt;
-    }
-    return recipients;
+    return Opening{std::move(*cipher), std::move(*candidates)};
 }
 
-bool openRecipients(CMS_ContentInfo& envelope, const std::vector<CMS_RecipientInfo*>& recipients,
-                    EVP_PKEY& privateKey, std::string_view ciphertext, std::string& plaintext) {
-    for (CMS_RecipientInfo* recipient : recipients) {
-        if (openRecipient(envelope, *recipient, privateKey, ciphertext, plaintext)) {
+bool openRecipients(const Opening& opening, RecipientKey& key, std::string_view ciphertext,
+                    std::string& plaintext) {
+    for (const Candidate& candidate : opening.candidates) {
+        const EvpCipherCtxPtr context = keyedContentCipher(opening.cipher, candidate, key);
+        if (context && decryptBlocks(*context, ciphertext, plaintext)) {
             return true;
         }
     }
@@ -150,35 +199,32 @@ bool openRecipients(CMS_ContentInfo& envelope, const std::vector<CMS_RecipientIn
 
 } // namespace
 
-bool decryptEnvelope(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+bool decryptEnvelope(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipientCertificate,
                      std::string& plaintext) {
-    const std::optional<std::vector<CMS_RecipientInfo*>> recipients =
-        openableRecipients(envelope, recipientCertificate);
-    if (!recipients) {
+    const std::optional<Opening> opening = openableRecipients(envelope, recipientCertificate, key.kind());
+    if (!opening) {
         return false;
     }
     const ASN1_OCTET_STRING* content = *CMS_get0_content(&envelope);
     const std::string_view ciphertext(reinterpret_cast<const char*>(ASN1_STRING_get0_data(content)),
                                       static_cast<std::size_t>(ASN1_STRING_length(content)));
-    return openRecipients(envelope, *recipients, privateKey, ciphertext, plaintext);
+    return openRecipients(*opening, key, ciphertext, plaintext);
 }
 
-bool decryptEnvelopeWithin(CMS_ContentInfo& envelope, EVP_PKEY& privateKey, X509* recipientCertificate,
+bool decryptEnvelopeWithin(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipientCertificate,
                            std::string& buffer) {
-    const std::optional<std::vector<CMS_RecipientInfo*>> recipients =
-        openableRecipients(envelope, recipientCertificate);
-    if (!recipients) {
+    const std::optional<Opening> opening = openableRecipients(envelope, recipientCertificate, key.kind());
+    if (!opening) {
         return false;
     }
-    if (recipients->size() != 1) {
+    if (opening->candidates.size() != 1) {
         // A recipient that fails after decrypting would leave nothing for the next one to try.
         const std::string ciphertext = std::move(buffer);
         buffer.clear();
-        return openRecipients(envelope, *recipients, privateKey, ciphertext, buffer);
+        return openRecipients(*opening, key, ciphertext, buffer);
     }
-    BioPtr stream;
-    EVP_CIPHER_CTX* context = keyedContentCipher(envelope, *recipients->front(), privateKey, stream);
-    if (context == nullptr || !decryptBlocksWithin(*context, buffer)) {
+    const EvpCipherCtxPtr context = keyedContentCipher(opening->cipher, opening->candidates.front(), key);
+    if (!context || !decryptBlocksWithin(*context, buffer)) {
         ERR_clear_error();
         return false;
     }

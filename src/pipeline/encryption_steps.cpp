@@ -2,7 +2,6 @@
 
 #include "certs/certificate_tools.h"
 #include "certs/key_store.h"
-#include "certs/transient_pass_phrase.h"
 #include "e2eCrypto/base64.h"
 #include "e2eCrypto/decryption.h"
 #include "e2eCrypto/envelope_format.h"
@@ -15,6 +14,7 @@
 #include "pipeline/pass_phrase_prompt.h"
 
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -60,15 +60,15 @@ void removeCertificateLayer(LayerJob& layer, std::string& content) {
     layer.report.certificateLayers.push_back(
         decoded ? describeCertificateLayer(layer.tools, *decoded, content, std::time(nullptr))
                 : describeCertificateLayer(layer.tools, content, std::time(nullptr)));
-    const SecretString transientPassPhrase = makeTransientKeyPassPhrase();
     ShowKeyNotice(layer.job.ui, layer.keyNoticeMarkerPath);
-    const SecretString pem = fetchDecryptionKey(certificateText, transientPassPhrase, layer.keyStore.get());
+    // The key stays in the store, which decrypts the content key; it is let go with this layer.
+    const std::unique_ptr<RecipientKey> key = fetchDecryptionKey(certificateText, layer.keyStore.get());
 
     {
         WaitCursorGuard wait(layer.job.ui);
         // Opened in the layer's own storage; the parsed envelope holds the only other copy.
-        layer.tools.decryptDataWithin(content, fields.innerText, pem, transientPassPhrase, PrivateKeyMode,
-                                      supportedKeyFormat, decodeBase64(certificateText),
+        layer.tools.decryptDataWithin(content, fields.innerText, *key, PrivateKeyMode, supportedKeyFormat,
+                                      decodeBase64(certificateText),
                                       decoded ? ArmourForm::Decoded : ArmourForm::Text);
     }
 }

@@ -7,6 +7,7 @@
 #include "e2eCrypto/envelope_cipher.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
+#include "e2eCrypto/evp_recipient_key.h"
 #include "support/document_writer.h"
 
 #include <gtest/gtest.h>
@@ -162,12 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReadingCase>& info) { return info.param.name; });
 
 // decryptDataWithin must give exactly what decryptData gives, or fail with its record and an empty buffer.
-template <typename Record>
-void expectFailureWithin(std::string buffer, std::size_t inputOffset, const SecretString& key,
-                         const SecretString& password, int mode, const char* message) {
+template <typename Record, typename... Key>
+void expectFailureWithin(std::string buffer, std::size_t inputOffset, Key&&... key, int mode,
+                         const char* message) {
     const std::string_view input = std::string_view(buffer).substr(inputOffset);
     try {
-        decryptDataWithin(buffer, input, key, password, mode, supportedKeyFormat);
+        decryptDataWithin(buffer, input, std::forward<Key>(key)..., mode, supportedKeyFormat);
         FAIL() << "no exception, expected \"" << message << "\"";
     } catch (const Record& record) {
         EXPECT_EQ(record.message, message);
@@ -199,14 +200,16 @@ TEST(PassPhraseDecryptionWithin, ABadLastBlockOrKeyLeavesNothing) {
     std::string flipped = ciphertext;
     flipped.back() = static_cast<char>(flipped.back() ^ 0x5A);
     for (const std::string& damaged : {flipped, ciphertext.substr(0, ciphertext.size() - 3)}) {
-        expectFailureWithin<e2eError::error_message>(damaged, 0, SecretString("p4ss"), SecretString(),
-                                                     PassPhraseMode, "Couldn't Decrypt the Given Data");
+        expectFailureWithin<e2eError::error_message, const SecretString&, const SecretString&>(
+            damaged, 0, SecretString("p4ss"), SecretString(), PassPhraseMode,
+            "Couldn't Decrypt the Given Data");
     }
-    expectFailureWithin<e2eError::error_message>(ciphertext, 0, SecretString("wrong"), SecretString(),
-                                                 PassPhraseMode, "Couldn't Decrypt the Given Data");
-    expectFailureWithin<e2eError::error_message>(testdoc::passPhraseCiphertext("", "p4ss"), 0,
-                                                 SecretString("p4ss"), SecretString(), PassPhraseMode,
-                                                 "Insufficient System Memory");
+    expectFailureWithin<e2eError::error_message, const SecretString&, const SecretString&>(
+        ciphertext, 0, SecretString("wrong"), SecretString(), PassPhraseMode,
+        "Couldn't Decrypt the Given Data");
+    expectFailureWithin<e2eError::error_message, const SecretString&, const SecretString&>(
+        testdoc::passPhraseCiphertext("", "p4ss"), 0, SecretString("p4ss"), SecretString(), PassPhraseMode,
+        "Insufficient System Memory");
 }
 
 class EnvelopeDecryptionWithin : public testing::Test {
@@ -216,8 +219,7 @@ protected:
         return identity;
     }
     const std::string prefix = "-----ID353-3CBC-----@@certificate text@@";
-    const SecretString password{std::string("pem password")};
-    const SecretString pem{testdoc::encryptedPrivateKeyPem(user().key, "pem password")};
+    EvpRecipientKey key{*user().key};
 };
 
 TEST_F(EnvelopeDecryptionWithin, OpensLargeContentInEveryCipher) {
@@ -225,9 +227,8 @@ TEST_F(EnvelopeDecryptionWithin, OpensLargeContentInEveryCipher) {
     for (const auto cipher : {testdoc::ContentCipher::DesEde3Cbc, testdoc::ContentCipher::Aes256Cbc}) {
         std::string buffer =
             prefix + testdoc::armour(testdoc::envelopedDataDer(content, {user().certificate.get()}, cipher));
-        decryptDataWithin(buffer, std::string_view(buffer).substr(prefix.size()), pem, password,
-                          PrivateKeyMode, supportedKeyFormat,
-                          testdoc::certificateDer(user().certificate.get()));
+        decryptDataWithin(buffer, std::string_view(buffer).substr(prefix.size()), key, PrivateKeyMode,
+                          supportedKeyFormat, testdoc::certificateDer(user().certificate.get()));
         EXPECT_TRUE(buffer == content) << static_cast<int>(cipher);
     }
 }
@@ -237,7 +238,7 @@ TEST_F(EnvelopeDecryptionWithin, TriesEveryRecipientWhenNoneIsNamed) {
     const testdoc::Identity other = testdoc::makeIdentity({.keyIndex = 4, .keyBits = 1024});
     std::string buffer = prefix + testdoc::armour(testdoc::envelopedDataDer(
                                       content, {other.certificate.get(), user().certificate.get()}));
-    decryptDataWithin(buffer, std::string_view(buffer).substr(prefix.size()), pem, password, PrivateKeyMode,
+    decryptDataWithin(buffer, std::string_view(buffer).substr(prefix.size()), key, PrivateKeyMode,
                       supportedKeyFormat);
     EXPECT_TRUE(buffer == content);
 }
@@ -245,10 +246,12 @@ TEST_F(EnvelopeDecryptionWithin, TriesEveryRecipientWhenNoneIsNamed) {
 TEST_F(EnvelopeDecryptionWithin, ABrokenArmourLeavesNothing) {
     const std::string armour =
         testdoc::armour(testdoc::envelopedDataDer("content", {user().certificate.get()}));
-    expectFailureWithin<errorDef::error_message>(prefix + armour.substr(0, armour.size() - 30), prefix.size(),
-                                                 pem, password, PrivateKeyMode, "Invalid Encryption Format");
-    expectFailureWithin<e2eError::error_message>(prefix + testdoc::armour("not an envelope"), prefix.size(),
-                                                 pem, password, PrivateKeyMode, "Invalid Encryption Format");
+    expectFailureWithin<errorDef::error_message, RecipientKey&>(prefix + armour.substr(0, armour.size() - 30),
+                                                                prefix.size(), key, PrivateKeyMode,
+                                                                "Invalid Encryption Format");
+    expectFailureWithin<e2eError::error_message, RecipientKey&>(prefix + testdoc::armour("not an envelope"),
+                                                                prefix.size(), key, PrivateKeyMode,
+                                                                "Invalid Encryption Format");
 }
 
 } // namespace

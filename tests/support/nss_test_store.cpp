@@ -7,6 +7,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -24,13 +26,28 @@ NssTestStore::NssTestStore(std::string directory, std::string password)
     }
 }
 
-void NssTestStore::importPkcs12(const std::string& pkcs12, const std::string& pkcs12Password) {
+void NssTestStore::importPkcs12(const std::string& pkcs12, const std::string& pkcs12Password,
+                                const std::string& token, const std::string& tokenPin) {
     const std::string file = scratchFile(".import.p12", pkcs12);
-    if (password_.empty()) {
+    if (!token.empty()) {
+        const std::string pinFile = scratchFile(".token-pin", tokenPin + "\n");
+        run({"pk12util", "-i", file, "-d", "sql:" + directory_, "-W", pkcs12Password, "-h", token, "-k",
+             pinFile});
+    } else if (password_.empty()) {
         run({"pk12util", "-i", file, "-d", "sql:" + directory_, "-W", pkcs12Password});
     } else {
         run({"pk12util", "-i", file, "-d", "sql:" + directory_, "-W", pkcs12Password, "-k", passwordFile_});
     }
+}
+
+void NssTestStore::addSoftToken(const std::string& label, const std::string& pin) {
+    const std::string tokens = directory_ + "/tokens";
+    std::filesystem::create_directory(tokens);
+    const std::string configuration = scratchFile("softhsm2.conf", "directories.tokendir = " + tokens + "\n");
+    setenv("SOFTHSM2_CONF", configuration.c_str(), 1);
+    run({"softhsm2-util", "--init-token", "--free", "--label", label, "--pin", pin, "--so-pin", pin + "so"});
+    run({"modutil", "-dbdir", "sql:" + directory_, "-add", "SoftHSM", "-libfile",
+         "/usr/lib/softhsm/libsofthsm2.so", "-force"});
 }
 
 void NssTestStore::addCertificate(const X509* certificate, const std::string& nickname) {
@@ -45,7 +62,7 @@ void NssTestStore::addCertificate(const X509* certificate, const std::string& ni
     run({"certutil", "-A", "-d", "sql:" + directory_, "-n", nickname, "-t", ",,", "-i", file});
 }
 
-void NssTestStore::forbidKeyExport() {
+void NssTestStore::clearKeyFlag(unsigned long attribute) {
     const std::string configuration = "sql:" + directory_;
     NSSInitContext* context =
         NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_NOROOTINIT);
@@ -59,8 +76,8 @@ void NssTestStore::forbidKeyExport() {
         SECItem value{siBuffer, &no, sizeof no};
         for (SECKEYPrivateKeyListNode* node = PRIVKEY_LIST_HEAD(keys); !PRIVKEY_LIST_END(node, keys);
              node = PRIVKEY_LIST_NEXT(node)) {
-            done = done &&
-                   PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, CKA_EXTRACTABLE, &value) == SECSuccess;
+            done =
+                done && PK11_WriteRawAttribute(PK11_TypePrivKey, node->key, attribute, &value) == SECSuccess;
         }
         SECKEY_DestroyPrivateKeyList(keys);
     } else {

@@ -14,12 +14,18 @@ public:
     const std::string& directory() const { return directory_; }
     const std::string& password() const { return password_; }
 
-    // Imports the certificate and private key of a PKCS#12 file's bytes.
-    void importPkcs12(const std::string& pkcs12, const std::string& pkcs12Password = "");
+    // Imports the certificate and private key of a PKCS#12 file's bytes, onto the token of that name
+    // (whose PIN is tokenPin) when one is given: there the key is sensitive and never leaves.
+    void importPkcs12(const std::string& pkcs12, const std::string& pkcs12Password = "",
+                      const std::string& token = "", const std::string& tokenPin = "");
+    // Registers a new SoftHSM token in the database, its files in directory/tokens. The module reads
+    // its configuration from SOFTHSM2_CONF, which is set for this process and its children.
+    void addSoftToken(const std::string& label, const std::string& pin);
     // Adds a certificate without its key.
     void addCertificate(const X509* certificate, const std::string& nickname);
-    // Marks every private key in the database as one that must not leave it.
-    void forbidKeyExport();
+    // Sets a flag of every private key in the database to false (CKA_EXTRACTABLE: it must not leave
+    // the store; CKA_DECRYPT: it may not decrypt).
+    void clearKeyFlag(unsigned long attribute);
 
 private:
     // Runs an NSS tool with its input, output and error streams on /dev/null, so it can never prompt.

@@ -73,7 +73,7 @@ done
 # --help speaks of Windows: the personal certificate store, %APPDATA% and C:\ paths (read as one
 # line, since the help is filled to 79 columns wherever its words fall).
 help=$(wine "$cli" --help </dev/null 2>/dev/null | tr -d '\r' | tr -s '\n ' '  ')
-for part in 'certmgr.msc → Personal), key marked exportable' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
+for part in 'certmgr.msc → Personal), where the key stays' '%APPDATA%\quillbox-reader\.' 'C:\out\letter.txt'; do
     grep -qF -- "$part" <<<"$help" || fail "--help does not say \"$part\""
 done
 if grep -qE "nssdb|QUILLBOX_STORE" <<<"$help"; then fail "--help speaks of the NSS database"; fi

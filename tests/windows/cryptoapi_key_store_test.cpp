@@ -1,15 +1,13 @@
-// The CryptoAPI "MY" store of a throw-away Wine user: a key imported from a PKCS#12 made in code
-// comes back as the PEM of the same key; every refusal has its exact text. The tests run in the
-// order written: the last replaces the user's one key container with a non-exportable key.
+// The CryptoAPI "MY" store of a throw-away Wine user: a key imported from a PKCS#12 made in code,
+// exportable or not, opens a document made for its certificate where it lives; every refusal has its
+// exact text. The tests run in the order written: the last replaces the user's one key container with
+// a non-exportable key.
 #include "certs/key_store.h"
-#include "certs/private_key_blob.h"
 #include "e2eCrypto/base64.h"
+#include "e2eCrypto/decryption.h"
 #include "e2eCrypto/error_records.h"
 #include "my_store_import.h"
 #include "support/document_writer.h"
-
-#include <openssl/bio.h>
-#include <openssl/pem.h>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +28,7 @@ std::string certificateText(const testdoc::Identity& who) {
 std::string refusal(const std::string& text) {
     try {
         auto store = openUserKeyStore("", {});
-        fetchDecryptionKey(text, SecretString("transient"), *store);
+        fetchDecryptionKey(text, *store);
     } catch (const errorDef::error_message& error) {
         return error.message;
     }
@@ -48,15 +46,21 @@ protected:
     }
 };
 
-TEST_F(PersonalStore, ExportsTheKeyOfTheStoredCertificate) {
+// The stored key opens a document made for who, with PKCS#1 v1.5 and with OAEP (SHA-1) padding.
+void expectKeyOpensDocuments(const testdoc::Identity& who) {
     auto store = openUserKeyStore("", {});
-    const SecretString pem =
-        fetchDecryptionKey(certificateText(recipient()), SecretString("transient"), *store);
-    const BioPtr channel(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-    const EvpPkeyPtr key(
-        PEM_read_bio_PrivateKey(channel.get(), nullptr, nullptr, const_cast<char*>("transient")));
-    ASSERT_TRUE(key);
-    EXPECT_EQ(EVP_PKEY_eq(key.get(), recipient().key), 1);
+    const std::unique_ptr<RecipientKey> key = fetchDecryptionKey(certificateText(who), *store);
+    for (const EVP_MD* oaep : {static_cast<const EVP_MD*>(nullptr), EVP_sha1()}) {
+        const std::string armour = testdoc::armour(testdoc::cmsEnvelopedDataDer(
+            "for the stored key", {who.certificate.get()}, {.oaepDigest = oaep}));
+        std::string output;
+        decryptData(armour, output, *key, PrivateKeyMode, supportedKeyFormat);
+        EXPECT_EQ(output, "for the stored key");
+    }
+}
+
+TEST_F(PersonalStore, OpensADocumentWithTheKeyWhereItLives) {
+    expectKeyOpensDocuments(recipient());
 }
 
 TEST_F(PersonalStore, RefusesWithTheStoresTexts) {
@@ -67,7 +71,7 @@ TEST_F(PersonalStore, RefusesWithTheStoresTexts) {
     broken.resize(broken.size() - 40);
     auto store = openUserKeyStore("", {});
     try {
-        store->exportPrivateKeyBlob(broken, "Broken");
+        store->findRecipientKey(broken, "Broken");
         ADD_FAILURE() << "no exception";
     } catch (const errorDef::error_message& error) {
         EXPECT_EQ(error.message, "Decryption Certificate of \"Broken\" not found");
@@ -81,11 +85,10 @@ TEST_F(PersonalStore, RefusesACertificateStoredWithoutItsKey) {
               "Private Key residing in your Internet Explorer is not exportable");
 }
 
-TEST_F(PersonalStore, RefusesAKeyImportedAsNotExportable) {
+TEST_F(PersonalStore, OpensADocumentWithAKeyImportedAsNotExportable) {
     const testdoc::Identity locked = identity("Locked Recipient", 23);
     ASSERT_EQ(importIntoPersonalStore(testdoc::pkcs12(locked, "import"), "import", false), "");
-    EXPECT_EQ(refusal(certificateText(locked)),
-              "Error getting key. Private Key residing in your Internet Explorer is not exportable ");
+    expectKeyOpensDocuments(locked);
 }
 
 } // namespace
