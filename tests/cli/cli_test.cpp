@@ -1,5 +1,7 @@
 // quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
 // checked by the bytes it saves, its exit status and its exact stderr lines.
+#include "platform/file_descriptor.h"
+
 #include "support/child_process.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
@@ -13,6 +15,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -21,7 +24,6 @@
 #include <openssl/core_names.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -190,6 +192,23 @@ const std::string keyNotice =
 std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string>& second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
+}
+
+// Waits until dir's file name holds a line break, looking again whenever a file in dir is written;
+// false when a minute passes with nothing written.
+bool waitForALine(const TempDir& dir, const std::string& name) {
+    const FileDescriptor changes(::inotify_init1(IN_CLOEXEC));
+    if (::inotify_add_watch(changes.get(), dir.path().c_str(), IN_MODIFY) < 0) {
+        return false;
+    }
+    pollfd written{changes.get(), POLLIN, 0};
+    while (dir.read(name).find('\n') == std::string::npos) {
+        char events[4096];
+        if (::poll(&written, 1, 60000) != 1 || ::read(changes.get(), events, sizeof events) <= 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class CliTest : public testing::Test {
@@ -501,12 +520,11 @@ TEST_F(CliTest, EachLineIsWrittenAsItsDocumentEndsAndASignalAddsOne) {
     const pid_t child = startProgram({cliPath(), "open", "--json", "--app-dir", dir.file("app"),
                                       "--passphrase-file", "answers", "a.qsig", "b.qsig"},
                                      dir.path());
-    for (int i = 0; i < 2000 && dir.read(".stdout").find('\n') == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    const bool firstLineWritten = waitForALine(dir, ".stdout");
     ::kill(child, SIGTERM);
     const ChildEnd end = waitForChild(child);
 
+    ASSERT_TRUE(firstLineWritten) << dir.read(".stderr");
     EXPECT_EQ(end.signal, SIGTERM);
     const std::vector<std::string> json = linesOf(dir.read(".stdout"));
     ASSERT_EQ(json.size(), 2u) << dir.read(".stdout");
