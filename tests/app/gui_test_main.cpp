@@ -5,11 +5,12 @@
 //                                               copy took the documents
 //   <test> --start-reader NAME [DOCUMENT...]    starts the program under NAME; exits 0 when it
 //                                               became the first copy, 3 when it ended
-//   <test> --gather-instance NAME COUNT AT DOCUMENT...  as --claim-instance, claiming at AT
-//                                               (milliseconds since the epoch, so that copies race);
-//                                               the first copy then gathers documents from later
-//                                               copies until COUNT are there (its own included,
-//                                               20 s at most) and prints them, one a line
+//   <test> --gather-instance NAME COUNT DOCUMENT...  as --claim-instance, claiming when a line
+//                                               arrives on stdin after it printed "ready" (so that
+//                                               copies race); the first copy then gathers documents
+//                                               from later copies until COUNT are there (its own
+//                                               included, a minute at most) and prints them, one
+//                                               a line
 #include "app/pictures.h"
 #include "app/quillbox_reader_app.h"
 #include "app/single_instance.h"
@@ -17,11 +18,8 @@
 #include <gmock/gmock.h>
 
 #include <QApplication>
-#include <QDateTime>
-#include <QThread>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -57,9 +55,11 @@ int gatherInstance(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     SingleInstance instance(QString::fromLocal8Bit(argv[2]));
     const int count = QByteArray(argv[3]).toInt();
-    QStringList gathered = documentsFrom(argc, argv, 5);
-    QThread::msleep(static_cast<unsigned long>(
-        std::max<qint64>(0, QByteArray(argv[4]).toLongLong() - QDateTime::currentMSecsSinceEpoch())));
+    QStringList gathered = documentsFrom(argc, argv, 4);
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+    }
     const SingleInstance::Claim claim = instance.claim(gathered);
     if (claim != SingleInstance::Claim::First) {
         return exitCodeOf(claim);
@@ -70,7 +70,7 @@ int gatherInstance(int argc, char** argv) {
             QCoreApplication::quit();
         }
     });
-    QTimer::singleShot(20000, &application, &QCoreApplication::quit);
+    QTimer::singleShot(60000, &application, &QCoreApplication::quit);
     QCoreApplication::exec();
     std::fputs(qPrintable(gathered.join(QLatin1Char('\n')) + QLatin1Char('\n')), stdout);
     return 0;
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--claim-instance") == 0) {
         return claimInstance(argc, argv);
     }
-    if (argc >= 6 && std::strcmp(argv[1], "--gather-instance") == 0) {
+    if (argc >= 5 && std::strcmp(argv[1], "--gather-instance") == 0) {
         return gatherInstance(argc, argv);
     }
     if (argc >= 3 && std::strcmp(argv[1], "--start-reader") == 0) {

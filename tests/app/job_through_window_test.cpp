@@ -25,6 +25,7 @@
 #include <QRegularExpression>
 #include <QSemaphore>
 #include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 namespace {
@@ -128,25 +129,23 @@ TEST_P(StoppingAJob, SavesNothingLeavesTheOldOutputAndSaysSo) {
                                                                 testdoc::makeIdentity({})));
     documents_.write("large.txt", "old content");
     MainWindow* window = reader_->mainWindow();
-    QSemaphore held;
-    QSemaphore stopAsked;
-    window->setJobRunner([job = window->jobRunner(), &held, &stopAsked](JobForm& form, JobUi& ui) {
-        held.release();
-        stopAsked.acquire();
-        job(form, ui);
-    });
     bool stopped = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (!stopped && held.tryAcquire()) {
-            stopped = true;
-            c.stop(window);
-            stopAsked.release();
-        }
-    });
+    QSemaphore stopAsked;
+    window->setJobRunner(
+        [job = window->jobRunner(), window, &c, &stopped, &stopAsked](JobForm& form, JobUi& ui) {
+            QMetaObject::invokeMethod(
+                window,
+                [window, &c, &stopped, &stopAsked] {
+                    stopped = true;
+                    c.stop(window);
+                    stopAsked.release();
+                },
+                Qt::QueuedConnection);
+            stopAsked.acquire();
+            job(form, ui);
+        });
     ModalAnswerer answerer;
     answerer.otherwise(pressKey(Qt::Key_Return)); // Yes to the question, OK to the message
-    watcher.start(5);
     run(input, false);
 
     ASSERT_TRUE(stopped);

@@ -4,15 +4,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 
-constexpr qint64 stuckMs = 10000;
+// Far longer than any answer takes to close its dialog, even on a loaded machine.
+constexpr int stuckMs = 60000;
 
 SeenDialog describe(QDialog* dialog) {
     SeenDialog seen;
@@ -35,12 +38,22 @@ SeenDialog describe(QDialog* dialog) {
 } // namespace
 
 ModalAnswerer::ModalAnswerer() {
-    connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::poll);
-    timer_.start(5);
-    sinceLastAnswer_.start();
+    QApplication::instance()->installEventFilter(this);
+    // A dialog already open when the answerer starts.
+    QTimer::singleShot(0, this, &ModalAnswerer::answerTopDialog);
 }
 
-void ModalAnswerer::poll() {
+bool ModalAnswerer::eventFilter(QObject* watched, QEvent* event) {
+    // The top modal dialog changes only when a dialog is shown or hidden; it is looked at once the
+    // show or hide is complete.
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Hide) &&
+        qobject_cast<QDialog*>(watched) != nullptr) {
+        QTimer::singleShot(0, this, &ModalAnswerer::answerTopDialog);
+    }
+    return false;
+}
+
+void ModalAnswerer::answerTopDialog() {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr || !dialog->isVisible()) {
         return;
@@ -48,15 +61,8 @@ void ModalAnswerer::poll() {
     const bool handled = std::any_of(handled_.begin(), handled_.end(),
                                      [dialog](const QPointer<QDialog>& seen) { return seen == dialog; });
     if (handled) {
-        // A dialog left open after its answer would hang the test.
-        if (sinceLastAnswer_.elapsed() > stuckMs) {
-            ADD_FAILURE() << "a " << dialog->metaObject()->className() << " stayed open after its answer";
-            dialog->reject();
-            sinceLastAnswer_.restart();
-        }
         return;
     }
-    sinceLastAnswer_.restart();
     handled_.emplace_back(dialog);
     SeenDialog seen = describe(dialog);
     Answer answer;
@@ -70,12 +76,28 @@ void ModalAnswerer::poll() {
         answers_.pop_front();
     }
     seen_.push_back(seen);
-    // Answer from a fresh call, so that a dialog the answer opens is seen by the next poll.
+    // Answer from a fresh call, so that a dialog the answer opens is seen on its own show.
     QPointer<QDialog> target(dialog);
-    QTimer::singleShot(0, this, [target, answer] {
+    QTimer::singleShot(0, this, [this, target, answer] {
         if (target) {
             answer(target);
+            failIfStillOpen(target);
         }
+    });
+}
+
+void ModalAnswerer::failIfStillOpen(const QPointer<QDialog>& dialog) {
+    QTimer::singleShot(stuckMs, this, [this, dialog] {
+        if (!dialog || !dialog->isVisible()) {
+            return;
+        }
+        if (QApplication::activeModalWidget() != dialog) {
+            failIfStillOpen(dialog); // a dialog it opened is still being answered
+            return;
+        }
+        // A dialog left open after its answer would hang the test.
+        ADD_FAILURE() << "a " << dialog->metaObject()->className() << " stayed open after its answer";
+        dialog->reject();
     });
 }
 

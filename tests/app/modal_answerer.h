@@ -4,9 +4,7 @@
 #include "app/resource_layout.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QPointer>
-#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -34,11 +32,13 @@ public:
     const std::vector<SeenDialog>& seen() const { return seen_; }
     bool allAnswered() const { return answers_.empty(); }
 
-private:
-    void poll();
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
-    QTimer timer_;
-    QElapsedTimer sinceLastAnswer_;
+private:
+    void answerTopDialog();
+    void failIfStillOpen(const QPointer<QDialog>& dialog);
+
     std::deque<Answer> answers_;
     Answer fallback_;
     std::vector<QPointer<QDialog>> handled_;

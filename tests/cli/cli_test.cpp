@@ -1,5 +1,7 @@
 // quillbox-cli run as a person or a script would run it: a fresh process without a terminal,
 // checked by the bytes it saves, its exit status and its exact stderr lines.
+#include "platform/file_descriptor.h"
+
 #include "support/child_process.h"
 #include "support/document_writer.h"
 #include "support/job_harness.h"
@@ -14,6 +16,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -22,7 +25,6 @@
 #include <openssl/core_names.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -197,6 +199,23 @@ const std::string keyNotice =
 std::vector<std::string> concat(std::vector<std::string> first, const std::vector<std::string>& second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
+}
+
+// Waits until dir's file name holds text, looking again whenever a file in dir is written;
+// false when a minute passes with nothing written.
+bool waitForText(const TempDir& dir, const std::string& name, const std::string& text) {
+    const FileDescriptor changes(::inotify_init1(IN_CLOEXEC));
+    if (::inotify_add_watch(changes.get(), dir.path().c_str(), IN_MODIFY) < 0) {
+        return false;
+    }
+    pollfd written{changes.get(), POLLIN, 0};
+    while (dir.read(name).find(text) == std::string::npos) {
+        char events[4096];
+        if (::poll(&written, 1, 60000) != 1 || ::read(changes.get(), events, sizeof events) <= 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 class CliTest : public testing::Test {
@@ -562,11 +581,11 @@ TEST_F(CliTest, EachLineIsWrittenAsItsDocumentEndsAndASignalAddsOne) {
             command.insert(command.begin() + 2, format);
         }
         const pid_t child = startProgram(command, dir.path());
-        for (int i = 0; i < 2000 && dir.read(reported).find(a) == std::string::npos; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        const bool reportedA = waitForText(dir, reported, a);
         ::kill(child, SIGTERM);
-        return waitForChild(child);
+        const ChildEnd ended = waitForChild(child);
+        EXPECT_TRUE(reportedA) << dir.read(".stderr");
+        return ended;
     };
 
     // Text: the inputs the signal left undone are listed on stderr.

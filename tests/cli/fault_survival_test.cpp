@@ -214,14 +214,7 @@ protected:
             startProgram({cliProgramPath(), "open", "--yes", "--app-dir", dir.file("app"), "--crl",
                           dir.file("list.crl"), "-o", dir.file("doc.txt"), dir.file("doc.qsig")},
                          dir.file("run/here"));
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-        siginfo_t ended{};
-        while (::waitid(P_PID, static_cast<id_t>(child), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-               ended.si_pid == 0 && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ::kill(child, SIGKILL); // no effect on a child that has ended
-        return waitForChild(child);
+        return waitForChild(child, std::chrono::minutes(1));
     }
 
     TempDir dir;

@@ -1,12 +1,17 @@
 #include "support/child_process.h"
 
+#include "platform/file_descriptor.h"
+
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 
@@ -68,6 +73,20 @@ ChildEnd waitForChild(pid_t child) {
     }
     end.peakKiB = usage.ru_maxrss;
     return end;
+}
+
+ChildEnd waitForChild(pid_t child, std::chrono::milliseconds bound) {
+    // Through syscall(): Debian 12's <sys/pidfd.h> declares pidfd_open without C linkage.
+    const FileDescriptor ended(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+    pollfd readable{ended.get(), POLLIN, 0};
+    int ready = -1;
+    do {
+        ready = ::poll(&readable, 1, static_cast<int>(bound.count()));
+    } while (ready < 0 && errno == EINTR);
+    if (ready != 1) {
+        ::kill(child, SIGKILL);
+    }
+    return waitForChild(child);
 }
 
 ChildEnd runProgram(const std::vector<std::string>& argv, const std::string& directory,

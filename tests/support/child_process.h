@@ -4,6 +4,7 @@
 // privileges so that permission bits count. Not part of the product.
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ pid_t startProgram(const std::vector<std::string>& argv, const std::string& dire
                    const std::function<void()>& prepare = {});
 // Waits for a started child.
 ChildEnd waitForChild(pid_t child);
+// Waits for a started child to end, killing it when it has not ended within bound (a child that hangs).
+ChildEnd waitForChild(pid_t child, std::chrono::milliseconds bound);
 ChildEnd runProgram(const std::vector<std::string>& argv, const std::string& directory,
                     const std::function<void()>& prepare = {});
 
