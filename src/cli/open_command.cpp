@@ -11,6 +11,7 @@
 #include "terminal_job_ui.h"
 
 #include "certs/key_store.h"
+#include "certs/revocation_check.h"
 #include "pipeline/job_driver.h"
 #include "platform/directories.h"
 #include "platform/file_access.h"
@@ -207,6 +208,12 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     // Ctrl-C stops the work on a document through the job's progress.
     const WorkProgress progress;
     platform::stopWorkOnInterrupt();
+    // Named before the work, so that a script learns why every revocation status reads unknown.
+    std::optional<std::string> crlProblem = options.crl ? crlFileProblem(values.crlPath) : std::nullopt;
+    if (crlProblem) {
+        std::replace(crlProblem->begin(), crlProblem->end(), '\n', ' ');
+        ui.error(values.crlPath + ": " + *crlProblem);
+    }
     const bool pathsValid = OnVerifyDecrypt(form, ui, settings).pathsValid;
     report.jobEnded(pathsValid);
 
@@ -214,7 +221,7 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
         return exitstatus::usage;
     }
     // After a fatal error the job has ended at once; the documents so far are reported all the same.
-    const int status =
-        ui.fatalExitStatus().value_or(exitStatusOf(report.files(), pathsValid, ui.promptCancelled()));
+    const int status = ui.fatalExitStatus().value_or(
+        crlProblem ? exitstatus::failed : exitStatusOf(report.files(), pathsValid, ui.promptCancelled()));
     return out.finish(status);
 }

@@ -45,6 +45,7 @@ public:
     }
     // A warning line on stderr.
     void warn(const std::string& text) { line("warning", text); }
+    void error(const std::string& text) { line("error", text); }
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
     // no terminal to ask on).

@@ -1,5 +1,6 @@
 #include "e2eCrypto/signature_verification.h"
 
+#include "e2eCrypto/check_time.h"
 #include "e2eCrypto/detached_content.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
@@ -243,7 +244,7 @@ SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const s
     const CertificateStackPtr certificates(CMS_get1_certs(structure));
     const CertificateStackPtr storeCertificates(X509_STORE_get1_all_certs(caStore));
     const std::vector<X509*> candidates = candidateCertificates(certificates.get(), storeCertificates.get());
-    const RevocationRequest request{revocation, crlPath, revocationCheck, caStore};
+    const RevocationRequest request{revocation, crlPath, revocationCheck, caStore, checkTime()};
     const SignerInputs inputs{stream.get(), CMS_get0_eContentType(structure), candidates, certificates.get(),
                               request};
     std::vector<SignerJudgement> judgements;
