@@ -100,7 +100,8 @@ std::size_t readThrough(BIO* stream, std::size_t expected,
 
 // Makes buffer the content. Parsed without it, the content lies in buffer and only passes through
 // the digests; otherwise the structure holds it, and buffer's storage (the DER's, no longer needed and
-// at least as large) receives it. Either way the document is never copied a second time.
+// at least as large) receives it. Either way the document is never copied a second time. Empty content
+// is content: the verdict is given, and the job says there is nothing to save.
 void takeContent(BIO* stream, const ParsedSignedData& parsed, std::string& buffer) {
     std::size_t total = 0;
     if (parsed.detached) {
@@ -116,9 +117,6 @@ void takeContent(BIO* stream, const ParsedSignedData& parsed, std::string& buffe
             return buffer.data() + done;
         });
         buffer.resize(total);
-    }
-    if (total == 0) {
-        throwIncompatible();
     }
 }
 
