@@ -30,6 +30,17 @@ QString datesText(const SignerFacts& signer) {
     return text;
 }
 
+QString chainText(const SignerFacts& signer) {
+    if (signer.chainTrusted) {
+        return QStringLiteral("Certificate chain: trusted");
+    }
+    if (signer.chainProblem == ChainProblem::UnknownAuthority || signer.chainProblem == ChainProblem::None) {
+        return QStringLiteral("Certificate chain: no known authority");
+    }
+    return QStringLiteral("Certificate chain: not trusted (%1)")
+        .arg(QLatin1String(chainProblemWords(signer.chainProblem)));
+}
+
 QStringList factsOf(const SignerFacts& signer) {
     QStringList lines{
         QStringLiteral("Subject: %1").arg(fromBytes(signer.subject)),
@@ -45,14 +56,19 @@ QStringList factsOf(const SignerFacts& signer) {
             .arg(signer.signatureValid ? QStringLiteral("valid") : QStringLiteral("not valid")),
         QStringLiteral("Revocation: %1").arg(revocationText(signer)),
     };
-    if (signer.crl) {
+    if (signer.crl && signer.crl->problem == CrlProblem::Unreadable) {
+        lines.append(QStringLiteral("CRL: cannot be read"));
+    } else if (signer.crl) {
         lines.append(QStringLiteral("CRL: issued by %1, updated %2, next update %3")
                          .arg(fromBytes(signer.crl->issuer), fromBytes(signer.crl->thisUpdate),
                               signer.crl->nextUpdate.empty() ? QStringLiteral("not given")
                                                              : fromBytes(signer.crl->nextUpdate)));
+        if (signer.crl->problem != CrlProblem::None) {
+            lines.append(QStringLiteral("CRL cannot clear the signer: %1")
+                             .arg(QLatin1String(crlProblemName(signer.crl->problem))));
+        }
     }
-    lines.append(signer.chainTrusted ? QStringLiteral("Certificate chain: trusted")
-                                     : QStringLiteral("Certificate chain: no known authority"));
+    lines.append(chainText(signer));
     for (const std::string& subject : signer.chainSubjects) {
         lines.append(QStringLiteral("    %1").arg(fromBytes(subject)));
     }

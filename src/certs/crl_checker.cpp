@@ -35,6 +35,26 @@ X509CrlPtr readCrl(BIO* channel) {
     return X509CrlPtr(PEM_read_bio_X509_CRL(channel, nullptr, noPassPhrase, nullptr));
 }
 
+// An entry of a delta list that takes a certificate off hold: it revokes nothing.
+bool removesFromList(const X509_REVOKED* entry) {
+    const std::unique_ptr<ASN1_ENUMERATED, OpenSslDeleter<ASN1_ENUMERATED_free>> reason(
+        static_cast<ASN1_ENUMERATED*>(X509_REVOKED_get_ext_d2i(entry, NID_crl_reason, nullptr, nullptr)));
+    return reason && ASN1_ENUMERATED_get(reason.get()) == CRL_REASON_REMOVE_FROM_CRL;
+}
+
+// Current at the moment: begun, and not past its next update. A date that cannot be read never
+// makes a list current.
+CrlProblem currency(const X509_CRL& crl, std::time_t moment) {
+    if (compareWithTime(X509_CRL_get0_lastUpdate(&crl), moment) != -1) {
+        return CrlProblem::NotYetValid;
+    }
+    const ASN1_TIME* next = X509_CRL_get0_nextUpdate(&crl);
+    if (next != nullptr && compareWithTime(next, moment) != 1) {
+        return CrlProblem::Stale;
+    }
+    return CrlProblem::None;
+}
+
 using GeneralNamesPtr = std::unique_ptr<GENERAL_NAMES, OpenSslDeleter<GENERAL_NAMES_free>>;
 
 bool namesDirectory(const GENERAL_NAMES* names, const X509_NAME* directory) {
@@ -70,9 +90,12 @@ bool CRLChecker::setCRL(const std::string& source, bool sourceIsFile) {
     return true;
 }
 
-bool CRLChecker::signedByAnIssuer() const {
-    return std::any_of(issuers_.begin(), issuers_.end(), [this](const X509Ptr& issuer) {
-        return X509_CRL_verify(crl_.get(), X509_get0_pubkey(issuer.get())) == 1;
+// With mayOnlySignCrls, only an issuer certificate whose keyUsage (when it has one) allows CRL
+// signing counts.
+bool CRLChecker::signedBy(bool mayOnlySignCrls) const {
+    return std::any_of(issuers_.begin(), issuers_.end(), [this, mayOnlySignCrls](const X509Ptr& issuer) {
+        return (!mayOnlySignCrls || (X509_get_key_usage(issuer.get()) & KU_CRL_SIGN) != 0) &&
+               X509_CRL_verify(crl_.get(), X509_get0_pubkey(issuer.get())) == 1;
     });
 }
 
@@ -91,40 +114,49 @@ bool CRLChecker::listsCertificate() const {
         }
         // Compared as encoded strings: a negative serial never matches its positive twin.
         if (ASN1_STRING_cmp(serial, X509_REVOKED_get0_serialNumber(entry)) == 0 &&
-            (!entryIssuers || namesDirectory(entryIssuers.get(), issuer))) {
+            (!entryIssuers || namesDirectory(entryIssuers.get(), issuer)) && !removesFromList(entry)) {
             return true;
         }
     }
     return false;
 }
 
-bool CRLChecker::isRevoked() const {
+bool CRLChecker::isRevoked(std::time_t checkTime) const {
     if (!certificate_ || !crl_) {
         throw errorDef::error_message(
             "CRL or Certificate is not set.\nCall setCRL() and setCertificate()\nbefore crl check");
     }
     // Only the certificate's own authority can revoke it.
     if (X509_NAME_cmp(X509_CRL_get_issuer(crl_.get()), X509_get_issuer_name(certificate_.get())) != 0) {
-        throw errorDef::error_message("CRL was not issued by the authority of the certificate");
+        throw CrlCannotClear("CRL was not issued by the authority of the certificate", CrlProblem::Scope);
     }
-    const bool signatureVerified = signedByAnIssuer();
+    const bool signatureVerified = signedBy(false);
     if (!issuers_.empty() && !signatureVerified) {
-        throw errorDef::error_message("CRL signature does not match the certificate of its issuer");
+        throw CrlCannotClear("CRL signature does not match the certificate of its issuer", CrlProblem::None);
     }
     STACK_OF(X509_REVOKED)* revoked = X509_CRL_get_REVOKED(crl_.get());
     if (revoked == nullptr || sk_X509_REVOKED_num(revoked) <= 0) {
-        throw errorDef::error_message("No revoked certificate present in CRL");
+        throw CrlCannotClear("No revoked certificate present in CRL", CrlProblem::None);
     }
-    // A listing counts on the issuer's name alone; clearing takes the issuer's key and a whole list.
+    // A listing counts on the issuer's name alone, whatever the list's dates; clearing takes the
+    // issuer's key, a current list and a whole one.
     if (listsCertificate()) {
         return true;
     }
     if (!signatureVerified) {
-        throw errorDef::error_message(
-            "CRL signature cannot be checked without the certificate of its issuer");
+        throw CrlCannotClear("CRL signature cannot be checked without the certificate of its issuer",
+                             CrlProblem::None);
+    }
+    if (!signedBy(true)) {
+        throw CrlCannotClear("CRL issuer's certificate does not allow CRL signing",
+                             CrlProblem::IssuerCannotSignCrls);
+    }
+    if (const CrlProblem problem = currency(*crl_, checkTime); problem != CrlProblem::None) {
+        throw CrlCannotClear(
+            problem == CrlProblem::Stale ? "CRL is past its next update" : "CRL is not yet valid", problem);
     }
     if (const char* limit = crlScopeLimit(*crl_, *certificate_)) {
-        throw errorDef::error_message(limit);
+        throw CrlCannotClear(limit, CrlProblem::Scope);
     }
     return false;
 }

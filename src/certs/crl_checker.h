@@ -3,8 +3,19 @@
 #include "e2eCrypto/openssl_handles.h"
 #include "e2eCrypto/signature_verdict.h"
 
+#include "e2eCrypto/error_records.h"
+
+#include <ctime>
 #include <string>
 #include <vector>
+
+// A list that was read but cannot clear the certificate, with the reason scripts are given (None
+// when no reason of theirs applies, e.g. a signature that does not verify).
+struct CrlCannotClear : errorDef::error_message {
+    CrlCannotClear(std::string text, CrlProblem why)
+        : errorDef::error_message(std::move(text)), problem(why) {}
+    CrlProblem problem;
+};
 
 class CRLChecker {
 public:
@@ -20,17 +31,20 @@ public:
     // Loads the CRL (DER, else PEM) from the file at source or from the bytes in source. Returns true
     // or throws; after a throw no CRL is held.
     bool setCRL(const std::string& source, bool sourceIsFile);
-    // True when the certificate's serial number is listed for the certificate's issuer. False only
-    // when the list may clear it: its signature verifies with an issuer certificate that was added,
-    // and it is complete for the certificate (see crlScopeLimit). Throws errorDef::error_message when
-    // it cannot answer: nothing set, a CRL of another issuer or with a bad signature, an empty list, a
-    // list that does not list the certificate and cannot clear it.
-    bool isRevoked() const;
+    // True when the certificate's serial number is listed for the certificate's issuer (an entry
+    // whose reason is removeFromCRL lists nothing). False only when the list may clear it: its
+    // signature verifies with an issuer certificate that was added and whose keyUsage, when it has
+    // one, allows CRL signing; it is current at checkTime (thisUpdate not after it, nextUpdate, when
+    // given, after it); and it is complete for the certificate (see crlScopeLimit). Throws
+    // errorDef::error_message when nothing is set, and CrlCannotClear when it cannot answer: a CRL
+    // of another issuer or with a bad signature, an empty list, a list that does not list the
+    // certificate and cannot clear it.
+    bool isRevoked(std::time_t checkTime) const;
     // The loaded list's issuer and update times; requires a list.
     CrlFacts facts() const;
 
 private:
-    bool signedByAnIssuer() const;
+    bool signedBy(bool mayOnlySignCrls) const;
     bool listsCertificate() const;
 
     X509Ptr certificate_;

@@ -5,6 +5,7 @@
 
 #include <openssl/x509v3.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,18 +49,35 @@ std::vector<X509Ptr> verifiedIssuers(const RevocationSubject& subject) {
 
 } // namespace
 
+std::optional<std::string> crlFileProblem(const std::string& crlPath) {
+    try {
+        CRLChecker().setCRL(crlPath, true);
+    } catch (const errorDef::error_message& unreadable) {
+        return unreadable.message;
+    }
+    return std::nullopt;
+}
+
 RevocationAnswer checkRevocationWithCrlFile(const RevocationSubject& subject, const std::string& crlPath) {
     CRLChecker checker;
     checker.setCertificate(subject.certificate);
     for (const X509Ptr& issuer : verifiedIssuers(subject)) {
         checker.addIssuerCertificate(issuer.get());
     }
-    checker.setCRL(crlPath, true);
+    try {
+        checker.setCRL(crlPath, true);
+    } catch (const errorDef::error_message&) {
+        CrlFacts unreadable;
+        unreadable.problem = CrlProblem::Unreadable;
+        return {.status = RevocationStatus::Unknown, .crl = std::move(unreadable)};
+    }
     RevocationAnswer answer{.status = RevocationStatus::Unknown, .crl = checker.facts()};
     try {
-        answer.status = checker.isRevoked() ? RevocationStatus::Revoked : RevocationStatus::NotRevoked;
-    } catch (const errorDef::error_message&) {
-        // Read, but unable to decide: the status stays unknown.
+        answer.status =
+            checker.isRevoked(subject.checkTime) ? RevocationStatus::Revoked : RevocationStatus::NotRevoked;
+    } catch (const CrlCannotClear& unable) {
+        // Read, but unable to decide: the status stays unknown, with the reason.
+        answer.crl->problem = unable.problem;
     }
     return answer;
 }

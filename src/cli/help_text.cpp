@@ -95,9 +95,18 @@ integrity, validity and revocation, and "signers", one object per signer:
   expired, not_yet_valid   the certificate's dates against the time of the check
   revocation           not-revoked, revoked, unknown, or not-checked (without --crl)
   crl                  the CRL that was read: issuer, this_update and next_update (ISO 8601
-                       UTC or null); null when none was read
-  chain                trusted when the certificate chains to a root of the CA store the
-                       verification uses (see Environment), else untrusted
+                       UTC or null) and problem, why it could not clear the signer: null,
+                       stale (past its next_update), not-yet-valid (this_update ahead),
+                       issuer-cannot-sign-crls, scope (not the whole list of the signer's
+                       authority) or unreadable (the file cannot be read or holds no CRL);
+                       null without --crl
+  chain                trusted when full path validation (every authority's dates, CA
+                       constraints, algorithms at security level 1 (never MD5), the purpose of
+                       signing e-mail, at most 5 authorities below the root) reaches a root of
+                       the CA store the verification uses (see Environment), else untrusted
+  chain_problem        null when trusted, else why not: unknown-authority, expired-authority,
+                       not-yet-valid-authority, weak-algorithm, not-a-ca, unfit-for-signing,
+                       too-long
   chain_subjects       the chain that was built, signer first
 inspect --json writes one object per INPUT: input, status (secured, not-secured or failed),
 outcome (the message when it failed, else empty) and "layers", outermost first, each with kind
@@ -145,8 +154,8 @@ reached in a warning line, and so does SIGTERM or SIGHUP for the inputs it leave
 std::string exitStatusSection() {
     return R"(Exit status:
   2    usage error (also a file of answers that cannot be read when first needed)
-  1    an input failed or was skipped, the paths were refused, or standard output could not
-       be written
+  1    an input failed or was skipped, the paths were refused, the --crl file could not be
+       read or held no CRL, or standard output could not be written
   130  a pass-phrase or store-password prompt was cancelled (or had no answer), or
        Ctrl-C stopped the work on a document (nothing of it is saved)
   3    every input was saved, but a signature verdict was FAILED

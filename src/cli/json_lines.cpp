@@ -9,6 +9,10 @@ std::optional<std::string> timeOrNull(const std::string& time) {
     return time.empty() ? std::nullopt : std::optional<std::string>(time);
 }
 
+std::optional<std::string> nameOrNull(const char* name) {
+    return *name == '\0' ? std::nullopt : std::optional<std::string>(name);
+}
+
 std::string revocationName(RevocationStatus status) {
     switch (status) {
     case RevocationStatus::NotRevoked:
@@ -31,6 +35,7 @@ std::string crlJson(const std::optional<CrlFacts>& crl) {
         .text("issuer", crl->issuer)
         .text("this_update", timeOrNull(crl->thisUpdate))
         .text("next_update", timeOrNull(crl->nextUpdate))
+        .text("problem", nameOrNull(crlProblemName(crl->problem)))
         .str();
 }
 
@@ -51,6 +56,7 @@ std::string signerJson(const SignerFacts& signer) {
         .text("revocation", revocationName(signer.revocation))
         .raw("crl", crlJson(signer.crl))
         .text("chain", signer.chainTrusted ? "trusted" : "untrusted")
+        .text("chain_problem", nameOrNull(chainProblemName(signer.chainProblem)))
         .raw("chain_subjects", jsonStringArray(signer.chainSubjects))
         .str();
 }

@@ -12,6 +12,7 @@
 #include "terminal_job_ui.h"
 
 #include "certs/key_store.h"
+#include "certs/revocation_check.h"
 #include "pipeline/job_driver.h"
 #include "platform/directories.h"
 #include "platform/file_access.h"
@@ -261,6 +262,12 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
     if (mayAskForSecrets(options) && platform::isTerminalStream(stdin)) {
         terminal.hideTyping();
     }
+    // Named before the work, so that a script learns why every revocation status reads unknown.
+    std::optional<std::string> crlProblem = options.crl ? crlFileProblem(values.crlPath) : std::nullopt;
+    if (crlProblem) {
+        std::replace(crlProblem->begin(), crlProblem->end(), '\n', ' ');
+        ui.error(values.crlPath + ": " + *crlProblem);
+    }
     const bool pathsValid = OnVerifyDecrypt(form, ui, settings).pathsValid;
     report.jobEnded(pathsValid);
 
@@ -268,7 +275,7 @@ int OpenCommand::run(const std::vector<std::string>& arguments) {
         return exitstatus::usage;
     }
     // After a fatal error the job has ended at once; the documents so far are reported all the same.
-    const int status =
-        ui.fatalExitStatus().value_or(exitStatusOf(report.files(), pathsValid, ui.promptCancelled()));
+    const int status = ui.fatalExitStatus().value_or(
+        crlProblem ? exitstatus::failed : exitStatusOf(report.files(), pathsValid, ui.promptCancelled()));
     return out.finish(status);
 }

@@ -49,6 +49,7 @@ public:
     // The job's file names: a line break in one is shown escaped, where the line breaks of the
     // messages themselves become spaces.
     void nameFiles(std::vector<std::string> names) { names_ = std::move(names); }
+    void error(const std::string& text) { line("error", text); }
 
     // True once a pass-phrase or store-password prompt went unanswered (Cancel, end of input, or
     // no terminal to ask on).

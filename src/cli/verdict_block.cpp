@@ -18,14 +18,21 @@ std::string commonNameOf(const std::string& oneLineName) {
     return oneLineName.substr(valueStart, end == std::string::npos ? std::string::npos : end - valueStart);
 }
 
-// Trusted only when every signer chains to a known root: one self-made certificate among them is
-// enough to say no known authority stands behind the document.
+// Trusted only when every signer's chain is: the first that is not says why, so one self-made
+// certificate among them is enough to say no known authority stands behind the document.
 std::string chainLine(const SignatureVerdict& verdict) {
-    const auto trusted = [](const SignerFacts& signer) {
-        return signer.chainTrusted && !signer.chainSubjects.empty();
+    const auto untrusted = [](const SignerFacts& signer) {
+        return !signer.chainTrusted || signer.chainSubjects.empty();
     };
-    if (verdict.signers.empty() || !std::all_of(verdict.signers.begin(), verdict.signers.end(), trusted)) {
+    const auto first = std::find_if(verdict.signers.begin(), verdict.signers.end(), untrusted);
+    if (verdict.signers.empty() ||
+        (first != verdict.signers.end() && first->chainProblem == ChainProblem::UnknownAuthority)) {
         return "Certificate chain: no known authority";
+    }
+    if (first != verdict.signers.end()) {
+        const ChainProblem problem =
+            first->chainProblem == ChainProblem::None ? ChainProblem::UnknownAuthority : first->chainProblem;
+        return std::string("Certificate chain: not trusted (") + chainProblemWords(problem) + ")";
     }
     return "Certificate chain: trusted (root: " + commonNameOf(verdict.signers.front().chainSubjects.back()) +
            ")";

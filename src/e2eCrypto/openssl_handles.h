@@ -27,6 +27,7 @@ using X509Ptr = std::unique_ptr<X509, OpenSslDeleter<X509_free>>;
 using X509CrlPtr = std::unique_ptr<X509_CRL, OpenSslDeleter<X509_CRL_free>>;
 using X509StorePtr = std::unique_ptr<X509_STORE, OpenSslDeleter<X509_STORE_free>>;
 using X509StoreCtxPtr = std::unique_ptr<X509_STORE_CTX, OpenSslDeleter<X509_STORE_CTX_free>>;
+using Asn1TimePtr = std::unique_ptr<ASN1_TIME, OpenSslDeleter<ASN1_TIME_free>>;
 
 // A stack that owns its certificates.
 struct CertificateStackFree {

@@ -21,11 +21,34 @@ enum class VerdictStatus {
 // A signer's revocation as scripts read it; NotChecked when the person chose no CRL check.
 enum class RevocationStatus { NotChecked, NotRevoked, Revoked, Unknown };
 
-// The CRL a signer was checked against; times in ISO 8601 UTC ("" when absent).
+// Why a CRL that was named could not clear the signer; None when nothing in its use stood in the way.
+enum class CrlProblem {
+    None,
+    Stale,                // its nextUpdate has passed (or cannot be read)
+    NotYetValid,          // its thisUpdate lies ahead (or cannot be read)
+    IssuerCannotSignCrls, // signed by a key whose certificate's keyUsage leaves out cRLSign
+    Scope,                // not a whole list of the signer's own authority
+    Unreadable,           // the file cannot be read or holds no CRL
+};
+
+// The CRL a signer was checked against; times in ISO 8601 UTC ("" when absent or not read).
 struct CrlFacts {
     std::string issuer;
     std::string thisUpdate;
     std::string nextUpdate;
+    CrlProblem problem = CrlProblem::None;
+};
+
+// Why a chain is not trusted; None for a trusted one.
+enum class ChainProblem {
+    None,
+    UnknownAuthority,     // reaches no root of the CA store
+    ExpiredAuthority,     // an authority's end date lies at or before the check time
+    NotYetValidAuthority, // an authority's start date lies after it
+    WeakAlgorithm,        // a signature algorithm or key below security level 1 (MD5 always)
+    NotACa,               // an authority without cA, keyCertSign, or past its path length
+    UnfitForSigning,      // keyUsage or extendedKeyUsage that leaves out signing e-mail
+    TooLong,              // longer than the verification's depth limit
 };
 
 // What one signer's checks found, for the command line's JSON and the desktop's Details view.
@@ -46,8 +69,9 @@ struct SignerFacts {
     bool notYetValid = false;
     RevocationStatus revocation = RevocationStatus::NotChecked;
     std::optional<CrlFacts> crl;
-    bool chainTrusted = false;              // chains to a root of the CA store the verification used
-    std::vector<std::string> chainSubjects; // the path, signer first
+    bool chainTrusted = false; // full path validation reaches a root of the CA store used
+    ChainProblem chainProblem = ChainProblem::UnknownAuthority; // None exactly when chainTrusted
+    std::vector<std::string> chainSubjects;                     // the path, signer first
 };
 
 struct SignatureVerdict {
@@ -71,3 +95,10 @@ inline VerdictIcon statusIcon(VerdictStatus status) {
            : status == VerdictStatus::Bad ? VerdictIcon::RedCross
                                           : VerdictIcon::Information;
 }
+
+// The names scripts read: "stale", "not-yet-valid", ...; "" for None.
+const char* crlProblemName(CrlProblem problem);
+// "unknown-authority", "expired-authority", ...; "" for None.
+const char* chainProblemName(ChainProblem problem);
+// The reason in words, for "Certificate chain: not trusted (...)"; "" for None.
+const char* chainProblemWords(ChainProblem problem);

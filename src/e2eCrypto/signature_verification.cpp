@@ -1,5 +1,6 @@
 #include "e2eCrypto/signature_verification.h"
 
+#include "e2eCrypto/check_time.h"
 #include "e2eCrypto/detached_content.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
@@ -99,7 +100,8 @@ std::size_t readThrough(BIO* stream, std::size_t expected,
 
 // Makes buffer the content. Parsed without it, the content lies in buffer and only passes through
 // the digests; otherwise the structure holds it, and buffer's storage (the DER's, no longer needed and
-// at least as large) receives it. Either way the document is never copied a second time.
+// at least as large) receives it. Either way the document is never copied a second time. Empty content
+// is content: the verdict is given, and the job says there is nothing to save.
 void takeContent(BIO* stream, const ParsedSignedData& parsed, std::string& buffer) {
     std::size_t total = 0;
     if (parsed.detached) {
@@ -115,9 +117,6 @@ void takeContent(BIO* stream, const ParsedSignedData& parsed, std::string& buffe
             return buffer.data() + done;
         });
         buffer.resize(total);
-    }
-    if (total == 0) {
-        throwIncompatible();
     }
 }
 
@@ -243,7 +242,7 @@ SignedContent verifyDer(std::string buffer, RevocationChoice revocation, const s
     const CertificateStackPtr certificates(CMS_get1_certs(structure));
     const CertificateStackPtr storeCertificates(X509_STORE_get1_all_certs(caStore));
     const std::vector<X509*> candidates = candidateCertificates(certificates.get(), storeCertificates.get());
-    const RevocationRequest request{revocation, crlPath, revocationCheck, caStore};
+    const RevocationRequest request{revocation, crlPath, revocationCheck, caStore, checkTime()};
     const SignerInputs inputs{stream.get(), CMS_get0_eContentType(structure), candidates, certificates.get(),
                               request};
     std::vector<SignerJudgement> judgements;

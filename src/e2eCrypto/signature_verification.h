@@ -7,6 +7,7 @@
 
 #include <openssl/x509.h>
 
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,11 +15,12 @@
 
 // The signer certificate, and where the certificate of its CRL's issuer may be found: among the
 // certificates the signedData carries and in the CA store the chain was checked with (either may be
-// null).
+// null), and the moment the list is judged at.
 struct RevocationSubject {
     X509* certificate = nullptr;
     STACK_OF(X509) * bundledCertificates = nullptr;
     X509_STORE* caStore = nullptr;
+    std::time_t checkTime = 0;
 };
 
 // What the CRL file says of the signer certificate: Revoked, NotRevoked, or Unknown when the list
@@ -28,8 +30,9 @@ struct RevocationAnswer {
     std::optional<CrlFacts> crl{};
 };
 
-// Looks the signer certificate up in the CRL file; throws errorDef records when the file gives no
-// list. Supplied by the certificate code so that this layer needs no CRL reader of its own.
+// Looks the signer certificate up in the CRL file; a file that gives no list is Unknown with the
+// problem Unreadable (a check may also throw errorDef records, which leave the status unknown). Supplied by
+// the certificate code so that this layer needs no CRL reader of its own.
 using RevocationCheck =
     std::function<RevocationAnswer(const RevocationSubject& subject, const std::string& crlPath)>;
 
@@ -43,10 +46,11 @@ struct SignedContent {
 };
 
 // Throws the error records of a broken layer; a failed signature is a verdict, not an exception.
-// A digestSelector other than the two named ones (a number converted to the type), and a signature
-// the library has no way to check, are refused as a digest type not supported. Every signer is
-// judged (signature, chain, dates, revocation); the verdict's lines are those of the first signer
-// that failed, else of the first, and verdict.signers holds the facts of each.
+// A digestSelector other than the two named ones (a number converted to the type), a signature the
+// library has no way to check, and a signer whose content digest is MD5, MD4 or MD2 are refused as a
+// digest type not supported. Every signer is
+// judged (signature, chain, dates, revocation) at checkTime(), read once; the verdict's lines are those of
+// the first signer that failed, else of the first, and verdict.signers holds the facts of each.
 // RevocationChoice::Check runs revocationCheck against crlPath for each signer; an empty check
 // leaves the status unknown.
 // caStore is the store the chains are checked with (see makeVerificationStore); when null, one is

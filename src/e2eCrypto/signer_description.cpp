@@ -41,8 +41,8 @@ std::string signerLines(const std::string& subject) {
     return name + "\n" + email + "\n" + organisation + "\n" + unit + "\n";
 }
 
-void judgeDates(const X509* certificate, VerificationState& state) {
-    const CertificateValidity validity = signerValidityAt(*certificate, std::time(nullptr));
+void judgeDates(const X509* certificate, std::time_t checkTime, VerificationState& state) {
+    const CertificateValidity validity = signerValidityAt(*certificate, checkTime);
     state.certificateExpired = validity.expired;
     state.notYetValid = validity.notYetValid;
 }
@@ -56,8 +56,9 @@ bool checkRevocation(X509* signer, STACK_OF(X509) * certificates, const Revocati
     }
     RevocationAnswer answer;
     try {
-        answer =
-            revocation.check(RevocationSubject{signer, certificates, revocation.caStore}, revocation.crlPath);
+        answer = revocation.check(
+            RevocationSubject{signer, certificates, revocation.caStore, revocation.checkTime},
+            revocation.crlPath);
     } catch (const errorDef::error_message&) {
         return false;
     } catch (const errorDef::Warning&) {
@@ -84,7 +85,7 @@ int describeSigner(X509* signer, STACK_OF(X509) * certificates, const Revocation
     text +=
         "Certificate expires on: " + (expiry == unknownFormat ? certificateTimeAsWritten(notAfter) : expiry) +
         "\n";
-    judgeDates(signer, state);
+    judgeDates(signer, revocation.checkTime, state);
 
     const bool answered = revocation.choice != RevocationChoice::Check ||
                           checkRevocation(signer, certificates, revocation, state);

@@ -4,6 +4,7 @@
 #include "e2eCrypto/signature_verification.h"
 #include "e2eCrypto/verification_state.h"
 
+#include <ctime>
 #include <string>
 
 struct RevocationRequest {
@@ -11,6 +12,7 @@ struct RevocationRequest {
     const std::string& crlPath;
     const RevocationCheck& check; // an empty check leaves the status unknown
     X509_STORE* caStore;          // handed to the check; may be null
+    std::time_t checkTime;        // the moment every date of this verification is judged at
 };
 
 // Describes the signer whose certificate is signer (null when none was found for it), with

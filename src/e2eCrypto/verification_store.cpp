@@ -10,7 +10,6 @@
 #include <regex>
 
 namespace {
-constexpr int toleratedDepth = 5;
 
 // A CA file is named by its subject hash and a sequence number, as the library's directory lookup names it.
 bool isHashedName(const std::string& name) {
@@ -60,7 +59,7 @@ int chainVerifyCallback(int ok, X509_STORE_CTX* context) {
     if (ok != 0) {
         return ok;
     }
-    if (X509_STORE_CTX_get_error_depth(context) <= toleratedDepth) {
+    if (X509_STORE_CTX_get_error_depth(context) <= chainDepthLimit) {
         X509_STORE_CTX_set_error(context, X509_V_OK);
         return 1;
     }

@@ -9,7 +9,9 @@
 
 #include <sys/stat.h>
 
+#include <ctime>
 #include <functional>
+#include <initializer_list>
 
 namespace {
 
@@ -33,6 +35,16 @@ Identity issuedCertificate(const SerialNumber& serial) {
     return makeIdentity({.subject = "/O=Acme Ltd/CN=Holder", .serial = serial}, &authority());
 }
 
+// The certificates, each referenced once more, in a stack that releases them.
+CertificateStackPtr stackOf(std::initializer_list<const Identity*> identities) {
+    CertificateStackPtr stack(sk_X509_new_null());
+    for (const Identity* identity : identities) {
+        X509_up_ref(identity->certificate.get());
+        sk_X509_push(stack.get(), identity->certificate.get());
+    }
+    return stack;
+}
+
 std::string messageOf(const std::function<void()>& action) {
     try {
         action();
@@ -52,7 +64,7 @@ std::string answer(const Identity& holder, const std::string& source, bool sourc
     }
     try {
         EXPECT_TRUE(checker.setCRL(source, sourceIsFile));
-        return checker.isRevoked() ? "revoked" : "not revoked";
+        return checker.isRevoked(std::time(nullptr)) ? "revoked" : "not revoked";
     } catch (const errorDef::error_message& error) {
         return error.message;
     }
@@ -126,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  SerialNumber::hex("C0FFEE0000000000000000000000000000000001"), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CRLChecker, ExpiredListIsStillUsed) {
+// A listing counts whatever the list's dates: being revoked never favours the signer.
+TEST(CRLChecker, StaleListStillRevokes) {
     const std::string crl =
         makeCrl(authority(), {.revokedSerials = {9}, .lastUpdateOffset = -400 * 24 * 3600});
     EXPECT_EQ(answer(issuedCertificate(9), crl, false, &authority()), "revoked");
@@ -171,7 +184,7 @@ TEST(CRLChecker, UnreadableSources) {
         checker.setCertificate(authority().certificate.get());
         EXPECT_EQ(messageOf([&] { checker.setCRL(c.source, c.sourceIsFile); }), c.message) << c.source;
         // A failed load leaves no list behind.
-        EXPECT_EQ(messageOf([&] { checker.isRevoked(); }), notSet);
+        EXPECT_EQ(messageOf([&] { checker.isRevoked(0); }), notSet);
     }
 }
 
@@ -179,10 +192,10 @@ TEST(CRLChecker, NothingSetCannotAnswer) {
     const std::string crl = makeCrl(authority(), {.revokedSerials = {9}});
     CRLChecker withoutCertificate;
     withoutCertificate.setCRL(crl, false);
-    EXPECT_EQ(messageOf([&] { withoutCertificate.isRevoked(); }), notSet);
+    EXPECT_EQ(messageOf([&] { withoutCertificate.isRevoked(0); }), notSet);
     CRLChecker withoutList;
     withoutList.setCertificate(authority().certificate.get());
-    EXPECT_EQ(messageOf([&] { withoutList.isRevoked(); }), notSet);
+    EXPECT_EQ(messageOf([&] { withoutList.isRevoked(0); }), notSet);
 }
 
 TEST(CRLChecker, ReloadingAfterAFailureStartsClean) {
@@ -190,7 +203,7 @@ TEST(CRLChecker, ReloadingAfterAFailureStartsClean) {
     checker.setCertificate(issuedCertificate(9).certificate.get());
     checker.setCRL(makeCrl(authority(), {.revokedSerials = {9}}), false);
     EXPECT_THROW(checker.setCRL("junk", false), errorDef::error_message);
-    EXPECT_EQ(messageOf([&] { checker.isRevoked(); }), notSet);
+    EXPECT_EQ(messageOf([&] { checker.isRevoked(0); }), notSet);
 }
 
 // The check the verification runs finds the CRL issuer's certificate where it can.
@@ -201,40 +214,38 @@ protected:
     const Identity impostor =
         makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA", .serial = 100, .keyIndex = 3, .isCa = true});
 
+    // "revoked", "not revoked", or "unknown" with the problem in brackets when there is one.
     std::string check(const std::string& crl, STACK_OF(X509) * bundled, X509_STORE* store,
-                      const Identity* checked = nullptr) {
+                      const Identity* checked = nullptr, std::time_t moment = std::time(nullptr)) {
         const std::string path = directory.write("list.crl", crl);
         const X509* certificate = (checked != nullptr ? checked : &holder)->certificate.get();
         const RevocationAnswer answer =
-            checkRevocationWithCrlFile({const_cast<X509*>(certificate), bundled, store}, path);
+            checkRevocationWithCrlFile({const_cast<X509*>(certificate), bundled, store, moment}, path);
         EXPECT_EQ(answer.crl.value().issuer, "/O=Acme Ltd/CN=Acme CA"); // every list here is in that name
+        const std::string problem = crlProblemName(answer.crl.value().problem);
         return answer.status == RevocationStatus::Revoked      ? "revoked"
                : answer.status == RevocationStatus::NotRevoked ? "not revoked"
-                                                               : "unknown";
+               : problem.empty()                               ? "unknown"
+                                                               : "unknown (" + problem + ")";
     }
 };
 
 TEST_F(RevocationWithCrlFile, IssuerAmongTheBundledCertificates) {
-    STACK_OF(X509)* bundled = sk_X509_new_null();
-    sk_X509_push(bundled, holder.certificate.get());
-    sk_X509_push(bundled, authority().certificate.get());
-    EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {9}}), bundled, nullptr), "revoked");
-    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, nullptr), "unknown");
-    sk_X509_free(bundled);
+    const CertificateStackPtr bundled = stackOf({&holder, &authority()});
+    EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {9}}), bundled.get(), nullptr), "revoked");
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled.get(), nullptr), "unknown");
 }
 
 TEST_F(RevocationWithCrlFile, CertificateWithTheIssuersNameButAnotherKeyIsNoIssuer) {
     const std::string genuine = makeCrl(authority(), {.revokedSerials = {9}});
     const X509StorePtr store(X509_STORE_new());
     X509_STORE_add_cert(store.get(), authority().certificate.get());
-    STACK_OF(X509)* bundled = sk_X509_new_null();
-    sk_X509_push(bundled, impostor.certificate.get());
-    EXPECT_EQ(check(genuine, bundled, nullptr), "revoked");
-    EXPECT_EQ(check(genuine, bundled, store.get()), "revoked");
-    sk_X509_push(bundled, authority().certificate.get());
-    EXPECT_EQ(check(genuine, bundled, nullptr), "revoked");
-    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), bundled, store.get()), "unknown");
-    sk_X509_free(bundled);
+    const CertificateStackPtr impostorOnly = stackOf({&impostor});
+    EXPECT_EQ(check(genuine, impostorOnly.get(), nullptr), "revoked");
+    EXPECT_EQ(check(genuine, impostorOnly.get(), store.get()), "revoked");
+    const CertificateStackPtr both = stackOf({&impostor, &authority()});
+    EXPECT_EQ(check(genuine, both.get(), nullptr), "revoked");
+    EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), both.get(), store.get()), "unknown");
 }
 
 TEST_F(RevocationWithCrlFile, IssuerInTheCaStore) {
@@ -248,30 +259,53 @@ TEST_F(RevocationWithCrlFile, IssuerNowhereComparesNamesOnly) {
     EXPECT_EQ(check(makeCrl(impostor, {.revokedSerials = {9}}), nullptr, nullptr), "revoked");
     // Without a key to check it by, a list can revoke but never clear.
     EXPECT_EQ(check(makeCrl(authority(), {.revokedSerials = {4}}), nullptr, nullptr), "unknown");
-    EXPECT_EQ(
-        messageOf([&] {
-            checkRevocationWithCrlFile({holder.certificate.get(), nullptr, nullptr}, directory.file("none"));
-        }),
-        unreadable);
+    // A file that gives no list leaves the status unknown and says so.
+    for (const std::string& path :
+         {directory.file("none"), directory.write("notes.crl", "This is no CRL.")}) {
+        const RevocationAnswer answer = checkRevocationWithCrlFile(
+            {holder.certificate.get(), nullptr, nullptr, std::time(nullptr)}, path);
+        EXPECT_EQ(answer.status, RevocationStatus::Unknown);
+        EXPECT_EQ(answer.crl.value().problem, CrlProblem::Unreadable);
+    }
 }
 
 // A list can clear a certificate only when it is the whole list for that certificate.
+// Its dates, the key that signed it and what it covers: a list can clear a certificate only when it is
+// current at the check time, signed by a key allowed to sign lists, and whole for that certificate.
 struct ScopeCase {
     const char* name;
     CrlOptions crl;
     CertificateOptions holder;
     std::string expected;
+    std::time_t moment = 0; // the check time; 0 for the clock (the lists' offsets follow it)
+    bool issuerMaySignCrls = true;
 };
+
+// The authority's name and key under a keyUsage that leaves out cRLSign.
+const Identity& authorityWithoutCrlSigning() {
+    static const Identity identity = makeIdentity({.subject = "/O=Acme Ltd/CN=Acme CA",
+                                                   .serial = 100,
+                                                   .keyIndex = 2,
+                                                   .isCa = true,
+                                                   .keyUsage = "critical,keyCertSign,digitalSignature"});
+    return identity;
+}
 
 class CrlScopes : public RevocationWithCrlFile, public ::testing::WithParamInterface<ScopeCase> {};
 
 TEST_P(CrlScopes, DecideWhetherAListCanClear) {
     const X509StorePtr store(X509_STORE_new());
-    X509_STORE_add_cert(store.get(), authority().certificate.get());
+    const Identity& issuer = GetParam().issuerMaySignCrls ? authority() : authorityWithoutCrlSigning();
+    X509_STORE_add_cert(store.get(), issuer.certificate.get());
     const Identity checked = makeIdentity(GetParam().holder, &authority());
-    EXPECT_EQ(check(makeCrl(authority(), GetParam().crl), nullptr, store.get(), &checked),
+    const std::time_t moment = GetParam().moment != 0 ? GetParam().moment : std::time(nullptr);
+    EXPECT_EQ(check(makeCrl(authority(), GetParam().crl), nullptr, store.get(), &checked, moment),
               GetParam().expected);
 }
+
+constexpr std::time_t year2030 = 1893456000; // 2030-01-01T00:00:00Z
+const std::string lastMonth = "20291201000000Z";
+const std::string nextMonth = "20300201000000Z";
 
 const CertificateOptions user{.subject = "/O=Acme Ltd/CN=Holder", .serial = 9};
 const CertificateOptions subordinateCa{.subject = "/O=Acme Ltd/CN=Sub CA", .serial = 9, .isCa = true};
@@ -282,9 +316,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CrlScopes,
     ::testing::Values(
         ScopeCase{"CompleteList", {.revokedSerials = {4}}, user, "not revoked"},
-        ScopeCase{"DeltaList", {.revokedSerials = {4}, .delta = true}, user, "unknown"},
+        ScopeCase{"DeltaList", {.revokedSerials = {4}, .delta = true}, user, "unknown (scope)"},
         ScopeCase{"DeltaListListingIt", {.revokedSerials = {9}, .delta = true}, user, "revoked"},
-        ScopeCase{"OnlyCaCertificates", {.revokedSerials = {4}, .scope = {.onlyCa = true}}, user, "unknown"},
+        ScopeCase{"OnlyCaCertificates",
+                  {.revokedSerials = {4}, .scope = {.onlyCa = true}},
+                  user,
+                  "unknown (scope)"},
         ScopeCase{"OnlyCaCertificatesForACa",
                   {.revokedSerials = {4}, .scope = {.onlyCa = true}},
                   subordinateCa,
@@ -296,14 +333,16 @@ INSTANTIATE_TEST_SUITE_P(
         ScopeCase{"OnlyUserCertificatesForACa",
                   {.revokedSerials = {4}, .scope = {.onlyUser = true}},
                   subordinateCa,
-                  "unknown"},
+                  "unknown (scope)"},
         ScopeCase{"OnlyAttributeCertificates",
                   {.revokedSerials = {4}, .scope = {.onlyAttributes = true}},
                   user,
-                  "unknown"},
-        ScopeCase{
-            "OnlySomeReasons", {.revokedSerials = {4}, .scope = {.someReasons = true}}, user, "unknown"},
-        ScopeCase{"Indirect", {.revokedSerials = {4}, .scope = {.indirect = true}}, user, "unknown"},
+                  "unknown (scope)"},
+        ScopeCase{"OnlySomeReasons",
+                  {.revokedSerials = {4}, .scope = {.someReasons = true}},
+                  user,
+                  "unknown (scope)"},
+        ScopeCase{"Indirect", {.revokedSerials = {4}, .scope = {.indirect = true}}, user, "unknown (scope)"},
         ScopeCase{"ItsDistributionPoint",
                   {.revokedSerials = {4}, .scope = {.distributionPoint = "http://crl.example/a.crl"}},
                   partitionA,
@@ -311,17 +350,69 @@ INSTANTIATE_TEST_SUITE_P(
         ScopeCase{"AnotherDistributionPoint",
                   {.revokedSerials = {4}, .scope = {.distributionPoint = "http://crl.example/b.crl"}},
                   partitionA,
-                  "unknown"},
+                  "unknown (scope)"},
         ScopeCase{"UnknownCriticalExtension",
                   {.revokedSerials = {4}, .unknownCriticalExtension = true},
                   user,
-                  "unknown"},
+                  "unknown (scope)"},
         ScopeCase{"EntryWithUnknownCriticalExtension",
                   {.revokedSerials = {4}, .entriesUnknownCriticalExtension = true},
                   user,
-                  "unknown"},
+                  "unknown (scope)"},
         ScopeCase{"EntryOfAnotherIssuer",
                   {.revokedSerials = {9}, .entriesCertificateIssuer = "/O=Other/CN=Other CA"},
+                  user,
+                  "not revoked"},
+        // The dates, a second either side of each boundary.
+        ScopeCase{"ThisUpdateASecondBefore",
+                  {.revokedSerials = {4}, .lastUpdate = "20291231235959Z", .nextUpdate = nextMonth},
+                  user,
+                  "not revoked",
+                  year2030},
+        ScopeCase{"ThisUpdateAtTheCheckTime",
+                  {.revokedSerials = {4}, .lastUpdate = "20300101000000Z", .nextUpdate = nextMonth},
+                  user,
+                  "not revoked",
+                  year2030},
+        ScopeCase{"ThisUpdateASecondAfter",
+                  {.revokedSerials = {4}, .lastUpdate = "20300101000001Z", .nextUpdate = nextMonth},
+                  user,
+                  "unknown (not-yet-valid)",
+                  year2030},
+        ScopeCase{"NextUpdateASecondAfter",
+                  {.revokedSerials = {4}, .lastUpdate = lastMonth, .nextUpdate = "20300101000001Z"},
+                  user,
+                  "not revoked",
+                  year2030},
+        ScopeCase{"NextUpdateAtTheCheckTime",
+                  {.revokedSerials = {4}, .lastUpdate = lastMonth, .nextUpdate = "20300101000000Z"},
+                  user,
+                  "unknown (stale)",
+                  year2030},
+        ScopeCase{"NextUpdateASecondBefore",
+                  {.revokedSerials = {4}, .lastUpdate = lastMonth, .nextUpdate = "20291231235959Z"},
+                  user,
+                  "unknown (stale)",
+                  year2030},
+        ScopeCase{"NoNextUpdate",
+                  {.revokedSerials = {4}, .lastUpdate = lastMonth, .noNextUpdate = true},
+                  user,
+                  "not revoked",
+                  year2030},
+        ScopeCase{"StaleListListingIt",
+                  {.revokedSerials = {9}, .lastUpdate = lastMonth, .nextUpdate = "20291231235959Z"},
+                  user,
+                  "revoked",
+                  year2030},
+        ScopeCase{"IssuerCannotSignLists",
+                  {.revokedSerials = {4}},
+                  user,
+                  "unknown (issuer-cannot-sign-crls)",
+                  0,
+                  false},
+        ScopeCase{"IssuerCannotSignListsListingIt", {.revokedSerials = {9}}, user, "revoked", 0, false},
+        ScopeCase{"EntryRemovedFromTheList",
+                  {.revokedSerials = {9}, .entriesRemoveFromCrl = true},
                   user,
                   "not revoked"},
         ScopeCase{"EntryNamingItsIssuer",

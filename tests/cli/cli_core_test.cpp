@@ -214,8 +214,8 @@ TEST(JsonSchema, EveryObjectOfEveryStatusHasTheDocumentedKeys) {
         {"verdicts[].signers[]",
          {"subject", "issuer", "serial", "sha256", "not_before", "not_after", "signing_time", "digest",
           "signature_algorithm", "signature_valid", "expired", "not_yet_valid", "revocation", "crl", "chain",
-          "chain_subjects"}},
-        {"verdicts[].signers[].crl", {"issuer", "this_update", "next_update"}},
+          "chain_problem", "chain_subjects"}},
+        {"verdicts[].signers[].crl", {"issuer", "this_update", "next_update", "problem"}},
         {"certificate_layers[]", {"recipient", "cipher"}},
         {"certificate_layers[].recipient", {"subject", "serial", "not_before", "not_after", "valid"}},
     };

@@ -707,6 +707,85 @@ TEST_F(CliTest, SignersAreCheckedAgainstTheGivenCrl) {
     EXPECT_EQ(run.errLines[10], "Signer Certificate is REVOKED");
 }
 
+// Each judgement reaches the header, the exit status and the JSON, not only the line that states it.
+struct JudgementCase {
+    const char* name;
+    std::function<std::string()> document;
+    std::string crl; // the --crl file's bytes; none when empty
+    int status;
+    std::string header;
+    std::string fact; // a piece of the signer's JSON that states the judgement
+};
+
+class Judgements : public CliTest, public testing::WithParamInterface<JudgementCase> {};
+
+TEST_P(Judgements, ReachTheHeaderTheExitStatusAndTheJson) {
+    dir.write("doc.qsig", GetParam().document());
+    std::vector<std::string> arguments{"--json", "doc.qsig"};
+    if (!GetParam().crl.empty()) {
+        dir.write("list.crl", GetParam().crl);
+        arguments.insert(arguments.begin(), {"--crl", "list.crl"});
+    }
+    const CliRun run = open(arguments);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_NE(run.out.find("\"verdicts\":[{\"header\":\"" + GetParam().header + "\""), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(GetParam().fact), std::string::npos) << run.out;
+    // A list that cannot be read is named with its cause.
+    EXPECT_EQ(std::count(run.errLines.begin(), run.errLines.end(),
+                         "quillbox: error: " + dir.file("list.crl") +
+                             ": CRL is in unrecognized format. Try either DER or PEM formats."),
+              GetParam().status == 1 ? 1 : 0);
+}
+
+testdoc::Identity cliSignerWith(std::int64_t notBeforeOffset, std::int64_t notAfterOffset) {
+    return testdoc::makeIdentity({.subject = "/CN=Dated Signer",
+                                  .serial = 5,
+                                  .notBeforeOffset = notBeforeOffset,
+                                  .notAfterOffset = notAfterOffset,
+                                  .keyIndex = 3},
+                                 nullptr);
+}
+
+constexpr std::int64_t cliDay = 24 * 3600;
+
+std::string crlOf(const std::vector<testdoc::SerialNumber>& serials, std::int64_t lastUpdateOffset = -3600) {
+    testdoc::CrlOptions options;
+    options.revokedSerials = serials;
+    options.lastUpdateOffset = lastUpdateOffset;
+    return testdoc::makeCrl(cliSigner(), options);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Judgements,
+    testing::Values(
+        JudgementCase{"Intact", [] { return testdoc::signedLayer(plain, cliSigner()); }, "", 0, "SUCCESS",
+                      "\"signature_valid\":true"},
+        JudgementCase{"Altered",
+                      [] { return testdoc::signedLayer(plain, cliSigner(), {.tamperAfterSigning = true}); },
+                      "", 3, "FAILED", "\"signature_valid\":false"},
+        JudgementCase{"Expired",
+                      [] { return testdoc::signedLayer(plain, cliSignerWith(-10 * cliDay, -cliDay)); }, "", 3,
+                      "FAILED", "\"expired\":true"},
+        JudgementCase{"NotYetValid",
+                      [] { return testdoc::signedLayer(plain, cliSignerWith(cliDay, 10 * cliDay)); }, "", 3,
+                      "FAILED", "\"not_yet_valid\":true"},
+        JudgementCase{"Revoked", [] { return testdoc::signedLayer(plain, cliSigner()); }, crlOf({5}), 3,
+                      "FAILED", "\"revocation\":\"revoked\""},
+        JudgementCase{"NotRevoked", [] { return testdoc::signedLayer(plain, cliSigner()); }, crlOf({6}), 0,
+                      "SUCCESS", "\"revocation\":\"not-revoked\""},
+        // An untrusted chain is a fact beside the verdict, never a failure of it.
+        JudgementCase{"NoKnownAuthority", [] { return testdoc::signedLayer(plain, cliSigner()); }, "", 0,
+                      "SUCCESS", "\"chain\":\"untrusted\",\"chain_problem\":\"unknown-authority\""},
+        // A list past its next update cannot clear the signer: unknown, which fails nothing.
+        JudgementCase{"StaleList", [] { return testdoc::signedLayer(plain, cliSigner()); },
+                      crlOf({6}, -40 * cliDay), 0, "SUCCESS", "\"problem\":\"stale\""},
+        JudgementCase{"StaleListListingIt", [] { return testdoc::signedLayer(plain, cliSigner()); },
+                      crlOf({5}, -40 * cliDay), 3, "FAILED", "\"problem\":null"},
+        JudgementCase{"UnreadableList", [] { return testdoc::signedLayer(plain, cliSigner()); },
+                      "This is no CRL.", 1, "SUCCESS", "\"problem\":\"unreadable\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {
     dir.write("doc.qsig", testdoc::signedLayer(plain, cliSigner()));
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-using Asn1TimePtr = std::unique_ptr<ASN1_TIME, OpenSslDeleter<ASN1_TIME_free>>;
-
 struct FormatCase {
     int type;
     std::string bytes;

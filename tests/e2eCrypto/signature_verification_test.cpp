@@ -1,5 +1,6 @@
 #include "e2eCrypto/signature_verification.h"
 
+#include "e2eCrypto/check_time.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/verification_store.h"
@@ -7,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -40,6 +44,20 @@ const Identity& keyIdentifierLookAlike() {
                                                    .keyIdentifierOf = signer().certificate.get()});
     return identity;
 }
+
+// Fixes the check time for one test.
+class FixedClock {
+public:
+    explicit FixedClock(std::time_t moment) { setCheckTime(moment); }
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    ~FixedClock() { setCheckTime(std::nullopt); }
+};
+
+constexpr std::time_t year2030 = 1893456000; // 2030-01-01T00:00:00Z
+const std::string aSecondBefore2030 = "20291231235959Z";
+const std::string at2030 = "20300101000000Z";
+const std::string aSecondAfter2030 = "20300101000001Z";
 
 SignedContent verify(const std::string& layer, const RevocationCheck& check = {},
                      RevocationChoice revocation = RevocationChoice::Skip, X509_STORE* store = nullptr) {
@@ -125,7 +143,6 @@ TEST_P(SignerSet, EverySignerMustVerify) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SignerSet,
     ::testing::Values(
-        SignerCase{"Md5", [] { return SignOptions{.digest = EVP_md5()}; }, true, signerName},
         SignerCase{"Sha256", [] { return SignOptions{.digest = EVP_sha256()}; }, true, signerName},
         SignerCase{"TwoGoodSigners", [] { return SignOptions{.extraSigners = {&secondSigner()}}; }, true,
                    signerName},
@@ -164,6 +181,12 @@ INSTANTIATE_TEST_SUITE_P(
                    signerName}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(VerifySignature, EmptyContentIsVerifiedAndComesBackEmpty) {
+    const SignedContent result = verify(signedLayer(document, signer(), {.emptyContent = true}));
+    EXPECT_EQ(result.content, "");
+    expectVerdict(result.verdict, {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good});
+}
+
 TEST(VerifySignature, ContentSpanningManyReadPiecesComesBackWhole) {
     std::string large(3 * 307200 + 17, '\0');
     for (std::size_t i = 0; i < large.size(); ++i) {
@@ -179,11 +202,16 @@ struct DateCase {
     CertificateOptions options;
     Expected expected;
     std::string expiryLine;
+    std::time_t moment = year2030; // the check time; 0 for the clock (offset dates follow it)
 };
 
 class SignerDates : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(SignerDates, JudgeTheSignerCertificate) {
+    std::optional<FixedClock> clock;
+    if (GetParam().moment != 0) {
+        clock.emplace(GetParam().moment);
+    }
     const Identity identity = makeIdentity(GetParam().options);
     const SignedContent result = verify(signedLayer(document, identity));
     expectVerdict(result.verdict, GetParam().expected);
@@ -201,9 +229,36 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"Expired",
                  {.notBeforeOffset = -10 * day, .notAfterOffset = -day},
                  {"FAILED", "Verified", "Certificate Expired", VerdictStatus::Bad},
-                 ""},
+                 "",
+                 0},
         DateCase{"NotYetValid",
                  {.notBeforeOffset = day, .notAfterOffset = 10 * day},
+                 {"FAILED", "Verified", "Signer certificate is not yet valid", VerdictStatus::Bad},
+                 "",
+                 0},
+        // A second either side of each date: the end is passed at its own second, the start begun.
+        DateCase{"EndASecondBefore",
+                 {.notBefore = "20200101000000Z", .notAfter = aSecondBefore2030},
+                 {"FAILED", "Verified", "Certificate Expired", VerdictStatus::Bad},
+                 ""},
+        DateCase{"EndAtTheCheckTime",
+                 {.notBefore = "20200101000000Z", .notAfter = at2030},
+                 {"FAILED", "Verified", "Certificate Expired", VerdictStatus::Bad},
+                 ""},
+        DateCase{"EndASecondAfter",
+                 {.notBefore = "20200101000000Z", .notAfter = aSecondAfter2030},
+                 {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good},
+                 ""},
+        DateCase{"StartASecondBefore",
+                 {.notBefore = aSecondBefore2030, .notAfter = "20400101000000Z"},
+                 {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good},
+                 ""},
+        DateCase{"StartAtTheCheckTime",
+                 {.notBefore = at2030, .notAfter = "20400101000000Z"},
+                 {"SUCCESS", "Verified", "Certificate not expired", VerdictStatus::Good},
+                 ""},
+        DateCase{"StartASecondAfter",
+                 {.notBefore = aSecondAfter2030, .notAfter = "20400101000000Z"},
                  {"FAILED", "Verified", "Signer certificate is not yet valid", VerdictStatus::Bad},
                  ""},
         // An end date without seconds is still read.
@@ -351,6 +406,211 @@ TEST(VerifySignature, SignerCertificateFromTheStoreWhoseKeyVerifies) {
     EXPECT_EQ(result.verdict.signers[0].revocation, RevocationStatus::NotChecked);
 }
 
+// Full path validation at the check time: every authority's dates, CA constraints, algorithms and
+// purpose. The chain is a fact of its own: it never changes the header, and the signer's own dates are
+// the validity line's, not the chain's.
+struct ChainCase {
+    const char* name;
+    CertificateOptions root;                       // self-signed, in the store unless rootInStore is false
+    std::vector<CertificateOptions> intermediates; // from the root down, carried in the document
+    CertificateOptions signer;
+    ChainProblem problem;
+    std::string header = "SUCCESS";
+    bool rootInStore = true;
+};
+
+const std::string longAgo = "20200101000000Z";
+const std::string farAhead = "20401231235959Z";
+
+CertificateOptions authorityOptions(const char* name, int keyIndex) {
+    return {.subject = std::string("/O=Chain/CN=") + name,
+            .serial = 1000 + keyIndex,
+            .notBefore = longAgo,
+            .notAfter = farAhead,
+            .keyIndex = keyIndex,
+            .isCa = true};
+}
+
+CertificateOptions rootOptions() {
+    return authorityOptions("Root", 10);
+}
+
+CertificateOptions intermediateOptions(int level = 0) {
+    return authorityOptions(("Intermediate " + std::to_string(level)).c_str(), 11 + level);
+}
+
+CertificateOptions signerOptions() {
+    return {.subject = "/O=Chain/CN=Signer",
+            .serial = 7,
+            .notBefore = longAgo,
+            .notAfter = farAhead,
+            .keyIndex = 20};
+}
+
+template <typename Change> CertificateOptions with(CertificateOptions options, Change change) {
+    change(options);
+    return options;
+}
+
+std::vector<CertificateOptions> intermediates(int count) {
+    std::vector<CertificateOptions> chain;
+    for (int level = 0; level < count; ++level) {
+        chain.push_back(intermediateOptions(level));
+    }
+    return chain;
+}
+
+class ChainTrust : public ::testing::TestWithParam<ChainCase> {};
+
+TEST_P(ChainTrust, FullPathValidationDecidesTheChain) {
+    const FixedClock clock(year2030);
+    std::vector<Identity> issuers;
+    issuers.push_back(makeIdentity(GetParam().root));
+    for (const CertificateOptions& options : GetParam().intermediates) {
+        issuers.push_back(makeIdentity(options, &issuers.back()));
+    }
+    const Identity identity = makeIdentity(GetParam().signer, &issuers.back());
+    const X509StorePtr store = makeVerificationStore();
+    if (GetParam().rootInStore) {
+        X509_STORE_add_cert(store.get(), issuers.front().certificate.get());
+    }
+    SignOptions options;
+    for (const Identity& issuer : issuers) {
+        options.extraCertificates.push_back(issuer.certificate.get());
+    }
+    const SignedContent result =
+        verify(signedLayer(document, identity, options), {}, RevocationChoice::Skip, store.get());
+    EXPECT_EQ(result.verdict.header, GetParam().header);
+    EXPECT_EQ(result.verdict.signatureText, "Verified");
+    ASSERT_EQ(result.verdict.signers.size(), 1u);
+    const SignerFacts& facts = result.verdict.signers[0];
+    EXPECT_EQ(chainProblemName(facts.chainProblem), std::string(chainProblemName(GetParam().problem)));
+    EXPECT_EQ(facts.chainTrusted, GetParam().problem == ChainProblem::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChainTrust,
+    ::testing::Values(
+        ChainCase{"RootOnly", rootOptions(), {}, signerOptions(), ChainProblem::None},
+        ChainCase{"ThroughAnIntermediate", rootOptions(), intermediates(1), signerOptions(),
+                  ChainProblem::None},
+        ChainCase{"RootNotInTheStore",
+                  rootOptions(),
+                  {},
+                  signerOptions(),
+                  ChainProblem::UnknownAuthority,
+                  "SUCCESS",
+                  false},
+        // An authority's dates, a second either side of each.
+        ChainCase{"RootEndASecondBefore",
+                  with(rootOptions(), [](auto& o) { o.notAfter = aSecondBefore2030; }),
+                  {},
+                  signerOptions(),
+                  ChainProblem::ExpiredAuthority},
+        ChainCase{"RootEndASecondAfter",
+                  with(rootOptions(), [](auto& o) { o.notAfter = aSecondAfter2030; }),
+                  {},
+                  signerOptions(),
+                  ChainProblem::None},
+        ChainCase{"IntermediateEndAtTheCheckTime",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.notAfter = at2030; })},
+                  signerOptions(),
+                  ChainProblem::ExpiredAuthority},
+        ChainCase{"IntermediateStartASecondAfter",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.notBefore = aSecondAfter2030; })},
+                  signerOptions(),
+                  ChainProblem::NotYetValidAuthority},
+        ChainCase{"IntermediateStartAtTheCheckTime",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.notBefore = at2030; })},
+                  signerOptions(),
+                  ChainProblem::None},
+        // The signer's own dates fail the header and leave the chain alone.
+        ChainCase{"SignerExpired",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.notAfter = aSecondBefore2030; }),
+                  ChainProblem::None,
+                  "FAILED"},
+        ChainCase{"SignerNotYetValid",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.notBefore = aSecondAfter2030; }),
+                  ChainProblem::None,
+                  "FAILED"},
+        ChainCase{"SignerCertificateSignedWithMd5",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.issuerDigest = EVP_md5(); }),
+                  ChainProblem::WeakAlgorithm},
+        ChainCase{"IntermediateSignedWithMd5",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.issuerDigest = EVP_md5(); })},
+                  signerOptions(),
+                  ChainProblem::WeakAlgorithm},
+        ChainCase{"SignerKeyOf512Bits",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.keyBits = 512; }),
+                  ChainProblem::WeakAlgorithm},
+        ChainCase{"IntermediateNoCa",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.isCa = false; })},
+                  signerOptions(),
+                  ChainProblem::NotACa},
+        ChainCase{"IntermediateWithoutCertificateSigning",
+                  rootOptions(),
+                  {with(intermediateOptions(), [](auto& o) { o.keyUsage = "critical,cRLSign"; })},
+                  signerOptions(),
+                  ChainProblem::NotACa},
+        ChainCase{"PathLengthExceeded",
+                  with(rootOptions(), [](auto& o) { o.basicConstraints = "critical,CA:TRUE,pathlen:0"; }),
+                  intermediates(1), signerOptions(), ChainProblem::NotACa},
+        ChainCase{"SignerKeyUsageForEnciphermentOnly",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.keyUsage = "keyEncipherment"; }),
+                  ChainProblem::UnfitForSigning},
+        ChainCase{"SignerKeyUsageNonRepudiation",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.keyUsage = "nonRepudiation"; }),
+                  ChainProblem::None},
+        ChainCase{"SignerForServersOnly",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.extendedKeyUsage = "serverAuth"; }),
+                  ChainProblem::UnfitForSigning},
+        ChainCase{"SignerForEmail",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.extendedKeyUsage = "emailProtection"; }),
+                  ChainProblem::None},
+        ChainCase{"SignerForAnyUsage",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(), [](auto& o) { o.extendedKeyUsage = "anyExtendedKeyUsage"; }),
+                  ChainProblem::None},
+        ChainCase{"SignerForAnyUsageButEnciphermentOnly",
+                  rootOptions(),
+                  {},
+                  with(signerOptions(),
+                       [](auto& o) {
+                           o.extendedKeyUsage = "anyExtendedKeyUsage";
+                           o.keyUsage = "keyEncipherment";
+                       }),
+                  ChainProblem::UnfitForSigning},
+        // Past the depth limit a chain is too long, whether or not it reaches a known root; the
+        // signature stays intact.
+        ChainCase{"FiveIntermediates", rootOptions(), intermediates(5), signerOptions(), ChainProblem::None},
+        ChainCase{"SixIntermediates", rootOptions(), intermediates(6), signerOptions(),
+                  ChainProblem::TooLong},
+        ChainCase{"SixIntermediatesSelfMade", rootOptions(), intermediates(6), signerOptions(),
+                  ChainProblem::TooLong, "SUCCESS", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(VerifySignature, SkippedRevocationNeverRunsTheCheck) {
     int calls = 0;
     const SignedContent result = verify(
@@ -451,8 +711,9 @@ INSTANTIATE_TEST_SUITE_P(
                            document, makeIdentity({.subject = "/CN=Edwards", .serial = 5, .ed25519 = true}));
                    },
                    DigestSelector::Sha1, Record::E2e, "This Digest Type is not supported in this version."},
-        BrokenCase{"EmptyContent", [] { return signedLayer(document, signer(), {.emptyContent = true}); },
-                   DigestSelector::Sha1, Record::E2e, "Incompatible Signature Format. Cannot Verify"},
+        // A digest whose collisions can be made vouches for nothing.
+        BrokenCase{"Md5Digest", [] { return signedLayer(document, signer(), {.digest = EVP_md5()}); },
+                   DigestSelector::Md5, Record::E2e, "This Digest Type is not supported in this version."},
         // envelopedData has no content the digesting stream can give
         BrokenCase{"EnvelopedData",
                    [] { return armour(envelopedDataDer(document, {signer().certificate.get()})); },

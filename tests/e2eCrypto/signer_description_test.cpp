@@ -23,7 +23,8 @@ TEST_P(SignerLines, FirstMatchingRuleDecides) {
     std::string description;
     const RevocationCheck noCheck;
     const int result = describeSigner(identity.certificate.get(), nullptr,
-                                      {RevocationChoice::Skip, "", noCheck, nullptr}, state, description);
+                                      {RevocationChoice::Skip, "", noCheck, nullptr, std::time(nullptr)},
+                                      state, description);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(description, GetParam().lines + "Certificate expires on: Dec 31 23:59:59 2049 GMT\n");
     EXPECT_FALSE(state.certificateExpired);

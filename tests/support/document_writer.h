@@ -49,6 +49,12 @@ struct CertificateOptions {
     bool ellipticCurve = false;            // a P-256 key (keyBits unused) instead of RSA
     bool ed25519 = false;                  // an Ed25519 key (keyBits unused) instead of RSA
     std::string crlDistributionPoint{};    // a URI its CRL distribution points extension names
+    // Extensions as the library's configuration writes them ("critical,CA:TRUE,pathlen:0",
+    // "keyCertSign", "serverAuth"); basicConstraints and keyUsage replace those isCa adds.
+    std::string basicConstraints{};
+    std::string keyUsage{};
+    std::string extendedKeyUsage{};
+    const EVP_MD* issuerDigest = nullptr; // the digest the issuer signs it with; SHA-256 when null
 };
 
 struct Identity {
@@ -82,7 +88,12 @@ struct CrlOptions {
     std::vector<SerialNumber> revokedSerials{};
     bool pem = false;
     std::int64_t lastUpdateOffset = -3600;
-    bool delta = false; // a delta CRL on base list 1
+    // Explicit dates ("20300101000000Z") override the offset; nextUpdate is otherwise 30 days later.
+    std::string lastUpdate{};
+    std::string nextUpdate{};
+    bool noNextUpdate = false;
+    bool entriesRemoveFromCrl = false; // every entry's reason is removeFromCRL
+    bool delta = false;                // a delta CRL on base list 1
     CrlScope scope{};
     bool unknownCriticalExtension = false;        // on the list
     bool entriesUnknownCriticalExtension = false; // on every entry

@@ -16,7 +16,6 @@ using detail::require;
 
 namespace {
 
-using Asn1TimePtr = std::unique_ptr<ASN1_TIME, OpenSslDeleter<ASN1_TIME_free>>;
 using X509ExtensionPtr = std::unique_ptr<X509_EXTENSION, OpenSslDeleter<X509_EXTENSION_free>>;
 using X509RevokedPtr = std::unique_ptr<X509_REVOKED, OpenSslDeleter<X509_REVOKED_free>>;
 
@@ -175,9 +174,18 @@ Identity makeIdentity(const CertificateOptions& options, const Identity* issuer)
                 1,
             "X509_set1_notAfter");
     require(X509_set_pubkey(certificate, identity.key) == 1, "X509_set_pubkey");
-    if (options.isCa) {
-        addExtension(certificate, signerCertificate, NID_basic_constraints, "critical,CA:TRUE");
-        addExtension(certificate, signerCertificate, NID_key_usage, "critical,keyCertSign,cRLSign");
+    const std::string basicConstraints = !options.basicConstraints.empty() ? options.basicConstraints
+                                         : options.isCa                    ? "critical,CA:TRUE"
+                                                                           : "";
+    const std::string keyUsage = !options.keyUsage.empty() ? options.keyUsage
+                                 : options.isCa            ? "critical,keyCertSign,cRLSign"
+                                                           : "";
+    for (const auto& [nid, value] : {std::pair{NID_basic_constraints, basicConstraints},
+                                     {NID_key_usage, keyUsage},
+                                     {NID_ext_key_usage, options.extendedKeyUsage}}) {
+        if (!value.empty()) {
+            addExtension(certificate, signerCertificate, nid, value.c_str());
+        }
     }
     if (options.commentBytes > 0) {
         addExtension(certificate, signerCertificate, NID_netscape_comment,
@@ -196,7 +204,8 @@ Identity makeIdentity(const CertificateOptions& options, const Identity* issuer)
                      ("URI:" + options.crlDistributionPoint).c_str());
     }
     EVP_PKEY* signingKey = issuer != nullptr ? issuer->key : identity.key;
-    require(X509_sign(certificate, signingKey, signingDigest(signingKey)) > 0, "X509_sign");
+    const EVP_MD* digest = options.issuerDigest != nullptr ? options.issuerDigest : signingDigest(signingKey);
+    require(X509_sign(certificate, signingKey, digest) > 0, "X509_sign");
     return identity;
 }
 
@@ -328,6 +337,14 @@ X509RevokedPtr revokedEntry(const SerialNumber& serial, const ASN1_TIME* date, c
         require(X509_REVOKED_add_ext(entry.get(), unknownCriticalExtension().get(), -1) == 1,
                 "X509_REVOKED_add_ext");
     }
+    if (options.entriesRemoveFromCrl) {
+        const std::unique_ptr<ASN1_ENUMERATED, OpenSslDeleter<ASN1_ENUMERATED_free>> reason(
+            ASN1_ENUMERATED_new());
+        require(reason && ASN1_ENUMERATED_set(reason.get(), CRL_REASON_REMOVE_FROM_CRL) == 1 &&
+                    X509_REVOKED_add1_ext_i2d(entry.get(), NID_crl_reason, reason.get(), 0,
+                                              X509V3_ADD_DEFAULT) == 1,
+                "reason code");
+    }
     if (!options.entriesCertificateIssuer.empty()) {
         require(X509_REVOKED_add1_ext_i2d(entry.get(), NID_certificate_issuer,
                                           directoryNames(options.entriesCertificateIssuer).get(), 1,
@@ -345,10 +362,12 @@ std::string makeCrl(const Identity& issuer, const CrlOptions& options) {
     require(X509_CRL_set_version(crl.get(), X509_CRL_VERSION_2) == 1, "X509_CRL_set_version");
     require(X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(issuer.certificate.get())) == 1,
             "X509_CRL_set_issuer_name");
-    const Asn1TimePtr lastUpdate = offsetTime(options.lastUpdateOffset, false);
-    const Asn1TimePtr nextUpdate = offsetTime(options.lastUpdateOffset + crlValidity, false);
+    const Asn1TimePtr lastUpdate = certificateTime(options.lastUpdate, options.lastUpdateOffset, false);
+    const Asn1TimePtr nextUpdate =
+        certificateTime(options.nextUpdate, options.lastUpdateOffset + crlValidity, false);
     require(X509_CRL_set1_lastUpdate(crl.get(), lastUpdate.get()) == 1, "X509_CRL_set1_lastUpdate");
-    require(X509_CRL_set1_nextUpdate(crl.get(), nextUpdate.get()) == 1, "X509_CRL_set1_nextUpdate");
+    require(options.noNextUpdate || X509_CRL_set1_nextUpdate(crl.get(), nextUpdate.get()) == 1,
+            "X509_CRL_set1_nextUpdate");
     for (const SerialNumber& serial : options.revokedSerials) {
         X509RevokedPtr entry = revokedEntry(serial, lastUpdate.get(), options);
         require(X509_CRL_add0_revoked(crl.get(), entry.get()) == 1, "X509_CRL_add0_revoked");
