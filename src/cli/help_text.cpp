@@ -84,8 +84,12 @@ UTF-8 is written as \udcXX, XX its value, so a path's bytes can be recovered
                        cipher, OpenSSL's short name, or null when unreadable)
 A verdict holds the sentences the result shows, header (SUCCESS or FAILED), signer, signature,
 integrity, validity and revocation, and "signers", one object per signer:
-  subject, issuer      one-line names, as shown
-  serial               the certificate's serial number, lower-case hex (whole bytes, "05")
+  subject, issuer      the whole names in the one-line form (/C=US/CN=Name); inside a value
+                       \ is written \\, / is written \/ and a control character \xHH
+  subject_attributes, issuer_attributes
+                       the same names as ["short name", "value"] pairs, in order
+  serial               the certificate's serial number, lower-case hex (whole bytes: "05",
+                       "00" for zero)
   sha256               SHA-256 of the certificate's DER, 64 hex digits
   not_before, not_after   the validity period, ISO 8601 UTC (YYYY-MM-DDTHH:MM:SSZ)
   signing_time         the signed signing-time attribute, ISO 8601 UTC, or null

@@ -39,10 +39,21 @@ std::string crlJson(const std::optional<CrlFacts>& crl) {
         .str();
 }
 
+// [["C","US"],["CN","Test Signer"]]
+std::string attributesJson(const std::vector<NameAttribute>& attributes) {
+    std::vector<std::string> pairs;
+    for (const NameAttribute& attribute : attributes) {
+        pairs.push_back(jsonStringArray({attribute.name, attribute.value}));
+    }
+    return jsonArray(pairs);
+}
+
 std::string signerJson(const SignerFacts& signer) {
     return JsonObject()
         .text("subject", signer.subject)
         .text("issuer", signer.issuer)
+        .raw("subject_attributes", attributesJson(signer.subjectAttributes))
+        .raw("issuer_attributes", attributesJson(signer.issuerAttributes))
         .text("serial", signer.serial)
         .text("sha256", signer.sha256)
         .text("not_before", timeOrNull(signer.notBefore))

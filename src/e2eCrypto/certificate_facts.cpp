@@ -23,6 +23,10 @@ std::string serialHex(const ASN1_INTEGER* serial) {
     if (!number) {
         return {};
     }
+    // The library writes zero as one digit; every other number comes in whole bytes.
+    if (BN_is_zero(number.get())) {
+        return "00";
+    }
     char* hex = BN_bn2hex(number.get());
     if (hex == nullptr) {
         return {};

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-// The serial number in lower-case hex, whole bytes as OpenSSL writes them ("05"; "-" before a
+// The serial number in lower-case hex, whole bytes ("05", "00" for zero; "-" before a
 // negative one).
 std::string serialHex(const ASN1_INTEGER* serial);
 

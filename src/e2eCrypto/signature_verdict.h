@@ -51,13 +51,22 @@ enum class ChainProblem {
     TooLong,              // longer than the verification's depth limit
 };
 
+// One attribute of a certificate name: the library's short name ("CN", "emailAddress") and the value
+// as UTF-8 text (a byte of a value that is not well-formed in its string type reads U+FFFD).
+struct NameAttribute {
+    std::string name;
+    std::string value;
+};
+
 // What one signer's checks found, for the command line's JSON and the desktop's Details view.
-// Names are one-line as shown, times ISO 8601 UTC (YYYY-MM-DDTHH:MM:SSZ), algorithms by OpenSSL's
-// short names.
+// Names are whole, in the one-line form with "\\" and "\/" inside values; times ISO 8601 UTC
+// (YYYY-MM-DDTHH:MM:SSZ); algorithms by OpenSSL's short names.
 struct SignerFacts {
     std::string subject;
     std::string issuer;
-    std::string serial; // lower-case hex
+    std::vector<NameAttribute> subjectAttributes; // in the certificate's order
+    std::vector<NameAttribute> issuerAttributes;
+    std::string serial; // lower-case hex, whole bytes ("00" for zero)
     std::string sha256; // of the certificate's DER, 64 lower-case hex digits
     std::string notBefore;
     std::string notAfter;

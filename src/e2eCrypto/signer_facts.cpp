@@ -58,8 +58,10 @@ SignerFacts signerFacts(const CMS_SignerInfo* signer, const X509* certificate) {
     facts.signatureAlgorithm = algorithmName(signature);
     facts.signingTime = signingTime(signer);
     if (certificate != nullptr) {
-        facts.subject = subjectOneLine(X509_get_subject_name(certificate));
-        facts.issuer = subjectOneLine(X509_get_issuer_name(certificate));
+        facts.subjectAttributes = nameAttributes(X509_get_subject_name(certificate));
+        facts.issuerAttributes = nameAttributes(X509_get_issuer_name(certificate));
+        facts.subject = wholeName(facts.subjectAttributes);
+        facts.issuer = wholeName(facts.issuerAttributes);
         facts.serial = serialHex(X509_get0_serialNumber(certificate));
         facts.sha256 = sha256Of(certificate);
         facts.notBefore = isoUtcTime(X509_get0_notBefore(certificate));

@@ -749,6 +749,14 @@ testdoc::Identity cliSignerWith(std::int64_t notBeforeOffset, std::int64_t notAf
 
 constexpr std::int64_t cliDay = 24 * 3600;
 
+std::string signedByNamed(const std::string& subject, long serial) {
+    return testdoc::signedLayer(
+        plain, testdoc::makeIdentity({.subject = subject, .serial = serial, .keyIndex = 3}, nullptr));
+}
+
+const std::string longSubject =
+    "/L=" + std::string(120, 'l') + "/ST=" + std::string(120, 's') + "/CN=" + std::string(14, 'n');
+
 std::string crlOf(const std::vector<testdoc::SerialNumber>& serials, std::int64_t lastUpdateOffset = -3600) {
     testdoc::CrlOptions options;
     options.revokedSerials = serials;
@@ -783,7 +791,20 @@ INSTANTIATE_TEST_SUITE_P(
         JudgementCase{"StaleListListingIt", [] { return testdoc::signedLayer(plain, cliSigner()); },
                       crlOf({5}, -40 * cliDay), 3, "FAILED", "\"problem\":null"},
         JudgementCase{"UnreadableList", [] { return testdoc::signedLayer(plain, cliSigner()); },
-                      "This is no CRL.", 1, "SUCCESS", "\"problem\":\"unreadable\""}),
+                      "This is no CRL.", 1, "SUCCESS", "\"problem\":\"unreadable\""},
+        // Names are whole and have one reading; serial zero is a whole byte.
+        JudgementCase{"SubjectOf265BytesWhole", [] { return signedByNamed(longSubject, 5); }, "", 0,
+                      "SUCCESS", "/CN=" + std::string(14, 'n') + R"(","issuer":"/L=)"},
+        JudgementCase{
+            "SubjectAttributesInOrder", [] { return signedByNamed(longSubject, 5); }, "", 0, "SUCCESS",
+            R"(["ST",")" + std::string(120, 's') + R"("],["CN",")" + std::string(14, 'n') + R"("]],)"},
+        JudgementCase{
+            "CommonNameHoldingASlashAndAnEscape", [] { return signedByNamed(R"(/CN=a\/CN=x\x0A)", 5); }, "",
+            0, "SUCCESS",
+            R"("subject":"/CN=a\\/CN=x\\\\x0A","issuer":"/CN=a\\/CN=x\\\\x0A",)"
+            R"("subject_attributes":[["CN","a/CN=x\\x0A"]],"issuer_attributes":[["CN","a/CN=x\\x0A"]],)"},
+        JudgementCase{"SerialZero", [] { return signedByNamed("/CN=Zero", 0); }, "", 0, "SUCCESS",
+                      R"("serial":"00")"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliTest, RefusedPathsAreReportedLikeTheForm) {

@@ -49,7 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
         SubjectCase{"Utf8NamesAsWritten", "/C=PL/O=Zakład Łódź/CN=Łukasz Żółć/emailAddress=lz@example.pl",
                     "CN=Łukasz Żółć\nEmail=lz@example.pl\nO=Zakład Łódź\n\n"},
         SubjectCase{"ControlCharactersStayEscaped", "/O=Two\nLines/CN=Tab\tName",
-                    "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"}),
+                    "CN=Tab\\x09Name\n\nO=Two\\x0ALines\n\n"},
+        // The attribute the 255-byte limit cuts is shown as far as it goes, never as a blank line.
+        SubjectCase{"CommonNameCutByTheLimit",
+                    "/L=" + std::string(120, 'l') + "/ST=" + std::string(120, 's') +
+                        "/CN=" + std::string(14, 'n'),
+                    "CN=nnnn\n\n\n\n"},
+        SubjectCase{"EmailCutByTheLimit",
+                    "/L=" + std::string(120, 'l') + "/ST=" + std::string(80, 's') + "/CN=" +
+                        std::string(26, 'n') + "/emailAddress=signer" + std::string(18, 'x') + "@example.com",
+                    "CN=" + std::string(26, 'n') + "\nEmail=signerxxxxx\n\n\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using X509NamePtr = std::unique_ptr<X509_NAME, OpenSslDeleter<X509_NAME_free>>;
@@ -77,12 +86,16 @@ TEST(SubjectOneLine, ShowsEveryStringTypeAsUtf8AndEscapesWhatIsNotWellFormed) {
     EXPECT_EQ(subjectOneLine(name.get()), "/CN=Łz/CN=José/CN=bad \\xC5 byte");
 }
 
-TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {
+TEST(SubjectOneLine, CutsTheLastAttributeAtTheLimitBetweenCharacters) {
     const Identity identity =
         makeIdentity({.subject = "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales/CN=Test Signer"});
-    EXPECT_EQ(subjectOneLine(nameOf(identity), 40), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
-    EXPECT_EQ(subjectOneLine(nameOf(identity), 36), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales");
-    EXPECT_EQ(subjectOneLine(nameOf(identity), 35), "/C=US/ST=ONTARIO/O=Acme Ltd");
+    EXPECT_EQ(subjectOneLine(nameOf(identity), 40), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sales/CN=");
+    EXPECT_EQ(subjectOneLine(nameOf(identity), 35), "/C=US/ST=ONTARIO/O=Acme Ltd/OU=Sale");
+    // Neither a UTF-8 character nor an escape is split.
+    const Identity escaped = makeIdentity({.subject = "/CN=a\tŁb"});
+    EXPECT_EQ(subjectOneLine(nameOf(escaped), 7), "/CN=a");
+    EXPECT_EQ(subjectOneLine(nameOf(escaped), 10), "/CN=a\\x09");
+    EXPECT_EQ(subjectOneLine(nameOf(escaped), 11), "/CN=a\\x09Ł");
 
     // The limit applies after the e-mail attribute is shortened: 245 + 10 characters fit exactly.
     const std::string unit = "/OU=" + std::string(60, 'u');
@@ -90,7 +103,28 @@ TEST(SubjectOneLine, KeepsOnlyWholeAttributesWithinTheLimit) {
     const Identity withEmail = makeIdentity({.subject = prefix + "/emailAddress=a@b"});
     EXPECT_EQ(subjectOneLine(nameOf(withEmail)), prefix + "/Email=a@b");
     const Identity oneTooLong = makeIdentity({.subject = prefix + "/emailAddress=ab@b"});
-    EXPECT_EQ(subjectOneLine(nameOf(oneTooLong)), prefix);
+    EXPECT_EQ(subjectOneLine(nameOf(oneTooLong)), prefix + "/Email=ab@");
+}
+
+// The data form: whole, and a value can never read as two attributes or as an escape.
+TEST(NameAttributes, AreWholeAndHaveOneReading) {
+    const std::string longName(300, 'u');
+    const Identity identity =
+        makeIdentity({.subject = "/CN=a\\/CN=x\\x0A/CN=c\nd/GN=" + longName + "/emailAddress=e@x"});
+    const std::vector<NameAttribute> attributes = nameAttributes(nameOf(identity));
+    ASSERT_EQ(attributes.size(), 4u);
+    EXPECT_EQ(attributes[0].name, "CN");
+    EXPECT_EQ(attributes[0].value, "a/CN=x\\x0A");
+    EXPECT_EQ(attributes[1].value, "c\nd");
+    EXPECT_EQ(attributes[2].value, longName);
+    EXPECT_EQ(attributes[3].name, "emailAddress");
+    EXPECT_EQ(wholeName(attributes), "/CN=a\\/CN=x\\\\x0A/CN=c\\x0Ad/GN=" + longName + "/Email=e@x");
+
+    X509NamePtr bad(X509_NAME_new());
+    ASSERT_EQ(X509_NAME_add_entry_by_txt(bad.get(), "CN", V_ASN1_UTF8STRING,
+                                         reinterpret_cast<const unsigned char*>("b\xC5"), 2, -1, 0),
+              1);
+    EXPECT_EQ(nameAttributes(bad.get()).at(0).value, "b\uFFFD");
 }
 
 } // namespace

@@ -28,7 +28,8 @@ private:
 };
 
 struct CertificateOptions {
-    // One-line subject as OpenSSL prints it, values in UTF-8; "emailAddress" is the attribute for e-mail.
+    // One-line subject as OpenSSL prints it, values in UTF-8, "\\/" for a slash inside a value;
+    // "emailAddress" is the attribute for e-mail.
     std::string subject = "/C=US/O=Acme Ltd/OU=Sales/CN=Test Signer/emailAddress=signer@example.com";
     SerialNumber serial = 1;
     // Validity relative to now, in seconds, unless the explicit ASN.1 strings are given.

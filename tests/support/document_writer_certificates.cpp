@@ -22,15 +22,16 @@ using X509RevokedPtr = std::unique_ptr<X509_REVOKED, OpenSslDeleter<X509_REVOKED
 constexpr std::int64_t crlValidity = 30 * 24 * 3600;
 
 // "/C=US/O=Acme Ltd/CN=x" -> X509_NAME; each "/"-separated piece is one attribute, its value UTF-8.
+// "\/" inside a value is a slash of the value; every other backslash is kept as written.
 void fillName(X509_NAME* name, const std::string& oneLine) {
     std::size_t start = 0;
     while (start < oneLine.size()) {
-        std::size_t end = oneLine.find('/', start);
-        if (end == std::string::npos) {
-            end = oneLine.size();
+        std::string piece;
+        for (; start < oneLine.size() && oneLine[start] != '/'; ++start) {
+            start += oneLine.compare(start, 2, "\\/") == 0 ? 1 : 0;
+            piece += oneLine[start];
         }
-        const std::string piece = oneLine.substr(start, end - start);
-        start = end + 1;
+        ++start;
         if (piece.empty()) {
             continue;
         }
