@@ -19,8 +19,8 @@ constexpr std::size_t contentSize = 128 << 10;
 
 std::string makeDocument() {
     const testdoc::Identity signer = testdoc::makeIdentity({});
-    const testdoc::Identity model =
-        testdoc::makeIdentity({.subject = "/CN=Mallory", .keyBits = 3072, .hugePublicExponent = true}, &signer);
+    const testdoc::Identity model = testdoc::makeIdentity(
+        {.subject = "/CN=Mallory", .keyBits = 3072, .hugePublicExponent = true}, &signer);
     std::vector<X509Ptr> lookAlikes;
     std::vector<const X509*> leading;
     for (int i = 0; i < lookAlikeCount; ++i) {
