@@ -176,23 +176,28 @@ void checkRequest(std::string_view input, bool keyGiven, const SecretString& key
     }
 }
 
-// Runs one decryption into a fresh plaintext; a plaintext that comes out empty could not be read.
-void replaceOutput(std::string& output, const std::function<std::string()>& decrypt) {
+// What may come out of a decryption. An envelope is checked by its own structure, so empty content is
+// content (the job says there is nothing to save); a pass-phrase ciphertext that holds only padding
+// could not be read.
+enum class EmptyResult { IsContent, IsRefused };
+
+// Runs one decryption into a fresh plaintext.
+void replaceOutput(std::string& output, EmptyResult empty, const std::function<std::string()>& decrypt) {
     std::string plaintext;
     try {
         plaintext = decrypt();
     } catch (const std::bad_alloc&) {
         fail(noMemory);
     }
-    if (plaintext.empty()) {
+    if (plaintext.empty() && empty == EmptyResult::IsRefused) {
         fail(noMemory);
     }
     output = std::move(plaintext);
 }
 
 // Runs one decryption within buffer, which is left empty when it fails.
-void replaceWithin(std::string& buffer, std::string_view input, const std::function<void()>& check,
-                   const std::function<void()>& decrypt) {
+void replaceWithin(std::string& buffer, std::string_view input, EmptyResult empty,
+                   const std::function<void()>& check, const std::function<void()>& decrypt) {
     const auto inside = [&buffer](std::string_view part) {
         return part.data() >= buffer.data() && part.data() + part.size() <= buffer.data() + buffer.size();
     };
@@ -206,7 +211,7 @@ void replaceWithin(std::string& buffer, std::string_view input, const std::funct
         } catch (const std::bad_alloc&) {
             fail(noMemory);
         }
-        if (buffer.empty()) {
+        if (buffer.empty() && empty == EmptyResult::IsRefused) {
             fail(noMemory);
         }
     } catch (...) {
@@ -223,7 +228,7 @@ void decryptData(std::string_view input, std::string& output, const SecretString
     if (decryptMode == PrivateKeyMode) {
         fail(invalidKey);
     }
-    replaceOutput(output, [&] { return decryptWithPassPhrase(input, key); });
+    replaceOutput(output, EmptyResult::IsRefused, [&] { return decryptWithPassPhrase(input, key); });
 }
 
 void decryptData(std::string_view input, std::string& output, RecipientKey& key, int decryptMode,
@@ -232,13 +237,14 @@ void decryptData(std::string_view input, std::string& output, RecipientKey& key,
     if (decryptMode != PrivateKeyMode) {
         fail(missingDetails);
     }
-    replaceOutput(output, [&] { return decryptWithRecipientKey(input, key, recipientCertificateDer); });
+    replaceOutput(output, EmptyResult::IsContent,
+                  [&] { return decryptWithRecipientKey(input, key, recipientCertificateDer); });
 }
 
 void decryptDataWithin(std::string& buffer, std::string_view input, const SecretString& key,
                        const SecretString& keyPassword, int decryptMode, int keyFormat) {
     replaceWithin(
-        buffer, input,
+        buffer, input, EmptyResult::IsRefused,
         [&] {
             checkRequest(input, !key.empty(), keyPassword, decryptMode, keyFormat);
             if (decryptMode == PrivateKeyMode) {
@@ -251,7 +257,7 @@ void decryptDataWithin(std::string& buffer, std::string_view input, const Secret
 void decryptDataWithin(std::string& buffer, std::string_view input, RecipientKey& key, int decryptMode,
                        int keyFormat, std::string_view recipientCertificateDer, ArmourForm form) {
     replaceWithin(
-        buffer, input,
+        buffer, input, EmptyResult::IsContent,
         [&] {
             checkRequest(input, true, SecretString(), decryptMode, keyFormat);
             if (decryptMode != PrivateKeyMode) {

@@ -202,10 +202,11 @@ bool openRecipients(const Opening& opening, RecipientKey& key, std::string_view 
 bool decryptEnvelope(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipientCertificate,
                      std::string& plaintext) {
     const std::optional<Opening> opening = openableRecipients(envelope, recipientCertificate, key.kind());
-    if (!opening) {
+    const ASN1_OCTET_STRING* content = *CMS_get0_content(&envelope);
+    // The content ciphers pad: even empty content gives a block, so no ciphertext at all is no content.
+    if (!opening || content == nullptr || ASN1_STRING_length(content) <= 0) {
         return false;
     }
-    const ASN1_OCTET_STRING* content = *CMS_get0_content(&envelope);
     const std::string_view ciphertext(reinterpret_cast<const char*>(ASN1_STRING_get0_data(content)),
                                       static_cast<std::size_t>(ASN1_STRING_length(content)));
     return openRecipients(*opening, key, ciphertext, plaintext);
@@ -214,7 +215,7 @@ bool decryptEnvelope(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipie
 bool decryptEnvelopeWithin(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipientCertificate,
                            std::string& buffer) {
     const std::optional<Opening> opening = openableRecipients(envelope, recipientCertificate, key.kind());
-    if (!opening) {
+    if (!opening || buffer.empty()) {
         return false;
     }
     if (opening->candidates.size() != 1) {

@@ -2,8 +2,34 @@
 
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/library_memory.h"
+#include "e2eCrypto/openssl_handles.h"
+
+#include <openssl/core_names.h>
+
+#include <algorithm>
 
 namespace {
+
+// A document may carry any number of certificates that copy a signer's identifiers, each costing a
+// public-key operation: the work per signer is bounded by trying each certificate once and at most
+// this many in all.
+constexpr std::size_t candidateLimit = 16;
+// Real RSA keys use small public exponents; a huge one only makes each check slow.
+constexpr int exponentBitLimit = 64;
+
+bool exponentTooLong(X509* certificate) {
+    const EVP_PKEY* key = X509_get0_pubkey(certificate);
+    if (key == nullptr ||
+        (EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA && EVP_PKEY_get_base_id(key) != EVP_PKEY_RSA_PSS)) {
+        return false;
+    }
+    BIGNUM* read = nullptr;
+    if (EVP_PKEY_get_bn_param(key, OSSL_PKEY_PARAM_RSA_E, &read) != 1) {
+        return true; // an RSA key without a readable exponent is no candidate either
+    }
+    const BignumPtr exponent(read);
+    return BN_num_bits(exponent.get()) > exponentBitLimit;
+}
 
 enum class SignatureCheck { Verified, Mismatch, Unverifiable };
 
@@ -48,10 +74,17 @@ SignerCertificate findSignerCertificate(CMS_SignerInfo* signer, BIO* contentStre
     const bool wellFormed = attributesHoldTheContent(signer, contentType);
     X509* firstNamed = nullptr;
     bool unverifiable = false;
+    std::vector<X509*> tried;
     for (X509* candidate : candidates) {
-        if (CMS_SignerInfo_cert_cmp(signer, candidate) != 0) {
+        if (tried.size() == candidateLimit) {
+            break;
+        }
+        if (CMS_SignerInfo_cert_cmp(signer, candidate) != 0 || exponentTooLong(candidate) ||
+            std::any_of(tried.begin(), tried.end(),
+                        [candidate](const X509* seen) { return X509_cmp(seen, candidate) == 0; })) {
             continue;
         }
+        tried.push_back(candidate);
         if (firstNamed == nullptr) {
             firstNamed = candidate;
         }

@@ -265,12 +265,17 @@ TEST_F(EnvelopeDecryption, FailsForAKeyOfNoRecipient) {
     expectDecryptFailure(armour, user, notDecrypted);
 }
 
-TEST_F(EnvelopeDecryption, ReportsEmptyContentAsAnEmptyResult) {
-    expectDecryptFailure(testdoc::armour(testdoc::envelopedDataDer("", {user.certificate.get()})), user,
-                         noMemory);
+// Empty content is content (the job says there is nothing to save); no ciphertext at all, not even
+// the padding block, is no content.
+TEST_F(EnvelopeDecryption, EmptyContentIsAnEmptyResultAndNoCiphertextIsUndecryptable) {
+    std::string output = "stale";
+    EvpRecipientKey key(*user.key);
+    decryptData(testdoc::armour(testdoc::envelopedDataDer("", {user.certificate.get()})), output, key,
+                PrivateKeyMode, supportedKeyFormat);
+    EXPECT_EQ(output, "");
     const std::string noCiphertext = envelopeWithContent(
         [](ASN1_OCTET_STRING& content) { ASSERT_EQ(ASN1_OCTET_STRING_set(&content, nullptr, 0), 1); });
-    expectDecryptFailure(noCiphertext, user, noMemory);
+    expectDecryptFailure(noCiphertext, user, notDecrypted);
 }
 
 TEST_F(EnvelopeDecryption, ABadLastBlockIsNeverAShortenedResult) {
@@ -348,6 +353,7 @@ struct CmsCase {
     For recipients;
     Names layerCertificate;
     const char* message; // null when the reader's key opens it
+    std::size_t contentSize = 100003;
 };
 
 class CmsEnvelopes : public testing::TestWithParam<CmsCase> {};
@@ -386,7 +392,7 @@ TEST_P(CmsEnvelopes, OpenWithTheKeyOfAKeyTransportRecipient) {
             ? std::string()
             : testdoc::certificateDer(
                   (test.layerCertificate == Names::Reader ? reader : other).certificate.get());
-    const std::string content = patterned(100003);
+    const std::string content = patterned(test.contentSize);
     const std::string armour =
         testdoc::armour(testdoc::cmsEnvelopedDataDer(content, recipients.at(test.recipients), test.options));
     const auto open = [&](std::string& output) {
@@ -419,6 +425,8 @@ INSTANTIATE_TEST_SUITE_P(
                         .bySubjectKeyIdentifier = true,
                         .oaepDigest = EVP_sha384()},
                 For::Reader, Names::Reader, nullptr},
+        // Empty content is content: the job, not the decryption, says there is nothing to save.
+        CmsCase{"EmptyContent", Options{}, For::Reader, Names::Reader, nullptr, 0},
         CmsCase{"KeyIdentifierMatchedAmongSeveral",
                 Options{.bySubjectKeyIdentifier = true, .oaepDigest = EVP_sha256()}, For::ReaderAndOther,
                 Names::Reader, nullptr},

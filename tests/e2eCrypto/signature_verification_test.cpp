@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -34,6 +35,23 @@ const Identity& secondSigner() {
 const Identity& lookAlike() {
     static const Identity identity = makeIdentity({.subject = "/CN=Mallory", .keyIndex = 1}, &signer());
     return identity;
+}
+
+// count certificates like lookAlike(), each another (their subjects differ), all under one key.
+std::vector<const X509*> lookAlikes(std::size_t count, bool hugePublicExponent = false) {
+    static std::map<std::pair<std::size_t, bool>, Identity> made;
+    std::vector<const X509*> certificates;
+    for (std::size_t i = 0; i < count; ++i) {
+        Identity& identity = made[{i, hugePublicExponent}];
+        if (!identity.certificate) {
+            identity = makeIdentity({.subject = "/CN=Mallory " + std::to_string(i),
+                                     .keyIndex = 1,
+                                     .hugePublicExponent = hugePublicExponent},
+                                    &signer());
+        }
+        certificates.push_back(identity.certificate.get());
+    }
+    return certificates;
 }
 
 // Another key under signer()'s key identifier.
@@ -168,6 +186,22 @@ INSTANTIATE_TEST_SUITE_P(
         SignerCase{"LookAlikeCarriedFirst",
                    [] { return SignOptions{.leadingCertificates = {lookAlike().certificate.get()}}; }, true,
                    signerName},
+        // Each certificate is tried once and at most 16 in all: a genuine certificate carried after 16
+        // others that name the signer is not tried, and the signature is not verified.
+        SignerCase{"FifteenLookAlikesCarriedFirst",
+                   [] { return SignOptions{.leadingCertificates = lookAlikes(15)}; }, true, signerName},
+        SignerCase{"SixteenLookAlikesCarriedFirst",
+                   [] { return SignOptions{.leadingCertificates = lookAlikes(16)}; }, false,
+                   "CN=Mallory 0\n"},
+        SignerCase{"OneLookAlikeCarriedTwentyTimesFirst",
+                   [] {
+                       return SignOptions{.leadingCertificates =
+                                              std::vector<const X509*>(20, lookAlike().certificate.get())};
+                   },
+                   true, signerName},
+        // A key with a huge public exponent is no candidate, so does not count towards the 16.
+        SignerCase{"HugeExponentLookAlikesCarriedFirst",
+                   [] { return SignOptions{.leadingCertificates = lookAlikes(16, true)}; }, true, signerName},
         SignerCase{"KeyIdentifierLookAlikeCarriedFirst",
                    [] {
                        return SignOptions{.leadingCertificates = {keyIdentifierLookAlike().certificate.get()},

@@ -161,8 +161,8 @@ INSTANTIATE_TEST_SUITE_P(UpToThreeDeep, NestingTest,
                                           testing::Values(JobMode::SingleFile, JobMode::Batch)),
                          nestingName);
 
-// A pass that leaves nothing is a failure of its own, worded by job mode and pass. (Every layer
-// this library opens refuses to yield empty content, so the report is exercised on its own.)
+// A pass that leaves nothing is a failure of its own, worded by job mode and pass. (The report is
+// exercised on its own here; a certificate layer shows it reached from a whole job.)
 struct EmptyCase {
     const char* name;
     JobMode mode;
@@ -229,6 +229,23 @@ INSTANTIATE_TEST_SUITE_P(ByModeAndPass, EmptyContentTest, testing::ValuesIn(empt
                          [](const testing::TestParamInfo<EmptyCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// An envelope with empty content is valid: never a memory or format message, and nothing saved.
+TEST(LayerLoop, ACertificateLayerWithEmptyContentEndsAsEmptyContent) {
+    JobHarness harness;
+    harness.makeStore();
+    const std::string input = harness.write("doc.qsig", wrapLayers("K", ""));
+    const std::string output = harness.path("doc.txt");
+
+    harness.runSingle(input, output);
+
+    EXPECT_EQ(harness.ui.messages().back(),
+              (ShownMessage{"File does not contain data", IconKind::Warning, Buttons::Ok}));
+    EXPECT_EQ(harness.log(),
+              (std::vector<LogRecord>{
+                  {"ERROR", "Content after decryption/verification is empty", pairOf(input, output)}}));
+    EXPECT_FALSE(harness.exists("doc.txt"));
+}
 
 TEST(LayerLoop, BatchCancelAtAnInnerPassPhraseSavesThatLayerWithTheFirstPassTally) {
     JobHarness harness;

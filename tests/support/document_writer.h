@@ -49,7 +49,9 @@ struct CertificateOptions {
     const X509* keyIdentifierOf = nullptr; // that extension copied from this certificate (a look-alike)
     bool ellipticCurve = false;            // a P-256 key (keyBits unused) instead of RSA
     bool ed25519 = false;                  // an Ed25519 key (keyBits unused) instead of RSA
-    std::string crlDistributionPoint{};    // a URI its CRL distribution points extension names
+    // The RSA key's public half with an exponent nearly as long as its modulus (it cannot sign).
+    bool hugePublicExponent = false;
+    std::string crlDistributionPoint{}; // a URI its CRL distribution points extension names
     // Extensions as the library's configuration writes them ("critical,CA:TRUE,pathlen:0",
     // "keyCertSign", "serverAuth"); basicConstraints and keyUsage replace those isCa adds.
     std::string basicConstraints{};

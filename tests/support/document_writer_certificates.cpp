@@ -2,6 +2,8 @@
 #include "support/document_writer.h"
 #include "support/document_writer_internal.h"
 
+#include <openssl/core_names.h>
+#include <openssl/param_build.h>
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
 
@@ -106,6 +108,39 @@ EVP_PKEY* cachedKey(int index, int bits) {
     return key.get();
 }
 
+// The public half of testKey(index, bits) with the exponent replaced by one a bit shorter than the
+// modulus: odd and below it, so the library still computes with it, slowly.
+EVP_PKEY* hugeExponentKey(int index, int bits) {
+    static std::mutex mutex;
+    static std::map<std::pair<int, int>, EvpPkeyPtr> keys;
+    EVP_PKEY* base = cachedKey(index, bits);
+    const std::lock_guard lock(mutex);
+    auto& key = keys[{index, bits}];
+    if (!key) {
+        BIGNUM* modulus = nullptr;
+        require(EVP_PKEY_get_bn_param(base, OSSL_PKEY_PARAM_RSA_N, &modulus) == 1, "RSA modulus");
+        const BignumPtr n(modulus);
+        const BignumPtr e(BN_dup(n.get()));
+        require(e != nullptr && BN_rshift1(e.get(), e.get()) == 1 && BN_set_bit(e.get(), 0) == 1,
+                "RSA exponent");
+        const std::unique_ptr<OSSL_PARAM_BLD, OpenSslDeleter<OSSL_PARAM_BLD_free>> builder(
+            OSSL_PARAM_BLD_new());
+        require(builder != nullptr &&
+                    OSSL_PARAM_BLD_push_BN(builder.get(), OSSL_PKEY_PARAM_RSA_N, n.get()) == 1 &&
+                    OSSL_PARAM_BLD_push_BN(builder.get(), OSSL_PKEY_PARAM_RSA_E, e.get()) == 1,
+                "RSA parameters");
+        const std::unique_ptr<OSSL_PARAM, OpenSslDeleter<OSSL_PARAM_free>> params(
+            OSSL_PARAM_BLD_to_param(builder.get()));
+        const EvpPkeyCtxPtr context(EVP_PKEY_CTX_new_from_name(nullptr, "RSA", nullptr));
+        EVP_PKEY* made = nullptr;
+        require(params != nullptr && context != nullptr && EVP_PKEY_fromdata_init(context.get()) == 1 &&
+                    EVP_PKEY_fromdata(context.get(), &made, EVP_PKEY_PUBLIC_KEY, params.get()) == 1,
+                "RSA public key");
+        key.reset(made);
+    }
+    return key.get();
+}
+
 // Ed25519 signs without a separate digest.
 const EVP_MD* signingDigest(EVP_PKEY* key) {
     return EVP_PKEY_get_id(key) == EVP_PKEY_ED25519 ? nullptr : EVP_sha256();
@@ -151,9 +186,10 @@ EVP_PKEY* testKey(int index, int bits) {
 
 Identity makeIdentity(const CertificateOptions& options, const Identity* issuer) {
     Identity identity;
-    identity.key = options.ellipticCurve ? cachedKey(options.keyIndex, p256Bits)
-                   : options.ed25519     ? cachedKey(options.keyIndex, ed25519Bits)
-                                         : testKey(options.keyIndex, options.keyBits);
+    identity.key = options.ellipticCurve        ? cachedKey(options.keyIndex, p256Bits)
+                   : options.ed25519            ? cachedKey(options.keyIndex, ed25519Bits)
+                   : options.hugePublicExponent ? hugeExponentKey(options.keyIndex, options.keyBits)
+                                                : testKey(options.keyIndex, options.keyBits);
     identity.certificate.reset(X509_new());
     X509* certificate = identity.certificate.get();
     require(certificate != nullptr, "X509_new");
