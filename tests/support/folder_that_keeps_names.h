@@ -19,4 +19,3 @@ inline bool keepEveryName(const std::string& directory, bool keep) {
     ::close(fd);
     return done;
 }
-
