@@ -202,7 +202,8 @@ bool openRecipients(const Opening& opening, RecipientKey& key, std::string_view 
 bool decryptEnvelope(CMS_ContentInfo& envelope, RecipientKey& key, X509* recipientCertificate,
                      std::string& plaintext) {
     const std::optional<Opening> opening = openableRecipients(envelope, recipientCertificate, key.kind());
-    const ASN1_OCTET_STRING* content = *CMS_get0_content(&envelope);
+    ASN1_OCTET_STRING* const* contentField = CMS_get0_content(&envelope);
+    const ASN1_OCTET_STRING* content = contentField != nullptr ? *contentField : nullptr;
     // The content ciphers pad: even empty content gives a block, so no ciphertext at all is no content.
     if (!opening || content == nullptr || ASN1_STRING_length(content) <= 0) {
         return false;
