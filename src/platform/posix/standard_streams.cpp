@@ -1,13 +1,13 @@
 #include "platform/standard_streams.h"
 
 #include "platform/file_descriptor.h"
+#include "platform/last_words.h"
 #include "platform/posix/ending_signals.h"
 #include "platform/posix/interrupt_stop.h"
 #include "platform/posix/termination_cleanup.h"
 
 #include <unistd.h>
 
-#include <atomic>
 #include <utility>
 
 namespace platform {
@@ -17,25 +17,6 @@ namespace {
 std::array<struct sigaction, endingSignals.size()> previousActions;
 bool handlerInstalled = false;
 
-// Two slots for each stream, so that the handler (on whichever thread it runs) reads one that is not
-// being changed.
-struct LastWords {
-    std::array<std::string, 2> slots;
-    std::atomic<int> slot{-1};
-
-    void set(std::string words) {
-        const int next = slot.load() == 0 ? 1 : 0;
-        slots[static_cast<std::size_t>(next)] = std::move(words);
-        slot.store(slots[static_cast<std::size_t>(next)].empty() ? -1 : next);
-    }
-    // Async-signal-safe.
-    void writeTo(int fd) {
-        const int taken = slot.exchange(-1);
-        if (taken >= 0) {
-            writeAll(fd, slots[static_cast<std::size_t>(taken)]);
-        }
-    }
-};
 LastWords onOutput;
 LastWords onError;
 

@@ -1,12 +1,12 @@
 #include "platform/standard_streams.h"
 
 #include "platform/file_descriptor.h"
+#include "platform/last_words.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <array>
-#include <atomic>
 #include <csignal>
 #include <utility>
 
@@ -18,23 +18,6 @@ namespace {
 constexpr std::array<int, 3> endingSignals = {SIGINT, SIGBREAK, SIGTERM};
 bool handlerInstalled = false;
 
-// Two slots for each stream, so that the handler reads one that is not being changed.
-struct LastWords {
-    std::array<std::string, 2> slots;
-    std::atomic<int> slot{-1};
-
-    void set(std::string words) {
-        const int next = slot.load() == 0 ? 1 : 0;
-        slots[static_cast<std::size_t>(next)] = std::move(words);
-        slot.store(slots[static_cast<std::size_t>(next)].empty() ? -1 : next);
-    }
-    void writeTo(int fd) {
-        const int taken = slot.exchange(-1);
-        if (taken >= 0) {
-            writeAll(fd, slots[static_cast<std::size_t>(taken)]);
-        }
-    }
-};
 LastWords onOutput;
 LastWords onError;
 
