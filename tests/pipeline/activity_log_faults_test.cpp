@@ -1,6 +1,7 @@
 #include "pipeline/activity_log.h"
 
 #include "platform/path_conventions.h"
+#include "support/calendar_time.h"
 #include "support/file_size_limit.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
@@ -25,16 +26,7 @@ class ActivityLogFaults : public ::testing::Test {
 protected:
     TempDir dir;
     ScriptedJobUi ui;
-    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] {
-                        std::tm when{};
-                        when.tm_year = 2004 - 1900;
-                        when.tm_mon = 1;
-                        when.tm_mday = 1;
-                        when.tm_hour = 9;
-                        when.tm_min = 5;
-                        when.tm_sec = 3;
-                        return when;
-                    }};
+    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return calendarTime(2004, 2, 1, 9, 5, 3); }};
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
     void baseLogOfSize(std::size_t size) { dir.write("Reader-Log.txt", std::string(size, 'x')); }

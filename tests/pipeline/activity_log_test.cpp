@@ -2,6 +2,7 @@
 
 #include "platform/path_conventions.h"
 #include "platform/utf8_path.h"
+#include "support/calendar_time.h"
 #include "support/scripted_job_ui.h"
 #include "support/temp_dir.h"
 
@@ -19,17 +20,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-std::tm at(int year, int month, int day, int hour, int minute, int second) {
-    std::tm when{};
-    when.tm_year = year - 1900;
-    when.tm_mon = month - 1;
-    when.tm_mday = day;
-    when.tm_hour = hour;
-    when.tm_min = minute;
-    when.tm_sec = second;
-    return when;
-}
-
 const std::string fixedStamp = "1/2/2004\t9:5:3\t";
 // Records end as text lines do on the system; a log the component creates starts with a bare LF.
 const std::string eol = platform::textLineEnd();
@@ -38,7 +28,7 @@ class ActivityLogTest : public ::testing::Test {
 protected:
     TempDir dir;
     ScriptedJobUi ui;
-    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return at(2004, 2, 1, 9, 5, 3); }};
+    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return calendarTime(2004, 2, 1, 9, 5, 3); }};
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
     void baseLogOfSize(std::size_t size) { dir.write("Reader-Log.txt", std::string(size, 'x')); }
@@ -227,10 +217,10 @@ TEST(ActivityLogKindName, NamesEveryCode) {
 
 TEST(ActivityLogStamp, DateAndTimeHaveNoLeadingZeros) {
     const std::vector<std::tuple<std::tm, std::string, std::string>> table = {
-        {at(2004, 2, 1, 9, 5, 3), "1/2/2004", "9:5:3"},
-        {at(2003, 3, 5, 9, 7, 4), "5/3/2003", "9:7:4"},
-        {at(1999, 12, 31, 23, 59, 59), "31/12/1999", "23:59:59"},
-        {at(2010, 10, 10, 0, 0, 0), "10/10/2010", "0:0:0"},
+        {calendarTime(2004, 2, 1, 9, 5, 3), "1/2/2004", "9:5:3"},
+        {calendarTime(2003, 3, 5, 9, 7, 4), "5/3/2003", "9:7:4"},
+        {calendarTime(1999, 12, 31, 23, 59, 59), "31/12/1999", "23:59:59"},
+        {calendarTime(2010, 10, 10, 0, 0, 0), "10/10/2010", "0:0:0"},
     };
     for (const auto& [when, date, time] : table) {
         EXPECT_EQ(ActivityLog::formatDate(when), date);

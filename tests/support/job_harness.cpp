@@ -1,5 +1,7 @@
 #include "support/job_harness.h"
 
+#include "support/calendar_time.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,16 +20,7 @@ JobHarness::JobHarness(const std::filesystem::path& base) : dir(base) {
     std::filesystem::create_directory(appDirectory);
     settings.appPaths = AppPaths{(appDirectory / "").string()};
     settings.keyStoreDirectory = dir.file("nssdb");
-    settings.logClock = [] {
-        std::tm when{};
-        when.tm_year = 2026 - 1900;
-        when.tm_mon = 1;
-        when.tm_mday = 3;
-        when.tm_hour = 4;
-        when.tm_min = 5;
-        when.tm_sec = 6;
-        return when;
-    };
+    settings.logClock = [] { return calendarTime(2026, 2, 3, 4, 5, 6); };
 }
 
 bool JobHarness::exists(const std::string& name) const {
