@@ -89,6 +89,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Wine hands no QT_ variable to a Windows program, and Qt's offscreen platform on Windows
+    // knows no font but those in this folder: without it every glyph is a box as wide as it is high.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR") &&
+        !qEnvironmentVariableIsEmpty("QUILLBOX_TEST_FONT_DIR")) {
+        qputenv("QT_QPA_FONTDIR", qgetenv("QUILLBOX_TEST_FONT_DIR"));
+    }
     if (argc >= 3 && std::strcmp(argv[1], "--claim-instance") == 0) {
         return claimInstance(argc, argv);
     }

@@ -489,22 +489,24 @@ TEST(PicturesBySize, SmallPicturesOnlyOnAScreenOfExactly800By600) {
     };
     for (const Case c :
          {Case{800, 600, true}, Case{1024, 768, false}, Case{800, 601, false}, Case{640, 480, false}}) {
-        const std::string config =
-            dir.write("screen.json", "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" +
-                                         std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
-                                         ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
+        dir.write("screen.json", "{\"screens\":[{\"name\":\"s\",\"x\":0,\"y\":0,\"width\":" +
+                                     std::to_string(c.width) + ",\"height\":" + std::to_string(c.height) +
+                                     ",\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}");
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        // A relative name: Qt splits the platform's arguments at colons, and a Windows path has one.
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"),
-                           QStringLiteral("offscreen:configfile=%1").arg(QString::fromStdString(config)));
+                           QStringLiteral("offscreen:configfile=screen.json"));
         environment.insert(QStringLiteral("QUILLBOX_EXPECT_SMALL"),
                            c.small ? QStringLiteral("1") : QStringLiteral("0"));
         child.setProcessEnvironment(environment);
+        child.setWorkingDirectory(QString::fromStdString(dir.path()));
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--gtest_filter=PicturesBySizeChild.*")});
         ASSERT_TRUE(child.waitForFinished(60000));
-        EXPECT_EQ(child.exitCode(), 0) << c.width << "x" << c.height << "\n"
-                                       << child.readAllStandardOutput().toStdString();
+        EXPECT_EQ(child.exitCode(), 0)
+            << c.width << "x" << c.height << "\n"
+            << child.readAllStandardOutput().toStdString() << child.readAllStandardError().toStdString();
     }
 }
 
