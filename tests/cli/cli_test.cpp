@@ -986,6 +986,19 @@ TEST(CliInspect, BrokenArmourIsAnErrorUnderTheLayersFoundBeforeIt) {
                                     dir.file("broken.qsig"), "  error: " + error, dir.file("inner.qsig"),
                                     "  1. signed layer: SUCCESS, Signature: Verified", "  error: " + error}));
     EXPECT_EQ(run.errLines.at(0), "quillbox: error: " + dir.file("broken.qsig") + ": " + error);
+
+    const std::vector<std::string> objects =
+        linesOf(runCli(dir, {"inspect", "--json", "broken.qsig", "inner.qsig"}).out);
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_NE(objects[0].find("\"layers\":[],"), std::string::npos) << objects[0];
+    EXPECT_NE(objects[0].find("\"error\":\"" + dir.file("broken.qsig") + ": " + error + "\"}"),
+              std::string::npos)
+        << objects[0];
+    EXPECT_NE(objects[1].find("\"layers\":[{\"kind\":\"signed\""), std::string::npos) << objects[1];
+    EXPECT_EQ(objects[1].find("\"kind\":\"plain\""), std::string::npos) << objects[1];
+    EXPECT_NE(objects[1].find("\"error\":\"" + dir.file("inner.qsig") + ": " + error + "\"}"),
+              std::string::npos)
+        << objects[1];
 }
 
 } // namespace
