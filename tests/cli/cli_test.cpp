@@ -335,11 +335,14 @@ TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
 
     const CliRun run = open({"--store", store, "doc.qsig"});
     ::unsetenv("TMPDIR");
+    const CliRun missing = open({"--store", "missing", "doc.qsig"});
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("doc"), plain);
     EXPECT_EQ(run.errLines,
               (std::vector<std::string>{keyNotice, "quillbox: success: Decryption complete and File Saved"}));
+    EXPECT_EQ(missing.errLines.back(), "quillbox: error: Error ffffe012 in getting CertList from IE Store: " +
+                                           dir.file("missing") + ": security library: bad database.");
     // The key went from the store to memory only: no file outside the store holds any part of it.
     const std::vector<std::string> secrets = secretKeyPatterns(*testRecipient().key);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
