@@ -75,10 +75,13 @@ NssDatabase openNssDatabase(const std::string& storeDirectory) {
     NssDatabase database(
         NSS_InitContext(configuration.c_str(), "", "", "", nullptr, NSS_INIT_READONLY | NSS_INIT_NOROOTINIT));
     if (!database) {
+        // The code alone tells a person nothing: the folder and NSS's words say what to mend.
+        const PRErrorCode code = PR_GetError();
         char message[64];
         std::snprintf(message, sizeof message, "Error %x in getting CertList from IE Store",
-                      static_cast<unsigned int>(PR_GetError()));
-        fail(message);
+                      static_cast<unsigned int>(code));
+        fail(std::string(message) + ": " + storeDirectory + ": " +
+             PR_ErrorToString(code, PR_LANGUAGE_I_DEFAULT));
     }
     return database;
 }

@@ -21,7 +21,8 @@ template <auto FreeFunction> struct NssDeleter {
 using NssDatabase = std::unique_ptr<NSSInitContext, NssDeleter<NSS_ShutdownContext>>;
 
 // Opens the database in storeDirectory read-only; throws errorDef::error_message
-// "Error %x in getting CertList from IE Store" with NSS's error code when it cannot be opened.
+// "Error %x in getting CertList from IE Store" with NSS's error code, then ": ", the folder, ": " and
+// NSS's words for the error, when it cannot be opened.
 NssDatabase openNssDatabase(const std::string& storeDirectory);
 
 class StoreKeyAccess final : public RecipientKey {

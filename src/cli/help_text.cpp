@@ -41,7 +41,8 @@ std::string openSection() {
 decrypts pass-phrase layers with a pass phrase and certificate-encrypted layers with your private
 key from the certificate store, and saves the plain content. One INPUT is a single-file job,
 several are a batch job, exactly as with the desktop program's form. Relative paths are made
-absolute first; a path that begins or ends with white space is a usage error (the form trims its
+absolute first (on Linux kept as given where that would be too long to open, under a deep
+working directory); a path that begins or ends with white space is a usage error (the form trims its
 boxes, a command line does not guess); any other name the file system takes will do. An INPUT
 "-" is read from standard input (at most 4 GiB), and so is a pipe or FIFO named as an INPUT
 (such as <(...)); with "-o -" the content goes to standard output, and messages and verdicts
@@ -113,10 +114,11 @@ integrity, validity and revocation, and "signers", one object per signer:
                        too-long
   chain_subjects       the chain that was built, signer first
 inspect --json writes one object per INPUT: input, status (secured, not-secured or failed),
-outcome (the message when it failed, else empty) and "layers", outermost first, each with kind
+outcome (the message when it failed, else empty), "layers", outermost first, each with kind
 (signed, certificate, pass-phrase or plain), size (the bytes of the layer with all it holds)
 and, for a signed layer, its "verdict", for a certificate-encrypted layer its "recipient" and
-"cipher".
+"cipher", and "error": null, or the message that stopped the walk after the file's name, with
+only the layers found before it in "layers".
 )";
 }
 

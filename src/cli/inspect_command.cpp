@@ -34,6 +34,11 @@ struct Inspection {
     std::string error;                  // the message that stopped the inspection
     const char* errorKind = "error";
 
+    // The message with the document's name: name as it is to be shown.
+    std::string namedError(const std::string& name) const {
+        return read ? name + ": " + error : name + " " + error;
+    }
+
     bool secured() const {
         return error.empty() && !layers.empty() && layers.front().kind != EnvelopeKind::Unrecognised;
     }
@@ -73,7 +78,7 @@ Inspection inspect(const CertificateTools& tools, const std::string& path) {
     std::string content;
     inspection.read = isStreamInput(path) ? readStreamInput(path, content) : ReadWholeFile(path, content);
     if (!inspection.read) {
-        inspection.error = shownName(path) + " file could not be read";
+        inspection.error = "file could not be read";
         return inspection;
     }
     try {
@@ -153,6 +158,7 @@ std::string jsonLine(const std::string& path, const Inspection& inspection) {
         .text("status", status)
         .raw("layers", jsonArray(layers))
         .text("outcome", inspection.error)
+        .text("error", inspection.error.empty() ? std::nullopt : std::optional(inspection.namedError(path)))
         .str();
 }
 
@@ -179,10 +185,8 @@ int InspectCommand::run(const std::vector<std::string>& arguments) {
             out.write(humanLines(input, inspection));
         }
         if (!inspection.error.empty()) {
-            // An unreadable file's message names it already.
-            const std::string named =
-                inspection.read ? shownName(input) + ": " + oneLine(inspection.error) : inspection.error;
-            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind, named.c_str());
+            std::fprintf(stderr, "quillbox: %s: %s\n", inspection.errorKind,
+                         oneLine(inspection.namedError(shownName(input))).c_str());
         }
         allSecured = allSecured && inspection.secured();
     }

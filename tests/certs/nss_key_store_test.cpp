@@ -198,7 +198,8 @@ TEST_F(NssKeyStoreTest, ReportsAStoreThatCannotBeOpened) {
     ScriptedPrompt prompt;
     const auto keyStore = openUserKeyStore(directory.file("missing"), prompt.prompt());
     EXPECT_EQ(messageOf<errorDef::error_message>([&] { fetchDecryptionKey(certificateText(), *keyStore); }),
-              "Error ffffe012 in getting CertList from IE Store");
+              "Error ffffe012 in getting CertList from IE Store: " + directory.file("missing") +
+                  ": security library: bad database.");
 }
 
 TEST_F(NssKeyStoreTest, ReportsACertificateWithoutKey) {

@@ -60,9 +60,10 @@ std::vector<char*> argvOf(std::vector<std::string>& arguments) {
     return argv;
 }
 
-// A session of its own (so no controlling terminal), stdin from /dev/null unless given.
+// A session of its own (so no controlling terminal), stdin from /dev/null unless given, working in dir
+// unless an open directory is given.
 CliRun runCli(const TempDir& dir, std::vector<std::string> arguments, const std::string& inPath = "/dev/null",
-              std::string outPath = {}) {
+              std::string outPath = {}, int workingDirectory = -1) {
     std::vector<char*> argv = argvOf(arguments);
     outPath = outPath.empty() ? dir.file(".stdout") : outPath;
     const std::string errPath = dir.file(".stderr");
@@ -71,7 +72,11 @@ CliRun runCli(const TempDir& dir, std::vector<std::string> arguments, const std:
     posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+    if (workingDirectory >= 0) {
+        posix_spawn_file_actions_addfchdir_np(&actions, workingDirectory);
+    } else {
+        posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
+    }
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
@@ -266,6 +271,38 @@ TEST_F(CliTest, TheDefaultOutputIsTheInputWithoutQsigAndRelativePathsBecomeAbsol
               std::string::npos);
 }
 
+// Whose absolute name is longer than the system opens: made one directory at a time, as a path that
+// long can be neither made nor removed whole.
+TEST_F(CliTest, AShortRelativeNameUnderADeepWorkingDirectoryIsOpened) {
+    const std::string step(200, 'd');
+    std::vector<FileDescriptor> levels;
+    levels.emplace_back(::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (int depth = 0; depth < 25 && levels.back().isOpen(); ++depth) {
+        EXPECT_EQ(::mkdirat(levels.back().get(), step.c_str(), 0700), 0);
+        levels.emplace_back(::openat(levels.back().get(), step.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+    const int deep = levels.back().get();
+    const FileDescriptor document(::openat(deep, "doc.qsig", O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    EXPECT_TRUE(writeAll(document.get(), testdoc::signedLayer(plain, cliSigner())));
+
+    const CliRun inspected = runCli(dir, {"inspect", "doc.qsig"}, "/dev/null", {}, deep);
+    const CliRun opened =
+        runCli(dir, {"open", "--app-dir", dir.file("app"), "-o", "../" + step + "/out", "doc.qsig"},
+               "/dev/null", {}, deep);
+
+    EXPECT_EQ(inspected.status, 0);
+    EXPECT_EQ(linesOf(inspected.out).at(0), "./doc.qsig");
+    EXPECT_EQ(opened.status, 0) << opened.errLines.back();
+    char saved[256] = {};
+    const FileDescriptor output(::openat(deep, "out", O_RDONLY | O_CLOEXEC));
+    EXPECT_EQ(std::string(saved, std::max<ssize_t>(::read(output.get(), saved, sizeof saved), 0)), plain);
+    ::unlinkat(deep, "out", 0);
+    ::unlinkat(deep, "doc.qsig", 0);
+    for (std::size_t depth = levels.size() - 1; depth > 0; --depth) {
+        ::unlinkat(levels[depth - 1].get(), step.c_str(), AT_REMOVEDIR);
+    }
+}
+
 TEST_F(CliTest, WrongPassPhrasesFromTheFileUseUpTheThreeTries) {
     dir.write("doc.qsig", testdoc::symmetricLayer(plain, passPhrase));
     // A pipe, as a process substitution gives it.
@@ -335,11 +372,14 @@ TEST_F(CliTest, OpensACertificateEncryptedDocumentWithTheGivenStore) {
 
     const CliRun run = open({"--store", store, "doc.qsig"});
     ::unsetenv("TMPDIR");
+    const CliRun missing = open({"--store", "missing", "doc.qsig"});
 
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("doc"), plain);
     EXPECT_EQ(run.errLines,
               (std::vector<std::string>{keyNotice, "quillbox: success: Decryption complete and File Saved"}));
+    EXPECT_EQ(missing.errLines.back(), "quillbox: error: Error ffffe012 in getting CertList from IE Store: " +
+                                           dir.file("missing") + ": security library: bad database.");
     // The key went from the store to memory only: no file outside the store holds any part of it.
     const std::vector<std::string> secrets = secretKeyPatterns(*testRecipient().key);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
@@ -986,6 +1026,19 @@ TEST(CliInspect, BrokenArmourIsAnErrorUnderTheLayersFoundBeforeIt) {
                                     dir.file("broken.qsig"), "  error: " + error, dir.file("inner.qsig"),
                                     "  1. signed layer: SUCCESS, Signature: Verified", "  error: " + error}));
     EXPECT_EQ(run.errLines.at(0), "quillbox: error: " + dir.file("broken.qsig") + ": " + error);
+
+    const std::vector<std::string> objects =
+        linesOf(runCli(dir, {"inspect", "--json", "broken.qsig", "inner.qsig"}).out);
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_NE(objects[0].find("\"layers\":[],"), std::string::npos) << objects[0];
+    EXPECT_NE(objects[0].find("\"error\":\"" + dir.file("broken.qsig") + ": " + error + "\"}"),
+              std::string::npos)
+        << objects[0];
+    EXPECT_NE(objects[1].find("\"layers\":[{\"kind\":\"signed\""), std::string::npos) << objects[1];
+    EXPECT_EQ(objects[1].find("\"kind\":\"plain\""), std::string::npos) << objects[1];
+    EXPECT_NE(objects[1].find("\"error\":\"" + dir.file("inner.qsig") + ": " + error + "\"}"),
+              std::string::npos)
+        << objects[1];
 }
 
 } // namespace

@@ -52,15 +52,26 @@ std::string directoryOf(const std::string& path) {
 std::optional<std::string> followLinks(std::string path) {
     // Every directory on the way is judged as the file itself is: a link planted in a shared folder
     // leads nowhere, whichever part of the path it stands for.
-    std::vector<std::string> left = componentsOf(absolute(path));
+    const std::string whole = absolute(path);
+    std::vector<std::string> left = componentsOf(whole);
     std::reverse(left.begin(), left.end());
-    std::string resolved;
+    // A working directory too deep to be named is where a relative path starts, as "."; the names built
+    // from it stay relative, and short enough to use, until a link leads to "/".
+    std::string resolved = whole.starts_with('/') ? "" : ".";
     int hops = 0;
     while (!left.empty()) {
         const std::string component = std::move(left.back());
         left.pop_back();
         if (component == "..") {
-            resolved.erase(resolved.empty() ? 0 : resolved.rfind('/'));
+            const std::size_t slash = resolved.rfind('/');
+            const bool upFromHere =
+                resolved.starts_with('.') &&
+                (slash == std::string::npos || resolved.compare(slash + 1, std::string::npos, "..") == 0);
+            if (upFromHere) {
+                resolved += "/..";
+            } else {
+                resolved.erase(slash == std::string::npos ? 0 : slash);
+            }
             continue;
         }
         const std::string next = resolved + "/" + component;
