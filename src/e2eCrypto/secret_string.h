@@ -1,5 +1,5 @@
 #pragma once
-// A byte string for pass phrases, key blobs and PEM keys: its bytes are wiped when it is released
+// A byte string for pass phrases, store passwords and content keys: its bytes are wiped when it is released
 // or overwritten, so no secret lingers in freed memory.
 #include <openssl/crypto.h>
 

@@ -85,6 +85,23 @@ TEST_F(PersonalStore, RefusesACertificateStoredWithoutItsKey) {
               "Private Key residing in your Internet Explorer is not exportable");
 }
 
+// This system's store agrees on no keys: a document whose recipient is an elliptic-curve certificate
+// (key agreement, as `openssl cms -encrypt` makes it) is an algorithm this version does not open.
+TEST_F(PersonalStore, RefusesAKeyAgreementRecipientAsUnsupported) {
+    const testdoc::Identity curve = testdoc::makeIdentity({.keyIndex = 25, .ellipticCurve = true});
+    auto store = openUserKeyStore("", {});
+    const std::unique_ptr<RecipientKey> key = fetchDecryptionKey(certificateText(recipient()), *store);
+    const std::string armour =
+        testdoc::armour(testdoc::cmsEnvelopedDataDer("for a curve", {curve.certificate.get()}));
+    try {
+        std::string output;
+        decryptData(armour, output, *key, PrivateKeyMode, supportedKeyFormat);
+        ADD_FAILURE() << "no exception";
+    } catch (const e2eError::error_message& error) {
+        EXPECT_EQ(error.message, "This encryption algorithm is not supported in this version");
+    }
+}
+
 TEST_F(PersonalStore, OpensADocumentWithAKeyImportedAsNotExportable) {
     const testdoc::Identity locked = identity("Locked Recipient", 23);
     ASSERT_EQ(importIntoPersonalStore(testdoc::pkcs12(locked, "import"), "import", false), "");
