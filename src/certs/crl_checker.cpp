@@ -35,7 +35,7 @@ X509CrlPtr readCrl(BIO* channel) {
     return X509CrlPtr(PEM_read_bio_X509_CRL(channel, nullptr, noPassPhrase, nullptr));
 }
 
-// An entry of a delta list that takes a certificate off hold: it revokes nothing.
+// An entry that takes a certificate off the list (off hold, in a delta list): it revokes nothing.
 bool removesFromList(const X509_REVOKED* entry) {
     const std::unique_ptr<ASN1_ENUMERATED, OpenSslDeleter<ASN1_ENUMERATED_free>> reason(
         static_cast<ASN1_ENUMERATED*>(X509_REVOKED_get_ext_d2i(entry, NID_crl_reason, nullptr, nullptr)));
@@ -101,11 +101,12 @@ bool CRLChecker::signedBy(bool mayOnlySignCrls) const {
 
 // The issuer an entry speaks for: the CRL's own, unless a certificate-issuer extension on it or on an
 // earlier entry names others.
-bool CRLChecker::listsCertificate() const {
+CRLChecker::Listing CRLChecker::listing() const {
     const ASN1_INTEGER* serial = X509_get0_serialNumber(certificate_.get());
     const X509_NAME* issuer = X509_get_issuer_name(certificate_.get());
     STACK_OF(X509_REVOKED)* revoked = X509_CRL_get_REVOKED(crl_.get());
     GeneralNamesPtr entryIssuers;
+    Listing found = Listing::Absent;
     for (int i = 0; i < sk_X509_REVOKED_num(revoked); ++i) {
         const X509_REVOKED* entry = sk_X509_REVOKED_value(revoked, i);
         if (GeneralNamesPtr named{static_cast<GENERAL_NAMES*>(
@@ -114,11 +115,14 @@ bool CRLChecker::listsCertificate() const {
         }
         // Compared as encoded strings: a negative serial never matches its positive twin.
         if (ASN1_STRING_cmp(serial, X509_REVOKED_get0_serialNumber(entry)) == 0 &&
-            (!entryIssuers || namesDirectory(entryIssuers.get(), issuer)) && !removesFromList(entry)) {
-            return true;
+            (!entryIssuers || namesDirectory(entryIssuers.get(), issuer))) {
+            if (!removesFromList(entry)) {
+                return Listing::Listed;
+            }
+            found = Listing::TakenOff; // a later entry may still list it
         }
     }
-    return false;
+    return found;
 }
 
 bool CRLChecker::isRevoked(std::time_t checkTime) const {
@@ -140,8 +144,15 @@ bool CRLChecker::isRevoked(std::time_t checkTime) const {
     }
     // A listing counts on the issuer's name alone, whatever the list's dates; clearing takes the
     // issuer's key, a current list and a whole one.
-    if (listsCertificate()) {
+    const Listing listed = listing();
+    if (listed == Listing::Listed) {
         return true;
+    }
+    // Only a delta list may take a certificate off; a whole list that does so has its own record of
+    // the certificate wrong, so it clears nothing.
+    if (listed == Listing::TakenOff) {
+        throw CrlCannotClear("CRL takes the certificate off the list, which only a delta CRL may do",
+                             CrlProblem::Scope);
     }
     if (!signatureVerified) {
         throw CrlCannotClear("CRL signature cannot be checked without the certificate of its issuer",

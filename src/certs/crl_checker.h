@@ -32,10 +32,10 @@ public:
     // or throws; after a throw no CRL is held.
     bool setCRL(const std::string& source, bool sourceIsFile);
     // True when the certificate's serial number is listed for the certificate's issuer (an entry
-    // whose reason is removeFromCRL lists nothing). False only when the list may clear it: its
-    // signature verifies with an issuer certificate that was added and whose keyUsage, when it has
-    // one, allows CRL signing; it is current at checkTime (thisUpdate not after it, nextUpdate, when
-    // given, after it); and it is complete for the certificate (see crlScopeLimit). Throws
+    // whose reason is removeFromCRL lists nothing, and the list then cannot clear it). False only when the
+    // list may clear it: its signature verifies with an issuer certificate that was added and whose keyUsage,
+    // when it has one, allows CRL signing; it is current at checkTime (thisUpdate not after it, nextUpdate,
+    // when given, after it); and it is complete for the certificate (see crlScopeLimit). Throws
     // errorDef::error_message when nothing is set, and CrlCannotClear when it cannot answer: a CRL
     // of another issuer or with a bad signature, an empty list, a list that does not list the
     // certificate and cannot clear it.
@@ -45,7 +45,8 @@ public:
 
 private:
     bool signedBy(bool mayOnlySignCrls) const;
-    bool listsCertificate() const;
+    enum class Listing { Absent, Listed, TakenOff }; // TakenOff: an entry with reason removeFromCRL
+    Listing listing() const;
 
     X509Ptr certificate_;
     std::vector<X509Ptr> issuers_;

@@ -1,10 +1,10 @@
 #include "e2eCrypto/signature_verification.h"
 
-#include "e2eCrypto/check_time.h"
 #include "e2eCrypto/envelope_format.h"
 #include "e2eCrypto/error_records.h"
 #include "e2eCrypto/verification_store.h"
 #include "support/document_writer.h"
+#include "support/fixed_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -62,15 +62,6 @@ const Identity& keyIdentifierLookAlike() {
                                                    .keyIdentifierOf = signer().certificate.get()});
     return identity;
 }
-
-// Fixes the check time for one test.
-class FixedClock {
-public:
-    explicit FixedClock(std::time_t moment) { setCheckTime(moment); }
-    FixedClock(const FixedClock&) = delete;
-    FixedClock& operator=(const FixedClock&) = delete;
-    ~FixedClock() { setCheckTime(std::nullopt); }
-};
 
 constexpr std::time_t year2030 = 1893456000; // 2030-01-01T00:00:00Z
 const std::string aSecondBefore2030 = "20291231235959Z";
