@@ -163,8 +163,10 @@ TEST(JobDriver, SingleFileOverwriteYesReplacesTheWholeFile) {
 // refused before it is read, in a batch as alone.
 TEST(JobDriver, AnOutputThatIsTheInputUnderAnyNameIsRefusedBeforeAnyWork) {
     JobHarness harness;
-    const std::string input = harness.write("doc.qsig", wrapLayers("S", plain));
-    const std::string other = harness.write("other.qsig", wrapLayers("S", plain));
+    // Kept: a document made again carries a later signing time.
+    const std::string document = wrapLayers("S", plain);
+    const std::string input = harness.write("doc.qsig", document);
+    const std::string other = harness.write("other.qsig", document);
     std::filesystem::create_hard_link(input, harness.path("second"));
     std::vector<std::string> outputs = {input, harness.path("second")};
     // Wine's users may have no symbolic links; every POSIX system has them.
@@ -183,7 +185,7 @@ TEST(JobDriver, AnOutputThatIsTheInputUnderAnyNameIsRefusedBeforeAnyWork) {
         EXPECT_FALSE(harness.runBatch({other, input}, {harness.path("other.txt"), output}).pathsValid);
         EXPECT_EQ(harness.ui.messageTexts().back(), refusal);
     }
-    EXPECT_EQ(harness.read("doc.qsig"), wrapLayers("S", plain));
+    EXPECT_EQ(harness.read("doc.qsig"), document);
     EXPECT_FALSE(harness.exists("other.txt")) << "the batch did no work before the refusal";
     EXPECT_TRUE(harness.log().empty());
 }
