@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include "platform/posix/link_resolution.h"
+#include "platform/posix/open_of_kind.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,16 +13,7 @@ namespace platform {
 
 int openRegularFile(const std::string& path) {
     // O_NONBLOCK keeps a FIFO from blocking the open; it changes nothing for a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return openOfKind(path, O_RDONLY | O_NONBLOCK, S_IFREG);
 }
 
 int openForReading(const std::string& path) {

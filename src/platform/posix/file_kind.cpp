@@ -1,8 +1,9 @@
 #include "platform/file_kind.h"
 
+#include "platform/posix/open_of_kind.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -26,16 +27,7 @@ bool sameFile(const std::string& first, const std::string& second) {
 }
 
 int openDeviceForWriting(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return openOfKind(path, O_WRONLY | O_NOCTTY, S_IFCHR);
 }
 
 } // namespace platform
