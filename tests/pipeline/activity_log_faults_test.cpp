@@ -1,10 +1,6 @@
-#include "pipeline/activity_log.h"
+#include "pipeline/activity_log_fixture.h"
 
-#include "platform/path_conventions.h"
-#include "support/calendar_time.h"
 #include "support/file_size_limit.h"
-#include "support/scripted_job_ui.h"
-#include "support/temp_dir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,18 +15,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const std::string fixedStamp = "1/2/2004\t9:5:3\t";
-const std::string eol = platform::textLineEnd();
-
-class ActivityLogFaults : public ::testing::Test {
-protected:
-    TempDir dir;
-    ScriptedJobUi ui;
-    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return calendarTime(2004, 2, 1, 9, 5, 3); }};
-
-    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
-    void baseLogOfSize(std::size_t size) { dir.write("Reader-Log.txt", std::string(size, 'x')); }
-};
+using ActivityLogFaults = ActivityLogFixture;
 
 // A record the disk cuts short is taken back whole and said, so the next one starts its own line.
 TEST_F(ActivityLogFaults, ARecordCutShortIsTakenBackAndShown) {

@@ -1,4 +1,4 @@
-#include "pipeline/activity_log.h"
+#include "pipeline/activity_log_fixture.h"
 
 #include "platform/path_conventions.h"
 #include "platform/utf8_path.h"
@@ -20,19 +20,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string fixedStamp = "1/2/2004\t9:5:3\t";
-// Records end as text lines do on the system; a log the component creates starts with a bare LF.
-const std::string eol = platform::textLineEnd();
-
-class ActivityLogTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    ScriptedJobUi ui;
-    ActivityLog log{dir.file("Reader-Log.txt"), ui, [] { return calendarTime(2004, 2, 1, 9, 5, 3); }};
-
-    bool exists(const std::string& name) const { return std::filesystem::exists(dir.file(name)); }
-    void baseLogOfSize(std::size_t size) { dir.write("Reader-Log.txt", std::string(size, 'x')); }
-};
+using ActivityLogTest = ActivityLogFixture;
 
 TEST_F(ActivityLogTest, FreshLogStartsWithOneLineFeedThenTheRecord) {
     EXPECT_EQ(log.Write(15, "Verification complete and File Saved", "/in/a.qsig -> /out/a.txt"),
